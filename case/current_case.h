@@ -1,0 +1,10 @@
+// Internal access to the thread's current case.
+#pragma once
+
+#include "halvorine2/threading.h"
+
+namespace h2 {
+// Forgets the calling thread's current case (after the case is released, so
+// that a freed block is never reachable).
+void clear_current_case();
+} // namespace h2

@@ -1,0 +1,76 @@
+// The thread's current case, the process-wide run lock and the lock utilities.
+#include "halvorine2/threading.h"
+
+#include <mutex>
+#include <new>
+
+#include "case/current_case.h"
+#include "case/thread_blocks.h"
+#include "numerics/fr_locals.h"
+#include "platform/tls.h"
+
+// Windows critical sections are re-entrant: the same thread may enter again.
+struct CritSec {
+    std::recursive_mutex mutex;
+};
+
+namespace {
+h2::platform::TlsIndex g_case_slot = h2::platform::kNoSlot;
+CritSec* g_bdCritSec = nullptr;
+} // namespace
+
+extern "C" {
+
+int binit_threading(void) {
+    if (g_case_slot == h2::platform::kNoSlot) g_case_slot = h2::platform::tls_alloc();
+    if (g_case_slot == h2::platform::kNoSlot) return 1;
+    // A repeated call keeps the lock: another thread may be holding it.
+    if (g_bdCritSec == nullptr) g_bdCritSec = InitCritSec();
+    fluid_init_threading();
+    fr_init_threading();
+    state_init_threading();
+    return 0;
+}
+
+int bend_threading(void) {
+    if (g_case_slot != h2::platform::kNoSlot) {
+        h2::platform::tls_free(g_case_slot);
+        g_case_slot = h2::platform::kNoSlot;
+    }
+    // Cleared so that get_bdCritSec never hands out a freed lock.
+    DelCritSec(g_bdCritSec);
+    g_bdCritSec = nullptr;
+    fr_end_threading();
+    fluid_end_threading();
+    state_end_threading();
+    return 0;
+}
+
+int set_bdLocals(bdLocals* block) {
+    if (g_case_slot == h2::platform::kNoSlot || block == nullptr) return 0;
+    h2::platform::tls_set(g_case_slot, block);
+    return 1;
+}
+
+bdLocals* get_bdLocals(void) { return static_cast<bdLocals*>(h2::platform::tls_get(g_case_slot)); }
+
+CritSec* get_bdCritSec(void) { return g_bdCritSec; }
+
+CritSec* InitCritSec(void) { return new (std::nothrow) CritSec; }
+
+void EnterCritSec(CritSec* cs) {
+    if (cs) cs->mutex.lock();
+}
+
+void LeaveCritSec(CritSec* cs) {
+    if (cs) cs->mutex.unlock();
+}
+
+void DelCritSec(CritSec* cs) { delete cs; }
+
+int isValidptr(const void* p) { return p != nullptr ? 1 : 0; }
+}
+
+namespace h2 {
+void clear_current_case() { platform::tls_set(g_case_slot, nullptr); }
+} // namespace h2

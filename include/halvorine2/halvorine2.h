@@ -1,0 +1,11 @@
+/* Halvorine2: flow paths of turbomachines. The whole exported interface. */
+#ifndef HALVORINE2_H
+#define HALVORINE2_H
+
+#include "halvorine2/case_block.h"
+#include "halvorine2/console.h"
+#include "halvorine2/output.h"
+#include "halvorine2/threading.h"
+#include "halvorine2/units.h"
+
+#endif

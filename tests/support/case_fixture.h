@@ -1,0 +1,38 @@
+// Shared test fixture: threading prepared and a zero-filled case block current
+// on the test's thread.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "halvorine2/halvorine2.h"
+
+namespace h2::test {
+
+struct FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+};
+using BlockPtr = std::unique_ptr<bdLocals, FreeDeleter>;
+
+inline BlockPtr make_block() { return BlockPtr(static_cast<bdLocals*>(std::calloc(1, sizeof(bdLocals)))); }
+
+class CaseTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(binit_threading(), 0);
+        block_ = make_block();
+        ASSERT_EQ(set_bdLocals(block_.get()), 1);
+    }
+    void TearDown() override {
+        bend_threading();
+        block_.reset();
+    }
+    bdLocals* block() { return block_.get(); }
+
+private:
+    BlockPtr block_;
+};
+
+} // namespace h2::test
