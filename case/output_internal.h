@@ -1,0 +1,18 @@
+// Internal side of output routing.
+#pragma once
+
+#include <cstdio>
+
+namespace h2 {
+
+// The stream that stands for the console: standard output unless a test or a
+// host-side tool redirects it.
+std::FILE* console_stream();
+void set_console_stream(std::FILE* stream);
+
+} // namespace h2
+
+extern "C" {
+// Opens the current case's dump file for the run (appending) when outDst is not 0.
+void start_dump(void);
+}
