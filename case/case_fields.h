@@ -12,9 +12,34 @@
 namespace h2 {
 
 enum class FieldKind : std::uint8_t {
-    TEXT, TEXTN, I32, I32RO, I32N, I32V, F64, F64N, F64V, F64TAB,
-    ARR1, ARR1N, ARR2, ARR2N, ARR3, PTR, WORD, PEER, MATCURVE,
-    FLUIDFN, LOSSSLOTS, HOOK, STREAM, UNITS, GRID, BYTES,
+    TEXT,
+    TEXTN,
+    I32,
+    I32RO,
+    I32N,
+    I32V,
+    I16N,
+    F64,
+    F64N,
+    F64V,
+    F64TAB,
+    ARR1,
+    ARR1N,
+    ARR2,
+    ARR2N,
+    ARR2U,
+    ARR3,
+    PTR,
+    WORD,
+    PEER,
+    MATCURVE,
+    FLUIDFN,
+    LOSSSLOTS,
+    HOOK,
+    STREAM,
+    UNITS,
+    GRID,
+    BYTES,
 };
 
 // The families of keyed fields, one accessor set each.
@@ -22,51 +47,82 @@ enum class KeyFamily : std::uint8_t { None, Text, Integer, Scalar, Element, Rows
 
 constexpr KeyFamily family_of(FieldKind k) {
     switch (k) {
-    case FieldKind::TEXT: return KeyFamily::Text;
-    case FieldKind::I32:
-    case FieldKind::I32RO: return KeyFamily::Integer;
-    case FieldKind::F64: return KeyFamily::Scalar;
-    case FieldKind::ARR1: return KeyFamily::Element;
-    case FieldKind::ARR2: return KeyFamily::Rows;
-    case FieldKind::ARR3: return KeyFamily::Three;
-    default: return KeyFamily::None;
+        case FieldKind::TEXT:
+            return KeyFamily::Text;
+        case FieldKind::I32:
+        case FieldKind::I32RO:
+            return KeyFamily::Integer;
+        case FieldKind::F64:
+            return KeyFamily::Scalar;
+        case FieldKind::ARR1:
+            return KeyFamily::Element;
+        case FieldKind::ARR2:
+        case FieldKind::ARR2U:
+            return KeyFamily::Rows;
+        case FieldKind::ARR3:
+            return KeyFamily::Three;
+        default:
+            return KeyFamily::None;
     }
 }
+
+// Arrays that the case's array set allocates and releases: per element, and
+// per element and streamline. ARR2U and ARR3 fields are keyed but owned elsewhere.
+constexpr bool is_element_array(FieldKind k) { return k == FieldKind::ARR1 || k == FieldKind::ARR1N; }
+constexpr bool is_row_array(FieldKind k) { return k == FieldKind::ARR2 || k == FieldKind::ARR2N; }
 
 // Size of a field in the 32-bit layout, where pointers and words are 4 bytes.
 constexpr std::uint32_t size32_of(FieldKind k, std::uint32_t count) {
     switch (k) {
-    case FieldKind::TEXT:
-    case FieldKind::TEXTN:
-    case FieldKind::BYTES: return count;
-    case FieldKind::I32V: return 4 * count;
-    case FieldKind::F64:
-    case FieldKind::F64N: return 8;
-    case FieldKind::F64V: return 8 * count;
-    case FieldKind::F64TAB: return 8 * 100 * 10;
-    case FieldKind::MATCURVE: return 5 * 100 * 336;
-    case FieldKind::LOSSSLOTS: return 4 * count;
-    case FieldKind::UNITS: return 64 * count;
-    default: return 4; // i32, pointers, words
+        case FieldKind::TEXT:
+        case FieldKind::TEXTN:
+        case FieldKind::BYTES:
+            return count;
+        case FieldKind::I32V:
+            return 4 * count;
+        case FieldKind::I16N:
+            return 2;
+        case FieldKind::F64:
+        case FieldKind::F64N:
+            return 8;
+        case FieldKind::F64V:
+            return 8 * count;
+        case FieldKind::F64TAB:
+            return 8 * 100 * 10;
+        case FieldKind::MATCURVE:
+            return 5 * 100 * 336;
+        case FieldKind::LOSSSLOTS:
+            return 4 * count;
+        case FieldKind::UNITS:
+            return 64 * count;
+        default:
+            return 4;  // i32, pointers, words
     }
 }
 
 struct FieldInfo {
     FieldKind kind;
     const char* member;
-    const char* key;        // nullptr for a field without a key
-    std::size_t offset;     // offset in this build
-    std::size_t size;       // size in this build
-    std::size_t align;      // alignment of the member's type in this build
+    const char* key;     // nullptr for a field without a key
+    std::size_t offset;  // offset in this build
+    std::size_t size;    // size in this build
+    std::size_t align;   // alignment of the member's type in this build
     std::uint32_t count;
-    std::uint32_t off32;    // documented 32-bit offset
-    std::uint32_t size32;   // size in the 32-bit layout
+    std::uint32_t off32;   // documented 32-bit offset
+    std::uint32_t size32;  // size in the 32-bit layout
 };
 
 #define NOKEY nullptr
-#define H2_FIELD(kind, member, key, count, off32)                                                  \
-    FieldInfo{FieldKind::kind, #member, key, offsetof(bdLocals, member), sizeof(bdLocals::member), \
-              alignof(decltype(bdLocals::member)), count, off32, size32_of(FieldKind::kind, count)},
+#define H2_FIELD(kind, member, key, count, off32)  \
+    FieldInfo{FieldKind::kind,                     \
+              #member,                             \
+              key,                                 \
+              offsetof(bdLocals, member),          \
+              sizeof(bdLocals::member),            \
+              alignof(decltype(bdLocals::member)), \
+              count,                               \
+              off32,                               \
+              size32_of(FieldKind::kind, count)},
 inline constexpr FieldInfo kFields[] = {
 #include "halvorine2/case_fields.def"
 };
@@ -171,6 +227,16 @@ static_assert(kElementKeys.size() == 299);
 static_assert(kRowKeys.size() == 180);
 static_assert(kThreeKeys.size() == 2);
 
-} // namespace layout_checks
+constexpr int count_kind(bool (*pred)(FieldKind)) {
+    int n = 0;
+    for (const auto& fi : kFields)
+        if (pred(fi.kind)) ++n;
+    return n;
+}
+static_assert(count_kind(is_element_array) == H2_COUNT_PARAM1, "per-element array set is not complete");
+static_assert(count_kind(is_row_array) == H2_COUNT_PARAM2,
+              "per-element-and-streamline array set is not complete");
 
-} // namespace h2
+}  // namespace layout_checks
+
+}  // namespace h2

@@ -14,8 +14,8 @@
 
 namespace {
 
-constexpr int kMaxCells = 2000;       // longest text EGAstr draws
-constexpr int kSplashWidth = 40;      // the splash box, columns 20-59
+constexpr int kMaxCells = 2000;   // longest text EGAstr draws
+constexpr int kSplashWidth = 40;  // the splash box, columns 20-59
 constexpr int kSplashColumn = 20;
 constexpr std::uint16_t kGreyOnBlack = 7;
 
@@ -37,12 +37,12 @@ ConsoleState& state() {
 
 bool shows_on_terminal() { return state().output_set && h2::platform::is_terminal(h2::console_stream()); }
 
-} // namespace
+}  // namespace
 
 namespace h2 {
 std::uint16_t console_attribute() { return state().attribute; }
 const platform::ScreenBuffer& console_screen() { return state().screen; }
-} // namespace h2
+}  // namespace h2
 
 extern "C" {
 

@@ -8,4 +8,4 @@
 namespace h2 {
 std::uint16_t console_attribute();
 const platform::ScreenBuffer& console_screen();
-} // namespace h2
+}  // namespace h2

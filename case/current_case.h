@@ -7,4 +7,4 @@ namespace h2 {
 // Forgets the calling thread's current case (after the case is released, so
 // that a freed block is never reachable).
 void clear_current_case();
-} // namespace h2
+}  // namespace h2

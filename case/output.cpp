@@ -7,6 +7,7 @@
 
 #include "case/output_internal.h"
 #include "case/text_field.h"
+#include "halvorine2/console.h"
 #include "halvorine2/threading.h"
 #include "numerics/fr_locals.h"
 
@@ -36,12 +37,18 @@ void route_formatted(const char* format, ...) {
     route(format, ap);
     va_end(ap);
 }
-} // namespace
+}  // namespace
 
 namespace h2 {
 std::FILE* console_stream() { return g_console ? g_console : stdout; }
 void set_console_stream(std::FILE* stream) { g_console = stream; }
-} // namespace h2
+
+void report_error(const char* text) {
+    SetConColor(12, 240);
+    put_err(text);
+    SetConDefColor();
+}
+}  // namespace h2
 
 extern "C" {
 

@@ -10,7 +10,10 @@ namespace h2 {
 std::FILE* console_stream();
 void set_console_stream(std::FILE* stream);
 
-} // namespace h2
+// Writes an error text with put_err in bright red on the current background.
+void report_error(const char* text);
+
+}  // namespace h2
 
 extern "C" {
 // Opens the current case's dump file for the run (appending) when outDst is not 0.

@@ -19,4 +19,4 @@ inline void copy_text(char (&dst)[N], const char* src) {
     copy_text(dst, N, src);
 }
 
-} // namespace h2
+}  // namespace h2

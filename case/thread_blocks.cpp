@@ -6,7 +6,7 @@ namespace {
 h2::platform::ThreadBlockSlot g_state_slot;
 h2::platform::ThreadBlockSlot g_fluid_slot;   // main fluid
 h2::platform::ThreadBlockSlot g_cfluid_slot;  // cooling fluid
-} // namespace
+}  // namespace
 
 extern "C" {
 
@@ -43,4 +43,4 @@ namespace h2 {
 platform::TlsIndex fluid_slot_index(int which) {
     return which == 0 ? g_fluid_slot.index() : g_cfluid_slot.index();
 }
-} // namespace h2
+}  // namespace h2

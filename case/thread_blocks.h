@@ -7,7 +7,7 @@
 namespace h2 {
 inline constexpr int kStateLocalsSize = 80;
 inline constexpr int kFluidLocalsSize = 144;
-} // namespace h2
+}  // namespace h2
 
 extern "C" {
 // 1 when the slot is still missing afterwards, else 0.
@@ -31,4 +31,4 @@ void* get_fluidLocals(int which);
 namespace h2 {
 // Slot index handed to a fluid plug-in (0 main, other cooling); kNoSlot when none.
 platform::TlsIndex fluid_slot_index(int which);
-} // namespace h2
+}  // namespace h2

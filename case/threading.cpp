@@ -17,7 +17,7 @@ struct CritSec {
 namespace {
 h2::platform::TlsIndex g_case_slot = h2::platform::kNoSlot;
 CritSec* g_bdCritSec = nullptr;
-} // namespace
+}  // namespace
 
 extern "C" {
 
@@ -73,4 +73,4 @@ int isValidptr(const void* p) { return p != nullptr ? 1 : 0; }
 
 namespace h2 {
 void clear_current_case() { platform::tls_set(g_case_slot, nullptr); }
-} // namespace h2
+}  // namespace h2

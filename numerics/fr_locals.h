@@ -11,19 +11,19 @@ namespace h2 {
 inline constexpr int kSearchMaxVars = 100;
 
 struct frLocals {
-    std::int32_t I;   // iterations of the current (or last) search
-    std::int32_t NF;  // objective evaluations of the current search
-    std::int32_t n;   // number of variables
-    double* x;        // the caller's point, changed in place
+    std::int32_t I;              // iterations of the current (or last) search
+    std::int32_t NF;             // objective evaluations of the current search
+    std::int32_t n;              // number of variables
+    double* x;                   // the caller's point, changed in place
     double xt[kSearchMaxVars];   // base point of the current iteration
     double dir[kSearchMaxVars];  // unit search direction
-    double FH;        // last objective value
+    double FH;                   // last objective value
     double (*func)(double*);     // the objective
     std::int32_t outDst;         // copy of the case's outDst
     std::FILE* dump;             // copy of the case's dump stream, or NULL
 };
 
-} // namespace h2
+}  // namespace h2
 
 extern "C" {
 // Thread slot of the block: 0 when a slot exists afterwards, 1 when none can be had.

@@ -12,7 +12,7 @@ namespace {
 constexpr int ansi_colour(int bits) {
     return ((bits & 4) ? 1 : 0) | ((bits & 2) ? 2 : 0) | ((bits & 1) ? 4 : 0);
 }
-} // namespace
+}  // namespace
 
 std::string_view ansi_for_attribute(std::uint16_t attribute, char (&buffer)[32]) {
     if ((attribute & 0xFF) == 7) return "\x1b[0m";
@@ -24,9 +24,7 @@ std::string_view ansi_for_attribute(std::uint16_t attribute, char (&buffer)[32])
     return std::string_view(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
 }
 
-bool is_terminal(std::FILE* stream) {
-    return stream != nullptr && isatty(fileno(stream)) == 1;
-}
+bool is_terminal(std::FILE* stream) { return stream != nullptr && isatty(fileno(stream)) == 1; }
 
 void ScreenBuffer::write_text(int row, int column, std::string_view text) {
     if (row < 0 || row >= kRows) return;
@@ -67,8 +65,12 @@ void terminal_draw(std::FILE* stream, int row, int column, std::string_view text
     char colour[32];
     const auto seq = ansi_for_attribute(attribute, colour);
     // Save the cursor, move (1-based), draw, reset colours, restore the cursor.
-    std::fprintf(stream, "\x1b" "7\x1b[%d;%dH%.*s%.*s\x1b[0m\x1b" "8", row + 1, column + 1,
-                 static_cast<int>(seq.size()), seq.data(), static_cast<int>(text.size()), text.data());
+    std::fprintf(stream,
+                 "\x1b"
+                 "7\x1b[%d;%dH%.*s%.*s\x1b[0m\x1b"
+                 "8",
+                 row + 1, column + 1, static_cast<int>(seq.size()), seq.data(), static_cast<int>(text.size()),
+                 text.data());
     std::fflush(stream);
 }
 
@@ -91,4 +93,4 @@ void terminal_discard_input() {
     if (isatty(STDIN_FILENO) == 1) tcflush(STDIN_FILENO, TCIFLUSH);
 }
 
-} // namespace h2::platform
+}  // namespace h2::platform

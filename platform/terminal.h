@@ -49,4 +49,4 @@ void terminal_leave_alternate_screen(std::FILE* stream);
 void terminal_home_cursor(std::FILE* stream);
 void terminal_discard_input();
 
-} // namespace h2::platform
+}  // namespace h2::platform

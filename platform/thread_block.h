@@ -49,4 +49,4 @@ private:
     TlsIndex index_ = kNoSlot;
 };
 
-} // namespace h2::platform
+}  // namespace h2::platform

@@ -24,4 +24,4 @@ void* tls_get(TlsIndex index) {
     return pthread_getspecific(static_cast<pthread_key_t>(index));
 }
 
-} // namespace h2::platform
+}  // namespace h2::platform

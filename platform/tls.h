@@ -14,4 +14,4 @@ void tls_free(TlsIndex index);
 bool tls_set(TlsIndex index, void* value);
 void* tls_get(TlsIndex index);
 
-} // namespace h2::platform
+}  // namespace h2::platform

@@ -38,12 +38,12 @@ void print_units() {
     std::printf("%-5s %-18s %-18s %-24s %s\n", "group", "name", "label", "factor", "offset");
     for (int g = 0; g < H2_UNIT_GROUP_COUNT; ++g) {
         const double factor = unitsToView(1.0, g) - unitsToView(0.0, g);
-        std::printf("%-5d %-18s %-18s %-24.17g %g\n", g, groupToName(g), printable(unitsLabel(g)).c_str(), factor,
-                    unitsToView(0.0, g));
+        std::printf("%-5d %-18s %-18s %-24.17g %g\n", g, groupToName(g), printable(unitsLabel(g)).c_str(),
+                    factor, unitsToView(0.0, g));
     }
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2 || std::strcmp(argv[1], "--units") != 0) return usage();

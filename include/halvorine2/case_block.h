@@ -56,6 +56,7 @@ typedef struct Point3 {
 #define H2_DECL_I32RO(m, n) int32_t m;
 #define H2_DECL_I32N(m, n) int32_t m;
 #define H2_DECL_I32V(m, n) int32_t m[n];
+#define H2_DECL_I16N(m, n) int16_t m;
 #define H2_DECL_F64(m, n) double m;
 #define H2_DECL_F64N(m, n) double m;
 #define H2_DECL_F64V(m, n) double m[n];
@@ -64,6 +65,7 @@ typedef struct Point3 {
 #define H2_DECL_ARR1N(m, n) double* m;
 #define H2_DECL_ARR2(m, n) double** m;
 #define H2_DECL_ARR2N(m, n) double** m;
+#define H2_DECL_ARR2U(m, n) double** m;
 #define H2_DECL_ARR3(m, n) double*** m;
 #define H2_DECL_PTR(m, n) void* m;
 #define H2_DECL_WORD(m, n) uintptr_t m;

@@ -3,9 +3,14 @@
 #define HALVORINE2_H
 
 #include "halvorine2/case_block.h"
+#include "halvorine2/case_data.h"
 #include "halvorine2/console.h"
 #include "halvorine2/output.h"
+#include "halvorine2/params.h"
+#include "halvorine2/profiles.h"
 #include "halvorine2/threading.h"
 #include "halvorine2/units.h"
+#include "halvorine2/volute.h"
+#include "halvorine2/walkers.h"
 
 #endif

@@ -1,5 +1,6 @@
 /* Units of the current case: 39 groups, view = data * factor + offset.
- * Group numbers outside 0..38 convert to 0.0, have no label and change nothing. */
+ * Group numbers outside 0..38 convert to 0.0, have no label and change nothing;
+ * so does every call while the thread has no current case. */
 #ifndef HALVORINE2_UNITS_H
 #define HALVORINE2_UNITS_H
 

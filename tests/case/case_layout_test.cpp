@@ -73,7 +73,8 @@ TEST(CaseLayout, ReadOnlyIntegerKeysAndTextLengths) {
     for (const auto& e : h2::kIntegerKeys)
         if (!e.settable) {
             ++read_only;
-            EXPECT_TRUE(std::string_view(e.key) == "cyld__VARTD" || std::string_view(e.key) == "outDst") << e.key;
+            EXPECT_TRUE(std::string_view(e.key) == "cyld__VARTD" || std::string_view(e.key) == "outDst")
+                << e.key;
         }
     EXPECT_EQ(read_only, 2);
 
@@ -111,11 +112,12 @@ TEST(CaseLayout, DocumentedOffsetsOfKnownFields) {
         EXPECT_EQ(h2::family_of(f->kind), k.family) << k.key;
     }
     // solve_vector ends where accuracy begins.
-    EXPECT_EQ(offsetof(bdLocals, solve_vector) + sizeof(bdLocals::solve_vector), offsetof(bdLocals, accuracy));
+    EXPECT_EQ(offsetof(bdLocals, solve_vector) + sizeof(bdLocals::solve_vector),
+              offsetof(bdLocals, accuracy));
     EXPECT_EQ(sizeof(bdLocals::solve_vector) / sizeof(double), 100u);
     EXPECT_EQ(sizeof(UnitGroup), 64u);
     EXPECT_EQ(sizeof(Point2), 16u);
     EXPECT_EQ(sizeof(Point3), 24u);
 }
 
-} // namespace
+}  // namespace

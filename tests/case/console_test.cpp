@@ -86,4 +86,4 @@ TEST(ConsoleDrawing, SplashBoxFramesTheTitle) {
     EXPECT_EQ(screen.row_text(2, 20, 40), "|" + std::string(38, ' ') + "|");
 }
 
-} // namespace
+}  // namespace

@@ -30,7 +30,8 @@ TEST_F(Output, DestinationsFollowOutDst) {
         bool console;
         bool dump;
     };
-    for (const Case c : {Case{0, true, false}, Case{1, false, true}, Case{2, true, true}, Case{-7, true, true}}) {
+    for (const Case c :
+         {Case{0, true, false}, Case{1, false, true}, Case{2, true, true}, Case{-7, true, true}}) {
         SCOPED_TRACE(c.outDst);
         std::filesystem::remove("run.dump");
         h2::test::CapturedConsole console;
@@ -114,4 +115,4 @@ TEST(OutputWithoutCase, WritersGoToConsoleAndSettingsDoNothing) {
     EXPECT_EQ(console.text(), "5\ne\n");
 }
 
-} // namespace
+}  // namespace

@@ -131,4 +131,4 @@ TEST_F(Threading, LocksAreReentrantAndNullSafe) {
     EXPECT_EQ(isValidptr(&cs), 1);
 }
 
-} // namespace
+}  // namespace

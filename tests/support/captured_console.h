@@ -39,4 +39,4 @@ inline std::string read_file(const std::string& name) {
     return s;
 }
 
-} // namespace h2::test
+}  // namespace h2::test

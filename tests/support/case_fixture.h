@@ -35,4 +35,24 @@ private:
     BlockPtr block_;
 };
 
-} // namespace h2::test
+// A case made and released the way a host does it: binit and bterm.
+class LiveCaseTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(binit_threading(), 0);
+        ASSERT_NE(binit(), nullptr);
+    }
+    void TearDown() override {
+        bterm();
+        bend_threading();
+    }
+    bdLocals* block() { return get_bdLocals(); }
+    // Sets the counts and allocates the arrays of an ns/nr case.
+    void allocate(int ns, int nr) {
+        block()->cyld_ns = ns;
+        block()->cyld_nr = nr;
+        ASSERT_EQ(alloc_probdata(ns + 1, nr), 0);
+    }
+};
+
+}  // namespace h2::test

@@ -30,4 +30,4 @@ private:
     std::filesystem::path path_;
 };
 
-} // namespace h2::test
+}  // namespace h2::test

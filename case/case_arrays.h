@@ -1,0 +1,36 @@
+// Internal side of the case's array set.
+#pragma once
+
+#include "halvorine2/case_data.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace h2 {
+
+// The extents the arrays were made for, kept apart from elem_count (which a
+// copy into a larger block lowers) so that every index can be checked against
+// the memory that really exists. Whoever makes or replaces arrays sets them.
+inline void set_allocated_extents(bdLocals* b, int N, int NI) {
+    b->alloc_elems = static_cast<std::int16_t>(std::clamp(N, 0, INT16_MAX));
+    b->alloc_streams = static_cast<std::int16_t>(std::clamp(NI, 0, INT16_MAX));
+}
+
+// i is an element and j a streamline of the arrays.
+inline bool allocated_element(const bdLocals* b, int i) { return i >= 0 && i < b->alloc_elems; }
+inline bool allocated_stream(const bdLocals* b, int j) { return j >= 0 && j < b->alloc_streams; }
+
+// The case's counts (elements 0..cyld__ns, streamlines 0..cyld__nr-1) lie
+// inside its arrays, so walking the flow path reads only memory that exists.
+inline bool path_fits_arrays(const bdLocals* b) {
+    return b->cyld_ns >= 0 && b->cyld_ns < b->alloc_elems && b->cyld_nr >= 0 &&
+           b->cyld_nr <= b->alloc_streams;
+}
+
+// True when any array of the set, a loss slot array or the grid is present.
+bool has_any_array(const bdLocals* b);
+// Frees whatever arrays remain, without counting or messages; used after the
+// counted release could not finish, so nothing is left behind.
+void sweep_arrays(bdLocals* b);
+
+}  // namespace h2
