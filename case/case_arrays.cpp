@@ -50,10 +50,12 @@ double** alloc_elem_matrix(bdLocals* b, int N, int NI) {
     return table;
 }
 
+// Rows are released by the extent the table was made for: elem_count follows
+// the last copy into the block and may be smaller, which would leak the rest.
 void free_elem_matrix(bdLocals* b, double**& table) {
     if (table == nullptr) return;
-    b->allocated1 = b->elem_count;
-    for (int i = 0; i < b->elem_count; ++i) free_elem_array(b, table[i]);
+    b->allocated1 = b->alloc_elems;
+    for (int i = 0; i < b->alloc_elems; ++i) free_elem_array(b, table[i]);
     std::free(table);
     table = nullptr;
     --b->allocated2;
@@ -84,7 +86,7 @@ void sweep_arrays(bdLocals* b) {
         } else if (is_row_array(f.kind)) {
             double**& table = row_table(b, f);
             if (table) {
-                for (int i = 0; i < b->elem_count; ++i) std::free(table[i]);
+                for (int i = 0; i < b->alloc_elems; ++i) std::free(table[i]);
                 std::free(table);
                 table = nullptr;
             }

@@ -12,6 +12,16 @@
 #include "halvorine2/volute.h"
 #include "numerics/fr_locals.h"
 
+namespace h2 {
+void alloc_thread_work_blocks() {
+    // Fresh work blocks for the thread; one that cannot be had leaves the old one.
+    fluid_alloc();
+    cfluid_alloc();
+    fr_alloc();
+    state_alloc();
+}
+}  // namespace h2
+
 extern "C" {
 
 bdLocals* binit(void) {
@@ -23,11 +33,7 @@ bdLocals* binit(void) {
     }
     unitsSetSI();
     h2::copy_text(b->ModelBase, ".");
-    // Fresh work blocks for the thread; one that cannot be had leaves the old one.
-    fluid_alloc();
-    cfluid_alloc();
-    fr_alloc();
-    state_alloc();
+    h2::alloc_thread_work_blocks();
     b->volout = nullptr;
     return b;
 }

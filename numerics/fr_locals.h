@@ -8,7 +8,9 @@
 
 namespace h2 {
 
-inline constexpr int kSearchMaxVars = 100;
+// A loaded case may have 100 elements, and the inverse tasks search over the
+// element count plus 1 or 2 values: 103 at most.
+inline constexpr int kSearchMaxVars = 104;
 
 struct frLocals {
     std::int32_t I;              // iterations of the current (or last) search

@@ -4,6 +4,7 @@
 #include <link.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 namespace h2::platform {
@@ -17,10 +18,20 @@ bool ends_with(const std::string& s, const char* suffix) {
     return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
 }
 
+// Relative paths are spelled out from the working directory: the system
+// loader matches a relative name against libraries opened earlier, whatever
+// the working directory was then, and would hand back the wrong library.
+LibHandle open_in_working_directory(const std::string& name, int mode) {
+    std::error_code ec;
+    const auto here = std::filesystem::current_path(ec);
+    if (ec) return nullptr;
+    return dlopen((here / name).lexically_normal().c_str(), mode);
+}
+
 LibHandle open_one(const std::string& name, int mode) {
-    if (!has_directory(name)) {
-        if (LibHandle h = dlopen(("./" + name).c_str(), mode)) return h;
-    }
+    if (!name.empty() && name[0] == '/') return dlopen(name.c_str(), mode);
+    if (has_directory(name)) return open_in_working_directory(name, mode);
+    if (LibHandle h = open_in_working_directory(name, mode)) return h;
     return dlopen(name.c_str(), mode);
 }
 
@@ -32,11 +43,13 @@ LibHandle open_with_fallback(const char* name, int mode) {
     return nullptr;
 }
 
-} // namespace
+}  // namespace
 
 LibHandle lib_open(const char* name) { return open_with_fallback(name, RTLD_NOW | RTLD_LOCAL); }
 
-LibHandle lib_find_loaded(const char* name) { return open_with_fallback(name, RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD); }
+LibHandle lib_find_loaded(const char* name) {
+    return open_with_fallback(name, RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD);
+}
 
 void* lib_symbol(LibHandle lib, const char* symbol) {
     if (lib == nullptr || symbol == nullptr) return nullptr;
@@ -56,4 +69,4 @@ void lib_close(LibHandle lib) {
     if (lib) dlclose(lib);
 }
 
-} // namespace h2::platform
+}  // namespace h2::platform

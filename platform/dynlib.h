@@ -18,4 +18,4 @@ LibHandle lib_find_loaded(const char* name);
 void* lib_symbol(LibHandle lib, const char* symbol);
 void lib_close(LibHandle lib);
 
-} // namespace h2::platform
+}  // namespace h2::platform

@@ -29,6 +29,14 @@ typedef struct Volout {
 
 /* A new zero-filled record with its three tables; NULL when the record cannot be allocated. */
 H2_API Volout* VoloutInit(int form, int n, int m);
+/* Gives dst its own copy of src's volute record: form, n, m, the inputs cs,
+ * cu, r2, hb2, b2, gap and the used rows and points of tables A, C and B (A2,
+ * Dk, bk, hk stay 0). Used extents that reach past a table (n + 100 rows of
+ * m + 10 points) are clamped to it, in the copy's extents too. dst's former
+ * record is not released. 0 done; 1 when either block is NULL or src has no
+ * record (dst unchanged), or the new record cannot be allocated (dst's volout
+ * is then NULL). */
+H2_API int VoloutCopy(bdLocals* src, bdLocals* dst);
 /* Releases the record and its tables; NULL does nothing. Always 0. */
 H2_API int VoloutTerm(Volout* rec);
 

@@ -1,4 +1,5 @@
-// The volute record: allocation and release of its three point tables.
+// The volute record: allocation, copy and release of its three point tables.
+#include <algorithm>
 #include <cstdlib>
 
 #include "halvorine2/volute.h"
@@ -24,6 +25,22 @@ Point3** alloc_table(long long rows, long long points) {
     return table;
 }
 
+// Copies rows 0..*rows and points 0..*points (inclusive) of a table into the
+// same places of another with the same extents. Used extents beyond the table
+// (n+100 rows of m+10 points) are clamped to it, and the copy's extents say
+// what it really holds: copying them as they stand would read and write past
+// the rows. Missing tables or rows are skipped.
+void copy_table(Point3** to, Point3* const* from, int32_t* rows, int32_t* points, long long table_rows,
+                long long table_points) {
+    *rows = static_cast<int32_t>(std::min<long long>(*rows, table_rows - 1));
+    *points = static_cast<int32_t>(std::min<long long>(*points, table_points - 1));
+    if (to == nullptr || from == nullptr) return;
+    for (int32_t r = 0; r <= *rows; ++r) {
+        if (to[r] == nullptr || from[r] == nullptr) continue;
+        std::copy_n(from[r], std::max(*points + 1, 0), to[r]);
+    }
+}
+
 void free_table(Point3** table, long long rows) {
     if (table == nullptr) return;
     for (long long r = 0; r < rows; ++r) std::free(table[r]);
@@ -46,6 +63,34 @@ Volout* VoloutInit(int form, int n, int m) {
     rec->B = alloc_table(rows, points);
     rec->C = alloc_table(rows, points);
     return rec;
+}
+
+int VoloutCopy(bdLocals* src, bdLocals* dst) {
+    if (src == nullptr || dst == nullptr || src->volout == nullptr) return 1;
+    const auto* from = static_cast<const Volout*>(src->volout);
+    // dst's former pointer is overwritten, not released: in a whole-block copy
+    // it is the source's own record.
+    Volout* to = VoloutInit(from->form, from->n, from->m);
+    dst->volout = to;
+    if (to == nullptr) return 1;
+    to->cs = from->cs;
+    to->cu = from->cu;
+    to->r2 = from->r2;
+    to->hb2 = from->hb2;
+    to->b2 = from->b2;
+    to->gap = from->gap;
+    const long long rows = table_rows(from->n);
+    const long long points = table_points(from->m);
+    to->nA = from->nA;
+    to->mA = from->mA;
+    copy_table(to->A, from->A, &to->nA, &to->mA, rows, points);
+    to->nC = from->nC;
+    to->mC = from->mC;
+    copy_table(to->C, from->C, &to->nC, &to->mC, rows, points);
+    to->nB = from->nB;
+    to->mB = from->mB;
+    copy_table(to->B, from->B, &to->nB, &to->mB, rows, points);
+    return 0;
 }
 
 int VoloutTerm(Volout* rec) {

@@ -1,0 +1,832 @@
+// The case data file: a positional text file that holds a case between runs.
+// Only the middle streamline of every per-element-and-streamline quantity is
+// stored; prepare_loaded_data rebuilds the other streamlines, the blade-row
+// defaults, the radii and the pitches after reading.
+#include "case/case_file.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include <locale.h>
+
+#include "case/case_arrays.h"
+#include "case/case_fields.h"
+#include "case/output_internal.h"
+#include "case/text_field.h"
+#include "case/walkers_internal.h"
+#include "halvorine2/case_data.h"
+#include "halvorine2/console.h"
+#include "halvorine2/fluids.h"
+#include "halvorine2/losses.h"
+#include "halvorine2/output.h"
+#include "halvorine2/threading.h"
+
+namespace {
+
+// Largest flow path a file may describe: elements 0..NS, NI streamlines.
+constexpr int kMaxNS = 100;
+constexpr int kMaxNI = 50;
+
+// load_data and save_data results
+constexpr int kDone = 0;
+constexpr int kNoName = -1;
+constexpr int kNoArrays = -2;
+constexpr int kFileError = 1;
+constexpr int kDimensionError = 2;
+
+// Record lengths in tokens, the element number included where there is one.
+constexpr int kHeaderTokens = 12;
+constexpr int kMethodTokens = 10;
+constexpr int kInletTokens = 7;
+constexpr int kBladeTokens = 11;
+
+// elem__stagType of an outlet volute (the other kinds come with the walkers).
+constexpr double kOutletVolute = 4.0;
+
+// Degrees to radians and 2π, with the truncated values the solver was tuned with.
+constexpr double kRadPerDegree = 0.01745329;
+constexpr double kTwoPi = 6.2831853;
+
+// Fresh loss-model limits and scales of every element.
+constexpr double kLossLimit = 0.7;
+constexpr double kBendLossLimit = 0.4;
+constexpr double kVoluteLossLimit = 0.5;
+
+// Blade-row defaults where the file leaves a value at 0.
+constexpr double kStatorTdy = 1.0;           // stgtd__Tdy
+constexpr double kStatorSealTeeth = 10.0;    // clrn__Zrd
+constexpr double kSealClearance = 0.001;     // clrn__drd, clrn__drr, m
+constexpr double kDiaphragmSealRatio = 0.7;  // bld__du over the hub diameter
+constexpr double kRotorSealTeeth = 2.0;      // clrn__Zrr
+constexpr double kRotorB1n = 0.01;           // clrn__b1n, m
+
+// Section-model constants every loaded element starts from.
+constexpr double kCasA_ = 0.5;   // cas__a_
+constexpr double kCasB_ = 0.05;  // cas__b_
+constexpr double kBldK = 6.0;    // bld__k
+
+constexpr std::string_view kSeparators = ",; \t";
+
+// SolverTask: below 10 design tasks; x and 10x are the same task with the
+// exit angle held over the span ("twist fixed") or following the twist law
+// ("twist parameterized").
+bool is_design_task(int vart) { return vart < 10; }
+bool twist_fixed(int vart) { return vart == 10 || vart == 20 || vart == 30 || vart == 40; }
+bool twist_parameterized(int vart) { return vart == 100 || vart == 200 || vart == 300 || vart == 400; }
+
+// The machine compresses when the outlet pressure is not below the inlet total pressure.
+bool is_compressing(const bdLocals& c) { return c.elem_p0[0] <= c.elem_p2[c.cyld_ns]; }
+
+void report_in_error_colour(const char* format, const char* name) {
+    SetConColor(12, 240);
+    std::fprintf(stderr, format, name);
+    SetConDefColor();
+}
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// True when the case holds its whole array set for elements 0..cyld__ns and
+// cyld__nr streamlines, so that every middle-streamline index is in bounds.
+bool holds_path_arrays(bdLocals& c) {
+    if (!h2::path_fits_arrays(&c) || c.cyld_nr < 1) return false;
+    for (const auto& f : h2::kFields) {
+        if (h2::is_element_array(f.kind) && *h2::field_at<double*>(&c, f.offset) == nullptr) return false;
+        if (!h2::is_row_array(f.kind)) continue;
+        double** rows = *h2::field_at<double**>(&c, f.offset);
+        if (rows == nullptr) return false;
+        for (int i = 0; i <= c.cyld_ns; ++i)
+            if (rows[i] == nullptr) return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- tokens
+
+class Tokens {
+public:
+    explicit Tokens(std::string_view line) : rest_(line) {}
+    std::optional<std::string_view> next() {
+        const auto start = rest_.find_first_not_of(kSeparators);
+        if (start == std::string_view::npos) return std::nullopt;
+        rest_.remove_prefix(start);
+        const auto end = std::min(rest_.find_first_of(kSeparators), rest_.size());
+        const std::string_view token = rest_.substr(0, end);
+        rest_.remove_prefix(end);
+        return token;
+    }
+
+private:
+    std::string_view rest_;
+};
+
+bool is_digit(char ch) { return ch >= '0' && ch <= '9'; }
+
+std::size_t skip_digits(std::string_view t, std::size_t k) {
+    while (k < t.size() && is_digit(t[k])) ++k;
+    return k;
+}
+
+// Optional sign and decimal digits; reading stops at the first other
+// character, no digits give 0. Values beyond the int range are held at its ends.
+int to_int(std::string_view t) {
+    std::size_t k = 0;
+    const bool negative = k < t.size() && t[k] == '-';
+    if (k < t.size() && (t[k] == '-' || t[k] == '+')) ++k;
+    constexpr long long kBeyond = static_cast<long long>(std::numeric_limits<int>::max()) + 1;
+    long long value = 0;
+    for (; k < t.size() && is_digit(t[k]); ++k) value = std::min(value * 10 + (t[k] - '0'), kBeyond);
+    value = negative ? -value : value;
+    return static_cast<int>(
+        std::clamp<long long>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+// Optional sign, digits with an optional decimal point, an optional exponent;
+// reading stops at the first other character, no number gives 0.0. Only that
+// prefix is converted, so hexadecimal, "inf" and "nan" read as 0 or as their
+// leading digits, and the host's locale never changes the decimal point.
+double to_real(std::string_view t) {
+    std::size_t k = 0;
+    if (k < t.size() && (t[k] == '-' || t[k] == '+')) ++k;
+    const std::size_t int_begin = k;
+    k = skip_digits(t, k);
+    std::size_t digits = k - int_begin;
+    if (k < t.size() && t[k] == '.') {
+        const std::size_t frac_begin = k + 1;
+        k = skip_digits(t, frac_begin);
+        digits += k - frac_begin;
+    }
+    if (digits == 0) return 0.0;
+    if (k < t.size() && (t[k] == 'e' || t[k] == 'E')) {
+        std::size_t e = k + 1;
+        if (e < t.size() && (t[e] == '-' || t[e] == '+')) ++e;
+        const std::size_t exp_end = skip_digits(t, e);
+        if (exp_end > e) k = exp_end;
+    }
+    char number[h2::kDataLineSize];
+    const std::size_t n = std::min(k, sizeof number - 1);
+    std::memcpy(number, t.data(), n);
+    number[n] = '\0';
+    static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", locale_t{});
+    return c_locale ? strtod_l(number, nullptr, c_locale) : std::strtod(number, nullptr);
+}
+
+// ---------------------------------------------------------------- reading
+
+// One column of an element line: the value of the token for element i, whose
+// middle streamline is m.
+using Column = void (*)(bdLocals& c, int i, int m, double v);
+
+// Element line of analysis tasks (cyld__VART >= 10): the effective exit angle.
+constexpr Column kB2effColumns[] = {
+    nullptr,  // element number
+    [](bdLocals& c, int i, int, double v) { c.bld_wp[i] = v; },
+    [](bdLocals& c, int i, int, double v) { c.bld_d2[i] = c.bld_d1[i] = v; },
+    [](bdLocals& c, int i, int, double v) { c.bld_l2[i] = c.bld_l1[i] = v; },
+    [](bdLocals& c, int i, int m, double v) { c.los_Los[i][m] = v; },
+    [](bdLocals& c, int i, int m, double v) { c.cas_B1g[i][m] = v; },
+    [](bdLocals& c, int i, int m, double v) { c.cas_B2g[i][m] = c.cas_B2a[i][m] = v; },
+    [](bdLocals& c, int i, int, double v) { c.bld_m2[i] = v; },
+    [](bdLocals& c, int i, int m, double v) { c.cas_t2[i][m] = v; },
+    [](bdLocals& c, int i, int, double v) { c.elem_Pa[i] = v; },
+    [](bdLocals& c, int i, int, double v) { c.bld_z[i] = v; },
+    [](bdLocals& c, int i, int m, double v) { c.cas_bx[i][m] = c.cas_b[i][m] = v; },
+    [](bdLocals& c, int i, int m, double v) { c.cas_r2[i][m] = v; },
+    [](bdLocals& c, int i, int m, double v) { c.cas_x2[i][m] = v; },
+    [](bdLocals& c, int i, int, double v) { c.elem_Gotb2[i] = v; },
+    [](bdLocals& c, int i, int, double v) { c.elem_stagType[i] = v; },
+    [](bdLocals& c, int i, int, double v) { c.elem_sectType[i] = v; },
+    [](bdLocals& c, int i, int, double v) { c.AngMask[i] = v; },
+    [](bdLocals& c, int i, int, double v) { c.elem_moduleNum[i] = v; },
+    [](bdLocals& c, int i, int, double v) { c.elem_stageNum[i] = v; },
+};
+
+// Element line of design tasks (cyld__VART < 10): the outlet pressure and the
+// flow coefficient; the loss token is the square of the loss coefficient.
+constexpr Column kP2Columns[] = {
+    nullptr,  // element number
+    [](bdLocals& c, int i, int, double v) { c.bld_wp[i] = v; },
+    [](bdLocals& c, int i, int, double v) {
+        c.bld_d2s[i] = v;
+        if (is_compressing(c)) c.bld_d2[i] = c.bld_d1[i] = v;
+    },
+    [](bdLocals& c, int i, int, double v) { c.bld_l2[i] = c.bld_l1[i] = v; },
+    [](bdLocals& c, int i, int m, double v) { c.los_Los[i][m] = std::sqrt(v); },
+    [](bdLocals& c, int i, int m, double v) { c.cas_B1g[i][m] = v; },
+    [](bdLocals& c, int i, int, double v) { c.elem_cz_[i] = v; },
+    [](bdLocals& c, int i, int m, double v) { c.elem_Ht[i] = c.isd_p2[i][m] = v; },
+    [](bdLocals& c, int i, int, double v) { c.bld_m2[i] = v; },
+    [](bdLocals& c, int i, int m, double v) { c.cas_t2[i][m] = v; },
+    [](bdLocals& c, int i, int, double v) { c.elem_Pa[i] = v; },
+    [](bdLocals& c, int i, int, double v) { c.bld_z[i] = v; },
+    [](bdLocals& c, int i, int m, double v) { c.cas_bx[i][m] = c.cas_b[i][m] = v; },
+    [](bdLocals& c, int i, int m, double v) { c.cas_r2[i][m] = v; },
+    [](bdLocals& c, int i, int m, double v) { c.cas_x2[i][m] = v; },
+    [](bdLocals& c, int i, int, double v) { c.elem_Gotb2[i] = v; },
+    [](bdLocals& c, int i, int, double v) { c.elem_stagType[i] = v; },
+    [](bdLocals& c, int i, int, double v) { c.elem_sectType[i] = v; },
+    [](bdLocals& c, int i, int, double v) { c.AngMask[i] = v; },
+};
+
+// Reads the records of one open case file into the current case, in file order.
+class CaseFileReader {
+public:
+    CaseFileReader(std::FILE* file, const char* name, bdLocals& c) : file_(file), name_(name), c_(c) {}
+
+    // 0 read, or the result load_data returns.
+    int read() {
+        if (const int r = header(); r != kDone) return r;
+        const int ns = c_.cyld_ns;
+        if (const int r = alloc_probdata(ns + 1, c_.cyld_nr); r != 0) return r;
+        const int m = c_.cyld_nr / 2;
+        method_line();
+        inlet_line(ns, m);
+        const bool b2eff = !is_design_task(c_.cyld_VART);
+        for (int i = 0; i <= ns; ++i) element_line(i, m, b2eff);
+        if (b2eff) record(ns + 1, [&](int k, std::string_view t) { c_.wb[k] = to_real(t); });
+        for (int i = 0; i <= ns; ++i) blade_line(i);
+        if (read_failed_) {
+            report_in_error_colour("Can't read file %s\n", name_);
+            return kFileError;
+        }
+        return kDone;
+    }
+
+private:
+    // Reads the next data line and hands its first `count` tokens to take(k,
+    // token); a missing line leaves the record as it was. False when there was no line.
+    template <class Take>
+    bool record(int count, Take take) {
+        // A stream that fails once is not read again: its buffer would hand the
+        // previous line out a second time as the next record.
+        if (read_failed_) return false;
+        const int status = read_data_line(file_, line_);
+        if (status == h2::kReadError) read_failed_ = true;
+        if (status != h2::kLineRead) return false;
+        Tokens tokens(line_);
+        for (int k = 0; k < count; ++k) {
+            const auto token = tokens.next();
+            if (!token) break;
+            take(k, *token);
+        }
+        return true;
+    }
+
+    int header() {
+        int tokens = 0;
+        const bool found = record(kHeaderTokens, [&](int k, std::string_view t) {
+            const int v = to_int(t);
+            switch (k) {
+                case 0:
+                    c_.cyld_ns = v;
+                    break;
+                case 1:
+                    c_.cyld_nr = v;
+                    break;
+                case 2:
+                    c_.IM = v;
+                    break;
+                case 3:
+                    c_.IP = v;
+                    break;
+                case 4:
+                    c_.IPP = v;
+                    break;
+                case 5:
+                    c_.cyld_VART = v;
+                    break;
+                case 6:
+                    c_.cyld_fluid = v < 0 ? 0 : v;
+                    break;
+                case 7:
+                    c_.ITML = v;
+                    break;
+                case 8:
+                    c_.cyld_VARTB = v;
+                    break;
+                case 9:
+                    c_.IGM = v;
+                    break;
+                case 10:
+                    c_.cyld_VARTP = v;
+                    break;
+                case 11:
+                    c_.cyld_VARTD = v;
+                    break;
+            }
+            ++tokens;
+        });
+        if (read_failed_) {
+            report_in_error_colour("Can't read file %s\n", name_);
+            return kFileError;
+        }
+        // Without NS and NI, or with counts that give no element or no
+        // streamline, every array index after this point would be unfounded.
+        const bool counts_read = found && tokens >= 2;
+        if (!counts_read || c_.cyld_ns > kMaxNS || c_.cyld_nr > kMaxNI || c_.cyld_ns < 0 || c_.cyld_nr < 1) {
+            h2::report_error("Fatal error: dimension exceeds maximum");
+            return kDimensionError;
+        }
+        return kDone;
+    }
+
+    void method_line() {
+        record(kMethodTokens, [&](int k, std::string_view t) {
+            switch (k) {
+                case 0:
+                    c_.cyld_MethodP = to_int(t);
+                    break;
+                case 1:
+                    c_.cyld_MethodS = to_int(t);
+                    break;
+                case 2:
+                    c_.cyld_MethodN = to_int(t);
+                    break;
+                case 3:
+                    c_.cyld_MethodV = to_int(t);
+                    break;
+                case 4:
+                    c_.cyld_MethodL = to_int(t);
+                    break;
+                case 5:
+                    c_.ISM = to_int(t);
+                    break;
+                case 6:
+                    c_.ICLos = to_int(t);
+                    break;
+                case 7:
+                    c_.RELAX = to_real(t);
+                    break;
+                case 8:
+                    c_.acc_limit = c_.acc_Gconv = to_real(t);
+                    break;
+                case 9:
+                    c_.cyld_force1D = to_int(t);
+                    break;
+            }
+        });
+    }
+
+    void inlet_line(int ns, int m) {
+        record(kInletTokens, [&](int k, std::string_view t) {
+            const double v = to_real(t);
+            switch (k) {
+                case 0:
+                    c_.elem_i0[0] = v;
+                    break;
+                case 1:
+                    c_.elem_p0[0] = c_.cyld_P0 = v;
+                    break;
+                case 2:
+                    c_.elem_p2[ns] = c_.cyld_p2nx = c_.cyld_p2n = v;
+                    break;
+                case 3:
+                    c_.cas_B1[0][m] = v;
+                    break;
+                case 4:
+                    c_.elem_G1[0] = c_.cyld_G = v;
+                    break;
+                case 5:
+                    c_.flow_c2z[0][m] = c_.flow_c1z[0][m] = v;
+                    break;
+                case 6:
+                    c_.cyld_af = v;
+                    break;
+            }
+        });
+    }
+
+    void element_line(int i, int m, bool b2eff) {
+        const Column* columns = b2eff ? kB2effColumns : kP2Columns;
+        const int count = static_cast<int>(b2eff ? std::size(kB2effColumns) : std::size(kP2Columns));
+        const bool found = record(count, [&](int k, std::string_view t) {
+            if (columns[k]) columns[k](c_, i, m, to_real(t));
+        });
+        // A volute's section data share the columns of a blade row.
+        if (found && b2eff &&
+            (c_.elem_stagType[i] == kOutletVolute || c_.elem_stagType[i] == h2::kInletVolute)) {
+            c_.vol_A2[i] = c_.cas_B2a[i][m];
+            c_.vol_bk[i] = c_.cas_b[i][m];
+            c_.vol_hk[i] = c_.bld_l2[i];
+            c_.vol_Dk[i] = c_.bld_d2[i];
+            c_.vol_b7[i] = c_.bld_m2[i];
+            c_.vol_D7[i] = c_.cas_r2[i][m];
+        }
+    }
+
+    // Seal and clearance data of a blade row; only the inlet diameter and
+    // height are read for other elements.
+    void blade_line(int i) {
+        const bool stator = h2::is_stator(c_, i);
+        const bool rotor = h2::is_rotor(c_, i);
+        record(kBladeTokens, [&](int k, std::string_view t) {
+            switch (k) {
+                case 1:
+                    if (stator) c_.stgtd_Tdy[i] = to_real(t);
+                    if (rotor) c_.stgtd_Tby[i] = to_real(t);
+                    break;
+                case 2:
+                    if (stator) c_.clrn_Zrd[i] = to_int(t);
+                    if (rotor) c_.clrn_Zrr[i] = to_int(t);
+                    break;
+                case 3:
+                    if (stator) c_.clrn_drd[i] = to_real(t);
+                    if (rotor) c_.clrn_drr[i] = to_real(t);
+                    break;
+                case 4:
+                    if (stator) c_.bld_du[i] = to_real(t);
+                    if (rotor) c_.bld_dub[i] = to_real(t);
+                    break;
+                case 5:
+                    if (stator || rotor) c_.clrn_d1[i] = 2.0 * to_real(t);
+                    if (rotor) c_.clrn_b1n[i] = to_real(t);
+                    break;
+                case 6:
+                    if (rotor) c_.bld_DA[i] = to_real(t);
+                    break;
+                case 7:
+                    if (rotor) c_.elem_VI[i] = to_int(t);
+                    break;
+                case 8:
+                    if (rotor) c_.bld_VS[i] = to_int(t);
+                    break;
+                case 9:
+                    c_.bld_d1[i] = to_real(t);
+                    break;
+                case 10:
+                    c_.bld_l1[i] = to_real(t);
+                    break;
+            }
+        });
+    }
+
+    std::FILE* file_;
+    const char* name_;
+    bdLocals& c_;
+    bool read_failed_ = false;
+    char line_[h2::kDataLineSize] = {};
+};
+
+// ---------------------------------------------------------------- completion
+
+void set_element_defaults(bdLocals& c) {
+    for (int i = 0; i <= c.cyld_ns; ++i) {
+        c.los_limit[i] = kLossLimit;
+        c.dev_limit[i] = 0.0;
+        c.block_limit[i] = 0.0;
+        c.ublos_limit[i] = kBendLossLimit;
+        c.volos_limit[i] = kVoluteLossLimit;
+        c.los_scale[i] = 1.0;
+        c.dev_scale[i] = 1.0;
+    }
+}
+
+// Twist law of the exit angle over the span: for a rotor of a compressing
+// machine the angle is scaled by (r_j/r_m)^e, for every other element its
+// tangent. Rotor angles are taken as 180 - B2a and turned back afterwards.
+void apply_twist_law(bdLocals& c, int i, bool compressing) {
+    const int ni = c.cyld_nr;
+    const int m = ni / 2;
+    const bool rotor = h2::is_rotor(c, i);
+    const double A = rotor ? 180.0 - c.cas_B2a[i][m] : c.cas_B2a[i][m];
+    if (i == 0) {
+        for (int j = 0; j < ni; ++j) c.cas_B2a[0][j] = A;
+        return;
+    }
+    const bool scale_angle = compressing && rotor;
+    const double r_m = c.bld_d2[i] / 2.0;
+    const double e = c.bld_m2[i];
+    const double t = scale_angle ? A * kRadPerDegree : std::tan(A * kRadPerDegree);
+    for (int j = 0; j < ni; ++j) {
+        const double r_j = (c.bld_d2[i] - c.bld_l2[i]) / 2.0 + j * c.bld_l2[i] / (ni - 1);
+        const double q = (std::pow(r_m, e) / t) / std::pow(r_j, e);
+        const double g = scale_angle ? 1.0 / q : std::fabs(std::atan(1.0 / q));
+        double B = g / kRadPerDegree;
+        if (rotor) B = 180.0 - B;
+        c.cas_B2a[i][j] = B < 0.0 ? B + 180.0 : B;
+    }
+}
+
+// Hub and tip radii from the section orientation; an outlet volute with
+// angular sections takes its inlet from the element before it.
+void set_radii(bdLocals& c, int i) {
+    const int m = c.cyld_nr / 2;
+    const bool analysis = !is_design_task(c.cyld_VART);
+    if (is_sect_type1(i)) {
+        if (c.elem_stagType[i] != h2::kInletVolute && analysis)
+            c.bld_Rh2[i] = c.bld_Rt2[i] = c.bld_d2[i] / 2.0;
+    } else if (is_sect_type0(i)) {
+        if (analysis) {
+            c.bld_Rh2[i] = (c.bld_d2[i] - c.bld_l2[i]) / 2.0;
+            c.bld_Rt2[i] = (c.bld_d2[i] + c.bld_l2[i]) / 2.0;
+        }
+        // The inlet has no element before it: an outlet volute there would read element -1.
+    } else if (is_angular(i) && c.elem_stagType[i] == kOutletVolute && i > 0) {
+        c.vol_model[i] = 1.0;
+        c.vol_form[i] = 1.0;
+        c.vol_D7[i] = c.bld_d2[i - 1];
+        c.vol_b7[i] = c.bld_l2[i - 1];
+        c.cas_B1[i][m] = c.cas_B2[i - 1][m];
+        c.vol_Dk[i] = c.bld_d2[i];
+        c.vol_bk[i] = c.bld_l2[i];
+        c.vol_hk[i] = c.bld_l2[i];
+    }
+}
+
+void set_blade_row_defaults(bdLocals& c, int i) {
+    const bool design = is_design_task(c.cyld_VART);
+    const double hub_d = c.bld_d2[i] - c.bld_l2[i];
+    if (h2::is_stator(c, i)) {
+        if (c.stgtd_Tdy[i] == 0.0) c.stgtd_Tdy[i] = kStatorTdy;
+        if (c.clrn_Zrd[i] == 0.0) c.clrn_Zrd[i] = kStatorSealTeeth;
+        if (c.clrn_drd[i] == 0.0) c.clrn_drd[i] = kSealClearance;
+        if (design)
+            c.bld_du[i] = 0.0;
+        else if (c.bld_du[i] == 0.0)
+            c.bld_du[i] = kDiaphragmSealRatio * hub_d;
+    }
+    if (h2::is_rotor(c, i)) {
+        if (c.clrn_Zrr[i] == 0.0) c.clrn_Zrr[i] = kRotorSealTeeth;
+        if (c.clrn_b1n[i] == 0.0) c.clrn_b1n[i] = kRotorB1n;
+        if (c.clrn_drr[i] == 0.0) c.clrn_drr[i] = kSealClearance;
+        if (design)
+            c.bld_dub[i] = 0.0;
+        else if (c.bld_dub[i] == 0.0)
+            c.bld_dub[i] = c.bld_wp[i] <= 0.0 ? hub_d : c.bld_d2[i] + c.bld_l2[i];
+    }
+}
+
+// The middle streamline spread over the span; streamline radii divide the
+// annulus into equal areas.
+void spread_over_streamlines(bdLocals& c, int i) {
+    const int ni = c.cyld_nr;
+    const int m = ni / 2;
+    for (int j = 0; j < ni; ++j) {
+        c.los_Los[i][j] = c.los_Los[i][m];
+        c.cas_B1g[i][j] = c.cas_B1g[i][m];
+        if (twist_fixed(c.cyld_VART)) c.cas_B2a[i][j] = c.cas_B2a[i][m];
+        c.cas_B2g[i][j] = c.cas_B2a[i][j];
+        c.cas_t2[i][j] = c.cas_t2[i][m];
+        c.cas_b[i][j] = c.cas_b[i][m];
+        c.cas_r2[i][j] = c.cas_r2[i][m];
+        c.cas_x2[i][j] = c.cas_x2[i][m];
+        const double rh = c.bld_Rh2[i];
+        const double rt = c.bld_Rt2[i];
+        c.flow_r2[i][j] =
+            ni == 1 ? c.bld_d2[i] / 2.0 : std::sqrt((rt * rt - rh * rh) * j / (ni - 1) + rh * rh);
+        c.cas_t[i][j] = c.bld_z[i] == 0.0 ? 0.0 : c.flow_r2[i][j] * kTwoPi / c.bld_z[i];
+        c.cas_tb[i][j] = c.cas_b[i][j] == 0.0 ? 0.0 : c.cas_t[i][j] / c.cas_b[i][j];
+        c.cas_a_[i][j] = kCasA_;
+        c.cas_b_[i][j] = kCasB_;
+        c.los_om[i][m] = 1.0 - c.los_Los[i][m];
+    }
+}
+
+void set_element_models(bdLocals& c, int i) {
+    const int m = c.cyld_nr / 2;
+    c.cas_y2[i][m] = c.bld_d2[i] / 2.0;
+    c.bld_DA[i] = c.cas_b[i][m] / 10.0;
+    c.bld_k[i] = kBldK;
+    c.elem_profSer[i] = 1.0;
+    c.elem_MethodP[i] = c.cyld_MethodP;
+    c.elem_MethodS[i] = c.cyld_MethodS;
+    c.elem_MethodN[i] = c.cyld_MethodN;
+    c.elem_MethodV[i] = c.cyld_MethodV;
+    c.elem_MethodR[i] = c.cyld_MethodR;
+    c.elem_MethodD[i] = c.cyld_MethodD;
+    c.elem_MethodB[i] = c.cyld_MethodB;
+    if (c.cyld_VARTB != 0) c.elem_VARTB[i] = 1.0;
+}
+
+}  // namespace
+
+extern "C" {
+
+int classify_data_line(const char* line) {
+    if (line == nullptr) return h2::kBlankLine;
+    const std::string_view text(line);
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos) return h2::kBlankLine;
+    return text[first] == '#' ? h2::kCommentLine : h2::kDataLine;
+}
+
+int read_data_line(std::FILE* stream, char* buffer) {
+    if (stream == nullptr || buffer == nullptr) return h2::kEndOfFile;
+    for (;;) {
+        if (std::fgets(buffer, h2::kDataLineSize, stream) == nullptr) {
+            buffer[0] = '\0';
+            return std::ferror(stream) ? h2::kReadError : h2::kEndOfFile;
+        }
+        if (classify_data_line(buffer) != h2::kDataLine) continue;
+        buffer[std::strcspn(buffer, "#\r\n")] = '\0';
+        return h2::kLineRead;
+    }
+}
+
+void set_solver_defaults(void) {
+    bdLocals* c = get_bdLocals();
+    if (c == nullptr) return;
+    c->LosRELAX = 0.0;
+    c->LkgRELAX = 0.2;
+    c->los_policy = 1;
+    c->sl_acc_limit = 1e-6;
+    c->acc_Gconv = 1e-6;
+    c->acc_E = 1e-8;
+    c->acc_EE = 1e-10;
+    c->acc_D = 1e-7;
+    c->acc_MU0 = 0.001;
+    c->acc_D0 = 0.001;
+    c->FRis = 1;
+}
+
+void prepare_loaded_data(void) {
+    bdLocals* cp = get_bdLocals();
+    // Counts that do not match the arrays would send every loop below past them.
+    if (cp == nullptr || !holds_path_arrays(*cp)) return;
+    bdLocals& c = *cp;
+    const int ns = c.cyld_ns;
+    const int ni = c.cyld_nr;
+    const int m = ni / 2;
+    const bool compressing = is_compressing(c);
+
+    c.ITML = 0;
+    c.IPO = c.IPP;
+    c.IPI = c.IPO;
+    if (compressing) c.ICLos = 1;
+    c.cyld_MethodB = 1;
+
+    set_element_defaults(c);
+    set_solver_defaults();
+
+    // Each element's inlet diameter and height are the previous element's outlet values.
+    for (int i = 1; i <= ns; ++i) {
+        c.bld_d1[i] = c.bld_d2[i - 1];
+        c.bld_l1[i] = c.bld_l2[i - 1];
+    }
+    if (c.cyld_af == 0.0) c.cyld_af = 1.0;
+    for (int j = 0; j < ni; ++j) c.cas_B1[0][j] = c.cas_B1[0][m];
+
+    for (int i = 0; i <= ns; ++i) {
+        if (ni > 1 && twist_parameterized(c.cyld_VART)) apply_twist_law(c, i, compressing);
+        set_radii(c, i);
+        set_blade_row_defaults(c, i);
+        spread_over_streamlines(c, i);
+        set_element_models(c, i);
+    }
+}
+
+int load_data(const char* name) {
+    if (name == nullptr) {
+        h2::report_error("Nothing to load");
+        return kNoName;
+    }
+    bdLocals* c = get_bdLocals();
+    if (c == nullptr) {
+        h2::report_error("load_data: Can't get bdLocals");
+        return kNoName;
+    }
+    try {
+        const File file(std::fopen(name, "rt"));
+        if (!file) {
+            report_in_error_colour("Can't open file %s for reading\n", name);
+            return kFileError;
+        }
+        // The name field holds 199 characters; a longer name would run over the fields after it.
+        h2::copy_text(c->name, name);
+
+        // A second load into the same case would otherwise lose the first arrays.
+        if (h2::has_any_array(c) && free_probdata() != 0) h2::sweep_arrays(c);
+
+        if (const int r = CaseFileReader(file.get(), name, *c).read(); r != kDone) return r;
+        prepare_loaded_data();
+
+        if (InitFluid(c->cyld_af) != 0) return kFileError;
+        c->cyld_cfluid = 0;
+        c->cyld_caf = 0.0;
+        if (InitcFluid(c->cyld_caf) != 0) return kFileError;
+        // Every state of the solve goes through the main fluid's function; a case
+        // whose plug-in was not found would call through NULL on its first step.
+        if (c->fluid_func == nullptr) {
+            h2::report_error("load_data: no property function for the main fluid");
+            return kFileError;
+        }
+        InitLoses();
+        return kDone;
+    } catch (...) {
+        return kFileError;
+    }
+}
+
+int save_data(const char* name, int layout) {
+    if (name == nullptr) {
+        h2::report_error("Nothing to load");
+        return kNoName;
+    }
+    bdLocals* cp = get_bdLocals();
+    if (cp == nullptr) {
+        h2::report_error("save_data: Can't get bdLocals");
+        return kNoName;
+    }
+    // Without its arrays (or with counts beyond them) every element value would be read through NULL.
+    if (!holds_path_arrays(*cp)) {
+        h2::report_error("save_data: empty data");
+        return kNoArrays;
+    }
+    const bdLocals& c = *cp;
+    File file(std::fopen(name, "wt"));
+    if (!file) {
+        report_in_error_colour("Can't open file %s for writing\n", name);
+        return kFileError;
+    }
+    std::FILE* f = file.get();
+    const int ns = c.cyld_ns;
+    const int m = c.cyld_nr / 2;
+
+    std::fprintf(f, "# %s\n\n", name);
+    std::fprintf(
+        f,
+        "#       NS         NI         IM         IP        IPP       VART         IS       ITML      "
+        "VARTB        IGM      VARTP      VARTD\n");
+    std::fprintf(f, "%10d %10d %10d %10d %10d %10d %10d %10d %10d %10d %10d %10d\n\n", c.cyld_ns, c.cyld_nr,
+                 c.IM, c.IP, c.IPP, c.cyld_VART, c.cyld_fluid, c.ITML, c.cyld_VARTB, c.IGM, c.cyld_VARTP,
+                 c.cyld_VARTD);
+    std::fprintf(f,
+                 "#  MethodP    MethodS    MethodN     MethodV   MethodL        ISM      ICLos      RELAX  "
+                 "acc_limit    force1D\n");
+    std::fprintf(f, "%10d %10d %10d %10d %10d %10d %10d %10g %10g %10d\n\n", c.cyld_MethodP, c.cyld_MethodS,
+                 c.cyld_MethodN, c.cyld_MethodV, c.cyld_MethodL, c.ISM, c.ICLos, c.RELAX, c.acc_limit,
+                 c.cyld_force1D);
+    std::fprintf(
+        f,
+        "#            I0              P0             P2n              A0              G0             "
+        "Czo             af\n");
+    std::fprintf(f, "%15g %15g %15g %15g %15g %15g %15g\n\n", c.elem_i0[0], c.elem_p0[0], c.elem_p2[ns],
+                 c.cas_B1[0][m], c.elem_G1[0], c.flow_c2z[0][m], c.cyld_af);
+
+    if (layout != 0) {
+        std::fprintf(
+            f,
+            "#           OM            D            L          PSI          B1m          cz_           "
+            "P2           m2          Tm1        Eparc            Z            H            E       "
+            "     X          Gex      stgType      secType      AngMask\n");
+        for (int i = 0; i <= ns; ++i)
+            std::fprintf(f,
+                         "%d %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g "
+                         "%12g %12g\n",
+                         i, c.bld_wp[i], c.bld_d2s[i], c.bld_l2[i], c.los_Los[i][m], c.cas_B1g[i][m],
+                         c.elem_cz_[i], c.isd_p2[i][m], c.bld_m2[i], c.cas_t2[i][m], c.elem_Pa[i], c.bld_z[i],
+                         c.cas_b[i][m], c.cas_r2[i][m], c.cas_x2[i][m], c.elem_Gotb2[i], c.elem_stagType[i],
+                         c.elem_sectType[i], c.AngMask[i]);
+    } else {
+        std::fprintf(
+            f,
+            "#           OM            D            L          PSI         B1m        B2eff           "
+            "m2          Tm1       Eparc             Z            H            E            X        "
+            "  Gex\t  stgType\t   secType      AngMask\n");
+        for (int i = 0; i <= ns; ++i)
+            std::fprintf(f,
+                         "%d %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g "
+                         "%12g\n",
+                         i, c.bld_wp[i], c.bld_d2[i], c.bld_l2[i], c.los_Los[i][m], c.cas_B1g[i][m],
+                         c.cas_B2a[i][m], c.bld_m2[i], c.cas_t2[i][m], c.elem_Pa[i], c.bld_z[i],
+                         c.cas_b[i][m], c.cas_r2[i][m], c.cas_x2[i][m], c.elem_Gotb2[i], c.elem_stagType[i],
+                         c.elem_sectType[i], c.AngMask[i]);
+        std::fprintf(f, "#\tCC:\n");
+        for (int i = 0; i <= ns; ++i) std::fprintf(f, "%g    ", c.wb[i]);
+        std::fprintf(f, "\n");
+    }
+
+    std::fprintf(f, "\n");
+    std::fprintf(
+        f,
+        "#            T            Z            d            du         b1n           Da           VI "
+        "          VS           Do           Lo\n");
+    for (int i = 0; i <= ns; ++i) {
+        if (h2::is_stator(c, i))
+            std::fprintf(f, "%d %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g\n", i, c.stgtd_Tdy[i],
+                         c.clrn_Zrd[i], c.clrn_drd[i], c.bld_du[i], 0.0, 0.0, 0.0, 0.0, c.bld_d1[i],
+                         c.bld_l1[i]);
+        else
+            std::fprintf(f, "%d %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g\n", i, c.stgtd_Tby[i],
+                         c.clrn_Zrr[i], c.clrn_drr[i], c.bld_dub[i], c.clrn_b1n[i], c.bld_DA[i], c.elem_VI[i],
+                         c.bld_VS[i], c.bld_d1[i], c.bld_l1[i]);
+    }
+    // A full disk or a failing device would otherwise leave a cut file reported as written.
+    const bool write_failed = std::ferror(f) != 0;
+    if (std::fclose(file.release()) != 0 || write_failed) {
+        report_in_error_colour("Can't write file %s\n", name);
+        return kFileError;
+    }
+    return kDone;
+}
+
+}  // extern "C"

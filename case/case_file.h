@@ -1,0 +1,45 @@
+// Internal side of the case data file: the line reader and the completion of
+// a case after its file has been read.
+#pragma once
+
+#include <cstdio>
+
+#include "halvorine2/case_file.h"
+
+namespace h2 {
+
+// Size of the line buffer of read_data_line: a longer line is read as several.
+inline constexpr int kDataLineSize = 2000;
+
+// classify_data_line results
+inline constexpr int kDataLine = 0;
+inline constexpr int kBlankLine = 1;
+inline constexpr int kCommentLine = 2;
+
+// read_data_line results
+inline constexpr int kLineRead = 0;
+inline constexpr int kEndOfFile = -1;
+inline constexpr int kReadError = -2;
+
+}  // namespace h2
+
+H2_EXTERN_C_BEGIN
+
+// 1 for a line of only spaces, tabs, CR and LF; 2 when its first other
+// character is '#'; 0 for a data line.
+int classify_data_line(const char* line);
+
+// Reads the next data line of the stream into buffer (kDataLineSize bytes),
+// cut at its first '#', CR or LF; blank and comment lines are skipped.
+// 0 read, -1 end of file, -2 the stream reports a read error.
+int read_data_line(std::FILE* stream, char* buffer);
+
+// Completes the current case after its file has been read: solver defaults,
+// the middle streamline spread over all streamlines, blade-row defaults, radii
+// and pitches. Does nothing for a case whose arrays do not hold its counts.
+void prepare_loaded_data(void);
+
+// The solver's tolerances and relaxation factors of a freshly loaded case.
+void set_solver_defaults(void);
+
+H2_EXTERN_C_END

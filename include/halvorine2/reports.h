@@ -1,0 +1,17 @@
+/* Reports of the calling thread's current case. */
+#ifndef HALVORINE2_REPORTS_H
+#define HALVORINE2_REPORTS_H
+
+#include <stdio.h>
+
+#include "halvorine2/export.h"
+
+H2_EXTERN_C_BEGIN
+
+/* Writes the source-data report of the current case to stream. Nothing is
+ * written for a NULL stream or without a current case. */
+H2_API void report_data(FILE* stream);
+
+H2_EXTERN_C_END
+
+#endif

@@ -1,0 +1,50 @@
+// What the stand-in fluid plug-ins share: the slot values the entry points
+// are handed, and the way a selector finds the thread's state block.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <new>
+
+#include "halvorine2/fluid_plugin.h"
+
+namespace h2fluid {
+
+// The process-wide slot values of the main and cooling fluidLocals blocks, as
+// the entry points were last handed them; -1 until then.
+inline std::atomic<int> g_slot[2] = {-1, -1};
+
+inline void remember_slot(int selector, int slot) { g_slot[selector == H2_FLUID_MAIN ? 0 : 1].store(slot); }
+
+// The calling thread's block for a selector: 0 the main block, any other the
+// cooling block; a cooling slot this library was never handed (the host's
+// fallback to the main function) answers from the main block.
+inline void* block_for(int selector) {
+    int slot = g_slot[selector == H2_FLUID_MAIN ? 0 : 1].load();
+    if (slot < 0) slot = g_slot[0].load();
+    return h2_fluid_locals(slot);
+}
+
+// The state a plug-in keeps in a block, recognised by its tag; nullptr when
+// the thread has no block or this plug-in never set it up on this thread.
+template <class State>
+State* state_for(int selector) {
+    auto* s = static_cast<State*>(block_for(selector));
+    return s != nullptr && s->tag == State::kTag ? s : nullptr;
+}
+
+// A fresh state in the thread's block of a slot; nullptr when there is none.
+template <class State>
+State* new_state(int slot) {
+    static_assert(sizeof(State) <= H2_FLUID_LOCALS_SIZE, "the state must fit the fluidLocals block");
+    void* block = h2_fluid_locals(slot);
+    if (block == nullptr) return nullptr;
+    return new (block) State{};
+}
+
+inline constexpr std::uint32_t tag(char a, char b, char c, char d) {
+    return std::uint32_t(std::uint8_t(a)) | std::uint32_t(std::uint8_t(b)) << 8 |
+           std::uint32_t(std::uint8_t(c)) << 16 | std::uint32_t(std::uint8_t(d)) << 24;
+}
+
+}  // namespace h2fluid

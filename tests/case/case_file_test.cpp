@@ -1,0 +1,809 @@
+#include "case/case_file.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "case/text_field.h"
+#include "halvorine2/case_file.h"
+#include "tests/support/captured_console.h"
+#include "tests/support/case_fixture.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kTestsDir = fs::path(__FILE__).parent_path().parent_path();
+const fs::path kGoldenDir = kTestsDir / "golden";
+const fs::path kExamplesDir = kTestsDir.parent_path() / "examples";
+
+constexpr double kRad = 0.01745329;
+
+// Stands in for a fluid plug-in; the loader only needs a function to be there.
+double test_fluid(int, double, double, double, int) { return 1.0; }
+
+void write_text(const fs::path& name, const std::string& text) {
+    std::FILE* f = std::fopen(name.c_str(), "wb");
+    ASSERT_NE(f, nullptr) << name;
+    std::fputs(text.c_str(), f);
+    std::fclose(f);
+}
+
+// A one-stage turbine (inlet, stator, rotor) as a case file, record by record.
+struct StageFile {
+    int ns = 2, ni = 3, vart = 10;
+    std::string header_tail = "0 0 0 100 0 0";  // ITML VARTB IGM VARTP VARTD
+    std::string method = "1 1 1 1 0 10 0 0.5 1e-05 0";
+    std::string inlet = "1006250 400000 200000 90 3 80 1";
+    std::vector<std::string> elements;
+    std::string cc = "80 390 250";
+    std::vector<std::string> blades = {
+        "0 0 0 0      0    0     0     0 0 0.2 0.035",
+        "1 0 4 0.0004 0.12 0.005 0     0 0 0.2 0.035",
+        "2 0 2 0.0004 0.24 0.005 0.003 0 0 0.2 0.035",
+    };
+
+    std::string text() const {
+        std::string t = "# stage\n" + std::to_string(ns) + " " + std::to_string(ni) + " 50 0 1 " +
+                        std::to_string(vart) + " 0 " + header_tail + "\n" + method + "\n" + inlet + "\n";
+        for (const auto& e : elements) t += e + "\n";
+        if (vart >= 10) t += cc + "\n";
+        for (const auto& b : blades) t += b + "\n";
+        return t;
+    }
+};
+
+StageFile b2eff_stage() {
+    StageFile s;
+    s.elements = {
+        // i OM   D   L     PSI  B1m B2eff m2 Tm1 Eparc Z  H    E      X     Gex stg sec mask
+        "0 0    0.2 0.035 1    90  90    0  0   1     0  0    0      0     0   0   0   0",
+        "1 0    0.2 0.035 0.97 90  18    1  0   1     40 0.03 0.0005 0.03  0   1   0   0",
+        "2 3000 0.2 0.04  0.95 60  155   1  0   1     55 0.03 0.0005 0.065 0   1   0   0",
+    };
+    return s;
+}
+
+StageFile p2_stage() {
+    StageFile s;
+    s.vart = 1;
+    s.ni = 1;
+    s.elements = {
+        // i OM   D   L     PSI    B1m cz_  P2     m2 Tm1 Eparc Z  H    E      X     Gex stg sec mask
+        "0 0    0.2 0.035 1      90  0    400000 0  0   1     0  0    0      0     0   0   0   0",
+        "1 0    0.2 0.035 0.9409 90  0.4  290000 1  0   1     40 0.03 0.0005 0.03  0   1   0   0",
+        "2 3000 0.2 0.04  0.9025 60  0.45 200000 1  0   1     55 0.03 0.0005 0.065 0   1   0   0",
+    };
+    return s;
+}
+
+// A case made with binit, working in a fresh directory whose ModelBase holds
+// no plug-in: the test fluid installed before loading stays in place.
+class CaseFile : public h2::test::LiveCaseTest {
+protected:
+    void SetUp() override {
+        LiveCaseTest::SetUp();
+        h2::copy_text(block()->ModelBase, dir_.path().c_str());
+    }
+    int load(const std::string& text) {
+        write_text("case.dat", text);
+        block()->fluid_func = test_fluid;
+        return load_data("case.dat");
+    }
+    int load(const StageFile& s) { return load(s.text()); }
+    // A fresh case in place of the current one, for the next row of a table.
+    void fresh_case() {
+        bterm();
+        ASSERT_NE(binit(), nullptr);
+        h2::copy_text(block()->ModelBase, dir_.path().c_str());
+    }
+    int mid() { return block()->cyld_nr / 2; }
+
+    h2::test::TempDir dir_;
+    h2::test::CapturedConsole console_;
+};
+
+// ---------------------------------------------------------------- lines
+
+TEST(DataLine, ClassifiesBlankCommentAndData) {
+    struct Case {
+        const char* line;
+        int kind;
+    };
+    const Case cases[] = {
+        {"", 1},          {" \t\r\n", 1}, {"\n", 1},        {"# remark\n", 2},
+        {"  \t# x\n", 2}, {"3 4\n", 0},   {"  x # y\n", 0}, {",\n", 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(classify_data_line(c.line), c.kind) << '"' << c.line << '"';
+}
+
+TEST(DataLine, SkipsBlankAndCommentLinesAndCutsAtHashCrOrLf) {
+    std::FILE* f = std::tmpfile();
+    ASSERT_NE(f, nullptr);
+    std::fputs("\n   \t\r\n# heading\n      # indented remark\n3, 1.5;2\t7 # remark\r\nlast\r\n", f);
+    std::rewind(f);
+    char line[h2::kDataLineSize];
+    ASSERT_EQ(read_data_line(f, line), 0);
+    EXPECT_STREQ(line, "3, 1.5;2\t7 ");
+    ASSERT_EQ(read_data_line(f, line), 0);
+    EXPECT_STREQ(line, "last");
+    EXPECT_EQ(read_data_line(f, line), -1);
+    std::fclose(f);
+}
+
+TEST(DataLine, ALineLongerThanTheBufferIsReadAsSeveral) {
+    std::FILE* f = std::tmpfile();
+    ASSERT_NE(f, nullptr);
+    std::fputs((std::string(2500, '7') + "\n").c_str(), f);
+    std::rewind(f);
+    char line[h2::kDataLineSize];
+    ASSERT_EQ(read_data_line(f, line), 0);
+    EXPECT_EQ(std::strlen(line), 1999u);
+    ASSERT_EQ(read_data_line(f, line), 0);
+    EXPECT_EQ(std::strlen(line), 501u);
+    EXPECT_EQ(read_data_line(f, line), -1);
+    std::fclose(f);
+}
+
+// ---------------------------------------------------------------- header
+
+TEST_F(CaseFile, DimensionsAreCheckedBeforeAnythingIsAllocated) {
+    struct Case {
+        const char* header;
+        int result;
+    };
+    const Case cases[] = {
+        {"100 50", 0}, {"0 1", 0},  {"101 50", 2},
+        {"100 51", 2}, {"-1 3", 2}, {"2 0", 2},
+        {"2 -1", 2},   {"2", 2},    {"# no header line at all", 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.header);
+        fresh_case();
+        h2::test::CapturedConsole console;
+        ASSERT_EQ(load(std::string(c.header) + "\n"), c.result);
+        if (c.result == 0) {
+            EXPECT_EQ(block()->elem_count, block()->cyld_ns + 1);
+            EXPECT_EQ(block()->alloc_streams, block()->cyld_nr);
+            EXPECT_EQ(console.text(), "");
+        } else {
+            EXPECT_EQ(block()->elem_stagType, nullptr);
+            EXPECT_EQ(block()->stream_grid, nullptr);
+            EXPECT_EQ(console.text(), "\nFatal error: dimension exceeds maximum\n");
+        }
+    }
+}
+
+TEST_F(CaseFile, HeaderFieldsAndTheirResets) {
+    ASSERT_EQ(load("2 3 4 5 6 10 -3 7 8 9 11 12\n"), 0);
+    const bdLocals& c = *block();
+    EXPECT_EQ(c.cyld_ns, 2);
+    EXPECT_EQ(c.cyld_nr, 3);
+    EXPECT_EQ(c.IM, 4);
+    EXPECT_EQ(c.IP, 5);
+    EXPECT_EQ(c.IPP, 6);
+    EXPECT_EQ(c.cyld_VART, 10);
+    EXPECT_EQ(c.cyld_fluid, 0);  // IS -3
+    EXPECT_EQ(c.ITML, 0);        // 7 in the file
+    EXPECT_EQ(c.cyld_VARTB, 8);
+    EXPECT_EQ(c.IGM, 9);
+    EXPECT_EQ(c.cyld_VARTP, 11);
+    EXPECT_EQ(c.cyld_VARTD, 12);
+    EXPECT_EQ(c.IPO, 6);
+    EXPECT_EQ(c.IPI, 6);
+    for (int i = 0; i <= 2; ++i) EXPECT_EQ(c.elem_VARTB[i], 1.0);
+}
+
+TEST_F(CaseFile, MethodLineAndSolverDefaults) {
+    StageFile s = b2eff_stage();
+    s.method = "2 3 4 5 1 6 7 0.25 3e-05 1";
+    ASSERT_EQ(load(s), 0);
+    const bdLocals& c = *block();
+    EXPECT_EQ(c.cyld_MethodP, 2);
+    EXPECT_EQ(c.cyld_MethodS, 3);
+    EXPECT_EQ(c.cyld_MethodN, 4);
+    EXPECT_EQ(c.cyld_MethodV, 5);
+    EXPECT_EQ(c.cyld_MethodL, 1);
+    EXPECT_EQ(c.ISM, 6);
+    EXPECT_EQ(c.ICLos, 7);
+    EXPECT_EQ(c.RELAX, 0.25);
+    EXPECT_EQ(c.acc_limit, 3e-05);
+    EXPECT_EQ(c.cyld_force1D, 1);
+    EXPECT_EQ(c.cyld_MethodB, 1);
+    // The solver's own settings replace whatever the block held.
+    EXPECT_EQ(c.acc_Gconv, 1e-6);
+    EXPECT_EQ(c.LosRELAX, 0.0);
+    EXPECT_EQ(c.LkgRELAX, 0.2);
+    EXPECT_EQ(c.los_policy, 1);
+    EXPECT_EQ(c.sl_acc_limit, 1e-6);
+    EXPECT_EQ(c.acc_E, 1e-8);
+    EXPECT_EQ(c.acc_EE, 1e-10);
+    EXPECT_EQ(c.acc_D, 1e-7);
+    EXPECT_EQ(c.acc_MU0, 0.001);
+    EXPECT_EQ(c.acc_D0, 0.001);
+    EXPECT_EQ(c.FRis, 1);
+}
+
+TEST_F(CaseFile, MixedSeparatorsAndATrailingComment) {
+    StageFile s = b2eff_stage();
+    s.inlet = "   # a remark on a line of its own\n3, 1.5;2\t7 # remark";
+    ASSERT_EQ(load(s), 0);
+    const bdLocals& c = *block();
+    EXPECT_EQ(c.elem_i0[0], 3.0);
+    EXPECT_EQ(c.elem_p0[0], 1.5);
+    EXPECT_EQ(c.cyld_P0, 1.5);
+    EXPECT_EQ(c.elem_p2[2], 2.0);
+    EXPECT_EQ(c.cyld_p2n, 2.0);
+    EXPECT_EQ(c.cyld_p2nx, 2.0);
+    for (int j = 0; j < 3; ++j) EXPECT_EQ(c.cas_B1[0][j], 7.0);
+    EXPECT_EQ(c.elem_G1[0], 0.0);  // no fifth token
+    EXPECT_EQ(c.cyld_G, 0.0);
+    EXPECT_EQ(c.flow_c2z[0][1], 0.0);
+}
+
+TEST_F(CaseFile, InletLineFillsItsFields) {
+    ASSERT_EQ(load(b2eff_stage()), 0);
+    const bdLocals& c = *block();
+    EXPECT_EQ(c.elem_i0[0], 1006250.0);
+    EXPECT_EQ(c.elem_G1[0], 3.0);
+    EXPECT_EQ(c.cyld_G, 3.0);
+    EXPECT_EQ(c.flow_c2z[0][1], 80.0);
+    EXPECT_EQ(c.flow_c1z[0][1], 80.0);
+    EXPECT_EQ(c.cyld_af, 1.0);
+}
+
+TEST_F(CaseFile, IntegerTokens) {
+    struct Case {
+        const char* token;
+        int value;
+    };
+    const Case cases[] = {
+        {"12.7", 12},
+        {"+5", 5},
+        {"-4x", -4},
+        {"abc", 0},
+        {"-", 0},
+        {"0x1A", 0},
+        {"1e3", 1},
+        {"99999999999", INT_MAX},
+        {"-99999999999", INT_MIN},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.token);
+        fresh_case();
+        StageFile s = b2eff_stage();
+        s.header_tail = std::string("0 0 ") + c.token + " 0 0";  // IGM
+        ASSERT_EQ(load(s), 0);
+        EXPECT_EQ(block()->IGM, c.value);
+    }
+}
+
+TEST_F(CaseFile, RealTokens) {
+    struct Case {
+        const char* token;
+        double value;
+    };
+    const Case cases[] = {
+        {"1.5e3", 1500.0}, {"2e", 2.0},  {"7.", 7.0},  {".5", 0.5}, {"-.25e-1", -0.025}, {"+3E+2", 300.0},
+        {"0x10", 0.0},     {"inf", 0.0}, {"nan", 0.0}, {"x1", 0.0}, {"1e-400", 0.0},     {"12.5kg", 12.5},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.token);
+        fresh_case();
+        StageFile s = b2eff_stage();
+        s.inlet = std::string(c.token) + " 400000 200000 90 3 80 1";
+        ASSERT_EQ(load(s), 0);
+        EXPECT_EQ(block()->elem_i0[0], c.value);
+    }
+}
+
+TEST_F(CaseFile, FluidConstantZeroBecomesOne) {
+    struct Case {
+        const char* af;
+        double value;
+    };
+    for (const Case c : {Case{"0", 1.0}, Case{"0.5", 0.5}}) {
+        SCOPED_TRACE(c.af);
+        fresh_case();
+        StageFile s = b2eff_stage();
+        s.inlet = std::string("1006250 400000 200000 90 3 80 ") + c.af;
+        ASSERT_EQ(load(s), 0);
+        EXPECT_EQ(block()->cyld_af, c.value);
+        EXPECT_EQ(block()->cyld_cfluid, 0);
+        EXPECT_EQ(block()->cyld_caf, 0.0);
+    }
+}
+
+TEST_F(CaseFile, ACompressingPathForcesLossCouplingOne) {
+    struct Case {
+        const char* p0;
+        const char* p2;
+        int iclos;
+    };
+    const Case cases[] = {{"400000", "200000", 3}, {"100000", "200000", 1}, {"200000", "200000", 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.p0) + " -> " + c.p2);
+        fresh_case();
+        StageFile s = b2eff_stage();
+        s.method = "1 1 1 1 0 10 3 0.5 1e-05 0";
+        s.inlet = std::string("1006250 ") + c.p0 + " " + c.p2 + " 90 3 80 1";
+        ASSERT_EQ(load(s), 0);
+        EXPECT_EQ(block()->ICLos, c.iclos);
+    }
+}
+
+// ---------------------------------------------------------------- elements
+
+TEST_F(CaseFile, LossTokenIsTheSquareOfTheCoefficientInTheDesignLayout) {
+    struct Case {
+        int vart;
+        double Los;
+    };
+    for (const Case c : {Case{10, 0.25}, Case{1, 0.5}, Case{100, 0.25}}) {
+        SCOPED_TRACE(c.vart);
+        fresh_case();
+        StageFile s = c.vart >= 10 ? b2eff_stage() : p2_stage();
+        s.vart = c.vart;
+        s.ni = 3;
+        s.elements[1] = c.vart >= 10 ? "1 0 0.2 0.035 0.25 90 18 1 0 1 40 0.03 0.0005 0.03 0 1 0 0"
+                                     : "1 0 0.2 0.035 0.25 90 0.4 290000 1 0 1 40 0.03 0.0005 0.03 0 1 0 0";
+        ASSERT_EQ(load(s), 0);
+        for (int j = 0; j < 3; ++j) EXPECT_EQ(block()->los_Los[1][j], c.Los) << j;
+        EXPECT_EQ(block()->los_om[1][1], 1.0 - c.Los);
+    }
+}
+
+TEST_F(CaseFile, B2effElementColumns) {
+    StageFile s = b2eff_stage();
+    s.elements[2] = "2 3000 0.2 0.04 0.95 60 155 1.5 2 0.8 55 0.03 0.0005 0.065 0.1 1 0 0.5 4 5 99";
+    ASSERT_EQ(load(s), 0);
+    const bdLocals& c = *block();
+    const int m = mid();
+    EXPECT_EQ(c.bld_wp[2], 3000.0);
+    EXPECT_EQ(c.bld_d2[2], 0.2);
+    EXPECT_EQ(c.bld_l2[2], 0.04);
+    EXPECT_EQ(c.los_Los[2][m], 0.95);
+    EXPECT_EQ(c.cas_B1g[2][m], 60.0);
+    EXPECT_EQ(c.cas_B2a[2][m], 155.0);
+    EXPECT_EQ(c.cas_B2g[2][m], 155.0);
+    EXPECT_EQ(c.bld_m2[2], 1.5);
+    EXPECT_EQ(c.cas_t2[2][m], 2.0);
+    EXPECT_EQ(c.elem_Pa[2], 0.8);
+    EXPECT_EQ(c.bld_z[2], 55.0);
+    EXPECT_EQ(c.cas_bx[2][m], 0.03);
+    EXPECT_EQ(c.cas_b[2][m], 0.03);
+    EXPECT_EQ(c.cas_r2[2][m], 0.0005);
+    EXPECT_EQ(c.cas_x2[2][m], 0.065);
+    EXPECT_EQ(c.elem_Gotb2[2], 0.1);
+    EXPECT_EQ(c.elem_stagType[2], 1.0);
+    EXPECT_EQ(c.elem_sectType[2], 0.0);
+    EXPECT_EQ(c.AngMask[2], 0.5);
+    EXPECT_EQ(c.elem_moduleNum[2], 4.0);
+    EXPECT_EQ(c.elem_stageNum[2], 5.0);
+    // The inlet of element 2 is element 1's outlet, whatever the file said.
+    EXPECT_EQ(c.bld_d1[2], 0.2);
+    EXPECT_EQ(c.bld_l1[2], 0.035);
+}
+
+TEST_F(CaseFile, P2ElementColumns) {
+    StageFile s = p2_stage();
+    s.elements[2] = "2 3000 0.21 0.04 0.9025 60 0.45 200000 1.5 2 0.8 55 0.03 0.0005 0.065 0.1 1 0 0.5";
+    ASSERT_EQ(load(s), 0);
+    const bdLocals& c = *block();
+    EXPECT_EQ(c.bld_d2s[2], 0.21);
+    EXPECT_EQ(c.bld_d2[2], 0.0);  // an expanding path keeps the design diameter apart
+    EXPECT_EQ(c.bld_l2[2], 0.04);
+    EXPECT_DOUBLE_EQ(c.los_Los[2][0], 0.95);
+    EXPECT_EQ(c.cas_B1g[2][0], 60.0);
+    EXPECT_EQ(c.elem_cz_[2], 0.45);
+    EXPECT_EQ(c.elem_Ht[2], 200000.0);
+    EXPECT_EQ(c.isd_p2[2][0], 200000.0);
+    EXPECT_EQ(c.bld_m2[2], 1.5);
+    EXPECT_EQ(c.cas_t2[2][0], 2.0);
+    EXPECT_EQ(c.elem_Pa[2], 0.8);
+    EXPECT_EQ(c.bld_z[2], 55.0);
+    EXPECT_EQ(c.cas_b[2][0], 0.03);
+    EXPECT_EQ(c.cas_x2[2][0], 0.065);
+    EXPECT_EQ(c.elem_Gotb2[2], 0.1);
+    EXPECT_EQ(c.AngMask[2], 0.5);
+    // Design tasks leave the seal diameters to the design passes.
+    EXPECT_EQ(c.bld_du[1], 0.0);
+    EXPECT_EQ(c.bld_dub[2], 0.0);
+
+    // On a compressing path the design diameter is the blade-row diameter too.
+    fresh_case();
+    s.inlet = "300000 100000 200000 90 3 80 1";
+    ASSERT_EQ(load(s), 0);
+    EXPECT_EQ(block()->bld_d2[2], 0.21);
+    EXPECT_EQ(block()->bld_d1[2], 0.2);  // element 1's D, as every later element's inlet
+}
+
+TEST_F(CaseFile, BladeLines) {
+    StageFile s = b2eff_stage();
+    s.blades = {
+        "0 5   7    0.1    0.2  0.3   0.4   3   4   0.19 0.033",
+        "1 1.2 12.7 0.0004 0.12 0.005 0.007 8   9   0.5  0.5",
+        "2 0.9 12.7 0.0003 0.24 0.004 0.003 2.9 1.9 0.5  0.5",
+    };
+    ASSERT_EQ(load(s), 0);
+    const bdLocals& c = *block();
+    // Element 0 is neither rotor nor stator: only its inlet diameter and height count.
+    EXPECT_EQ(c.stgtd_Tdy[0], 0.0);
+    EXPECT_EQ(c.stgtd_Tby[0], 0.0);
+    EXPECT_EQ(c.clrn_Zrd[0], 0.0);
+    EXPECT_EQ(c.clrn_Zrr[0], 0.0);
+    EXPECT_EQ(c.clrn_d1[0], 0.0);
+    EXPECT_EQ(c.bld_d1[0], 0.19);
+    EXPECT_EQ(c.bld_l1[0], 0.033);
+    // Stator
+    EXPECT_EQ(c.stgtd_Tdy[1], 1.2);
+    EXPECT_EQ(c.clrn_Zrd[1], 12.0);
+    EXPECT_EQ(c.clrn_drd[1], 0.0004);
+    EXPECT_EQ(c.bld_du[1], 0.12);
+    EXPECT_EQ(c.clrn_d1[1], 0.01);
+    EXPECT_EQ(c.clrn_b1n[1], 0.0);
+    EXPECT_EQ(c.elem_VI[1], 0.0);
+    EXPECT_EQ(c.stgtd_Tby[1], 0.0);
+    // Rotor
+    EXPECT_EQ(c.stgtd_Tby[2], 0.9);
+    EXPECT_EQ(c.clrn_Zrr[2], 12.0);
+    EXPECT_EQ(c.clrn_drr[2], 0.0003);
+    EXPECT_EQ(c.bld_dub[2], 0.24);
+    EXPECT_EQ(c.clrn_d1[2], 0.008);
+    EXPECT_EQ(c.clrn_b1n[2], 0.004);
+    EXPECT_EQ(c.elem_VI[2], 2.0);
+    EXPECT_EQ(c.bld_VS[2], 1.0);
+    EXPECT_DOUBLE_EQ(c.bld_DA[2], 0.003);  // chord / 10, not the file's Da
+    EXPECT_EQ(c.bld_d1[2], 0.2);
+    EXPECT_EQ(c.bld_l1[2], 0.035);
+}
+
+TEST_F(CaseFile, BladeRowDefaultsWhereTheFileSaysZero) {
+    StageFile s = b2eff_stage();
+    s.blades = {"0", "1", "2"};
+    ASSERT_EQ(load(s), 0);
+    const bdLocals& c = *block();
+    EXPECT_EQ(c.stgtd_Tdy[1], 1.0);
+    EXPECT_EQ(c.clrn_Zrd[1], 10.0);
+    EXPECT_EQ(c.clrn_drd[1], 0.001);
+    EXPECT_DOUBLE_EQ(c.bld_du[1], 0.7 * (0.2 - 0.035));
+    EXPECT_EQ(c.clrn_Zrr[2], 2.0);
+    EXPECT_EQ(c.clrn_b1n[2], 0.01);
+    EXPECT_EQ(c.clrn_drr[2], 0.001);
+    EXPECT_DOUBLE_EQ(c.bld_dub[2], 0.2 + 0.04);  // a rotor turning forwards seals at the tip
+    // The inlet is neither rotor nor stator and gets no defaults.
+    EXPECT_EQ(c.stgtd_Tdy[0], 0.0);
+    EXPECT_EQ(c.clrn_Zrr[0], 0.0);
+
+    fresh_case();
+    s.elements[2].replace(s.elements[2].find("3000"), 4, "-300");
+    ASSERT_EQ(load(s), 0);
+    EXPECT_DOUBLE_EQ(block()->bld_dub[2], 0.2 - 0.04);
+}
+
+TEST_F(CaseFile, CompletionOfEveryElement) {
+    ASSERT_EQ(load(b2eff_stage()), 0);
+    const bdLocals& c = *block();
+    const int m = mid();
+    for (int i = 0; i <= 2; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(c.los_limit[i], 0.7);
+        EXPECT_EQ(c.dev_limit[i], 0.0);
+        EXPECT_EQ(c.block_limit[i], 0.0);
+        EXPECT_EQ(c.ublos_limit[i], 0.4);
+        EXPECT_EQ(c.volos_limit[i], 0.5);
+        EXPECT_EQ(c.los_scale[i], 1.0);
+        EXPECT_EQ(c.dev_scale[i], 1.0);
+        EXPECT_EQ(c.bld_k[i], 6.0);
+        EXPECT_EQ(c.elem_profSer[i], 1.0);
+        EXPECT_EQ(c.elem_MethodP[i], 1.0);
+        EXPECT_EQ(c.elem_MethodV[i], 1.0);
+        EXPECT_EQ(c.elem_MethodB[i], 1.0);
+        EXPECT_EQ(c.elem_MethodR[i], 0.0);
+        EXPECT_EQ(c.elem_VARTB[i], 0.0);
+        EXPECT_EQ(c.cas_y2[i][m], 0.1);
+        EXPECT_EQ(c.bld_Rh2[i], (0.2 - c.bld_l2[i]) / 2.0);
+        EXPECT_EQ(c.bld_Rt2[i], (0.2 + c.bld_l2[i]) / 2.0);
+        EXPECT_DOUBLE_EQ(c.bld_DA[i], c.cas_b[i][m] / 10.0);
+        for (int j = 0; j < 3; ++j) {
+            SCOPED_TRACE(j);
+            EXPECT_EQ(c.los_Los[i][j], c.los_Los[i][m]);
+            EXPECT_EQ(c.cas_B1g[i][j], c.cas_B1g[i][m]);
+            EXPECT_EQ(c.cas_B2a[i][j], c.cas_B2a[i][m]);  // twist fixed
+            EXPECT_EQ(c.cas_B2g[i][j], c.cas_B2a[i][j]);
+            EXPECT_EQ(c.cas_b[i][j], c.cas_b[i][m]);
+            EXPECT_EQ(c.cas_x2[i][j], c.cas_x2[i][m]);
+            EXPECT_EQ(c.cas_a_[i][j], 0.5);
+            EXPECT_EQ(c.cas_b_[i][j], 0.05);
+            // Streamlines divide the annulus into equal areas.
+            const double rh = c.bld_Rh2[i], rt = c.bld_Rt2[i];
+            EXPECT_DOUBLE_EQ(c.flow_r2[i][j], std::sqrt((rt * rt - rh * rh) * j / 2.0 + rh * rh));
+            const double pitch = c.bld_z[i] == 0.0 ? 0.0 : c.flow_r2[i][j] * 6.2831853 / c.bld_z[i];
+            EXPECT_DOUBLE_EQ(c.cas_t[i][j], pitch);
+            EXPECT_DOUBLE_EQ(c.cas_tb[i][j], c.cas_b[i][m] == 0.0 ? 0.0 : pitch / c.cas_b[i][m]);
+        }
+    }
+    EXPECT_EQ(c.flow_r2[1][0], (0.2 - 0.035) / 2.0);
+    EXPECT_DOUBLE_EQ(c.flow_r2[1][2], (0.2 + 0.035) / 2.0);
+}
+
+TEST_F(CaseFile, OneStreamlineSitsOnTheMeanDiameter) {
+    StageFile s = b2eff_stage();
+    s.ni = 1;
+    ASSERT_EQ(load(s), 0);
+    EXPECT_EQ(block()->flow_r2[2][0], 0.1);
+    EXPECT_DOUBLE_EQ(block()->cas_t[2][0], 0.1 * 6.2831853 / 55.0);
+}
+
+// ---------------------------------------------------------------- twist law
+
+double turbine_angle(double A, double r_j, double r_m, double e) {
+    return std::fabs(std::atan(std::tan(A * kRad) * std::pow(r_j / r_m, e))) / kRad;
+}
+
+TEST_F(CaseFile, TwistLawOfAnExpandingPath) {
+    StageFile s = b2eff_stage();
+    s.vart = 100;
+    ASSERT_EQ(load(s), 0);
+    const bdLocals& c = *block();
+    for (int j = 0; j < 3; ++j) {
+        SCOPED_TRACE(j);
+        const double r_j = (0.2 - 0.035) / 2.0 + j * 0.035 / 2.0;
+        EXPECT_EQ(c.cas_B2a[0][j], 90.0);
+        EXPECT_NEAR(c.cas_B2a[1][j], turbine_angle(18.0, r_j, 0.1, 1.0), 1e-9);
+        const double r_jr = (0.2 - 0.04) / 2.0 + j * 0.04 / 2.0;
+        EXPECT_NEAR(c.cas_B2a[2][j], 180.0 - turbine_angle(180.0 - 155.0, r_jr, 0.1, 1.0), 1e-9);
+        EXPECT_EQ(c.cas_B2g[2][j], c.cas_B2a[2][j]);
+    }
+    // The hub angle of the stator opens less than the tip angle.
+    EXPECT_LT(c.cas_B2a[1][0], 18.0);
+    EXPECT_GT(c.cas_B2a[1][2], 18.0);
+}
+
+TEST_F(CaseFile, TwistLawOfACompressorRotorScalesTheAngle) {
+    StageFile s = b2eff_stage();
+    s.vart = 100;
+    s.inlet = "300000 100000 200000 90 3 80 1";
+    s.elements[2] = "2 3000 0.2 0.04 0.95 60 130 2 0 1 55 0.03 0.0005 0.065 0 1 0 0";
+    ASSERT_EQ(load(s), 0);
+    for (int j = 0; j < 3; ++j) {
+        SCOPED_TRACE(j);
+        const double r_j = (0.2 - 0.04) / 2.0 + j * 0.04 / 2.0;
+        EXPECT_NEAR(block()->cas_B2a[2][j], 180.0 - 50.0 * std::pow(r_j / 0.1, 2.0), 1e-9);
+        // A stator of the same path still follows the tangent law.
+        const double r_js = (0.2 - 0.035) / 2.0 + j * 0.035 / 2.0;
+        EXPECT_NEAR(block()->cas_B2a[1][j], turbine_angle(18.0, r_js, 0.1, 1.0), 1e-9);
+    }
+}
+
+TEST_F(CaseFile, TwistLawNeedsMoreThanOneStreamline) {
+    StageFile s = b2eff_stage();
+    s.vart = 100;
+    s.ni = 1;
+    ASSERT_EQ(load(s), 0);
+    EXPECT_EQ(block()->cas_B2a[2][0], 155.0);
+}
+
+// ---------------------------------------------------------------- volutes and sections
+
+TEST_F(CaseFile, VoluteAndSectionOrientation) {
+    StageFile s = b2eff_stage();
+    s.ns = 4;
+    s.elements.push_back("3 0 0.3 0.05 0.9 40 20 0.25 0 1 0 0.06 0.4 0.1 0 5 1 0");
+    s.elements.push_back("4 0 0.5 0.08 0.9 20 30 0.12 0 1 0 0.07 0.6 0.2 0 4 2 0");
+    s.cc = "80 390 250 100 50 999";
+    s.blades.push_back("3");
+    s.blades.push_back("4");
+    ASSERT_EQ(load(s), 0);
+    const bdLocals& c = *block();
+    const int m = mid();
+    // Element 3: inlet volute of radial sections, copied after its line was read.
+    EXPECT_EQ(c.vol_A2[3], 20.0);
+    EXPECT_EQ(c.vol_bk[3], 0.06);
+    EXPECT_EQ(c.vol_hk[3], 0.05);
+    EXPECT_EQ(c.vol_Dk[3], 0.3);
+    EXPECT_EQ(c.vol_b7[3], 0.25);
+    EXPECT_EQ(c.vol_D7[3], 0.4);
+    EXPECT_EQ(c.bld_Rh2[3], 0.0);  // an inlet volute's radii are not set from its diameter
+    // Element 4: outlet volute of angular sections takes its inlet from element 3.
+    EXPECT_EQ(c.vol_model[4], 1.0);
+    EXPECT_EQ(c.vol_form[4], 1.0);
+    EXPECT_EQ(c.vol_D7[4], 0.3);
+    EXPECT_EQ(c.vol_b7[4], 0.05);
+    EXPECT_EQ(c.cas_B1[4][m], c.cas_B2[3][m]);
+    EXPECT_EQ(c.vol_Dk[4], 0.5);
+    EXPECT_EQ(c.vol_bk[4], 0.08);
+    EXPECT_EQ(c.vol_hk[4], 0.08);
+    EXPECT_EQ(c.vol_A2[4], 30.0);
+    // A CC line longer than the path: only the first N values count.
+    EXPECT_EQ(c.wb[0], 80.0);
+    EXPECT_EQ(c.wb[4], 50.0);
+}
+
+TEST_F(CaseFile, RadialSectionsOfAnAnalysisTaskSitOnTheirDiameter) {
+    StageFile s = b2eff_stage();
+    s.elements[2] = "2 3000 0.3 0.02 0.95 60 155 1 0 1 20 0.03 0.0005 0.065 0 1 1 0";
+    ASSERT_EQ(load(s), 0);
+    EXPECT_EQ(block()->bld_Rt2[2], 0.15);
+    EXPECT_EQ(block()->bld_Rh2[2], 0.15);
+}
+
+TEST_F(CaseFile, AnOutletVoluteAtTheInletReadsNothingBeforeIt) {
+    StageFile s = b2eff_stage();
+    s.elements[0] = "0 0 0.2 0.035 1 90 90 0 0 1 0 0 0 0 0 4 2 0";
+    ASSERT_EQ(load(s), 0);
+    EXPECT_EQ(block()->vol_model[0], 0.0);
+    EXPECT_EQ(block()->vol_Dk[0], 0.2);  // from its own line
+}
+
+TEST_F(CaseFile, MissingLinesLeaveTheirFieldsAsTheyWere) {
+    StageFile s = b2eff_stage();
+    s.elements.resize(1);
+    s.cc.clear();
+    s.blades.clear();
+    ASSERT_EQ(load(s), 0);
+    const bdLocals& c = *block();
+    EXPECT_EQ(c.bld_d2[0], 0.2);
+    EXPECT_EQ(c.bld_d2[1], 0.0);
+    EXPECT_EQ(c.bld_z[2], 0.0);
+    EXPECT_EQ(c.wb[0], 0.0);
+    EXPECT_EQ(c.bld_d1[1], 0.2);  // element 0's D still becomes element 1's inlet
+}
+
+TEST_F(CaseFile, ShortElementLinesLeaveTheRestOfTheRecord) {
+    StageFile s = b2eff_stage();
+    s.elements[1] = "1 0 0.25";
+    ASSERT_EQ(load(s), 0);
+    EXPECT_EQ(block()->bld_d2[1], 0.25);
+    EXPECT_EQ(block()->bld_l2[1], 0.0);
+    EXPECT_EQ(block()->elem_stagType[1], 0.0);
+}
+
+// ---------------------------------------------------------------- failures
+
+TEST_F(CaseFile, LoadFailures) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(load_data("missing.dat"), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Can't open file missing.dat for reading\n");
+
+    // A directory opens but cannot be read: the load ends instead of repeating a line.
+    fs::create_directory("folder.dat");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(load_data("folder.dat"), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Can't read file folder.dat\n");
+
+    EXPECT_EQ(load_data(nullptr), -1);
+    EXPECT_EQ(console_.text(), "\nNothing to load\n");
+}
+
+TEST_F(CaseFile, ACaseLeftWithoutAMainFluidFunctionFails) {
+    write_text("case.dat", b2eff_stage().text());
+    ASSERT_EQ(block()->fluid_func, nullptr);
+    EXPECT_EQ(load_data("case.dat"), 1);
+    EXPECT_EQ(console_.text(), "\nload_data: no property function for the main fluid\n");
+}
+
+TEST_F(CaseFile, AFluidLibraryThatCannotBeLoadedFailsTheLoad) {
+    h2::copy_text(block()->fluidName, "nothere.dll");
+    EXPECT_EQ(load(b2eff_stage()), 1);
+    EXPECT_NE(block()->elem_stagType, nullptr);  // what was read stays for the caller to discard
+}
+
+TEST_F(CaseFile, ALongFileNameIsCutToTheNameField) {
+    // Long enough to reach past dump_name into ModelBase, had it been copied whole.
+    const std::string folder(170, 'd');
+    fs::create_directory(folder);
+    const std::string name = folder + "/" + std::string(245, 'f') + ".dat";
+    write_text(name, b2eff_stage().text());
+    block()->fluid_func = test_fluid;
+    ASSERT_EQ(load_data(name.c_str()), 0);
+    EXPECT_EQ(std::string(block()->name), name.substr(0, 199));
+    EXPECT_EQ(std::string(block()->ModelBase), dir_.path().string());
+}
+
+TEST_F(CaseFile, NoCurrentCase) {
+    int load_result = 0, save_result = 0;
+    std::thread([&] {
+        load_result = load_data("case.dat");
+        save_result = save_data("case.dat", 0);
+    }).join();
+    EXPECT_EQ(load_result, -1);
+    EXPECT_EQ(save_result, -1);
+    EXPECT_FALSE(fs::exists("case.dat"));
+}
+
+TEST_F(CaseFile, SaveFailures) {
+    EXPECT_EQ(save_data(nullptr, 0), -1);
+    EXPECT_EQ(console_.text(), "\nNothing to load\n");
+
+    // Without arrays nothing could be written but a broken file.
+    EXPECT_EQ(save_data("empty.dat", 0), -2);
+    EXPECT_FALSE(fs::exists("empty.dat"));
+
+    ASSERT_EQ(load(b2eff_stage()), 0);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(save_data("no/such/folder/case.dat", 0), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Can't open file no/such/folder/case.dat for writing\n");
+
+    // Counts a host changed beyond the arrays are refused as well.
+    block()->cyld_ns = 7;
+    EXPECT_EQ(save_data("wide.dat", 0), -2);
+    EXPECT_FALSE(fs::exists("wide.dat"));
+}
+
+// ---------------------------------------------------------------- save and reload
+
+struct Layout {
+    const char* example;
+    int layout;
+    const char* golden;
+};
+const Layout kLayouts[] = {
+    {"air_turbine_stage.dat", 0, "case_file_b2eff.dat"},
+    {"air_turbine_stage_design.dat", 1, "case_file_p2.dat"},
+};
+
+TEST_F(CaseFile, LoadThenSaveGivesTheGoldenFile) {
+    for (const auto& l : kLayouts) {
+        SCOPED_TRACE(l.example);
+        fresh_case();
+        block()->fluid_func = test_fluid;
+        ASSERT_EQ(load_data((kExamplesDir / l.example).c_str()), 0);
+        ASSERT_EQ(save_data("saved.dat", l.layout), 0);
+        EXPECT_EQ(h2::test::read_file("saved.dat"), h2::test::read_file(kGoldenDir / l.golden));
+    }
+}
+
+TEST_F(CaseFile, ASavedAnalysisCaseReadsBackAsWritten) {
+    block()->fluid_func = test_fluid;
+    ASSERT_EQ(load_data((kGoldenDir / "case_file_b2eff.dat").c_str()), 0);
+    ASSERT_EQ(save_data("saved.dat", 0), 0);
+    EXPECT_EQ(h2::test::read_file("saved.dat"), h2::test::read_file(kGoldenDir / "case_file_b2eff.dat"));
+}
+
+// ---------------------------------------------------------------- with the plug-ins
+
+class CaseFileWithPlugins : public CaseFile {
+protected:
+    void SetUp() override {
+        CaseFile::SetUp();
+        h2::copy_text(block()->ModelBase, H2_PLUGIN_DIR);
+    }
+};
+
+TEST_F(CaseFileWithPlugins, TheExamplesLoad) {
+    for (const auto& l : kLayouts) {
+        SCOPED_TRACE(l.example);
+        bterm();
+        ASSERT_NE(binit(), nullptr);
+        h2::copy_text(block()->ModelBase, H2_PLUGIN_DIR);
+        ASSERT_EQ(load_data((kExamplesDir / l.example).c_str()), 0);
+        EXPECT_NE(block()->fluid_func, nullptr);
+        EXPECT_STREQ(block()->fluidName, "flxb.dll");
+        // The blade rows got their profile-loss model.
+        EXPECT_NE(block()->LossSlots[3][1], nullptr);
+        EXPECT_NE(block()->LossSlots[3][2], nullptr);
+        EXPECT_EQ(console_.text(), "");
+    }
+}
+
+TEST_F(CaseFileWithPlugins, ASecondLoadReplacesTheFirstArrays) {
+    ASSERT_EQ(load_data((kExamplesDir / "air_turbine_stage.dat").c_str()), 0);
+    ASSERT_EQ(block()->alloc_streams, 3);
+    ASSERT_EQ(load_data((kExamplesDir / "air_turbine_stage_design.dat").c_str()), 0);
+    EXPECT_EQ(block()->elem_count, 3);
+    EXPECT_EQ(block()->alloc_streams, 1);
+    EXPECT_EQ(block()->cyld_VART, 1);
+    EXPECT_EQ(console_.text(), "");
+}
+
+}  // namespace
