@@ -14,14 +14,36 @@
 
 namespace {
 
+using h2::alloc_elem_array;
+using h2::alloc_elem_matrix;
+using h2::element_array;
 using h2::FieldInfo;
 using h2::kFields;
+using h2::row_table;
 
 // Points per streamline row of the grid: ten per element interval plus one.
 constexpr long long kGridPointsPerElement = 10;
 
-double*& element_array(bdLocals* b, const FieldInfo& f) { return *h2::field_at<double*>(b, f.offset); }
-double**& row_table(bdLocals* b, const FieldInfo& f) { return *h2::field_at<double**>(b, f.offset); }
+void free_elem_array(bdLocals* b, double*& a) {
+    std::free(a);
+    a = nullptr;
+    --b->allocated1;
+}
+
+void free_elem_matrix(bdLocals* b, double**& table) {
+    if (table == nullptr) return;
+    b->allocated1 = b->alloc_elems;
+    for (int i = 0; i < b->alloc_elems; ++i) free_elem_array(b, table[i]);
+    std::free(table);
+    table = nullptr;
+    --b->allocated2;
+}
+
+void report(const char* text) { h2::report_error(text); }
+
+}  // namespace
+
+namespace h2 {
 
 // A zero-filled array of n doubles, counted in allocated1. An empty array still
 // gets a block of its own so that it reads as present.
@@ -30,12 +52,6 @@ double* alloc_elem_array(bdLocals* b, int n) {
     auto* a = static_cast<double*>(std::calloc(n > 0 ? static_cast<std::size_t>(n) : 1u, sizeof(double)));
     if (a) ++b->allocated1;
     return a;
-}
-
-void free_elem_array(bdLocals* b, double*& a) {
-    std::free(a);
-    a = nullptr;
-    --b->allocated1;
 }
 
 // N rows of NI doubles; allocated2 counts it when every row exists.
@@ -52,21 +68,6 @@ double** alloc_elem_matrix(bdLocals* b, int N, int NI) {
 
 // Rows are released by the extent the table was made for: elem_count follows
 // the last copy into the block and may be smaller, which would leak the rest.
-void free_elem_matrix(bdLocals* b, double**& table) {
-    if (table == nullptr) return;
-    b->allocated1 = b->alloc_elems;
-    for (int i = 0; i < b->alloc_elems; ++i) free_elem_array(b, table[i]);
-    std::free(table);
-    table = nullptr;
-    --b->allocated2;
-}
-
-void report(const char* text) { h2::report_error(text); }
-
-}  // namespace
-
-namespace h2 {
-
 bool has_any_array(const bdLocals* b) {
     auto* mb = const_cast<bdLocals*>(b);
     for (const auto& f : kFields) {

@@ -1,6 +1,7 @@
 // Internal side of the case's array set.
 #pragma once
 
+#include "case/case_fields.h"
 #include "halvorine2/case_data.h"
 
 #include <algorithm>
@@ -26,6 +27,16 @@ inline bool path_fits_arrays(const bdLocals* b) {
     return b->cyld_ns >= 0 && b->cyld_ns < b->alloc_elems && b->cyld_nr >= 0 &&
            b->cyld_nr <= b->alloc_streams;
 }
+
+// The array held in a per-element or per-element-and-streamline field.
+inline double*& element_array(bdLocals* b, const FieldInfo& f) { return *field_at<double*>(b, f.offset); }
+inline double**& row_table(bdLocals* b, const FieldInfo& f) { return *field_at<double**>(b, f.offset); }
+
+// A zero-filled array of n doubles, counted in allocated1; NULL for n < 0.
+double* alloc_elem_array(bdLocals* b, int n);
+// N rows of NI doubles; allocated1 ends at the number of rows made, and
+// allocated2 counts the table when every row exists. NULL for N < 0.
+double** alloc_elem_matrix(bdLocals* b, int N, int NI);
 
 // True when any array of the set, a loss slot array or the grid is present.
 bool has_any_array(const bdLocals* b);

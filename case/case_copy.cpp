@@ -30,8 +30,10 @@ constexpr long long kGridPointsPerElement = 10;
 // Tasks from this number on are analysis tasks.
 constexpr int kFirstAnalysisTask = 10;
 
-double*& element_array(bdLocals* b, const FieldInfo& f) { return *h2::field_at<double*>(b, f.offset); }
-double**& row_table(bdLocals* b, const FieldInfo& f) { return *h2::field_at<double**>(b, f.offset); }
+using h2::alloc_elem_array;
+using h2::alloc_elem_matrix;
+using h2::element_array;
+using h2::row_table;
 
 // Element count (inlet included) and streamline count of a case.
 int elements_of(const bdLocals* b) { return b->cyld_ns + 1; }
@@ -77,29 +79,6 @@ bool counts_fit_own_arrays(const bdLocals* b) { return !h2::has_any_array(b) || 
 // count, which is what the row copies write.
 bool destination_takes(const bdLocals* src, const bdLocals* dst) {
     return h2::path_fits_arrays(dst) && elements_of(src) <= dst->alloc_elems;
-}
-
-// --- Allocation of a whole-block copy's arrays (counted as the array set counts).
-
-// A zero-filled array of n doubles, counted in allocated1. An empty array
-// still gets a block of its own so that it reads as present.
-double* alloc_elem_array(bdLocals* b, int n) {
-    if (n < 0) return nullptr;
-    auto* a = static_cast<double*>(std::calloc(n > 0 ? static_cast<std::size_t>(n) : 1u, sizeof(double)));
-    if (a) ++b->allocated1;
-    return a;
-}
-
-// N rows of NI doubles; allocated2 counts the table when every row exists.
-double** alloc_elem_matrix(bdLocals* b, int N, int NI) {
-    if (N < 0) return nullptr;
-    auto** table =
-        static_cast<double**>(std::calloc(N > 0 ? static_cast<std::size_t>(N) : 1u, sizeof(double*)));
-    if (table == nullptr) return nullptr;
-    b->allocated1 = 0;
-    for (int i = 0; i < N; ++i) table[i] = alloc_elem_array(b, NI);
-    if (b->allocated1 == N) ++b->allocated2;
-    return table;
 }
 
 // --- The element-wise copies.

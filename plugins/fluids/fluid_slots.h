@@ -42,6 +42,21 @@ State* new_state(int slot) {
     return new (block) State{};
 }
 
+// An entry point's work: the thread's state started from the case's two
+// constants (set() falls back to the defaults when they are unusable), so that
+// a function installed without set-up codes still answers, and the property
+// function installed for the selector. 0 when there is no block to keep it in.
+template <class State, bool (*Set)(State&, double, double), FluidFunc Property>
+int init_side(bdLocals* block, int slot, int selector, double first, double second) {
+    if (block == nullptr) return 0;
+    remember_slot(selector, slot);
+    State* state = new_state<State>(slot);
+    if (state == nullptr) return 0;
+    Set(*state, first, second);
+    (selector == H2_FLUID_MAIN ? block->fluid_func : block->cfluid_func) = Property;
+    return 1;
+}
+
 inline constexpr std::uint32_t tag(char a, char b, char c, char d) {
     return std::uint32_t(std::uint8_t(a)) | std::uint32_t(std::uint8_t(b)) << 8 |
            std::uint32_t(std::uint8_t(c)) << 16 | std::uint32_t(std::uint8_t(d)) << 24;

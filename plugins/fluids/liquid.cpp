@@ -103,17 +103,7 @@ double liquid_property(int code, double a, double b, double /*c*/, int which) {
     }
 }
 
-// Starts the thread's state from the case's constants (the defaults when they
-// are unusable) so that a function installed without set-up codes answers.
-int init_side(bdLocals* block, int slot, int selector, double rho, double c) {
-    if (block == nullptr) return 0;
-    h2fluid::remember_slot(selector, slot);
-    LiquidState* l = h2fluid::new_state<LiquidState>(slot);
-    if (l == nullptr) return 0;  // no block on this thread: nowhere to keep the state
-    set_liquid(*l, rho, c);
-    (selector == H2_FLUID_MAIN ? block->fluid_func : block->cfluid_func) = &liquid_property;
-    return 1;
-}
+constexpr auto init_side = h2fluid::init_side<LiquidState, set_liquid, liquid_property>;
 
 }  // namespace
 

@@ -168,18 +168,7 @@ double gas_property(int code, double a, double b, double /*c*/, int which) {
     }
 }
 
-// Starts the thread's state from the case's constants (the host's defaults
-// when they are unusable) so that a function installed without set-up codes
-// (a negative fluid constant) still answers; code 1001 then replaces them.
-int init_side(bdLocals* block, int slot, int selector, double R, double k) {
-    if (block == nullptr) return 0;
-    h2fluid::remember_slot(selector, slot);
-    GasState* g = h2fluid::new_state<GasState>(slot);
-    if (g == nullptr) return 0;  // no block on this thread: nowhere to keep the state
-    set_gas(*g, R, k);
-    (selector == H2_FLUID_MAIN ? block->fluid_func : block->cfluid_func) = &gas_property;
-    return 1;
-}
+constexpr auto init_side = h2fluid::init_side<GasState, set_gas, gas_property>;
 
 }  // namespace
 
