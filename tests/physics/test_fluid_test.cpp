@@ -16,4 +16,4 @@ TEST(TestFluid, InversePairsRoundTrip) {
     EXPECT_NE(s, 0.0);
 }
 
-} // namespace
+}  // namespace
