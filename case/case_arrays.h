@@ -38,6 +38,12 @@ double* alloc_elem_array(bdLocals* b, int n);
 // allocated2 counts the table when every row exists. NULL for N < 0.
 double** alloc_elem_matrix(bdLocals* b, int N, int NI);
 
+// Every array pointer given is present.
+template <class... P>
+bool all_present(const P*... arrays) {
+    return ((arrays != nullptr) && ...);
+}
+
 // True when any array of the set, a loss slot array or the grid is present.
 bool has_any_array(const bdLocals* b);
 // Frees whatever arrays remain, without counting or messages; used after the

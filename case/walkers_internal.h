@@ -3,6 +3,8 @@
 // element outside 0..cyld__ns.
 #pragma once
 
+#include <cmath>
+
 #include "halvorine2/case_block.h"
 #include "halvorine2/export.h"
 
@@ -22,6 +24,14 @@ inline bool is_rotor(const bdLocals& c, int k) {
 inline bool is_stator(const bdLocals& c, int k) {
     return is_blade_row(c, k) && c.bld_wp[k] == 0.0 && c.bld_z[k] != 0.0;
 }
+
+// The path expands (a turbine) when the inlet pressure is above the outlet
+// pressure; a case whose arrays exist.
+inline bool is_expanding(const bdLocals& c) { return c.elem_p0[0] > c.elem_p2[c.cyld_ns]; }
+
+// Mode and switch values held as doubles are read truncated towards zero;
+// not a number counts as off.
+inline bool switch_on(double value) { return !std::isnan(value) && std::trunc(value) != 0.0; }
 
 }  // namespace h2
 

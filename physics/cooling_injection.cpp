@@ -19,6 +19,8 @@
 
 namespace {
 
+using h2::all_present;
+
 constexpr double kDegree = 0.01745329;  // radians per degree
 
 // A site takes part when its flow, temperature and pressure all exceed this.
@@ -85,11 +87,6 @@ struct Mixed {
 };
 
 double rad(double deg) { return deg * kDegree; }
-
-template <class... P>
-bool all_present(const P*... arrays) {
-    return ((arrays != nullptr) && ...);
-}
 
 // The current case when row i can be computed in it, else nullptr.
 bdLocals* case_for_row(int i) {

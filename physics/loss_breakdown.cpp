@@ -18,6 +18,10 @@
 
 namespace {
 
+using h2::is_expanding;
+
+using h2::all_present;
+
 constexpr double kPi = 3.14159265;
 constexpr double kDegree = 0.01745329;  // radians per degree
 
@@ -72,11 +76,6 @@ constexpr double kTableLossB[] = {
     4.4, 6.0, 8.0, 12.0,  //
 };
 
-template <class... P>
-bool all_present(const P*... arrays) {
-    return ((arrays != nullptr) && ...);
-}
-
 // The current case when it holds every array read or written here and its
 // counts fit them, else nullptr.
 bdLocals* case_with_arrays() {
@@ -99,8 +98,6 @@ bdLocals* case_with_arrays() {
     if (!h2::path_fits_arrays(b) || b->cyld_nr < 1) return nullptr;
     return b;
 }
-
-bool is_expanding(const bdLocals& b) { return b.elem_p2[b.cyld_ns] < b.elem_p0[0]; }
 
 // Counters and switches held as doubles are read truncated towards zero.
 bool truncates_to_zero(double v) { return std::trunc(v) == 0.0; }

@@ -11,12 +11,17 @@
 #include <utility>
 
 #include "case/case_arrays.h"
+#include "case/walkers_internal.h"
 #include "halvorine2/losses.h"
 #include "halvorine2/profiles.h"
 #include "halvorine2/threading.h"
 #include "platform/dynlib.h"
 
 namespace {
+
+using h2::switch_on;
+
+using h2::is_expanding;
 
 constexpr int kFirstAnalysisTask = 10;  // cyld__VART below this selects a design task
 
@@ -55,8 +60,6 @@ constexpr std::array<ModelLibrary, H2_LOSS_CALC_SLOTS> kModels{{
 
 constexpr std::string_view kLibraryExtension = ".dll";
 
-bool is_expanding(const bdLocals& b) { return b.elem_p0[0] > b.elem_p2[b.cyld_ns]; }
-
 // The middle section, where the profile tests look.
 int middle_section(const bdLocals& b) { return b.cyld_nr / 2; }
 
@@ -89,9 +92,6 @@ const double* letter_switches(const bdLocals& b, int slot) {
             return nullptr;
     }
 }
-
-// A switch held in a double is read truncated towards zero; not a number is off.
-bool switch_on(double value) { return !std::isnan(value) && std::trunc(value) != 0.0; }
 
 // The current case when element i can be given a model of calculation slot
 // `slot`, else nullptr.

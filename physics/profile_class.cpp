@@ -14,6 +14,8 @@
 
 namespace {
 
+using h2::is_expanding;
+
 using h2::is_rotor;
 using h2::is_stator;
 
@@ -55,9 +57,6 @@ bool is_radial(const bdLocals& c, int i) { return c.elem_sectType[i] == kRadialS
 
 // Flow outward through a radial element: a centrifugal impeller or diffuser.
 bool flows_outward(const bdLocals& c, int i) { return is_radial(c, i) && c.bld_d1[i] < c.bld_d2[i]; }
-
-// The pressure falls from the path's inlet to its outlet.
-bool is_expanding(const bdLocals& c) { return c.elem_p0[0] > c.elem_p2[c.cyld_ns]; }
 
 // A metal angle of section j. A radial element has one angle over its span,
 // kept at the middle section; otherwise the angle lies at the section radii

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "case/case_arrays.h"
 #include "case/walkers_internal.h"
 #include "halvorine2/loss_plugin.h"
 #include "physics/loss_conversions.h"
@@ -14,6 +15,10 @@
 #include "physics/loss_wrappers.h"
 
 namespace {
+
+using h2::switch_on;
+
+using h2::is_expanding;
 
 constexpr double kRightAngle = 90.0;        // degrees; the models know exit angles up to here
 constexpr double kStraightAngle = 180.0;    // degrees
@@ -26,11 +31,8 @@ constexpr double kLeastSineSquared = 1e-8;  // keeps a sine of a grazing angle a
 constexpr double kAxialSections = 0.0;
 constexpr double kRadialSections = 1.0;
 
-// A switch held in a double is read truncated towards zero; not a number is off.
-bool switch_on(double value) { return !std::isnan(value) && std::trunc(value) != 0.0; }
-
 // Pressure does not fall from the path's inlet to its outlet.
-bool compressing(const bdLocals& c) { return !(c.elem_p0[0] > c.elem_p2[c.cyld_ns]); }
+bool compressing(const bdLocals& c) { return !h2::is_expanding(c); }
 
 // One of the element's loss models P, S, N runs.
 bool loss_models_run(const bdLocals& c, int i) {
