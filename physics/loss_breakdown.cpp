@@ -201,7 +201,7 @@ int stage_loss_breakdown(int s) {
     // Diaphragm leakage: the model of slot D writes its flow into elem__Gdu[s],
     // which is read here and then restored, so the call leaves no trace.
     const double Gold = b->elem_Gdu[s];
-    if (const auto leakage = reinterpret_cast<LossElemFunc>(h2::loss_entry(b, H2_LOSS_D, s))) leakage(b, s);
+    if (const LossElemFunc leakage = h2::installed_element_model(b, H2_LOSS_D, s)) leakage(b, s);
     const double Gd = b->elem_Gdu[s];
     b->elem_Gdu[s] = Gold;
     // A stage without mass flow has no leakage share.

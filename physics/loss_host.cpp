@@ -249,6 +249,11 @@ LossElemFunc element_model(const bdLocals* b, int slot, int i) {
     return reinterpret_cast<LossElemFunc>(switched_loss_entry(b, slot, i));
 }
 
+LossElemFunc installed_element_model(const bdLocals* b, int slot, int i) {
+    if (slot < H2_LOSS_D || slot > H2_LOSS_Z) return nullptr;
+    return reinterpret_cast<LossElemFunc>(loss_entry(b, slot, i));
+}
+
 LossNoteFunc model_note(const bdLocals* b, int slot, int i) {
     if (slot < 0 || slot >= H2_LOSS_CALC_SLOTS) return nullptr;
     return reinterpret_cast<LossNoteFunc>(switched_loss_entry(b, slot + H2_LOSS_NOTE_OFFSET, i));

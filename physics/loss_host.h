@@ -43,6 +43,9 @@ LossEntry switched_loss_entry(const bdLocals* b, int slot, int i);
 // description.
 LossCalcFunc section_model(const bdLocals* b, int slot, int i, int j);
 LossElemFunc element_model(const bdLocals* b, int slot, int i);
+// D, R or Z whenever it is installed, switch or not: the cavity balance and
+// the stage loss breakdown call the seal model of every installed diaphragm.
+LossElemFunc installed_element_model(const bdLocals* b, int slot, int i);
 LossNoteFunc model_note(const bdLocals* b, int slot, int i);
 
 }  // namespace h2

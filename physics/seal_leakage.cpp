@@ -125,9 +125,10 @@ double expansion_ratio(double p_down, double p_up, double KK1) {
 }
 
 // Diaphragm seal flow of element ps into elem__Gdu[ps], from model D when it
-// is switched on and installed; without one elem__Gdu keeps its value.
+// is installed (the data file sets no D switch, so the entry alone decides);
+// without one elem__Gdu keeps its value.
 void seal_model(bdLocals* b, int ps) {
-    if (const LossElemFunc D = h2::element_model(b, H2_LOSS_D, ps)) D(b, ps);
+    if (const LossElemFunc D = h2::installed_element_model(b, H2_LOSS_D, ps)) D(b, ps);
 }
 
 // The jet of speed C (negative into the cavity) through a root gap of axial
