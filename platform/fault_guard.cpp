@@ -2,7 +2,7 @@
 
 #include <csetjmp>
 #include <csignal>
-#include <mutex>
+#include <iterator>
 
 namespace h2::platform {
 
@@ -60,8 +60,9 @@ void call_catching(Call& c) {
 }  // namespace
 
 GuardOutcome run_guarded(void (*work)(void*), void* context) {
-    static std::once_flag installed;
-    std::call_once(installed, install_handlers);
+    // Installed once, by the first guarded call; later calls find them in place.
+    static const bool installed = (install_handlers(), true);
+    (void)installed;
 
     Call call{work, context, GuardOutcome::Fault};
     sigjmp_buf target;
