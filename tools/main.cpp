@@ -63,10 +63,15 @@ int print_units(bool ip) {
     }
     if (ip) unitsSetIP();
     std::printf("%-5s %-18s %-18s %-24s %s\n", "group", "name", "label", "factor", "offset");
+    // The host shares the block's layout: the unit records are read directly.
+    const bdLocals* b = get_bdLocals();
     for (int g = 0; g < H2_UNIT_GROUP_COUNT; ++g) {
-        const double offset = unitsToView(0.0, g);
-        std::printf("%-5d %-18s %-18s %-24.17g %g\n", g, groupToName(g), printable(unitsLabel(g)).c_str(),
-                    unitsToView(1.0, g) - offset, offset);
+        const UnitGroup& u = b->unit_groups[g];
+        const std::string label = printable(unitsLabel(g));
+        // %-*s pads by bytes; a two-byte degree sign takes one column.
+        const int pad = 18 + static_cast<int>(label.size() - std::strlen(unitsLabel(g)));
+        std::printf("%-5d %-18s %-*s %-24.17g %g\n", g, groupToName(g), pad, label.c_str(), u.factor,
+                    u.offset);
     }
     bterm();
     bend_threading();
