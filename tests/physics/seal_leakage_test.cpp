@@ -17,7 +17,7 @@
 #include "halvorine2/halvorine2.h"
 #include "halvorine2/loss_plugin.h"
 #include "tests/support/captured_console.h"
-#include "tests/support/flow_path.h"
+#include "tests/support/sealed_turbine.h"
 
 namespace {
 
@@ -145,39 +145,13 @@ protected:
         h2::test::CaseTest::TearDown();
     }
 
-    // Inlet, stator, rotor, stator, rotor; each stator a diaphragm with a
-    // seal of diameter 0.12 m, each rotor a disk with six 10 mm holes on a
-    // 0.14 m circle and 2 mm root gaps.
     void build() {
-        h2::test::make_flow_path({Elem::Inlet, Elem::Stator, Elem::Rotor, Elem::Stator, Elem::Rotor}, kNr);
+        h2::test::make_sealed_two_stage_turbine(kNr, &linear_seal);
         bdLocals* b = block();
-        for (int k = 0; k <= b->cyld_ns; ++k) {
-            b->elem_af[k] = 1.0;
-            for (int j = 0; j < kNr; ++j) {
-                b->isd_p1x[k][j] = b->elem_p0[k];
-                b->isd_i1x[k][j] = b->isd_i1[k][j];
-                b->isd_Ro2[k][j] = h2::test::test_fluid_func(2, b->isd_p2[k][j], b->isd_i2[k][j], 0.0, 0);
-                b->flow_c1u[k][j] = 150.0;
-                b->flow_c2u[k][j] = 20.0;
-            }
-        }
         // The inlet's middle section differs from its hub.
         b->isd_i1x[0][0] -= 1000.0;
         b->isd_i1x[0][kMid] += 1234.5;
-        for (int k : {kStator1, kStator2}) {
-            b->bld_du[k] = 0.12;
-            b->elem_MethodD[k] = 1.0;
-            b->LossSlots[H2_LOSS_D][k] = entry(linear_seal);
-        }
-        for (int k : {kRotor1, kRotor2}) {
-            b->clrn_Zr8[k] = 6.0;
-            b->clrn_ORO[k] = 0.14;
-            b->clrn_DRO[k] = 0.01;
-            b->clrn_DPOD[k] = b->clrn_DPODY[k] = 0.002;
-            b->elem_Gr[k] = 0.01;
-        }
         b->ITML = 100;
-        b->IPL = 0;
     }
 
     std::string run(int i, int stage = 0) {

@@ -1,0 +1,44 @@
+// A two-stage turbine for the seal and disk tests: inlet, stator, rotor,
+// stator, rotor. Each stator is a diaphragm with a 0.12 m seal whose flow the
+// given model computes; each rotor a disk with six 10 mm balance holes on a
+// 0.14 m circle and 2 mm root gaps.
+#pragma once
+
+#include "halvorine2/loss_plugin.h"
+#include "tests/support/flow_path.h"
+
+namespace h2::test {
+
+inline constexpr int kSealedStators[] = {1, 3};
+inline constexpr int kSealedRotors[] = {2, 4};
+
+inline void make_sealed_two_stage_turbine(int nr, LossElemFunc seal) {
+    make_flow_path({Elem::Inlet, Elem::Stator, Elem::Rotor, Elem::Stator, Elem::Rotor}, nr);
+    bdLocals* b = get_bdLocals();
+    if (b == nullptr || b->elem_af == nullptr) return;
+    for (int k = 0; k <= b->cyld_ns; ++k) {
+        b->elem_af[k] = 1.0;
+        for (int j = 0; j < nr; ++j) {
+            b->isd_p1x[k][j] = b->elem_p0[k];
+            b->isd_i1x[k][j] = b->isd_i1[k][j];
+            b->isd_Ro2[k][j] = test_fluid_func(2, b->isd_p2[k][j], b->isd_i2[k][j], 0.0, 0);
+            b->flow_c1u[k][j] = 150.0;
+            b->flow_c2u[k][j] = 20.0;
+        }
+    }
+    for (int k : kSealedStators) {
+        b->bld_du[k] = 0.12;
+        b->elem_MethodD[k] = 1.0;
+        b->LossSlots[H2_LOSS_D][k] = reinterpret_cast<LossEntry>(seal);
+    }
+    for (int k : kSealedRotors) {
+        b->clrn_Zr8[k] = 6.0;
+        b->clrn_ORO[k] = 0.14;
+        b->clrn_DRO[k] = 0.01;
+        b->clrn_DPOD[k] = b->clrn_DPODY[k] = 0.002;
+        b->elem_Gr[k] = 0.01;
+    }
+    b->IPL = 0;
+}
+
+}  // namespace h2::test
