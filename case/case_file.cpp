@@ -237,6 +237,44 @@ constexpr Column kP2Columns[] = {
     [](bdLocals& c, int i, int, double v) { c.AngMask[i] = v; },
 };
 
+// Header line: the twelve integers in file order.
+constexpr std::int32_t bdLocals::*kHeaderFields[] = {
+    &bdLocals::cyld_ns,    &bdLocals::cyld_nr,   &bdLocals::IM,         &bdLocals::IP,
+    &bdLocals::IPP,        &bdLocals::cyld_VART, &bdLocals::cyld_fluid, &bdLocals::ITML,
+    &bdLocals::cyld_VARTB, &bdLocals::IGM,       &bdLocals::cyld_VARTP, &bdLocals::cyld_VARTD,
+};
+static_assert(std::size(kHeaderFields) == kHeaderTokens);
+
+// A token of the method line, converted as its field needs.
+using MethodField = void (*)(bdLocals& c, std::string_view t);
+constexpr MethodField kMethodFields[] = {
+    [](bdLocals& c, std::string_view t) { c.cyld_MethodP = to_int(t); },
+    [](bdLocals& c, std::string_view t) { c.cyld_MethodS = to_int(t); },
+    [](bdLocals& c, std::string_view t) { c.cyld_MethodN = to_int(t); },
+    [](bdLocals& c, std::string_view t) { c.cyld_MethodV = to_int(t); },
+    [](bdLocals& c, std::string_view t) { c.cyld_MethodL = to_int(t); },
+    [](bdLocals& c, std::string_view t) { c.ISM = to_int(t); },
+    [](bdLocals& c, std::string_view t) { c.ICLos = to_int(t); },
+    [](bdLocals& c, std::string_view t) { c.RELAX = to_real(t); },
+    [](bdLocals& c, std::string_view t) { c.acc_limit = c.acc_Gconv = to_real(t); },
+    [](bdLocals& c, std::string_view t) { c.cyld_force1D = to_int(t); },
+};
+static_assert(std::size(kMethodFields) == kMethodTokens);
+
+// Inlet line: the inlet state, the outlet pressure and the whole-path flow;
+// ns is the last element, m the middle streamline.
+using InletField = void (*)(bdLocals& c, int ns, int m, double v);
+constexpr InletField kInletFields[] = {
+    [](bdLocals& c, int, int, double v) { c.elem_i0[0] = v; },
+    [](bdLocals& c, int, int, double v) { c.elem_p0[0] = c.cyld_P0 = v; },
+    [](bdLocals& c, int ns, int, double v) { c.elem_p2[ns] = c.cyld_p2nx = c.cyld_p2n = v; },
+    [](bdLocals& c, int, int m, double v) { c.cas_B1[0][m] = v; },
+    [](bdLocals& c, int, int, double v) { c.elem_G1[0] = c.cyld_G = v; },
+    [](bdLocals& c, int, int m, double v) { c.flow_c2z[0][m] = c.flow_c1z[0][m] = v; },
+    [](bdLocals& c, int, int, double v) { c.cyld_af = v; },
+};
+static_assert(std::size(kInletFields) == kInletTokens);
+
 // Reads the records of one open case file into the current case, in file order.
 class CaseFileReader {
 public:
@@ -285,44 +323,8 @@ private:
         int tokens = 0;
         const bool found = record(kHeaderTokens, [&](int k, std::string_view t) {
             const int v = to_int(t);
-            switch (k) {
-                case 0:
-                    c_.cyld_ns = v;
-                    break;
-                case 1:
-                    c_.cyld_nr = v;
-                    break;
-                case 2:
-                    c_.IM = v;
-                    break;
-                case 3:
-                    c_.IP = v;
-                    break;
-                case 4:
-                    c_.IPP = v;
-                    break;
-                case 5:
-                    c_.cyld_VART = v;
-                    break;
-                case 6:
-                    c_.cyld_fluid = v < 0 ? 0 : v;
-                    break;
-                case 7:
-                    c_.ITML = v;
-                    break;
-                case 8:
-                    c_.cyld_VARTB = v;
-                    break;
-                case 9:
-                    c_.IGM = v;
-                    break;
-                case 10:
-                    c_.cyld_VARTP = v;
-                    break;
-                case 11:
-                    c_.cyld_VARTD = v;
-                    break;
-            }
+            // A negative fluid number stands for the default fluid, air.
+            c_.*kHeaderFields[k] = (kHeaderFields[k] == &bdLocals::cyld_fluid && v < 0) ? 0 : v;
             ++tokens;
         });
         if (read_failed_) {
@@ -340,69 +342,11 @@ private:
     }
 
     void method_line() {
-        record(kMethodTokens, [&](int k, std::string_view t) {
-            switch (k) {
-                case 0:
-                    c_.cyld_MethodP = to_int(t);
-                    break;
-                case 1:
-                    c_.cyld_MethodS = to_int(t);
-                    break;
-                case 2:
-                    c_.cyld_MethodN = to_int(t);
-                    break;
-                case 3:
-                    c_.cyld_MethodV = to_int(t);
-                    break;
-                case 4:
-                    c_.cyld_MethodL = to_int(t);
-                    break;
-                case 5:
-                    c_.ISM = to_int(t);
-                    break;
-                case 6:
-                    c_.ICLos = to_int(t);
-                    break;
-                case 7:
-                    c_.RELAX = to_real(t);
-                    break;
-                case 8:
-                    c_.acc_limit = c_.acc_Gconv = to_real(t);
-                    break;
-                case 9:
-                    c_.cyld_force1D = to_int(t);
-                    break;
-            }
-        });
+        record(kMethodTokens, [&](int k, std::string_view t) { kMethodFields[k](c_, t); });
     }
 
     void inlet_line(int ns, int m) {
-        record(kInletTokens, [&](int k, std::string_view t) {
-            const double v = to_real(t);
-            switch (k) {
-                case 0:
-                    c_.elem_i0[0] = v;
-                    break;
-                case 1:
-                    c_.elem_p0[0] = c_.cyld_P0 = v;
-                    break;
-                case 2:
-                    c_.elem_p2[ns] = c_.cyld_p2nx = c_.cyld_p2n = v;
-                    break;
-                case 3:
-                    c_.cas_B1[0][m] = v;
-                    break;
-                case 4:
-                    c_.elem_G1[0] = c_.cyld_G = v;
-                    break;
-                case 5:
-                    c_.flow_c2z[0][m] = c_.flow_c1z[0][m] = v;
-                    break;
-                case 6:
-                    c_.cyld_af = v;
-                    break;
-            }
-        });
+        record(kInletTokens, [&](int k, std::string_view t) { kInletFields[k](c_, ns, m, to_real(t)); });
     }
 
     void element_line(int i, int m, bool b2eff) {

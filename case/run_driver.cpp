@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdarg>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -70,16 +71,15 @@ void call_solver(void* context) {
     call->result = call->solver();
 }
 
-void print_in_colour(std::uint16_t colour, const std::string& text) {
+// Thread messages go to the console in their own colour.
+void print_in_colour(std::uint16_t colour, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void print_in_colour(std::uint16_t colour, const char* format, ...) {
     SetConColor(colour, kKeepBackground);
-    std::fputs(text.c_str(), console());
+    std::va_list ap;
+    va_start(ap, format);
+    std::vfprintf(console(), format, ap);
+    va_end(ap);
     SetConDefColor();
-}
-
-std::string format(const char* fmt, int a, const char* s, int b = 0) {
-    char buffer[512];
-    std::snprintf(buffer, sizeof buffer, fmt, a, s, b);
-    return buffer;
 }
 
 // What a run thread is handed: a file name (mode 0) or the host's block (mode 1).
@@ -92,25 +92,22 @@ struct ThreadRunArgs {
 
 void brun_thread(std::unique_ptr<ThreadRunArgs> args) {
     if (args->mode == 0) {
-        print_in_colour(kThreadColour,
-                        format("Started thread %d (%s)...\n", args->number, args->file.c_str()));
+        print_in_colour(kThreadColour, "Started thread %d (%s)...\n", args->number, args->file.c_str());
         fbrun(args->file.c_str(), 0);
         // A case whose file did not load stays current; with the thread ending
         // nobody could reach it again.
         if (get_bdLocals() != nullptr) bterm();
-        print_in_colour(kThreadColour, format("Finished thread %d (%s)- %d threads left.\n", args->number,
-                                              args->file.c_str(), g_run_count.load() - 1));
+        print_in_colour(kThreadColour, "Finished thread %d (%s)- %d threads left.\n", args->number,
+                        args->file.c_str(), g_run_count.load() - 1);
     } else if (args->mode == 1) {
         // The thread works on the host's block and needs only its own work
         // blocks; a case of its own would never be used and never freed.
         h2::alloc_thread_work_blocks();
         set_bdLocals(args->block);
-        print_in_colour(kThreadColour, format("Started thread %d (%s)...\n", args->number, "local data"));
+        print_in_colour(kThreadColour, "Started thread %d (%s)...\n", args->number, "local data");
         dbrun(args->block, 0);
-        char text[256];
-        std::snprintf(text, sizeof text, "Finished thread %d - %d threads left.\n", args->number,
-                      g_run_count.load() - 1);
-        print_in_colour(kThreadColour, text);
+        print_in_colour(kThreadColour, "Finished thread %d - %d threads left.\n", args->number,
+                        g_run_count.load() - 1);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     --g_run_count;

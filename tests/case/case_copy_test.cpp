@@ -13,6 +13,7 @@
 #include "halvorine2/fluids.h"
 #include "tests/support/captured_console.h"
 #include "tests/support/case_fixture.h"
+#include "tests/support/case_set.h"
 
 namespace {
 
@@ -92,41 +93,16 @@ void expect_equal_copy(bdLocals* src, bdLocals* copy) {
 }
 
 // Threading prepared; cases made with binit and released with bterm.
-class CaseCopy : public ::testing::Test {
+class CaseCopy : public h2::test::CaseSetTest {
 protected:
-    void SetUp() override { ASSERT_EQ(binit_threading(), 0); }
-    void TearDown() override {
-        for (bdLocals* b : made_) release(b);
-        bend_threading();
-    }
-
     // A current case with arrays for ns elements after the inlet and nr
     // streamlines, filled with the seed's marks.
     bdLocals* make_case(int ns, int nr, int seed) {
-        bdLocals* b = binit();
-        EXPECT_NE(b, nullptr);
-        made_.push_back(b);
-        b->cyld_ns = ns;
-        b->cyld_nr = nr;
-        EXPECT_EQ(alloc_probdata(ns + 1, nr), 0);
+        bdLocals* b = make_case_with_arrays(ns, nr);
         fill_arrays(b, seed);
         fill_slots(b, seed);
         return b;
     }
-    // Takes over a block made by a copy, to be released at the end.
-    bdLocals* keep(bdLocals* b) {
-        if (b) made_.push_back(b);
-        return b;
-    }
-    void release(bdLocals*& b) {
-        if (b == nullptr) return;
-        set_bdLocals(b);
-        bterm();
-        b = nullptr;
-    }
-
-    std::vector<bdLocals*> made_;
-    h2::test::CapturedConsole console_;
 };
 
 TEST_F(CaseCopy, WholeCopyOfACaseEqualsItFieldByField) {

@@ -9,6 +9,7 @@
 #include "case/case_fields.h"
 #include "tests/support/captured_console.h"
 #include "tests/support/case_fixture.h"
+#include "tests/support/case_set.h"
 
 namespace {
 
@@ -66,33 +67,13 @@ Snapshot snapshot(bdLocals* b) {
     return s;
 }
 
-class CaseMerge : public ::testing::Test {
+class CaseMerge : public h2::test::CaseSetTest {
 protected:
-    void SetUp() override { ASSERT_EQ(binit_threading(), 0); }
-    void TearDown() override {
-        for (bdLocals* b : made_) {
-            set_bdLocals(b);
-            bterm();
-        }
-        bend_threading();
-    }
     bdLocals* make_case(int ns, int nr, int seed) {
-        bdLocals* b = binit();
-        EXPECT_NE(b, nullptr);
-        made_.push_back(b);
-        b->cyld_ns = ns;
-        b->cyld_nr = nr;
-        EXPECT_EQ(alloc_probdata(ns + 1, nr), 0);
+        bdLocals* b = make_case_with_arrays(ns, nr);
         fill(b, seed);
         return b;
     }
-    bdLocals* keep(bdLocals* b) {
-        if (b) made_.push_back(b);
-        return b;
-    }
-
-    std::vector<bdLocals*> made_;
-    h2::test::CapturedConsole console_;
 };
 
 // The predesign join: three modules of 4, 2 and 3 elements after their inlets

@@ -233,39 +233,10 @@ TEST(DiskLoadLongPath, LeavesOutTheStageItCannotSolve) {
     ASSERT_EQ(set_bdLocals(block.get()), 1);
     unitsSetSI();
     bdLocals* b = block.get();
-    constexpr int kNs = 101;
-    b->cyld_ns = kNs;
-    b->cyld_nr = 1;
-    ASSERT_EQ(alloc_probdata(kNs + 1, 1), 0);
-    h2::test::install_test_fluid(b);
-    b->cyld_G = 3.0;
-    b->ITML = 5;
+    h2::test::make_long_ducted_path(101);
     b->LkgRELAX = 1.0;
-    const double i0 = h2::test::TestFluid{}.cp() * 1000.0;
-    for (int k = 0; k <= kNs; ++k) {
-        b->bld_d2[k] = 0.2;
-        b->bld_l2[k] = 0.03;
-        b->elem_af[k] = 1.0;
-        b->isd_p2[k][0] = b->isd_p1x[k][0] = 3e5 - 1000.0 * k;
-        b->isd_i2[k][0] = b->isd_i1x[k][0] = i0;
-        b->isd_Ro2[k][0] = h2::test::test_fluid_func(2, b->isd_p2[k][0], i0, 0.0, 0);
-    }
-    for (int k : {96, 98, 100}) {
-        b->elem_stagType[k] = 1.0;
-        b->bld_z[k] = 48.0;
-        b->bld_du[k] = 0.12;
-        b->elem_MethodD[k] = 1.0;
-        b->LossSlots[H2_LOSS_D][k] = reinterpret_cast<LossEntry>(&linear_seal);
-    }
-    for (int k : {97, 99}) {
-        b->elem_stagType[k] = 1.0;
-        b->bld_z[k] = 60.0;
-        b->bld_wp[k] = 3000.0;
-        b->clrn_Zr8[k] = 6.0;
-        b->clrn_ORO[k] = 0.14;
-        b->clrn_DRO[k] = 0.01;
-        b->clrn_DPOD[k] = b->clrn_DPODY[k] = 0.002;
-    }
+    for (int k : {96, 98, 100}) h2::test::make_sealed_stator(b, k, &linear_seal);
+    for (int k : {97, 99}) h2::test::make_holed_rotor(b, k);
     const int outDst = b->outDst;
     {
         h2::test::CapturedConsole console;

@@ -600,36 +600,10 @@ protected:
         unitsSetSI();
         g_seal_calls = 0;
         bdLocals* b = block();
-        b->cyld_ns = kNs;
-        b->cyld_nr = 1;
-        ASSERT_EQ(alloc_probdata(kNs + 1, 1), 0);
-        h2::test::install_test_fluid(b);
-        b->cyld_G = 3.0;
-        b->ITML = 5;
-        const double i0 = h2::test::TestFluid{}.cp() * 1000.0;
-        for (int k = 0; k <= kNs; ++k) {
-            b->bld_d2[k] = 0.2;
-            b->bld_l2[k] = 0.03;
-            b->elem_af[k] = 1.0;
-            b->isd_p2[k][0] = b->isd_p1x[k][0] = 3e5 - 1000.0 * k;
-            b->isd_i2[k][0] = b->isd_i1x[k][0] = i0;
-            b->isd_Ro2[k][0] = h2::test::test_fluid_func(2, b->isd_p2[k][0], i0, 0.0, 0);
-        }
+        h2::test::make_long_ducted_path(kNs);
         rotor_ = GetParam();
-        for (int k : {rotor_ - 1, rotor_ + 1}) {
-            b->elem_stagType[k] = 1.0;
-            b->bld_z[k] = 48.0;
-            b->bld_du[k] = 0.12;
-            b->elem_MethodD[k] = 1.0;
-            b->LossSlots[H2_LOSS_D][k] = entry(linear_seal);
-        }
-        b->elem_stagType[rotor_] = 1.0;
-        b->bld_z[rotor_] = 60.0;
-        b->bld_wp[rotor_] = 3000.0;
-        b->clrn_Zr8[rotor_] = 6.0;
-        b->clrn_ORO[rotor_] = 0.14;
-        b->clrn_DRO[rotor_] = 0.01;
-        b->clrn_DPOD[rotor_] = b->clrn_DPODY[rotor_] = 0.002;
+        for (int k : {rotor_ - 1, rotor_ + 1}) h2::test::make_sealed_stator(b, k, &linear_seal);
+        h2::test::make_holed_rotor(b, rotor_);
     }
     void TearDown() override {
         EXPECT_EQ(free_probdata(), 0);
