@@ -1,0 +1,41 @@
+// Turbine and compressor row tests of the solver.
+#include "halvorine2/profiles.h"
+#include "solver/solver_conventions.h"
+
+namespace h2 {
+
+namespace {
+constexpr int kFirstAnalysisTask = 10;
+}
+
+bool turbine_row(const bdLocals& b, int i, int j) {
+    if (b.cyld_VART < kFirstAnalysisTask) return is_expanding(b);
+    return is_turb_prof(i, j) != 0;
+}
+
+bool compressor_row(const bdLocals& b, int i, int j) {
+    if (b.cyld_VART < kFirstAnalysisTask) {
+        const double k = b.elem_stagType[i];
+        return !is_expanding(b) && k != kKindDiffuser && k != kKindUBend && k != kKindDeswirler;
+    }
+    return is_comp_prof(i, j) != 0;
+}
+
+}  // namespace h2
+
+#include "case/case_arrays.h"
+#include "halvorine2/threading.h"
+
+namespace h2 {
+
+bdLocals* solvable_case() {
+    bdLocals* b = get_bdLocals();
+    if (b == nullptr || b->fluid_func == nullptr) return nullptr;
+    // A host that changed the counts after the arrays were made would walk past them.
+    if (b->alloc_elems <= 0 || !path_fits_arrays(b)) return nullptr;
+    if (b->elem_stagType == nullptr || b->isd_p2 == nullptr || b->flow_w2 == nullptr || b->los_Fp == nullptr)
+        return nullptr;
+    return b;
+}
+
+}  // namespace h2

@@ -1,0 +1,81 @@
+// Conventions shared by the element solvers and the choke search: the angle
+// factor, the meridional-speed floor, the normal velocity through a section and
+// the main-fluid property call of an element.
+#pragma once
+
+#include <cmath>
+
+#include "case/truncated_pi.h"
+#include "case/walkers_internal.h"
+#include "halvorine2/case_block.h"
+#include "halvorine2/fluid_plugin.h"
+
+namespace h2 {
+
+// elem__sectType codes.
+inline constexpr double kSectAxial = 0.0;
+inline constexpr double kSectRadial = 1.0;
+inline constexpr double kSectAngular = 2.0;
+
+// elem__stagType codes used by the solver.
+inline constexpr double kKindDuct = 0.0;
+inline constexpr double kKindBlade = 1.0;
+inline constexpr double kKindDiffuser = 2.0;
+inline constexpr double kKindUBend = 3.0;
+inline constexpr double kKindOutletVolute = 4.0;
+inline constexpr double kKindInletVolute = 5.0;
+inline constexpr double kKindDeswirler = 6.0;
+inline constexpr double kKindHollow = 7.0;
+inline constexpr double kKindHeatExchanger = 8.0;
+
+// Smallest squared meridional speed, m^2/s^2: the meridional speed never falls
+// below sqrt(10) m/s, which keeps a trial speed under the swirl from giving no flow.
+inline constexpr double kMeridionalFloor2 = 10.0;
+
+// Meridional speed of a velocity c whose circumferential component is cu;
+// a NaN radicand counts as the floor.
+inline double meridional_speed(double c, double cu) {
+    const double r = c * c - cu * cu;
+    return std::sqrt(r > kMeridionalFloor2 ? r : kMeridionalFloor2);
+}
+
+// Flow angle in degrees from the meridional and circumferential components.
+inline double flow_angle_deg(double cs, double cu) { return std::atan2(cs, cu) / kDegree; }
+
+// Velocity normal to section j of element i, from the meridional speed cs and
+// the swirl cu: axial sections take cs cos(theta), radial ones cs sin(theta),
+// angular ones the swirl. Sections of the remaining kind (3) count as axial.
+inline double normal_velocity(const bdLocals& b, int i, int j, double cs, double cu) {
+    const double t = b.elem_sectType[i];
+    if (t == kSectAngular) return cu;
+    if (t == kSectRadial) return cs * b.cas_sinT2[i][j];
+    return cs * b.cas_cosT2[i][j];
+}
+
+// Main-fluid property of element i: FluidFunc(code, a, b_, elem__af[i], main).
+inline double fluid(const bdLocals& b, int code, double a, double b_, int i) {
+    return b.fluid_func(code, a, b_, b.elem_af[i], H2_FLUID_MAIN);
+}
+
+// Middle streamline of a case: cyld__nr / 2.
+inline int mid_stream(const bdLocals& b) { return b.cyld_nr / 2; }
+
+// Rotor, stator and expanding-path tests: is_rotor, is_stator and
+// is_expanding of case/walkers_internal.h.
+
+// Turbine row of element i at section j: design tasks take the expanding-path
+// test, analysis tasks the profile test.
+bool turbine_row(const bdLocals& b, int i, int j);
+// Compressor row of element i at section j: design tasks take a compressing
+// path and an element that is no vaneless diffuser, U-bend or deswirler.
+bool compressor_row(const bdLocals& b, int i, int j);
+
+}  // namespace h2
+
+namespace h2 {
+
+// The current case when it can be solved: its arrays exist and hold the
+// counts, and it has a main fluid; else nullptr.
+bdLocals* solvable_case();
+
+}  // namespace h2

@@ -1,0 +1,63 @@
+// Internal entry points of the flow-path solver: the element solvers, the
+// choke and outlet-state searches, the march and its completion, the
+// streamline pass and the convergence test. None is exported; all work on the
+// calling thread's current case.
+#pragma once
+
+extern "C" {
+
+// ---- Element solvers: solver(i, w) writes element i's outlet state for the
+// trial speed w and returns minus the square of its relative flow defect. ----
+
+// Mean-line inlet (element 0).
+double elem_inlet_1d(int i, double w);
+// Mean-line element without blades.
+double elem_channel_1d(int i, double w);
+// Mean-line blade row or deswirler; -1.0 for an impossible trial speed.
+double elem_blade_1d(int i, double w);
+// The choke flow of a marked row; caps the path's flows at it. 0.0 when off.
+double row_choke_limit(int i);
+// Fits the inlet total pressure to the case's flow at the normal speed cn.
+void inlet_p0_from_flow(double cn);
+
+// Per-streamline forms of the three element solvers.
+double elem_inlet_2d(int i, double w);
+double elem_channel_2d(int i, double w);
+double elem_blade_2d(int i, double w);
+
+// ---- Streamlines ----
+// Builds the streamline curves of pass sl by method; print non-zero prints them.
+void build_streamlines(int sl, int method, int print);
+// Relaxes the streamline positions of pass sl.
+void relax_streamlines(int sl, int method, int print);
+
+// ---- Choke search and outlet state for a given flow ----
+// Normal outlet speed of element cur for the trial speed held in flow__w2.
+double outlet_triangle(int i);
+// Flow through element lkg_elem's outlet at the trial speed w (choke callback).
+double choke_flow(double w);
+// Flow defect of element lkg_elem at the outlet speed w, mean line.
+double chavel_residual(double w);
+// Negated squared defect of element lkg_elem at w, per streamline.
+double chavel2d_residual(double w);
+// Mean-line outlet state of element i for its flow elem__G2[i]: 0, 1 when choked.
+int ChaVel(int i);
+// Per-streamline outlet state of element i: 0, 1 when choked.
+int ChaVel2D(int i);
+
+// ---- Direct march and outlet completion ----
+// One march through the path for the given flow; the sum of the defects, 1e6
+// when an element cannot pass its flow.
+double solve_given_mfr(void);
+// Completes element i's outlet state and carries it into element i + 1; y is
+// the running dryness of the pass.
+void complete_elem_state(int i, double* y);
+// Dryness defect of the separation search at the enthalpy x.
+double state_residual(double x);
+
+// ---- Convergence ----
+// 1 converged, 0 go on, 2 not converged, -1 non-finite accuracy.
+int check_convergence(int it, int sl, double* p_ref, double* g_ref);
+// 0 go on, 3 a non-finite result, 4 abort requested.
+int report_iteration(int verdict);
+}
