@@ -1,13 +1,392 @@
-// The solver driver.
+// The solver driver: set-up of the case's geometry and inlet state, the outer
+// iterations with their task step, strength pass, whole-path results, loss
+// step and convergence test, and the solver's result codes.
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#include "halvorine2/console.h"
+#include "halvorine2/output.h"
+#include "halvorine2/threading.h"
+#include "halvorine2/units.h"
+#include "numerics/fr_locals.h"
+#include "reports/report_api.h"
 #include "solver/solver_api.h"
+#include "solver/solver_conventions.h"
+#include "solver/solver_internal.h"
+#include "solver/solver_seams.h"
+#include "solver/solver_state.h"
+
+extern "C" {
+// Section models and strength routines of blade rows.
+int init_model(void);
+void term_model(void);
+void WorkGeom(int row, int section, int mode);
+void GuideGeom(int row, int section, int mode);
+int strs_material(int row, double T);
+void rlpc(int row);
+int rlzc(int row);
+void vibration(int row);
+int vibrzz(int row);
+void diskr(int row);
+void diafr(int row);
+}
 
 namespace {
-// Result for a task that has no handler.
-constexpr int kUnknownTask = 13;
+
+using h2::kDegree;
+using h2::kPi;
+
+// Solver results.
+constexpr int kDone = 0;
+constexpr int kTestFailed = 1;
+constexpr int kIterationLimit = 2;
+constexpr int kCorrupted = 3;
+constexpr int kAborted = 4;
+constexpr int kDiverged = 5;
+constexpr int kNoHandler = 13;
+constexpr int kBadData = -1;
+
+constexpr double kAccuracyOffset = 1e-10;  // keeps the direct task's accuracy off zero
+constexpr double kFailedAccuracy = 1e6;
+constexpr int kDefaultDivergeLimit = 3;
+constexpr int kCorruptedOutputLine = 1168;
+constexpr const char* kDriverSource = "solver/bestXN";
+// A stator row whose chord exceeds its axial chord by this factor takes the stator section model.
+constexpr double kStatorChordRatio = 1.01;
+constexpr double kRadialModule = 5.0;  // elem__moduleType of a centrifugal compressor stage
+constexpr int kPerLine = 12;
+constexpr int kVelocityUnit = 18;
+
+constexpr std::uint16_t kMask = 240;
+constexpr std::uint16_t kCyan = 3;
+constexpr std::uint16_t kBrightCyan = 11;
+constexpr std::uint16_t kRed = 12;
+constexpr std::uint16_t kYellow = 14;
+
+void fatal(const char* text) {
+    SetConColor(kRed, kMask);
+    put_err(text);
+    SetConDefColor();
+}
+
+bool design_task(int vart) { return vart < 10; }
+bool direct_task(int vart) { return vart == 10 || vart == 100; }
+bool inverse_task(int vart) {
+    return vart == 20 || vart == 200 || vart == 30 || vart == 300 || vart == 40 || vart == 400;
+}
+bool mean_line(const bdLocals& b) { return b.cyld_nr < 2 || b.cyld_force1D != 0; }
+
+// Every element that would be solved per streamline.
+bool needs_per_streamline(const bdLocals& b) {
+    if (mean_line(b)) return false;
+    for (int i = 0; i <= b.cyld_ns; ++i)
+        if (b.elem_sectType[i] == h2::kSectAxial && b.elem_stagType[i] != h2::kKindHeatExchanger) return true;
+    return false;
+}
+
+void set_up_element(bdLocals& b, int i) {
+    const int NI = b.cyld_nr;
+    const int m = h2::mid_stream(b);
+    if (b.elem_plenum[i] != 0.0) b.elem_NSEGM[i] = -std::fabs(b.elem_NSEGM[i]);
+    b.elem_af[i] = b.cyld_af;
+    if (b.elem_stagType[i] != h2::kKindUBend) {
+        b.bld_Rt1[i] = (b.bld_d1[i] + b.bld_l1[i]) / 2;
+        b.bld_Rh1[i] = (b.bld_d1[i] - b.bld_l1[i]) / 2;
+        b.bld_Rt2[i] = (b.bld_d2[i] + b.bld_l2[i]) / 2;
+        b.bld_Rh2[i] = (b.bld_d2[i] - b.bld_l2[i]) / 2;
+    }
+    const bool angular = b.elem_sectType[i] == h2::kSectAngular;
+    if (!angular)
+        b.bld_F2[i] = b.elem_stagType[i] == h2::kKindInletVolute ? b.vol_D7[i] * kPi * b.vol_b7[i]
+                                                                 : b.bld_d2[i] * kPi * b.bld_l2[i];
+    else
+        b.bld_F2[i] = i == 0 ? b.vol_bk[1] * b.vol_hk[1] : b.vol_bk[i] * b.vol_hk[i];
+    if (b.elem_stagType[i] == h2::kKindInletVolute)
+        for (int j = 0; j < NI; ++j) b.cas_B2a[i][j] = b.cas_B2eff[i][j];
+    // Radii and blade speeds of the hub, tip and middle sections.
+    const bool axial = b.elem_sectType[i] == h2::kSectAxial;
+    auto radii = [&](int j, double r1, double r2) {
+        b.flow_r1[i][j] = r1;
+        b.flow_r2[i][j] = r2;
+        b.flow_u1[i][j] = b.bld_wp[i] * r1;
+        b.flow_u2[i][j] = b.bld_wp[i] * r2;
+    };
+    const double d1 = b.bld_d1[i], l1 = b.bld_l1[i], d2 = b.bld_d2[i], l2 = b.bld_l2[i];
+    if (axial) {
+        radii(0, (d1 - l1) / 2, (d2 - l2) / 2);
+        if (NI > 1) radii(NI - 1, (d1 + l1) / 2, (d2 + l2) / 2);
+    } else {
+        radii(0, d1 / 2, d2 / 2);
+        if (NI > 1) radii(NI - 1, d1 / 2, d2 / 2);
+    }
+    radii(m, d1 / 2, d2 / 2);
+    if (i < b.cyld_ns) b.is_contr[i] = b.bld_wp[i] * b.bld_wp[i + 1] < 0.0 ? 1.0 : 0.0;
+}
+
+void set_up_sections(bdLocals& b, int i) {
+    const int NI = b.cyld_nr;
+    for (int j = 0; j < NI; ++j) {
+        if (b.elem_sectType[i] == h2::kSectAxial && NI > 1) {
+            const double t = static_cast<double>(j) / (NI - 1);
+            b.cas_ra1[i][j] = b.bld_Rh1[i] + (b.bld_Rt1[i] - b.bld_Rh1[i]) * t;
+            b.cas_ra2[i][j] = b.bld_Rh2[i] + (b.bld_Rt2[i] - b.bld_Rh2[i]) * t;
+            if (b.cyld_force1D != 0) {
+                b.flow_r1[i][j] = b.cas_ra1[i][j];
+                b.flow_r2[i][j] = b.cas_ra2[i][j];
+            } else {
+                // Equal-area spacing of the stream tubes.
+                auto ring = [&](double rt, double rh) {
+                    return std::sqrt((rt * rt - rh * rh) * t + rh * rh);
+                };
+                b.flow_r1[i][j] = ring(b.bld_Rt1[i], b.bld_Rh1[i]);
+                b.flow_r2[i][j] = ring(b.bld_Rt2[i], b.bld_Rh2[i]);
+            }
+        }
+        b.cas_sinT2[i][j] = std::sin(b.cas_t2[i][j] * kDegree);
+        b.cas_cosT2[i][j] = std::cos(b.cas_t2[i][j] * kDegree);
+        if (b.los_Fp[i][j] == 0.0) b.los_Fp[i][j] = 1.0;
+        if (b.los_Los[i][j] == 0.0) b.los_Los[i][j] = 1.0;
+        if (h2::compressor_row(b, i, j)) b.cas_B2g[i][j] = b.cas_B2a[i][j];
+    }
+}
+
+void print_velocities(const bdLocals& b, const std::vector<double>& x) {
+    SetConColor(kBrightCyan, kMask);
+    put_dump("\nInitial velocities are (%s):\n", unitsLabel(kVelocityUnit));
+    SetConColor(kCyan, kMask);
+    for (int i = 0; i <= b.cyld_ns; ++i) {
+        put_dump("%-10g ", unitsToView(std::exp(x[i]) * b.wb[i], kVelocityUnit));
+        if ((i + 1) % kPerLine == 0) put_dump("\n");
+    }
+    put_dump("\n");
+    SetConDefColor();
+}
+
+void set_up(bdLocals& b) {
+    b.div_count = 0;
+    b.iter = 0;
+    b.sl_iter = 0;
+    for (int i = 0; i <= b.cyld_ns; ++i) set_up_element(b, i);
+    for (int i = 0; i <= b.cyld_ns; ++i) set_up_sections(b, i);
+    for (int j = 0; j < b.cyld_nr; ++j) {
+        if (b.isd_p1x[0][j] == 0.0) b.isd_p1x[0][j] = b.elem_p0[0];
+        if (b.isd_i1x[0][j] == 0.0) b.isd_i1x[0][j] = b.elem_i0[0];
+        b.isd_p1wx[0][j] = b.isd_p1x[0][j];
+        b.isd_i1wx[0][j] = b.isd_i1x[0][j];
+        b.isd_s1[0][j] = h2::fluid(b, H2_FLUID_S_PI, b.isd_p1x[0][j], b.isd_i1x[0][j], 0);
+    }
+    b.cyld_G = b.elem_G1[0];
+    if (b.cyld_VART == 40 || b.cyld_VART == 400) b.cyld_Gdesired = b.cyld_G;
+    std::vector<double>& x = h2::solver_unknowns();
+    x.assign(static_cast<std::size_t>(b.cyld_ns) + 2, 0.0);
+    std::fill_n(b.solve_vector, std::min(b.cyld_ns, 99) + 1, 0.0);
+    if (b.cyld_VART >= 10 && b.IPP > 0) print_velocities(b, x);
+    b.err_text[0] = '\0';
+}
+
+void streamline_pass(bdLocals& b, int sl) {
+    const int print = b.IPP > 2;
+    if (b.cyld_MethodL != 0) build_streamlines(sl, b.cyld_MethodL, print);
+    relax_streamlines(sl, b.cyld_MethodL, print);
+}
+
+// Design step of a compressing path: each module regenerated by its own pass.
+int compressor_modules(const bdLocals& b) {
+    const h2::SolverSteps& steps = h2::solver_steps();
+    const int NS = b.cyld_ns;
+    const int M = static_cast<int>(std::trunc(b.elem_moduleNum[NS]) - std::trunc(b.elem_moduleNum[0])) + 1;
+    int first = 0;
+    for (int module = 0; module < M; ++module) {
+        // More modules than runs would read past the path.
+        if (first >= NS) break;
+        int count = 0;
+        int result;
+        if (b.elem_moduleType[first + 1] == kRadialModule) {
+            while (first + 1 + count <= NS && b.elem_moduleType[first + 1 + count] == kRadialModule) ++count;
+            result = steps.radial_comp_regen(first);
+        } else {
+            while (first + 1 + count <= NS && b.elem_moduleType[first + 1 + count] != kRadialModule) ++count;
+            result = count == 1 ? steps.fan_regen() : steps.axial_comp_regen(first, count);
+        }
+        if (result != 0) return kBadData;
+        if (count == NS) break;
+        first += count;
+    }
+    return kDone;
+}
+
+void strength_pass(bdLocals& b) {
+    if (!h2::is_expanding(b) || b.strs_policy == 0 || !(std::fabs(b.accuracy) < b.acc_limit)) return;
+    const int j = (b.cyld_nr - 1) / 2;
+    for (int i = 1; i <= b.cyld_ns; ++i) {
+        if (b.elem_sectType[i] != h2::kSectAxial || b.elem_sectType[i - 1] != h2::kSectAxial) continue;
+        const double T = h2::fluid(b, H2_FLUID_T_PI, b.isd_p1wx[i][j], b.isd_i1wx[i][j], 0);
+        strs_material(i, T);
+        term_model();
+        init_model();
+        const bool spanwise = b.cyld_nr - 1 > 1;
+        if (h2::is_rotor(b, i)) {
+            WorkGeom(i, j, 1);
+            rlpc(i);
+            if (spanwise) rlzc(i);
+            vibration(i);
+            if (spanwise) vibrzz(i);
+            diskr(i);
+        } else {
+            if (b.cas_b[i][j] > kStatorChordRatio * b.cas_bx[i][j])
+                GuideGeom(i, j, 1);
+            else
+                WorkGeom(i, j, 1);
+            diafr(i);
+        }
+    }
+}
+
+void one_d_refresh(const bdLocals& b) {
+    if (!mean_line(b)) return;
+    for (int i = 0; i <= b.cyld_ns; ++i) {
+        if (b.elem_sectType[i] == h2::kSectAxial)
+            span_flow_axial(i);
+        else
+            span_flow(i, 0);
+    }
+}
+
+void mirror_unknowns(bdLocals& b) {
+    const std::vector<double>& x = h2::solver_unknowns();
+    const int n = std::min(b.cyld_ns, 99);
+    for (int i = 0; i <= n; ++i) b.solve_vector[i] = x[i];
+}
+
+int solve(bdLocals& b) {
+    set_up(b);
+    double p_ref = 0.0;
+    double g_ref = 0.0;
+    int sl = 0;
+    const int vart = b.cyld_VART;
+    const bool design = design_task(vart);
+    int it = 1;
+    for (; it <= b.IGM; ++it) {
+        const h2::frLocals* fr = get_frLocals();
+        if (it > 1 && b.ICLos == 2) b.ICLos = 0;
+        if (b.IP > 0) {
+            SetConColor(kBrightCyan, kMask);
+            put_dump("\nIteration %d\n", it);
+            SetConDefColor();
+        }
+        if (sl <= b.ISM && (design || b.cyld_nr > 1 || it == 1) && std::fabs(b.accuracy) < b.sl_acc_limit) {
+            if (!(design && it == 1)) streamline_pass(b, sl);
+            ++sl;
+        }
+        if (design) {
+            if (h2::is_expanding(b)) {
+                if (h2::solver_steps().turbine_regen() != 0) return kBadData;
+            } else if (compressor_modules(b) != kDone) {
+                return kBadData;
+            }
+            b.accuracy = 0.0;
+        } else if (direct_task(vart)) {
+            SetConColor(kCyan, kMask);
+            b.accuracy = solve_given_mfr() + kAccuracyOffset;
+        } else {
+            fatal(inverse_task(vart) ? "bestXN: the inverse tasks are not available yet"
+                                     : "bestXN: Fatal error - unknown task!");
+            return kNoHandler;
+        }
+        if (!design) {
+            if (!std::isfinite(b.accuracy)) {
+                fatal("bestXN: Fatal error - BAD accuracy data!");
+                return kBadData;
+            }
+            strength_pass(b);
+        }
+        b.iter = it;
+        b.sl_iter = sl;
+        b.inner_steps = fr != nullptr ? fr->I : 0;
+        mirror_unknowns(b);
+        if (b.IPP > 3 && b.S1mode == 0 && b.dump_stream != nullptr) report_result(b.dump_stream);
+        one_d_refresh(b);
+        calc_integral(vart >= 10 ? 1 : 0);
+        const int loss = h2::solver_steps().loss_step();
+        if (loss != 0) return loss;
+        int verdict = check_convergence(it, sl, &p_ref, &g_ref);
+        if (it < 3) verdict = 0;
+        const int status = report_iteration(verdict);
+        if (status == kAborted) {
+            fatal("Fatal error: Equation calculation aborted!");
+            return kAborted;
+        }
+        if (status != 0) {
+            if (b.ranges_ref == nullptr) fatal("Fatal error: Corrupted output data!");
+            b.accuracy = kFailedAccuracy;
+            std::snprintf(b.err_text, sizeof b.err_text, "ERRCODE_CORRUPTED_DATA: in %s line %d",
+                          kDriverSource, kCorruptedOutputLine);
+            return kCorrupted;
+        }
+        if (b.div_limit == 0) b.div_limit = kDefaultDivergeLimit;
+        if (std::fabs(b.accuracy) <= b.acc_limit) {
+            b.div_count = 0;
+        } else if (++b.div_count == b.div_limit) {
+            return kDiverged;
+        }
+        if (verdict == 1) break;
+        if (verdict == -1) {
+            b.accuracy = kFailedAccuracy;
+            return kTestFailed;
+        }
+    }
+    if (!design && it > b.IGM) {
+        b.iter = b.IGM;
+        SetConColor(kYellow, kMask);
+        if (!mean_line(b))
+            put_dump("\nWarning: Streamline convergence was not reached during first %d iterations\n\n",
+                     b.IGM);
+        else
+            put_dump("\nWarning: Loss convergence was not reached during first %d iterations\n\n", b.IGM);
+        SetConDefColor();
+        if (std::fabs(b.accuracy) > b.acc_limit) return kIterationLimit;
+    }
+    if (design) streamline_pass(b, sl);
+    return kDone;
+}
+
 }  // namespace
+
+namespace h2 {
+
+std::vector<double>& solver_unknowns() {
+    thread_local std::vector<double> x;
+    return x;
+}
+
+}  // namespace h2
 
 extern "C" {
 
-// Stands in for the solver until the flow-path solver lands: no task has a handler yet.
-int bestXN(void) { return kUnknownTask; }
+int bestXN(void) {
+    bdLocals* bp = h2::solvable_case();
+    if (bp == nullptr) {
+        put_err("bestXN: no case to solve (case, arrays or main fluid missing)");
+        return kBadData;
+    }
+    bdLocals& b = *bp;
+    // Set-up reads element 1 and the middle streamline.
+    if (b.cyld_ns < 1 || b.cyld_nr < 1) {
+        put_err("bestXN: the flow path needs at least two elements and one streamline");
+        return kBadData;
+    }
+    if (direct_task(b.cyld_VART) && needs_per_streamline(b)) {
+        fatal("bestXN: per-streamline solves are not available yet; set cyld__force1D");
+        return kNoHandler;
+    }
+    try {
+        return solve(b);
+    } catch (...) {
+        return kCorrupted;
+    }
+}
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 #include "solver/solver_api.h"
@@ -29,13 +30,14 @@ TEST_F(SpanFlow, InletRadiiFollowTheDecidingSectionType) {
         int flag;
         std::vector<double> radii;
     };
+    // Inlet radii follow the blade height unless the element before is radial;
+    // behind an angular element the inlet has no blade speed.
     const Case cases[] = {
-        {"radial element", 3, 1.0, 0.0, 0, {0.25, 0.25, 0.25}},
+        {"radial element behind an axial one", 3, 1.0, 0.0, 0, {0.2, 0.25, 0.3}},
         {"one streamline", 1, 0.0, 0.0, 0, {0.25}},
-        {"axial element, hub to tip", 5, 0.0, 1.0, 0, {0.2, 0.225, 0.25, 0.275, 0.3}},
-        {"previous element radial", 3, 0.0, 1.0, 1, {0.25, 0.25, 0.25}},
-        {"previous element axial", 3, 1.0, 0.0, 1, {0.2, 0.25, 0.3}},
-        {"angular sections spread too", 2, 2.0, 2.0, 0, {0.2, 0.3}},
+        {"previous element radial", 5, 0.0, 1.0, 0, {0.25, 0.25, 0.25, 0.25, 0.25}},
+        {"previous element radial, flag 1", 3, 0.0, 1.0, 1, {0.25, 0.25, 0.25}},
+        {"previous element axial, flag 1", 3, 1.0, 0.0, 1, {0.2, 0.25, 0.3}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -45,6 +47,40 @@ TEST_F(SpanFlow, InletRadiiFollowTheDecidingSectionType) {
             EXPECT_DOUBLE_EQ(block()->flow_r1[2][k], c.radii[k]) << k;
             EXPECT_DOUBLE_EQ(block()->flow_u1[2][k], 200.0 * c.radii[k]) << k;  // blade speed
             EXPECT_EQ(block()->flow_r1[1][k], 0.0);                             // other elements untouched
+        }
+        bterm();
+        ASSERT_NE(binit(), nullptr);
+    }
+}
+
+TEST_F(SpanFlow, BehindAnAngularElementTheInletHasNoBladeSpeed) {
+    make(2, 2.0, 2.0);
+    span_flow(2, 0);
+    EXPECT_DOUBLE_EQ(block()->flow_r1[2][0], 0.2);
+    EXPECT_DOUBLE_EQ(block()->flow_r1[2][1], 0.3);
+    EXPECT_EQ(block()->flow_u1[2][0], 0.0);
+    EXPECT_EQ(block()->flow_u1[2][1], 0.0);
+}
+
+// Three streamlines, swirl 100 m/s at the middle radius 0.25 m: flag 0 spreads
+// it as a free vortex (c_u r constant), flag 1 keeps the middle triangle.
+TEST_F(SpanFlow, SwirlIsAFreeVortexWithFlagZeroAndTheMiddleTriangleWithFlagOne) {
+    for (int flag : {0, 1}) {
+        SCOPED_TRACE(flag);
+        make(3, 0.0, 0.0);
+        bdLocals* b = block();
+        b->flow_c1u[2][1] = 100.0;
+        b->flow_c1z[2][1] = 150.0;
+        b->flow_c1s[2][1] = 150.0;
+        b->flow_c1[2][1] = std::hypot(100.0, 150.0);
+        span_flow(2, flag);
+        const double r[3] = {0.2, 0.25, 0.3};
+        for (int j = 0; j < 3; ++j) {
+            const double cu = flag == 0 ? 100.0 * 0.25 / r[j] : 100.0;
+            EXPECT_NEAR(b->flow_c1u[2][j], cu, 1e-12) << j;
+            EXPECT_NEAR(b->flow_c1z[2][j], 150.0, 1e-12) << j;
+            const double u = 200.0 * r[j];
+            EXPECT_NEAR(b->flow_w1u[2][j], cu - u, 1e-12) << j;  // w_u = c_u - |u|
         }
         bterm();
         ASSERT_NE(binit(), nullptr);
@@ -74,17 +110,6 @@ TEST_F(SpanFlow, ElementsOutsideThePathChangeNothing) {
 TEST(SpanFlowWithoutCase, NothingHappens) {
     span_flow(0, 0);
     span_flow_axial(0);
-}
-
-TEST(Solver, EveryTaskIsUnknownUntilTheSolverExists) {
-    ASSERT_EQ(binit_threading(), 0);
-    ASSERT_NE(binit(), nullptr);
-    for (int task : {0, 10, 20, 40, 400}) {
-        get_bdLocals()->cyld_VART = task;
-        EXPECT_EQ(bestXN(), 13);
-    }
-    bterm();
-    bend_threading();
 }
 
 }  // namespace

@@ -1,0 +1,297 @@
+// The choke search of one element (the largest flow its outlet can pass and
+// the outlet velocity of it) and the outlet state at which the element passes
+// its own flow, on the mean line and per streamline.
+#include <cmath>
+#include <cstdint>
+
+#include "halvorine2/console.h"
+#include "halvorine2/output.h"
+#include "halvorine2/solver.h"
+#include "halvorine2/threading.h"
+#include "numerics/cg_search.h"
+#include "numerics/one_dim.h"
+#include "physics/loss_conversions.h"
+#include "physics/loss_wrappers.h"
+#include "physics/section_losses.h"
+#include "solver/gravity_head.h"
+#include "solver/solver_conventions.h"
+#include "solver/solver_internal.h"
+
+namespace {
+
+using h2::fluid;
+using h2::kDegree;
+
+// Fraction of the full-expansion speed sqrt(2 i1wx) that bounds the search:
+// fluids that answer the choke query with 0.0 take 0.9, the others 0.2.
+constexpr double kWideBound = 0.9;
+constexpr double kNarrowBound = 0.2;
+// Golden-section tolerance of the choke search, m/s.
+constexpr double kChokeTol = 1e-8;
+// Relative tolerance of the outlet-speed root.
+constexpr double kRootTol = 1e-4;
+// Steps of the sign-change scan of an outlet state not yet computed.
+constexpr int kScanSteps = 100;
+// Defect left after a successful scan (squared afterwards: 1e-10).
+constexpr double kScanDefect = 1e-5;
+// Start, step and tolerance of the per-streamline line search.
+constexpr double kLineStep = 5.0;
+constexpr double kLineTol = 1e-6;
+// Property answers above this are a fluid's way of saying "no state".
+constexpr double kNoState = 1e19;
+
+constexpr std::uint16_t kMask = 240;
+constexpr std::uint16_t kRed = 12;
+
+bdLocals& cur() { return *get_bdLocals(); }
+int cur_index(const bdLocals& b) { return static_cast<int>(std::trunc(b.lkg_elem)); }
+
+bool no_state(double v) { return std::isnan(v) || v > kNoState; }
+
+// Swirl and meridional speed of a turned outlet at angle B2 for the trial
+// speed w in the element's frame.
+void turned_outlet(bdLocals& b, int i, int m, double w) {
+    const double B2 = b.cas_B2[i][m];
+    b.flow_c2u[i][m] = std::cos(kDegree * B2) * w + std::fabs(b.flow_u2[i][m]);
+    b.flow_c2s[i][m] = std::sin(kDegree * B2) * w;
+}
+
+bool passes_losses_as_turbine(const bdLocals& b, int i, int m) {
+    return h2::turbine_row(b, i, m) || (h2::is_expanding(b) && b.elem_sectType[i - 1] == h2::kSectRadial);
+}
+
+// Loss wrapper of an unbladed element by its kind; none for the other kinds.
+void unbladed_losses(int i, int m, double kind) {
+    if (kind == h2::kKindUBend)
+        elem_loss_uband(i, m);
+    else if (kind == h2::kKindInletVolute)
+        elem_loss_volin(i, m);
+    else if (kind == h2::kKindDiffuser)
+        elem_loss_diff(i, m);
+    else if (kind == h2::kKindOutletVolute)
+        elem_loss_volout(i, m);
+}
+
+}  // namespace
+
+extern "C" {
+
+double outlet_triangle(int i) {
+    bdLocals& b = cur();
+    const int m = h2::mid_stream(b);
+    const double w = b.flow_w2[i][m];
+    const bool angular = b.elem_sectType[i] == h2::kSectAngular;
+    if (i == 0) {
+        if (angular) {
+            b.cas_B2[i][m] = 0.0;
+            b.flow_c2u[i][m] = w;
+            b.flow_c2s[i][m] = 0.0;
+        } else {
+            b.cas_B2[i][m] = b.cas_B1[i][m];
+            turned_outlet(b, i, m, w);
+        }
+    } else if (b.elem_stagType[i] == h2::kKindBlade) {
+        b.cas_B2[i][m] = row_dev_angle(i, m, b.cas_B2a[i][m]);
+        turned_outlet(b, i, m, w);
+    } else if (angular) {
+        b.flow_c2u[i][m] = w;
+        b.flow_c2s[i][m] = 0.0;
+        b.cas_B2[i][m] = 0.0;
+        if (b.ICLos != 0 && b.elem_stagType[i] == h2::kKindOutletVolute)
+            b.los_Los[i][m] = elem_loss_volout(i, 0);
+    } else {
+        // Unbladed: the swirl keeps its angular momentum, w is the absolute speed.
+        const double cu = b.flow_c1u[i][m] * b.flow_r1[i][m] / b.flow_r2[i][m];
+        const double r = w * w - cu * cu;
+        b.flow_c2u[i][m] = cu;
+        b.flow_c2s[i][m] = r > 0.0 ? std::sqrt(r) : 0.0;
+        b.cas_B2[i][m] = h2::flow_angle_deg(b.flow_c2s[i][m], cu);
+    }
+    return std::fabs(h2::normal_velocity(b, i, m, b.flow_c2s[i][m], b.flow_c2u[i][m]));
+}
+
+double choke_flow(double w) {
+    bdLocals& b = cur();
+    const int i = cur_index(b);
+    const int m = h2::mid_stream(b);
+    b.flow_w2[i][m] = w;
+    const double cn = outlet_triangle(i);
+    const double h = b.isd_i2wx[i][m] - w * w / 2;
+    const double p = fluid(b, H2_FLUID_P_IS, h, b.isd_s1[i][m], i);
+    const double rho = fluid(b, H2_FLUID_RHO_PI, p, h, i);
+    // A fluid with no state here must not win the search: the flow falls with w.
+    if (no_state(p) || no_state(rho)) return -w;
+    // Partial admission and the area factor narrow the outlet, as in the
+    // outlet-state residual, so the choke flow is that of the real opening.
+    return rho * b.bld_F2[i] * b.elem_Pa[i] * b.los_Fp[i][m] * cn;
+}
+
+double findGmax(int i) {
+    bdLocals* bp = h2::solvable_case();
+    if (bp == nullptr || i < 0 || i > bp->cyld_ns) return -1.0;
+    bdLocals& b = *bp;
+    const int m = h2::mid_stream(b);
+    const double f =
+        b.fluid_func(H2_FLUID_CHOKE_FLAG, 0.0, 0.0, 0.0, H2_FLUID_MAIN) == 0.0 ? kWideBound : kNarrowBound;
+    const double Wup = f * std::sqrt(2 * b.isd_i1wx[i][m]);
+    b.lkg_elem = i;
+    b.isd_i2wx[i][m] =
+        b.isd_i1x[i][m] - b.flow_ucu1[i][m] + 0.5 * b.flow_u2[i][m] * b.flow_u2[i][m] + grav_head_out(i, m);
+    if (b.IP > 1)
+        put_dump("\ni=%2d G0 =%14g i0=%14g p0=%14g \n", i, b.elem_G2[i], b.isd_i1wx[i][m], b.isd_s1[i][m]);
+    const double Cmax =
+        b.isd_s1[i][m] == 0.0 ? Wup : h2::golden_max(&choke_flow, 1, 0.0, Wup, kChokeTol, 1.0);
+    b.choke_Gmax = choke_flow(Cmax);
+    if (b.IP > 1)
+        put_dump("i=%2d c2s=%14g B2=%14g Cmax=%14g Gmax=%14g\n", i, b.flow_c2s[i][m], b.cas_B2[i][m], Cmax,
+                 b.choke_Gmax);
+    if (b.elem_G2[i] > b.choke_Gmax) {
+        SetConColor(kRed, kMask);
+        put_err("ChaVel severe error: G2 > Gmax calculation failed!\n");
+        SetConDefColor();
+        return -1.0;
+    }
+    return Cmax;
+}
+
+double chavel_residual(double w) {
+    bdLocals& b = cur();
+    const int i = cur_index(b);
+    const int m = h2::mid_stream(b);
+    b.flow_w2[i][m] = w;
+    if (i == 0) {
+        b.flow_w1[i][m] = w;
+        b.cas_B2[i][m] = b.cas_B1[i][m];
+    }
+    const double cn = outlet_triangle(i);
+    const double h = b.isd_i2wx[i][m] - 0.5 * w * w;
+    b.isd_i2[i][m] = h;
+    if (b.isd_p2[i][m] == 0.0) b.isd_p2[i][m] = b.isd_p1[i][m];
+    if (b.isd_p2wx[i][m] == 0.0) b.isd_p2wx[i][m] = b.isd_p1x[i][m];
+    const double kind = b.elem_stagType[i];
+    if (h2::compressor_row(b, i, m)) {
+        if (b.ICLos != 0) {
+            if (b.elem_sectType[i] == h2::kSectRadial)
+                kind == h2::kKindDeswirler ? elem_loss_other(i, m) : elem_loss_cent(i, m);
+            else if (b.elem_sectType[i] == h2::kSectAxial)
+                kind == h2::kKindDeswirler ? elem_loss_other(i, m) : elem_loss_axcomp(i, m);
+        }
+        // Total-pressure loss of a compressor row.
+        b.isd_p2wx[i][m] = fluid(b, H2_FLUID_P_IS, b.isd_i2wx[i][m], b.isd_s1[i][m], i) -
+                           (b.isd_p1wx[i][m] - b.isd_p1[i][m]) * b.los_om[i][m];
+        b.isd_s2[i][m] = fluid(b, H2_FLUID_S_PI, b.isd_p2wx[i][m], b.isd_i2wx[i][m], i);
+        b.isd_p2[i][m] = fluid(b, H2_FLUID_P_IS, h, b.isd_s2[i][m], i);
+    } else {
+        if (i == 0) {
+            b.enrg_dhb[i][m] = 0.0;
+        } else {
+            if (b.ICLos != 0) {
+                if (kind == h2::kKindBlade) {
+                    if (passes_losses_as_turbine(b, i, m)) section_losses(i, m);
+                } else {
+                    unbladed_losses(i, m, kind);
+                    if (kind != h2::kKindHeatExchanger) {
+                        const double k = fluid(b, H2_FLUID_KAPPA_PI, b.isd_p1wx[i][m], b.isd_i1wx[i][m], i);
+                        const double phi = b.los_Los[i][m];
+                        b.los_om[i][m] = k_loss_conv_b(phi * phi, b.isd_p1wx[i][m], b.isd_p1[i][m],
+                                                       b.isd_i1wx[i][m], k, nullptr);
+                    }
+                }
+            }
+            // Kinetic energy lost by the velocity coefficient, on the faster of inlet and outlet.
+            const double phi = b.los_Los[i][m];
+            const double w1 = b.flow_w1[i][m];
+            b.enrg_dhb[i][m] = (1 - phi * phi) * std::fmax(w1 * w1, w * w) / 2;
+        }
+        const double dhb = b.enrg_dhb[i][m];
+        b.isd_p2[i][m] = fluid(b, H2_FLUID_P_IS, h - dhb, b.isd_s1[i][m], i);
+        b.isd_s2[i][m] = fluid(b, H2_FLUID_S_PI, b.isd_p2[i][m], h, i);
+        b.isd_p2wx[i][m] = fluid(b, H2_FLUID_P_IS, b.isd_i2wx[i][m], b.isd_s2[i][m], i);
+        if (b.isd_s2[i][m] == 0.0) b.isd_p2wx[i][m] -= dhb * b.isd_Ro1[i][m];
+    }
+    b.isd_a2[i][m] = fluid(b, H2_FLUID_SOUND_PI, b.isd_p2[i][m], h, i);
+    double G;
+    if (w > b.isd_a2[i][m]) {
+        G = b.choke_Gmax;  // beyond the speed of sound the outlet passes its choke flow
+    } else {
+        if (b.ICLos != 0) row_blockage(i, m);
+        b.isd_Ro2[i][m] = fluid(b, H2_FLUID_RHO_PI, b.isd_p2[i][m], h, i);
+        G = b.isd_Ro2[i][m] * b.bld_F2[i] * b.elem_Pa[i] * b.los_Fp[i][m] * cn;
+    }
+    return b.elem_G2[i] - G;
+}
+
+int ChaVel(int i) {
+    const double Cmax = findGmax(i);
+    if (Cmax < 0.0) return 1;
+    bdLocals& b = cur();
+    const int m = h2::mid_stream(b);
+    if (b.isd_s2[i][m] == 0.0) {
+        // No outlet state yet (or no entropy): scan up to Cmax for a sign change.
+        const double G1 = b.elem_G1[i];
+        // Without an inlet flow the scan starts at rest, not at infinity.
+        double w = G1 != 0.0 ? b.isd_Ro1[i][m] * b.bld_F2[i] * b.elem_Pa[i] * b.los_Fp[i][m] / G1 : 0.0;
+        const double s = (Cmax - w) / kScanSteps;
+        double r_prev = chavel_residual(w);
+        double r = r_prev;
+        double lower = w - s;
+        double upper = w;
+        for (int k = 1; k < kScanSteps; ++k) {
+            r = chavel_residual(w + s);
+            lower = w;
+            upper = w + s;
+            w = upper;
+            if (r * r_prev < 0.0) break;
+            r_prev = r;
+        }
+        const bool crossed = r * r_prev < 0.0;
+        b.flow_w2[i][m] = h2::root_falsi(&chavel_residual, lower, upper - lower, kRootTol);
+        b.delta[i] = crossed ? kScanDefect : r;
+    } else {
+        b.flow_w2[i][m] = h2::root_falsi(&chavel_residual, 0.0, Cmax, kRootTol);
+        b.delta[i] = chavel_residual(b.flow_w2[i][m]);
+    }
+    b.delta[i] = b.delta[i] * b.delta[i];
+    if (b.isd_s2[i][m] == 0.0) {
+        // A fluid without entropy: the state follows from the relative total pressure.
+        const double s2 = b.isd_s2[i][m];
+        const double w2 = b.flow_w2[i][m];
+        const double c2 = b.flow_c2[i][m];
+        b.isd_i2wx[i][m] = fluid(b, H2_FLUID_I_PS, b.isd_p2wx[i][m], s2, i);
+        b.isd_i2[i][m] = b.isd_i2wx[i][m] - w2 * w2 / 2;
+        b.isd_p2[i][m] = fluid(b, H2_FLUID_P_IS, b.isd_i2[i][m], s2, i);
+        b.isd_i2x[i][m] = b.isd_i2[i][m] + c2 * c2 / 2;
+        b.isd_p2x[i][m] = fluid(b, H2_FLUID_P_IS, b.isd_i2x[i][m], s2, i);
+    }
+    if (b.IP > 0)
+        put_dump("i=%2d dG =%14g w2=%14g i2=%14g p2=%14g Ro2=%14g s0=%14g\n", i, b.delta[i], b.flow_w2[i][m],
+                 b.isd_i2[i][m], b.isd_p2[i][m], b.isd_Ro2[i][m], b.isd_s2[i][m]);
+    return 0;
+}
+
+double chavel2d_residual(double w) {
+    bdLocals& b = cur();
+    const int i = cur_index(b);
+    b.flow_w2[i][h2::mid_stream(b)] = w;
+    return b.elem_stagType[i] == h2::kKindBlade ? elem_blade_2d(i, w) : elem_channel_2d(i, w);
+}
+
+int ChaVel2D(int i) {
+    const double Cmax = findGmax(i);
+    if (Cmax < 0.0) return 1;
+    bdLocals& b = cur();
+    const int m = h2::mid_stream(b);
+    if (i == 0) {
+        b.delta[0] = ChaVel(0);
+        elem_inlet_2d(0, b.flow_w2[0][m]);
+    } else {
+        const double w = h2::line_max(&chavel2d_residual, Cmax / 2, kLineStep, kLineTol);
+        b.flow_w2[i][0] = w;
+        b.delta[i] = std::fabs(chavel2d_residual(w));
+    }
+    if (b.IP > 0)
+        put_dump("i=%2d dG=%14g w2=%14g i2=%14g p2=%14g Ro2=%14g s0=%14g\n", i, b.delta[i], b.flow_w2[i][m],
+                 b.isd_i2[i][m], b.isd_p2[i][m], b.isd_Ro2[i][m], b.isd_s2[i][m]);
+    return 0;
+}
+}
