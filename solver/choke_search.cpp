@@ -37,16 +37,12 @@ constexpr double kScanDefect = 1e-5;
 // Start, step and tolerance of the per-streamline line search.
 constexpr double kLineStep = 5.0;
 constexpr double kLineTol = 1e-6;
-// Property answers above this are a fluid's way of saying "no state".
-constexpr double kNoState = 1e19;
 
 constexpr std::uint16_t kMask = 240;
 constexpr std::uint16_t kRed = 12;
 
 bdLocals& cur() { return *get_bdLocals(); }
 int cur_index(const bdLocals& b) { return static_cast<int>(std::trunc(b.lkg_elem)); }
-
-bool no_state(double v) { return std::isnan(v) || v > kNoState; }
 
 // Swirl and meridional speed of a turned outlet at angle B2 for the trial
 // speed w in the element's frame.
@@ -119,8 +115,6 @@ double choke_flow(double w) {
     const double h = b.isd_i2wx[i][m] - w * w / 2;
     const double p = fluid(b, H2_FLUID_P_IS, h, b.isd_s1[i][m], i);
     const double rho = fluid(b, H2_FLUID_RHO_PI, p, h, i);
-    // A fluid with no state here must not win the search: the flow falls with w.
-    if (no_state(p) || no_state(rho)) return -w;
     // Partial admission and the area factor narrow the outlet, as in the
     // outlet-state residual, so the choke flow is that of the real opening.
     return rho * b.bld_F2[i] * b.elem_Pa[i] * b.los_Fp[i][m] * cn;

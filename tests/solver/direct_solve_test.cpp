@@ -1,0 +1,187 @@
+// The direct task on the mean line against closed forms of a perfect gas:
+// isentropic duct flow, the choke flow, and a loss-free turbine stage.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "halvorine2/halvorine2.h"
+#include "solver/solver_api.h"
+#include "tests/support/captured_console.h"
+#include "tests/support/case_fixture.h"
+#include "tests/support/mean_line_path.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double kR = 287.5;
+constexpr double kK = 1.4;
+constexpr double kCp = 1006.25;
+constexpr double kPi = 3.14159265;
+
+using h2::test::PathElement;
+using h2::test::PathInlet;
+
+class DirectSolve : public h2::test::LiveCaseTest {};
+
+// Three ducts of mean diameter 0.4 m, loss-free, 12 kg/s from 2 bar and 350 K.
+// Each outlet carries the flow isentropically: rho c A = G with
+// T = T0 - c^2/(2 cp), rho = p0/(R T0) (T/T0)^(1/(k-1)).
+TEST_F(DirectSolve, LossFreeDuctChainFollowsTheIsentropicContinuity) {
+    ASSERT_TRUE(
+        h2::test::make_mean_line_path({{0.4, 0.05}, {0.4, 0.04}, {0.4, 0.035}}, {2e5, 350.0, 12.0, 1.5e5}));
+    bdLocals* b = block();
+    ASSERT_EQ(bestXN(), 0);
+    EXPECT_EQ(b->iter, 3);
+    const double c[3] = {99.5550, 127.3099, 148.6584};
+    const double p[3] = {190322.4, 184350.8, 178885.8};
+    const double L[3] = {0.05, 0.04, 0.035};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_NEAR(b->flow_c2[i][0], c[i], 1e-4 * c[i]);
+        EXPECT_NEAR(b->isd_p2[i][0], p[i], 1e-4 * p[i]);
+        EXPECT_NEAR(b->isd_i2x[i][0], 352187.5, 1e-9 * 352187.5);  // total enthalpy kept
+        EXPECT_NEAR(b->isd_p2x[i][0], 2e5, 1e-9 * 2e5);            // loss-free: total pressure kept
+        const double T = b->isd_i2[i][0] / kCp;
+        EXPECT_NEAR(b->isd_p2[i][0] / 2e5, std::pow(T / 350.0, kK / (kK - 1)), 1e-9);  // isentropic
+        const double A = kPi * 0.4 * L[i];
+        EXPECT_NEAR(b->isd_Ro2[i][0] * b->flow_c2[i][0] * A, 12.0, 1e-4 * 12.0);  // continuity
+    }
+}
+
+class ChokeSearch : public h2::test::LiveCaseTest {
+protected:
+    // Element 1, a duct of outlet area 0.1 m^2, fed at rest from 1 bar and 300 K.
+    void make(const h2::test::TestFluid& fluid = {}) {
+        ASSERT_TRUE(h2::test::make_mean_line_path({{0.2, 0.1}, {0.2, 0.1}}, {1e5, 300.0, 1.0, 0.5e5}, fluid));
+        bdLocals* b = block();
+        const double h0 = kCp * 300.0;
+        b->isd_i1x[1][0] = b->isd_i1wx[1][0] = h0;
+        b->isd_s1[1][0] = b->fluid_func(3, 1e5, h0, 1.0, 0);
+        b->flow_r1[1][0] = b->flow_r2[1][0] = 0.1;
+        b->bld_F2[1] = 0.1;
+        b->los_Fp[1][0] = 1.0;
+        b->cas_cosT2[1][0] = 1.0;
+    }
+};
+
+// The flow per unit area of an isentropic nozzle is largest at the critical
+// speed a* = sqrt(2k/(k+1) R T0): rho* a* = p0/(R T0) (2/(k+1))^(1/(k-1)) a*.
+TEST_F(ChokeSearch, FindsTheCriticalSpeedAndFlow) {
+    make();
+    bdLocals* b = block();
+    const double a_star = std::sqrt(2 * kK / (kK + 1) * kR * 300.0);
+    EXPECT_NEAR(a_star, 317.2144385, 1e-6);
+    struct Case {
+        double factor;
+        bool accepted;
+    };
+    for (const Case& c : {Case{1 - 1e-6, true}, Case{1 + 1e-6, false}}) {
+        SCOPED_TRACE(c.factor);
+        b->elem_G2[1] = 23.3152850 * c.factor;
+        h2::test::CapturedConsole console;
+        const double Cmax = findGmax(1);
+        if (c.accepted) {
+            EXPECT_NEAR(Cmax, a_star, 1e-6 * a_star);
+            EXPECT_NEAR(b->choke_Gmax / 0.1, 233.1528496, 1e-6 * 233.1528496);
+            EXPECT_EQ(console.text(), "");
+        } else {
+            EXPECT_EQ(Cmax, -1.0);
+            EXPECT_EQ(console.text(), "\nChaVel severe error: G2 > Gmax calculation failed!\n\n");
+        }
+        EXPECT_EQ(b->lkg_elem, 1.0);
+    }
+}
+
+double fluid_with_narrow_bound(int code, double a, double b, double c, int which) {
+    return code == 1004 ? 1.0 : h2::test::test_fluid_func(code, a, b, c, which);
+}
+
+// A fluid that answers the choke query with a non-zero value bounds the search
+// at 0.2 sqrt(2 i0); one without entropy takes 0.9 sqrt(2 i0) without a search.
+TEST_F(ChokeSearch, SearchBoundComesFromTheFluid) {
+    make();
+    block()->fluid_func = &fluid_with_narrow_bound;
+    const double full = std::sqrt(2 * kCp * 300.0);
+    EXPECT_NEAR(findGmax(1), 0.2 * full, 1e-6);  // the flow still rises at the bound
+    bterm();
+    ASSERT_NE(binit(), nullptr);
+    h2::test::TestFluid liquid;
+    liquid.zero_entropy = true;
+    make(liquid);
+    block()->isd_s1[1][0] = 0.0;
+    EXPECT_DOUBLE_EQ(findGmax(1), 0.9 * full);
+}
+
+// Partial admission narrows the opening: the choke flow scales with elem__Pa.
+TEST_F(ChokeSearch, PartialAdmissionNarrowsTheChokeFlow) {
+    make();
+    block()->elem_Pa[1] = 0.5;
+    block()->elem_G2[1] = 0.6 * 23.3152850;
+    h2::test::CapturedConsole console;
+    EXPECT_EQ(findGmax(1), -1.0);
+    EXPECT_NEAR(block()->choke_Gmax, 0.5 * 23.3152850, 1e-5);
+}
+
+TEST_F(ChokeSearch, RefusesWithoutCaseFluidOrElement) {
+    make();
+    block()->choke_Gmax = 7.0;
+    EXPECT_EQ(findGmax(-1), -1.0);
+    EXPECT_EQ(findGmax(2), -1.0);
+    block()->fluid_func = nullptr;
+    EXPECT_EQ(findGmax(1), -1.0);
+    EXPECT_EQ(block()->choke_Gmax, 7.0);  // nothing written
+}
+
+TEST(ChokeSearchWithoutCase, Refuses) { EXPECT_EQ(findGmax(0), -1.0); }
+
+// A solved path whose flow is then raised past the choke flow of its narrow
+// duct (about 2.7 kg/s): every march stops at 1e6, and three iterations beyond
+// the accuracy limit end the solve with 5.
+TEST_F(DirectSolve, ChokedPathDiverges) {
+    ASSERT_TRUE(h2::test::make_mean_line_path({{0.4, 0.05}, {0.4, 0.005}}, {2e5, 350.0, 1.0, 1.5e5}));
+    ASSERT_EQ(bestXN(), 0);
+    block()->elem_G1[0] = 12.0;
+    h2::test::CapturedConsole console;
+    EXPECT_EQ(bestXN(), 5);
+    EXPECT_EQ(block()->accuracy, 1e6 + 1e-10);
+    EXPECT_EQ(block()->div_limit, 3);
+    EXPECT_EQ(block()->div_count, 3);
+    EXPECT_EQ(block()->iter, 3);
+    EXPECT_NE(console.text().find("ChaVel severe error: G2 > Gmax calculation failed!"), std::string::npos);
+}
+
+// The example stage without losses: isentropic stator, rothalpy kept in the
+// rotor, and the Euler work u1 c1u - u2 c2u equal to the total enthalpy drop.
+TEST_F(DirectSolve, LossFreeStageKeepsRothalpyAndDoesEulerWork) {
+    std::snprintf(block()->ModelBase, sizeof block()->ModelBase, "%s", H2_PLUGIN_DIR);
+    const fs::path example =
+        fs::path(__FILE__).parent_path().parent_path().parent_path() / "examples" / "air_turbine_stage.dat";
+    ASSERT_EQ(load_data(example.string().c_str()), 0);
+    bdLocals* b = block();
+    h2::test::install_test_fluid(b);
+    for (LossEntry*& slot : b->LossSlots) slot = nullptr;  // no loss, deviation or leakage models
+    const int m = b->cyld_nr / 2;
+    for (int i = 0; i <= b->cyld_ns; ++i) b->los_Los[i][m] = 1.0;
+    b->IPP = 0;
+    b->IPI = 0;
+    ASSERT_EQ(bestXN(), 0);
+    EXPECT_NEAR(b->flow_c2[1][m], 383.642, 1e-4 * 383.642);
+    EXPECT_NEAR(b->isd_p2[1][m], 306634, 1e-4 * 306634);
+    EXPECT_NEAR(b->flow_w2[2][m], 263.041, 1e-4 * 263.041);
+    // The swirl is the relative speed turned by 155 degrees plus the blade
+    // speed: it carries the speed's tolerance times |cos 155|, not its own 1e-4.
+    EXPECT_NEAR(b->flow_c2u[2][m], 61.604, 1e-4 * 263.041 * 0.9063);
+    EXPECT_NEAR(b->isd_p2[2][m], 278318.5, 1e-4 * 278318.5);
+    const double rothalpy_in = b->isd_i1x[2][m] - b->flow_ucu1[2][m];
+    const double rothalpy_out = b->isd_i2x[2][m] - b->flow_ucu2[2][m];
+    EXPECT_NEAR(rothalpy_out, rothalpy_in, 1e-9 * rothalpy_in);
+    const double drop = b->isd_i1x[2][m] - b->isd_i2x[2][m];
+    EXPECT_NEAR(drop, b->flow_ucu1[2][m] - b->flow_ucu2[2][m], 1e-7 * drop);
+    EXPECT_NEAR(drop, 90978.3, 1e-4 * 90978.3);
+}
+
+}  // namespace
