@@ -31,6 +31,7 @@ protected:
         b->elem_stagType[1] = kind;
         b->bld_F2[1] = kArea;
         b->elem_G1[1] = kFlow;
+        b->elem_G2[1] = 2.0 * kFlow;  // an element without blades balances its inlet flow
         b->elem_G2[0] = kFlow;
         inlet_totals(1, m, kP0, kT0);
         b->isd_Ro1[1][m] = gas.density(kP0, h0());
@@ -165,10 +166,11 @@ TEST_F(ChannelTest, NormalSpeedOfAngularAndRadialSections) {
         b->elem_sectType[1] = c.sect;
         b->cas_sinT2[1][0] = 0.8;
         b->cas_cosT2[1][0] = 0.6;
+        b->los_Fp[1][0] = 0.9;
         const double w = 100.0;
         const double r = elem_channel_1d(1, w);
         const double h = h0() - w * w / 2.0;
-        const double G = c.cn_over_w * w * gas.density(gas.isentropic_p(kP0, h0(), h), h) * kArea;
+        const double G = c.cn_over_w * w * gas.density(gas.isentropic_p(kP0, h0(), h), h) * kArea * 0.9;
         const double d = (kFlow - G) / kFlow;
         EXPECT_NEAR(r, -d * d, 1e-12);
         EXPECT_NEAR(b->cas_B2[1][0], c.B2, 1e-12);
@@ -231,6 +233,16 @@ TEST_F(ChannelTest, LossModelsOfTheKindRunOnlyWhenAsked) {
             EXPECT_EQ(h2::test::model_calls(), iclos != 0 ? c.calls : "");
         }
     }
+}
+
+// The gravity head across the element adds to its total enthalpy: a
+// streamline that falls by 0.1 m (disposition 0) gains 0.981 J/kg.
+TEST_F(ChannelTest, GravityHeadAddsToTheTotalEnthalpy) {
+    ASSERT_NO_FATAL_FAILURE(make_channel(0.0));
+    b->flow_r1[1][0] = 0.3;
+    b->flow_r2[1][0] = 0.2;
+    elem_channel_1d(1, 100.0);
+    EXPECT_NEAR(b->isd_i2wx[1][0], h0() + 9.81 * 0.1, 1e-9);
 }
 
 }  // namespace

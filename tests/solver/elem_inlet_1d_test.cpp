@@ -104,6 +104,7 @@ TEST_F(InletTest, FitsTheInletTotalPressureToTheFlow) {
         b->cyld_force1D = c.force1D;
         b->cyld_G = 20.0;
         b->elem_Gdu[1] = 0.0;
+        b->los_Fp[0][m] = 0.9;  // the fit takes the bare area
         b->fluid_func = h2::test::recording_gas_func;
         const double shape[3] = {0.9, 1.0, 1.1};
         if (c.nr == 3) {
@@ -188,15 +189,27 @@ TEST_F(InletTest, NormalSpeedBySectionType) {
         b->elem_sectType[0] = c.sect;
         b->cas_cosT2[0][0] = 0.6;
         b->cas_sinT2[0][0] = 0.8;
+        b->los_Fp[0][0] = 0.9;
         elem_inlet_1d(0, c.w);
         EXPECT_NEAR(b->flow_c2s[0][0], c.cs, 1e-9);
-        const double G = c.cn * b->isd_Ro2[0][0] * kArea;
+        const double G = c.cn * b->isd_Ro2[0][0] * kArea * 0.9;
         EXPECT_NEAR(b->elem_G1[0], G, 1e-12 * G);
         if (c.sect == 2.0) {
             EXPECT_EQ(b->flow_c2u[0][0], c.w);
             EXPECT_EQ(b->flow_c1z[0][0], 0.0);
         }
     }
+}
+
+// The gravity head across the inlet adds to its total enthalpy: a streamline
+// that falls by 0.1 m (disposition 0, height the radius) gains 0.981 J/kg.
+TEST_F(InletTest, GravityHeadAddsToTheTotalEnthalpy) {
+    ASSERT_NO_FATAL_FAILURE(make_inlet(1, 20));
+    b->flow_r1[0][0] = 0.3;
+    b->flow_r2[0][0] = 0.2;
+    elem_inlet_1d(0, 100.0);
+    EXPECT_NEAR(b->isd_i2wx[0][0], h0() + 9.81 * 0.1, 1e-9);
+    EXPECT_NEAR(b->isd_i2[0][0], h0() + 9.81 * 0.1 - 5000.0, 1e-9);
 }
 
 }  // namespace
