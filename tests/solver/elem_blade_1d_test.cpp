@@ -172,6 +172,35 @@ TEST_F(BladeTest, AxialCompressorTotalPressureLoss) {
     EXPECT_NEAR(b->isd_p2wx[1][0], 1e5 - 0.1 * 0.1e5, 1e-6);
 }
 
+// A radial compressor row loses the enthalpy enrg__dhb: the static state lies
+// on the inlet isentrope at the enthalpy less the loss, and the flow leaves
+// through the radial section (normal speed c2s sin theta).
+TEST_F(BladeTest, RadialCompressorRowLosesItsEnthalpyLoss) {
+    ASSERT_NO_FATAL_FAILURE(make_row(Elem::Rotor, 30.0, 60.0, 1e5, 300.0));
+    b->elem_sectType[1] = 1.0;
+    b->bld_d2[1] = 2.0 * b->bld_d1[1];  // outward flow: a compressor row
+    b->cas_sinT2[1][0] = 1.0;
+    b->cas_cosT2[1][0] = 0.0;
+    const double u2 = 250.0, dhb = 1000.0, w = 120.0;
+    b->flow_u2[1][0] = u2;
+    b->enrg_dhb[1][0] = dhb;
+    b->cas_B2g[1][0] = 110.0;  // the centrifugal deviation turns from the blade's exit angle
+    const double r = elem_blade_1d(1, w);
+
+    const double h0 = gas.cp() * 300.0;
+    const double h2 = h0 + u2 * u2 / 2.0 - w * w / 2.0;
+    const double p2 = 1e5 * std::pow((h2 - dhb) / h0, 3.5);
+    EXPECT_NEAR(b->isd_p2[1][0], p2, 1e-9 * p2);
+    const double B2 = 110.0 * kDeg;
+    EXPECT_EQ(b->cas_B2[1][0], 110.0);
+    const double cs = w * std::sin(B2);
+    EXPECT_NEAR(b->flow_c2r[1][0], 0.0, 1e-12);
+    EXPECT_NEAR(b->flow_c2z[1][0], cs, 1e-9);
+    const double G = cs * gas.density(p2, h2) * 0.01;
+    const double d = (3.0 - G) / 3.0;
+    EXPECT_NEAR(r, -d * d, 1e-12);
+}
+
 // A trial speed whose static pressure lies above the relative total pressure
 // is impossible: the penalty -1 and no outlet triangle. A fluid whose pressure
 // ignores the enthalpy makes it happen.
