@@ -11,6 +11,7 @@
 #include "physics/loss_wrappers.h"
 #include "physics/section_losses.h"
 #include "solver/gravity_head.h"
+#include "solver/meanline_triangle.h"
 #include "solver/solver_conventions.h"
 #include "solver/solver_internal.h"
 
@@ -85,12 +86,7 @@ double elem_channel_1d(int i, double w) {
         }
     } else {
         // An angular section passes the whole speed circumferentially.
-        b.flow_c2u[i][m] = w;
-        b.flow_c2s[i][m] = 0.0;
-        b.flow_c2z[i][m] = 0.0;
-        b.elem_cz_[i] = 0.0;
-        b.flow_c1z[i][m] = 0.0;
-        cn = b.flow_c2u[i][m];
+        cn = h2::angular_outlet(b, i, m, w);
         b.cas_B2[i][m] = 0.0;
         if (models_inside && kind == h2::kKindOutletVolute) {
             (void)elem_loss_volout(i, m);

@@ -7,6 +7,7 @@
 
 #include "halvorine2/threading.h"
 #include "solver/gravity_head.h"
+#include "solver/meanline_triangle.h"
 #include "solver/solver_conventions.h"
 #include "solver/solver_internal.h"
 
@@ -61,12 +62,7 @@ double elem_inlet_1d(int i, double w) {
 
     double cn = 0.0;
     if (b.elem_sectType[i] == h2::kSectAngular) {
-        b.flow_c2u[i][m] = w;
-        b.flow_c2s[i][m] = 0.0;
-        b.flow_c2z[i][m] = 0.0;
-        b.elem_cz_[i] = 0.0;
-        b.flow_c1z[i][m] = 0.0;
-        cn = b.flow_c2u[i][m];
+        cn = h2::angular_outlet(b, i, m, w);
     } else {
         b.flow_c2u[i][m] = w * std::cos(b.cas_B1[i][m] * h2::kDegree);
         b.flow_c2s[i][m] = h2::meridional_speed(w, b.flow_c2u[i][m]);

@@ -121,12 +121,9 @@ TEST_F(BladeTest, TurbineStatorExpansion) {
 // A liquid stator loses total pressure: p2 = p0 - rho w^2/2 - rho (1 - phi^2) w^2/2.
 TEST_F(BladeTest, IncompressibleTurbineStatorLosesTotalPressure) {
     ASSERT_NO_FATAL_FAILURE(make_row(Elem::Stator, 90.0, 20.0));
-    b->fluid_func = h2::test::liquid_func;
     const double rho = h2::test::kLiquidDensity;
     const double p0 = 5e5;
-    b->isd_i1x[1][0] = p0 / rho;
-    b->isd_s1[1][0] = 0.0;
-    b->isd_Ro1[1][0] = rho;
+    liquid_inlet(1, 0, p0);
     b->los_Los[1][0] = 0.9;
     b->flow_c2[1][0] = 10.0;
     const double w = 20.0;

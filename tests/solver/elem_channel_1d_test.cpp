@@ -185,12 +185,9 @@ TEST_F(ChannelTest, NormalSpeedOfAngularAndRadialSections) {
 // A liquid loses total pressure: p2 = p0 - rho w^2/2 - rho (1 - phi^2) W/2.
 TEST_F(ChannelTest, LiquidLosesTotalPressure) {
     ASSERT_NO_FATAL_FAILURE(make_channel(2.0));
-    b->fluid_func = h2::test::liquid_func;
     const double rho = h2::test::kLiquidDensity;
     const double p0 = 3e5;
-    b->isd_i1x[1][0] = p0 / rho;
-    b->isd_s1[1][0] = 0.0;
-    b->isd_Ro1[1][0] = rho;
+    liquid_inlet(1, 0, p0);
     b->los_Los[1][0] = 0.9;
     b->flow_w1[1][0] = 12.0;
     const double w = 10.0;

@@ -123,6 +123,14 @@ protected:
         b->isd_s1[i][j] = b->fluid_func(3, p0, h0, 0.0, 0);
     }
 
+    // The liquid as the fluid, element i's inlet at rest at the total pressure p0.
+    void liquid_inlet(int i, int j, double p0) {
+        b->fluid_func = liquid_func;
+        b->isd_i1x[i][j] = p0 / kLiquidDensity;
+        b->isd_s1[i][j] = 0.0;
+        b->isd_Ro1[i][j] = kLiquidDensity;
+    }
+
     PerfectGas gas;
     bdLocals* b = nullptr;
 };
