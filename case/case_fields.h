@@ -2,6 +2,7 @@
 // families that parameter access, the data file and the layout checks share.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -206,12 +207,16 @@ constexpr bool doubles_on_8() {
     return true;
 }
 
+// Sorted first, so that the test stays within the compilers' constant-evaluation
+// step limits however long the field list grows.
 constexpr bool keys_unique() {
-    for (std::size_t i = 0; i < kFieldCount; ++i) {
-        if (!kFields[i].key) continue;
-        for (std::size_t j = i + 1; j < kFieldCount; ++j)
-            if (kFields[j].key && std::string_view(kFields[i].key) == kFields[j].key) return false;
-    }
+    std::array<std::string_view, kFieldCount> keys{};
+    std::size_t n = 0;
+    for (const auto& fi : kFields)
+        if (fi.key) keys[n++] = fi.key;
+    std::sort(keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(n));
+    for (std::size_t i = 1; i < n; ++i)
+        if (keys[i - 1] == keys[i]) return false;
     return true;
 }
 

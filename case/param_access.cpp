@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <cstdint>
 #include <string_view>
 
 #include "case/case_arrays.h"
@@ -84,6 +86,17 @@ double* three_slot(const char* key, int i, int j, int k) {
     return &section[j][k];
 }
 
+// A host may read progress fields or set need_abort while a run thread works
+// on the same block: scalar keys are read and written as relaxed atomics.
+template <class T>
+T relaxed_load(T& v) {
+    return std::atomic_ref<T>(v).load(std::memory_order_relaxed);
+}
+template <class T>
+void relaxed_store(T& v, T value) {
+    std::atomic_ref<T>(v).store(value, std::memory_order_relaxed);
+}
+
 const KeyEntry* settable_integer(const char* key) {
     const KeyEntry* e = find(kIntegerIndex, key);
     return (e && e->settable) ? e : nullptr;
@@ -96,8 +109,8 @@ extern "C" {
 char* get_char_par(const char* key) { return field<char>(kTextIndex, key); }
 
 int get_int_par(const char* key) {
-    const std::int32_t* v = field<std::int32_t>(kIntegerIndex, key);
-    return v ? *v : H2_UNKNOWN_INT;
+    std::int32_t* v = field<std::int32_t>(kIntegerIndex, key);
+    return v ? relaxed_load(*v) : H2_UNKNOWN_INT;
 }
 
 double get_double_par0(const char* key) {
@@ -109,8 +122,8 @@ double get_double_par0(const char* key) {
     } else if (key[0] == '+') {
         ++key;
     }
-    const double* v = field<double>(kScalarIndex, key);
-    return v ? sign * *v : H2_UNKNOWN_DOUBLE;
+    double* v = field<double>(kScalarIndex, key);
+    return v ? sign * relaxed_load(*v) : H2_UNKNOWN_DOUBLE;
 }
 
 int* get_int_ptr(const char* key) {
@@ -162,14 +175,14 @@ int set_char_par(const char* key, const char* text) {
 int set_int_par(const char* key, int value) {
     int* p = get_int_ptr(key);
     if (p == nullptr) return 1;
-    *p = value;
+    relaxed_store(*p, value);
     return 0;
 }
 
 int set_double_par0(const char* key, double value) {
     double* p = get_double_ptr0(key);
     if (p == nullptr) return 1;
-    *p = value;
+    relaxed_store(*p, value);
     return 0;
 }
 
