@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "halvorine2/halvorine2.h"
+#include "solver/elem_select.h"
 #include "solver/solver_api.h"
 #include "tests/support/mean_line_path.h"
 
@@ -54,5 +55,34 @@ void BM_bestXN_direct_21_elements(benchmark::State& state) {
     bend_threading();
 }
 BENCHMARK(BM_bestXN_direct_21_elements)->Unit(benchmark::kMillisecond);
+
+// One pass of the mean-line element solvers over the solved turbine, each at
+// its converged outlet speed: the work of one evaluation of the inverse
+// residual, without the outlet-state completion.
+void BM_element_solvers_pass_21_elements(benchmark::State& state) {
+    binit_threading();
+    binit();
+    prepare();
+    const int result = bestXN();
+    bdLocals* b = get_bdLocals();
+    const int m = b->cyld_nr / 2;
+    std::vector<h2::ElemSolver> solvers;
+    std::vector<double> speeds;
+    for (int i = 0; i <= b->cyld_ns; ++i) {
+        solvers.push_back(h2::elem_solver_of(*b, i));
+        speeds.push_back(b->flow_w2[i][m]);
+    }
+    double S = 0.0;
+    for (auto _ : state) {
+        S = 0.0;
+        for (int i = 0; i <= b->cyld_ns; ++i) S += solvers[i](i, speeds[i]);
+        benchmark::DoNotOptimize(S);
+    }
+    state.counters["result"] = result;
+    state.counters["sum"] = S;
+    bterm();
+    bend_threading();
+}
+BENCHMARK(BM_element_solvers_pass_21_elements)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
