@@ -163,7 +163,9 @@ TEST_F(DirectSolve, LossFreeStageKeepsRothalpyAndDoesEulerWork) {
     ASSERT_EQ(load_data(example.string().c_str()), 0);
     bdLocals* b = block();
     h2::test::install_test_fluid(b);
-    for (LossEntry*& slot : b->LossSlots) slot = nullptr;  // no loss, deviation or leakage models
+    for (LossEntry* slot : b->LossSlots)  // no loss, deviation or leakage models
+        if (slot != nullptr)
+            for (int i = 0; i <= b->cyld_ns; ++i) slot[i] = nullptr;
     const int m = b->cyld_nr / 2;
     for (int i = 0; i <= b->cyld_ns; ++i) b->los_Los[i][m] = 1.0;
     b->IPP = 0;
