@@ -4,18 +4,16 @@
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "halvorine2/halvorine2.h"
 #include "solver/solver_api.h"
 #include "tests/support/captured_console.h"
 #include "tests/support/case_fixture.h"
+#include "tests/support/example_stage.h"
 #include "tests/support/mean_line_path.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr double kR = 287.5;
 constexpr double kK = 1.4;
@@ -157,19 +155,9 @@ TEST_F(DirectSolve, ChokedPathDiverges) {
 // The example stage without losses: isentropic stator, rothalpy kept in the
 // rotor, and the Euler work u1 c1u - u2 c2u equal to the total enthalpy drop.
 TEST_F(DirectSolve, LossFreeStageKeepsRothalpyAndDoesEulerWork) {
-    std::snprintf(block()->ModelBase, sizeof block()->ModelBase, "%s", H2_PLUGIN_DIR);
-    const fs::path example =
-        fs::path(__FILE__).parent_path().parent_path().parent_path() / "examples" / "air_turbine_stage.dat";
-    ASSERT_EQ(load_data(example.string().c_str()), 0);
+    ASSERT_TRUE(h2::test::load_loss_free_example_stage());
     bdLocals* b = block();
-    h2::test::install_test_fluid(b);
-    for (LossEntry* slot : b->LossSlots)  // no loss, deviation or leakage models
-        if (slot != nullptr)
-            for (int i = 0; i <= b->cyld_ns; ++i) slot[i] = nullptr;
     const int m = b->cyld_nr / 2;
-    for (int i = 0; i <= b->cyld_ns; ++i) b->los_Los[i][m] = 1.0;
-    b->IPP = 0;
-    b->IPI = 0;
     ASSERT_EQ(bestXN(), 0);
     EXPECT_NEAR(b->flow_c2[1][m], 383.642, 1e-4 * 383.642);
     EXPECT_NEAR(b->isd_p2[1][m], 306634, 1e-4 * 306634);

@@ -3,36 +3,22 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
-#include <filesystem>
 
 #include "halvorine2/halvorine2.h"
 #include "solver/elem_select.h"
 #include "solver/solver_api.h"
 #include "tests/support/case_fixture.h"
-#include "tests/support/test_fluid.h"
+#include "tests/support/example_stage.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 class ElemSolverMarch : public h2::test::LiveCaseTest {};
 
 // The example stage (inlet, stator, rotor) without losses, solved for its flow.
 TEST_F(ElemSolverMarch, SolversCarryTheFlowAtTheMarchSpeeds) {
-    std::snprintf(block()->ModelBase, sizeof block()->ModelBase, "%s", H2_PLUGIN_DIR);
-    const fs::path example =
-        fs::path(__FILE__).parent_path().parent_path().parent_path() / "examples" / "air_turbine_stage.dat";
-    ASSERT_EQ(load_data(example.string().c_str()), 0);
+    ASSERT_TRUE(h2::test::load_loss_free_example_stage());
     bdLocals* b = block();
-    h2::test::install_test_fluid(b);
-    for (LossEntry* slot : b->LossSlots)  // no loss, deviation or leakage models
-        if (slot != nullptr)
-            for (int i = 0; i <= b->cyld_ns; ++i) slot[i] = nullptr;
     const int m = b->cyld_nr / 2;
-    for (int i = 0; i <= b->cyld_ns; ++i) b->los_Los[i][m] = 1.0;
-    b->IPP = 0;
-    b->IPI = 0;
     ASSERT_EQ(b->cyld_VART, 10);
     ASSERT_EQ(bestXN(), 0);
 

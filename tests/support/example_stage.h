@@ -1,0 +1,37 @@
+// The shipped example stage (inlet, stator, rotor, task 10) loaded into the
+// current case without losses: the perfect-gas test fluid, no loss, deviation
+// or leakage models, velocity coefficient 1 on the middle streamline, and no
+// printing.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "halvorine2/halvorine2.h"
+#include "tests/support/test_fluid.h"
+
+namespace h2::test {
+
+inline ::testing::AssertionResult load_loss_free_example_stage() {
+    bdLocals* b = get_bdLocals();
+    if (b == nullptr) return ::testing::AssertionFailure() << "no current case";
+    std::snprintf(b->ModelBase, sizeof b->ModelBase, "%s", H2_PLUGIN_DIR);
+    const std::filesystem::path example =
+        std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "examples" /
+        "air_turbine_stage.dat";
+    if (load_data(example.string().c_str()) != 0)
+        return ::testing::AssertionFailure() << "cannot load " << example;
+    install_test_fluid(b);
+    for (LossEntry* slot : b->LossSlots)
+        if (slot != nullptr)
+            for (int i = 0; i <= b->cyld_ns; ++i) slot[i] = nullptr;
+    const int m = b->cyld_nr / 2;
+    for (int i = 0; i <= b->cyld_ns; ++i) b->los_Los[i][m] = 1.0;
+    b->IPP = 0;
+    b->IPI = 0;
+    return ::testing::AssertionSuccess();
+}
+
+}  // namespace h2::test
