@@ -12,10 +12,16 @@ namespace {
 
 constexpr int kFirstAnalysisTask = 10;  // cyld__VART below this selects a design task
 
+// The row kinds and the path's pressures can be read on a case whose counts fit its arrays.
+bool rows_readable(const bdLocals* c) {
+    return c != nullptr && path_fits_arrays(c) &&
+           all_present(c->elem_stagType, c->elem_sectType, c->bld_wp, c->bld_z, c->elem_p0, c->elem_p2);
+}
+
 // The current case with element i on its path, or NULL.
 const bdLocals* case_with_element(int i) {
     const bdLocals* c = get_bdLocals();
-    if (!results_case_ready(c) || i < 0 || i > c->cyld_ns) return nullptr;
+    if (!rows_readable(c) || i < 0 || i > c->cyld_ns) return nullptr;
     return c;
 }
 
@@ -64,7 +70,9 @@ int is_comp_stage_start(int i) {
 
 int add_leak_flows(void) {
     bdLocals* c = get_bdLocals();
-    if (!h2::results_case_ready(c) || !h2::is_expanding(*c)) return 1;
+    if (!h2::rows_readable(c) || c->cyld_ns < 1 || !h2::all_present(c->elem_Gdu, c->elem_Gr, c->lkgn_GPY) ||
+        !h2::is_expanding(*c))
+        return 1;
     // The diaphragm seal flow of the first stator bypasses the row but passes the inlet.
     if (h2::is_stator(*c, 1)) c->cyld_G += c->elem_Gdu[1];
     if (const int k = next_stator(1); k != 0) c->cyld_G += c->elem_Gdu[k];
