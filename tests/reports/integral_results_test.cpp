@@ -302,6 +302,51 @@ TEST_F(BuiltPath, CompressingPathWithoutRotorHasNoWorkCoefficient) {
     EXPECT_EQ(b->cyld_cz_, 0.75);
 }
 
+// An axial compressor stage at 300 K: Euler work u c2u = 300 * 150 = 45 kJ/kg
+// on 3 kg/s, heads from the isentropic compression to the stator's outlet.
+TEST_F(BuiltPath, CompressorStageFollowsEulerWorkAndIsentropicHeads) {
+    bdLocals* b = build({Elem::Inlet, Elem::Rotor, Elem::Stator}, 1);
+    const double T1 = 300.0, i1 = kCp * T1;
+    const double p[3][4] = {{1e5, 1e5, 1e5, 1e5}, {1e5, 1e5, 1.15e5, 1.2e5}, {1.15e5, 1.2e5, 1.3e5, 1.4e5}};
+    const double h[3][2] = {{i1, i1}, {i1, 330000.0}, {330000.0, 340000.0}};  // static inlet, outlet
+    for (int i = 0; i < 3; ++i) {
+        b->isd_p1[i][0] = p[i][0];
+        b->isd_p1x[i][0] = p[i][1];
+        b->isd_p2[i][0] = p[i][2];
+        b->isd_p2x[i][0] = p[i][3];
+        b->isd_i1[i][0] = h[i][0];
+        b->isd_i2[i][0] = h[i][1];
+        b->isd_i1x[i][0] = i1;
+        b->isd_i2x[i][0] = i1 + 45000.0;
+        b->isd_s1[i][0] = h2::test::test_fluid_func(3, p[i][0], h[i][0], 1.0, 0);
+        b->flow_c1u[i][0] = 0.0;
+        b->flow_c2u[i][0] = i == 1 ? 150.0 : 0.0;
+    }
+    b->isd_i2x[0][0] = i1;
+    b->isd_s1[1][0] = b->isd_s1[0][0];
+    b->flow_ucu1[1][0] = 0.0;
+    b->flow_ucu2[1][0] = 300.0 * 150.0;
+    // The pressure ratios are taken before the sweep refreshes the inlet pressure.
+    b->elem_p0[0] = 1e5;
+    b->elem_p2[2] = 1.3e5;
+    calc_integral(1);
+
+    const double rise = i1 * (std::pow(1.3, kM) - 1.0), risex = i1 * (std::pow(1.4, kM) - 1.0);
+    const double N = 45000.0 * kG;
+    expect_rel(b->elem_H[1], -rise, 1e-9, "elem__H");
+    expect_rel(b->elem_Ns[1], -N, 1e-9, "elem__Ns");
+    expect_rel(b->elem_Lu[1], -45000.0, 1e-9, "elem__Lu");
+    expect_rel(b->elem_eff[1], rise * kG / N, 1e-9, "elem__eff");
+    expect_rel(b->elem_effx[2], risex * kG / N, 1e-9, "elem__effx");
+    expect_rel(b->elem_R[1], (330000.0 - i1) / (340000.0 - i1), 1e-12, "elem__R");
+    expect_rel(b->cyld_Nc, N, 1e-9, "cyld__Nc");
+    expect_rel(b->cyld_uCo, 45000.0 / (300.0 * 300.0), 1e-9, "work coefficient");
+    expect_rel(b->cyld_eff, rise * kG / N, 1e-9, "cyld__eff");
+    expect_rel(b->cyld_pir, 1.3, 1e-12, "cyld__pir");
+    expect_rel(b->cyld_pirTotal, 1.4, 1e-12, "cyld__pirTotal");
+    EXPECT_EQ(b->cyld_pil, 0.0);
+}
+
 // A second stator before the rotor starts no stage of its own: nothing is
 // written into the element before it, one stage is counted, and the rotor's
 // power enters once.
