@@ -79,6 +79,20 @@ bool has_any_array(const bdLocals* b) {
     return b->stream_grid != nullptr;
 }
 
+bool has_every_array(const bdLocals* b) {
+    auto* mb = const_cast<bdLocals*>(b);
+    const int rows = std::min<int>(b->cyld_ns + 1, b->alloc_elems);
+    for (const auto& f : kFields) {
+        if (is_element_array(f.kind) && element_array(mb, f) == nullptr) return false;
+        if (!is_row_array(f.kind)) continue;
+        double** table = row_table(mb, f);
+        if (table == nullptr) return false;
+        for (int i = 0; i < rows; ++i)
+            if (table[i] == nullptr) return false;
+    }
+    return true;
+}
+
 void sweep_arrays(bdLocals* b) {
     for (const auto& f : kFields) {
         if (is_element_array(f.kind)) {

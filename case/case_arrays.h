@@ -46,6 +46,9 @@ bool all_present(const P*... arrays) {
 
 // True when any array of the set, a loss slot array or the grid is present.
 bool has_any_array(const bdLocals* b);
+// True when every array of the set exists, each element array and every row
+// of each per-element-and-streamline table for elements 0..cyld__ns.
+bool has_every_array(const bdLocals* b);
 // Frees whatever arrays remain, without counting or messages; used after the
 // counted release could not finish, so nothing is left behind.
 void sweep_arrays(bdLocals* b);

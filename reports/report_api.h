@@ -13,12 +13,22 @@ extern "C" {
 // elem__G1, turning specific energy losses into loss powers. The word is not used.
 void scale_enrg_dhb(std::uintptr_t unused);
 
-// Computes the whole-flow-path results into the case's cyld__ doubles; flag 1
-// after an analysis task (cyld__VART 10 or more), 0 otherwise.
+// Computes the whole-flow-path results into the case's cyld__ doubles, with
+// the stage, element and per-streamline results on the way; flag 1 after an
+// analysis task (cyld__VART 10 or more) also sets the inlet, outlet and volume
+// flows and the specific stage loadings. Nothing is written for a case
+// without its arrays, its main fluid or an element after the inlet.
 void calc_integral(int flag);
 
-// Writes the integral summary report to stream.
+// Writes the integral summary report to stream, then flushes it.
 void report_integral(std::FILE* stream);
+
+// Writes the mass-flow balance of every blade row with its leakage, bleed and
+// cooling flows to stream.
+void report_flow_balances(std::FILE* stream);
+
+// Writes the strength and mass tables of the blade rows and rotor disks to stream.
+void report_stress(std::FILE* stream);
 
 // Writes the full result report to stream, with the export files it writes first.
 void report_result(std::FILE* stream);

@@ -1,0 +1,151 @@
+// Text formats of the integral summary, the flow-rate balances and the stress
+// and mass report, pinned by golden files; and the shared output helpers.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <string>
+
+#include "halvorine2/halvorine2.h"
+#include "reports/report_api.h"
+#include "reports/report_format.h"
+#include "tests/support/captured_console.h"
+#include "tests/support/solved_stage.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+const fs::path kGoldenDir = fs::path(__FILE__).parent_path().parent_path() / "golden";
+
+using Report = void (*)(std::FILE*);
+
+std::string print(Report report) {
+    std::FILE* f = std::tmpfile();
+    report(f);
+    std::fflush(f);
+    std::string s;
+    std::rewind(f);
+    for (int ch; (ch = std::fgetc(f)) != EOF;) s += static_cast<char>(ch);
+    std::fclose(f);
+    return s;
+}
+
+// Compares with the golden file; a differing text is left beside the test
+// binary as <name>.actual for inspection.
+void expect_golden(const std::string& text, const char* name) {
+    const std::string golden = h2::test::read_file((kGoldenDir / name).string());
+    EXPECT_EQ(text, golden) << name;
+    if (text != golden) std::ofstream(std::string(name) + ".actual", std::ios::binary) << text;
+}
+
+// Polytropic efficiency of the stage's expansion worked by hand (see the
+// results tests); stored before printing so that the golden pins the format
+// whatever the conversion in use gives.
+constexpr double kEffpByHand = 0.81509678;
+
+class ResultReports : public h2::test::SolvedStageTest {
+protected:
+    void SetUp() override {
+        SolvedStageTest::SetUp();
+        // The loaded case is named by its file's path, which differs between checkouts.
+        std::snprintf(block()->name, sizeof block()->name, "%s", "air_turbine_stage");
+    }
+    h2::test::CapturedConsole console_;
+};
+
+TEST_F(ResultReports, IntegralSummaryOfTheSolvedTurbine) {
+    calc_integral(1);
+    block()->cyld_effp = kEffpByHand;
+    const std::string text = print(report_integral);
+    // Speed and flow corrected to 288.15 K and 101325 Pa: 3000 / sqrt(1000 / 288.15)
+    // and sqrt(1000 / 288.15) / (4e5 / 101325) * 3.
+    EXPECT_NE(text.find("OMcor=1610.39 rad/s G0cor=1.416   kg/s"), std::string::npos);
+    expect_golden(text, "integral_summary.txt");
+}
+
+TEST_F(ResultReports, CompressingPathHasNoCorrectedParametersNorEstimate) {
+    block()->elem_p2[2] = 5e5;
+    calc_integral(1);
+    block()->cyld_effp = kEffpByHand;
+    const std::string text = print(report_integral);
+    EXPECT_EQ(text.find("Corrected parameters"), std::string::npos);
+    EXPECT_EQ(text.find("EffBCS"), std::string::npos);
+    expect_golden(text, "integral_summary_compressing.txt");
+}
+
+TEST_F(ResultReports, DesignTaskHasNoAccuracyNorEndLines) {
+    calc_integral(1);
+    block()->cyld_effp = kEffpByHand;
+    block()->cyld_VART = 1;
+    const std::string text = print(report_integral);
+    EXPECT_EQ(text.find("Mean accuracy"), std::string::npos);
+    EXPECT_EQ(text.find("End calculating"), std::string::npos);
+    expect_golden(text, "integral_summary_design.txt");
+}
+
+TEST_F(ResultReports, FlowBalancesAndStressOfTheSolvedTurbine) {
+    block()->elem_Gr[2] = 0.02;
+    block()->lkgn_GPY[2] = 0.01;
+    block()->elem_G1[2] = 2.97;
+    calc_integral(1);
+    expect_golden(print(report_flow_balances), "flow_balances.txt");
+    expect_golden(print(report_stress), "stress_report.txt");
+}
+
+TEST_F(ResultReports, PathWithoutBladeRows) {
+    for (int i = 1; i <= 2; ++i) block()->elem_stagType[i] = 0.0;
+    calc_integral(1);
+    const std::string balances = print(report_flow_balances);
+    EXPECT_EQ(balances.find("stator"), std::string::npos);
+    EXPECT_EQ(balances.find("rotor"), std::string::npos);
+    expect_golden(balances, "flow_balances_no_rows.txt");
+    expect_golden(print(report_stress), "stress_report_no_rows.txt");
+}
+
+TEST_F(ResultReports, NotANumberPrintsWithoutSign) {
+    calc_integral(1);
+    block()->cyld_eff = -std::numeric_limits<double>::quiet_NaN();
+    block()->cyld_RAL = -std::numeric_limits<double>::infinity();
+    const std::string text = print(report_integral);
+    EXPECT_NE(text.find("Eff = nan -"), std::string::npos);
+    EXPECT_NE(text.find("Blade = -inf N"), std::string::npos);
+    EXPECT_EQ(text.find("-nan"), std::string::npos);
+}
+
+TEST_F(ResultReports, NothingIsPrintedForAnUnfitCase) {
+    calc_integral(1);
+    block()->cyld_ns = 9;
+    for (Report r : {report_integral, report_flow_balances, report_stress}) EXPECT_EQ(print(r), "");
+    block()->cyld_ns = 2;
+    report_integral(nullptr);
+}
+
+TEST(ReportFormat, IntegerColumnsTruncateTowardZero) {
+    struct Case {
+        double value;
+        int expected;
+    };
+    const Case cases[] = {{2.9, 2},
+                          {-2.9, -2},
+                          {2147483647.0, 2147483647},
+                          {-2147483648.0, -2147483647 - 1},
+                          {2147483648.0, 0},
+                          {-2147483649.0, 0},
+                          {std::numeric_limits<double>::quiet_NaN(), 0},
+                          {std::numeric_limits<double>::infinity(), 0}};
+    for (const Case& c : cases) EXPECT_EQ(h2::truncated_int(c.value), c.expected) << c.value;
+}
+
+TEST(ReportFormat, SpanMeanIsTheTrapezoidMeanOrTheNamedStreamline) {
+    double row[] = {1.0, 2.0, 4.0, 8.0};
+    double* rows[] = {row};
+    // Trapezoid over three equal steps: (1/2 + 2 + 4 + 8/2) / 3; the step cancels.
+    EXPECT_DOUBLE_EQ(h2::span_mean(rows, 0, 2, 4, 0.25), 10.5 / 3.0);
+    EXPECT_EQ(h2::span_mean(rows, 0, 2, 4, 0.0), 4.0);
+    EXPECT_EQ(h2::span_mean(rows, 0, 0, 1, 0.25), 1.0);
+}
+
+}  // namespace
