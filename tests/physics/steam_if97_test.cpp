@@ -163,6 +163,8 @@ struct PT {
     double p, T;
 };
 
+// p from (h, s) or (rho, h) is conditioned by h/(p v): a liquid at a few kPa
+// cannot return its pressure to 1e-12, so the liquid points here are at MPa.
 class Inverses : public ::testing::TestWithParam<PT> {};
 
 TEST_P(Inverses, RoundTripThroughTheBasicEquations) {
@@ -182,7 +184,7 @@ TEST_P(Inverses, RoundTripThroughTheBasicEquations) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllRegions, Inverses,
-                         ::testing::Values(PT{3e6, 300}, PT{80e6, 500}, PT{1e3, 280}, PT{3500, 300},
+                         ::testing::Values(PT{3e6, 300}, PT{80e6, 500}, PT{1e3, 290}, PT{3500, 300},
                                            PT{0.1e6, 400}, PT{30e6, 700}, PT{5e6, 1000}, PT{25e6, 650},
                                            PT{40e6, 700}, PT{100e6, 800}, PT{20e6, 640}, PT{22.1e6, 647.2},
                                            PT{0.5e6, 1500}, PT{45e6, 2200}));
