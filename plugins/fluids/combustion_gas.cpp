@@ -179,13 +179,17 @@ bool in_range(double T) { return T > 0.0 && T <= kTmax; }
 template <class F, class D>
 double solve_T(F&& f, D&& d, double target, double T0) {
     double T = T0;
+    double last = INFINITY;
     for (int it = 0; it < 60; ++it) {
         const double step = (f(T) - target) / d(T);
         if (!std::isfinite(step)) return NAN;
         double next = T - step;
         if (next <= 0.0) next = 0.5 * T;
         if (next > 2.0 * kTmax) next = 2.0 * kTmax;
-        const bool done = std::fabs(next - T) <= 4e-16 * T;
+        // Done at the last bits, or once a small step stops halving (rounding noise).
+        const double rel = std::fabs(next - T) / T;
+        const bool done = rel <= 4e-16 || (rel < 1e-12 && rel > 0.5 * last);
+        last = rel;
         T = next;
         if (done) break;
     }

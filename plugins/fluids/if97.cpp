@@ -164,6 +164,18 @@ bool finite(double x) { return std::isfinite(x); }
 // nothing but the last bit or two.
 constexpr double kConverged = 4e-16;
 
+// Ends a Newton iteration at rounding: the relative step is at the last bits,
+// or it is small and no longer halves (rounding noise of the equations).
+struct Converged {
+    double last = INFINITY;
+    bool operator()(double rel_step) {
+        rel_step = std::fabs(rel_step);
+        const bool done = rel_step <= kConverged || (rel_step < 1e-12 && rel_step > 0.5 * last);
+        last = rel_step;
+        return done;
+    }
+};
+
 }  // namespace
 
 // ---- Basic equations --------------------------------------------------------------
@@ -420,6 +432,7 @@ double rho3(double p, double T, bool liquid) {
     const double h0 = h_from_T3(p, T, liquid);
     double rho = 1.0 / v_ph_backward(p, std::clamp(h0, 0.0, 1e7));
     if (!(rho > 0.0) || !finite(rho)) rho = liquid ? 500.0 : 200.0;
+    Converged done;
     for (int it = 0; it < 100; ++it) {
         const Helm H = helm3(rho, T);
         const double d = H.delta;
@@ -434,7 +447,7 @@ double rho3(double p, double T, bool liquid) {
         }
         const double step = std::fabs(next - rho);
         rho = next;
-        if (step <= kConverged * rho) break;
+        if (done(step / rho)) break;
     }
     return rho;
 }
@@ -500,12 +513,13 @@ State gibbs_state(int region, double p, double T) {
 bool newton_T(int region, double p, double value, By by, double T0, State& out) {
     double T = T0;
     if (!finite(T)) return false;
+    Converged done;
     for (int it = 0; it < 50; ++it) {
         const State st = gibbs_state(region, p, T);
         const double step = (prop(st, by) - value) / dprop_dT(st, by);
         if (!finite(step)) return false;
         T -= std::clamp(step, -0.2 * T, 0.2 * T);
-        if (std::fabs(step) <= kConverged * T) break;
+        if (done(step / T)) break;
     }
     out = gibbs_state(region, p, T);
     return true;
@@ -541,6 +555,7 @@ bool newton3(double p, double value, By by, State& out) {
     double v = by == By::h ? v_ph_backward(p, value) : v_ps_backward(p, value);
     if (!finite(T) || !finite(v) || !(v > 0.0)) return false;
     double rho = 1.0 / v;
+    Converged done;
     for (int it = 0; it < 60; ++it) {
         const Region3Deriv d = deriv3(rho, T);
         const double f1 = d.p - p;
@@ -554,7 +569,7 @@ bool newton3(double p, double value, By by, State& out) {
         if (!finite(drho) || !finite(dT)) return false;
         rho -= std::clamp(drho, -0.3 * rho, 0.3 * rho);
         T -= std::clamp(dT, -0.05 * T, 0.05 * T);
-        if (std::fabs(drho) <= kConverged * rho && std::fabs(dT) <= kConverged * T) break;
+        if (done(std::max(std::fabs(drho / rho), std::fabs(dT / T)))) break;
     }
     out = region3(rho, T);
     out.p = p;
