@@ -730,18 +730,64 @@ bool solve_p(double p0, F&& f, Point& out) {
 
 }  // namespace
 
+namespace {
+
+// The region whose basic equation holds at (p, T) inside the range; 0 outside.
+int region_of(double p, double T) {
+    if (!(p > 0.0) || p > kPmax || !(T >= kTmin) || T > kTmax) return 0;
+    if (T > kT25) return p <= kP5max ? 5 : 0;
+    if (T <= kT13) return p >= p_sat(T) ? 1 : 2;
+    return p > p_b23(T) ? 3 : 2;
+}
+
+// Regions 1, 2, 5: (p, T) where h and s have their values, Newton in two
+// variables on the region's basic equation from (p, T):
+//   dh = cp dT + (v - T (dv/dT)_p) dp,  ds = cp/T dT - (dv/dT)_p dp.
+bool newton_hs(int region, double h, double s, double p, double T, State& out) {
+    Converged done;
+    for (int it = 0; it < 40; ++it) {
+        if (!(p > 0.0) || !(T > 0.0) || !finite(p) || !finite(T)) return false;
+        const State st = gibbs_state(region, p, T);
+        const double f1 = st.h - h, f2 = st.s - s;
+        const double a = st.cp, b = st.v - T * st.dvdT_p;
+        const double c = st.cp / T, e = -st.dvdT_p;
+        const double det = a * e - b * c;
+        const double dT = (f1 * e - b * f2) / det;
+        const double dp = (a * f2 - c * f1) / det;
+        if (!finite(dT) || !finite(dp)) return false;
+        T -= std::clamp(dT, -0.2 * T, 0.2 * T);
+        p -= std::clamp(dp, -0.5 * p, 0.5 * p);
+        if (done(std::max(std::fabs(dp / p), std::fabs(dT / T)))) break;
+    }
+    if (region_of(p, T) != region) return false;
+    out = gibbs_state(region, p, T);
+    return true;
+}
+
+}  // namespace
+
 bool point_hs(double h, double s, Point& out) {
     if (!finite(h) || !finite(s)) return false;
     // Start from the backward equation of the region the entropy suggests.
-    double p0;
-    if (s >= 5.21e3)
-        p0 = p_hs_backward(2, h, s);
-    else if (s >= 3.78e3)
-        p0 = p_hs_backward(3, h, s);
-    else
-        p0 = p_hs_backward(1, h, s);
+    const int region = s >= 5.21e3 ? 2 : s >= 3.78e3 ? 3 : 1;
+    double p0 = p_hs_backward(region, h, s);
     if (!finite(p0) || !(p0 > 0.0)) p0 = 1e6;
-    // h(p) along the isentrope rises with dh/dp = v.
+    // A single phase of regions 1, 2 and 5 straight on its basic equation.
+    if (region != 3 && p0 <= kPmax) {
+        double T0 = T_ph_backward(region, p0, h);
+        int r = region;
+        if (region == 2 && T0 > kT25) {
+            r = 5;
+            T0 = ideal5_T(p0, h, By::h);
+        }
+        if (newton_hs(r, h, s, p0, T0, out.one)) {
+            out.region = r;
+            out.x = -1.0;
+            return true;
+        }
+    }
+    // Elsewhere (region 3, wet, or a start in the wrong region): h(p) along
+    // the isentrope rises with dh/dp = v.
     auto f = [&](double p, double& val, double& slope, Point& pt) -> int {
         if (!point_ps(p, s, pt)) {
             if (p > kPmax * 0.999) return 1;
