@@ -518,6 +518,10 @@ bool newton_T(int region, double p, double value, By by, double T0, State& out) 
         const State st = gibbs_state(region, p, T);
         const double step = (prop(st, by) - value) / dprop_dT(st, by);
         if (!finite(step)) return false;
+        if (std::fabs(step) <= kConverged * T) {  // this state is the answer to rounding
+            out = st;
+            return true;
+        }
         T -= std::clamp(step, -0.2 * T, 0.2 * T);
         if (done(step / T)) break;
     }
@@ -593,15 +597,16 @@ void mix(Point& pt, double p, double x) {
     pt.one = m;
 }
 
-bool single(int region, double p, double value, By by, Point& out) {
+double backward_T(int region, double p, double value, By by) {
+    return by == By::h ? T_ph_backward(region, p, value) : T_ps_backward(region, p, value);
+}
+
+// One phase of a region; T0, when given, is the start the caller has.
+bool single(int region, double p, double value, By by, Point& out, double T0 = NAN) {
     out.region = region;
     out.x = -1.0;
     if (region == 3) return newton3(p, value, by, out.one);
-    double T0;
-    if (region == 5)
-        T0 = ideal5_T(p, value, by);
-    else
-        T0 = by == By::h ? T_ph_backward(region, p, value) : T_ps_backward(region, p, value);
+    if (!finite(T0)) T0 = region == 5 ? ideal5_T(p, value, by) : backward_T(region, p, value, by);
     if (!newton_T(region, p, value, by, T0, out.one)) return false;
     const double T = out.one.T;
     if (region == 5) return T >= kT25 && T <= kTmax;
@@ -616,6 +621,10 @@ bool point_p(double p, double value, By by, Point& out) {
         p >= kPtriple ? (p >= p_sat(kTmin) ? region1(p, kTmin) : region2(p, kTmin)) : region2(p, kTmin);
     if (value < prop(lowest, by)) return false;
     auto vapour_side = [&]() {
+        // Well below 1073.15 K by the backward equation (good to millikelvin):
+        // region 2 without a look at its upper end.
+        const double T0 = backward_T(2, p, value, by);
+        if (T0 < kT25 - 10.0) return single(2, p, value, by, out, T0);
         const double top2 = prop(region2(p, kT25), by);
         if (value <= top2) return single(2, p, value, by, out);
         if (p > kP5max || value > prop(region5(p, kTmax), by)) return false;
@@ -623,11 +632,15 @@ bool point_p(double p, double value, By by, Point& out) {
     };
     if (p < kPtriple) return vapour_side();
     if (p <= kP13) {
-        State l, g;
-        saturated(p, l, g);
-        const double vl = prop(l, by), vg = prop(g, by);
-        if (value <= vl) return single(1, p, value, by, out);
+        // Saturated phases from regions 1 and 2; the vapour first, since most
+        // states asked about are superheated.
+        const double Ts = T_sat(p);
+        const State g = region2(p, Ts);
+        const double vg = prop(g, by);
         if (value >= vg) return vapour_side();
+        const State l = region1(p, Ts);
+        const double vl = prop(l, by);
+        if (value <= vl) return single(1, p, value, by, out);
         out.liq = l;
         out.vap = g;
         mix(out, p, (value - vl) / (vg - vl));
