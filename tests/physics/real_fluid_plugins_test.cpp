@@ -291,6 +291,32 @@ TEST_F(Gas, FluidNumbersLoadTheFuels) {
     }
 }
 
+// ---- Any values: an answer or the failure value, never NaN ------------------------------------
+
+class AnyValues : public h2::test::LiveCaseTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(AnyValues, EveryCodeAnswersFiniteForWildArguments) {
+    ASSERT_EQ(load(block(), GetParam(), 1.5), 0);
+    const double values[] = {-1e30, -1.0, 0.0, 1e-300,   1.0, 273.15, 611.0, 650.0, 1e3,  3e3,   1e4, 1e5,
+                             2e6,   3e6,  5e6, 2.2064e7, 1e8, 1.2e8,  1e12,  1e300, kInf, -kInf, kNaN};
+    const double constants[] = {0.0, 1.0, 3.0, 0.5, kNaN};
+    int bad = 0;
+    for (int code : {0, 1, 2, 3, 4, 5, 8, 9, 11, 12, 24, 25, 30, 31, 32, 82})
+        for (double a : values)
+            for (double b : values)
+                for (double c : constants) {
+                    const double r = block()->fluid_func(code, a, b, c, 0);
+                    if (!std::isfinite(r)) {
+                        if (++bad < 5)
+                            ADD_FAILURE() << code << " (" << a << ", " << b << ", " << c << ") -> " << r;
+                    }
+                }
+    EXPECT_EQ(bad, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Plugins, AnyValues,
+                         ::testing::Values("flxs.dll", "flxg.dll", "flxk.dll", "flxm.dll"));
+
 // ---- Threads: each case on its own thread gets the serial answers bit for bit --------------
 
 struct Call {
