@@ -16,6 +16,7 @@
 #include "halvorine2/profiles.h"
 #include "halvorine2/reports.h"
 #include "halvorine2/runs.h"
+#include "halvorine2/strength.h"
 #include "halvorine2/threading.h"
 #include "halvorine2/units.h"
 #include "halvorine2/volute.h"
