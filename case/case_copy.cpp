@@ -199,6 +199,8 @@ void forget_source_resources(bdLocals* b) {
     b->stream_grid = nullptr;
     b->volout = nullptr;
     b->dump_stream = nullptr;
+    // The section models stay shared with the source, which alone frees them.
+    b->model_owned = 0;
     b->allocated1 = 0;
     b->allocated2 = 0;
     h2::set_allocated_extents(b, 0, 0);

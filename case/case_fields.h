@@ -225,6 +225,9 @@ static_assert(aligned(), "case block field misaligned");
 static_assert(tiles_32bit_block(), "documented offsets do not tile the 216,920-byte block");
 static_assert(doubles_on_8(), "a double is not on an 8-byte boundary in the 32-bit layout");
 static_assert(keys_unique(), "a key occurs twice");
+static_assert(sizeof(MatCurveRecord) == 336 && offsetof(MatCurveRecord, factor) == 8 &&
+                  offsetof(MatCurveRecord, temperature) == 16 && offsetof(MatCurveRecord, value) == 176,
+              "material curve record moved");
 static_assert(kTextKeys.size() == 13);
 static_assert(kIntegerKeys.size() == 44);
 static_assert(kScalarKeys.size() == 79);

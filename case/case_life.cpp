@@ -7,6 +7,7 @@
 #include "case/text_field.h"
 #include "case/thread_blocks.h"
 #include "halvorine2/case_data.h"
+#include "halvorine2/strength.h"
 #include "halvorine2/threading.h"
 #include "halvorine2/units.h"
 #include "halvorine2/volute.h"
@@ -41,6 +42,8 @@ bdLocals* binit(void) {
 void bterm(void) {
     bdLocals* b = get_bdLocals();
     if (b == nullptr) return;
+    // The section models the case loaded go with it.
+    term_model();
     VoloutTerm(static_cast<Volout*>(b->volout));
     b->volout = nullptr;
     if (h2::has_any_array(b)) {

@@ -9,6 +9,10 @@ static_assert(sizeof(void*) == 4, "this check is meant for a 32-bit target");
 static_assert(sizeof(UnitGroup) == 64);
 static_assert(sizeof(Point2) == 16);
 static_assert(sizeof(Point3) == 24);
+static_assert(sizeof(MatCurveRecord) == 336);
+static_assert(offsetof(MatCurveRecord, factor) == 8);
+static_assert(offsetof(MatCurveRecord, temperature) == 16);
+static_assert(offsetof(MatCurveRecord, value) == 176);
 
 #define H2_FIELD(kind, member, key, count, off32) \
     static_assert(offsetof(bdLocals, member) == (off32), "offset of " #member " moved");

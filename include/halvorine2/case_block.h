@@ -50,6 +50,16 @@ typedef struct Point3 {
     double x, y, z;
 } Point3;
 
+/* One material curve: value against temperature, count points (0 = no curve,
+ * at most 20 are read), scaled by factor where the table takes a factor. */
+typedef struct MatCurveRecord {
+    int32_t count;
+    int32_t reserved;
+    double factor;
+    double temperature[20];
+    double value[20];
+} MatCurveRecord;
+
 #define H2_DECL_TEXT(m, n) char m[n];
 #define H2_DECL_TEXTN(m, n) char m[n];
 #define H2_DECL_I32(m, n) int32_t m;
@@ -70,7 +80,7 @@ typedef struct Point3 {
 #define H2_DECL_PTR(m, n) void* m;
 #define H2_DECL_WORD(m, n) uintptr_t m;
 #define H2_DECL_PEER(m, n) struct bdLocals* m;
-#define H2_DECL_MATCURVE(m, n) unsigned char m[5][100][336];
+#define H2_DECL_MATCURVE(m, n) MatCurveRecord m[5][100];
 #define H2_DECL_FLUIDFN(m, n) FluidFunc m;
 #define H2_DECL_LOSSSLOTS(m, n) LossEntry* m[n];
 #define H2_DECL_HOOK(m, n) CaseHook m;
