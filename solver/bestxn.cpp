@@ -10,6 +10,7 @@
 
 #include "halvorine2/console.h"
 #include "halvorine2/output.h"
+#include "halvorine2/strength.h"
 #include "halvorine2/threading.h"
 #include "halvorine2/units.h"
 #include "numerics/fr_locals.h"
@@ -21,18 +22,8 @@
 #include "solver/solver_state.h"
 
 extern "C" {
-// Section models and strength routines of blade rows.
-int init_model(void);
-void term_model(void);
-void WorkGeom(int row, int section, int mode);
-void GuideGeom(int row, int section, int mode);
+// Metal temperature of a blade row and its material properties at it.
 int strs_material(int row, double T);
-void rlpc(int row);
-int rlzc(int row);
-void vibration(int row);
-int vibrzz(int row);
-void diskr(int row);
-void diafr(int row);
 }
 
 namespace {
@@ -221,7 +212,8 @@ int compressor_modules(const bdLocals& b) {
 
 void strength_pass(bdLocals& b) {
     if (!h2::is_expanding(b) || b.strs_policy == 0 || !(std::fabs(b.accuracy) < b.acc_limit)) return;
-    const int j = (b.cyld_nr - 1) / 2;
+    // The strength routines read the section NI/2; the pass prepares the same one.
+    const int j = b.cyld_nr / 2;
     for (int i = 1; i <= b.cyld_ns; ++i) {
         if (b.elem_sectType[i] != h2::kSectAxial || b.elem_sectType[i - 1] != h2::kSectAxial) continue;
         const double T = h2::fluid(b, H2_FLUID_T_PI, b.isd_p1wx[i][j], b.isd_i1wx[i][j], 0);
