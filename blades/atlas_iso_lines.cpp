@@ -14,6 +14,7 @@ namespace h2 {
 namespace {
 
 constexpr double kMissing = 1e19;  // a vertex above this has no value
+constexpr double kSlack = 1e-12;   // relative rounding allowance of the inside tests
 
 // Which side of the edge A-B the point (X, Y) lies on, up to a positive factor.
 double side(Point3 A, Point3 B, double X, double Y) {
@@ -87,10 +88,16 @@ double tri_interpolate(const std::vector<Point3>& points, const std::vector<int>
         if (p0.z > kMissing || p1.z > kMissing || p2.z > kMissing) continue;
         const double h = plane_value(p0, p1, p2, X, Y);
         if (h > kMissing) continue;
-        if (h < std::min({p0.z, p1.z, p2.z}) || h > std::max({p0.z, p1.z, p2.z})) continue;
+        // A point on the table's outer edge, or a height equal to a vertex's,
+        // is met only up to rounding: exact tests would let it fall through
+        // every triangle. The slack is relative to the triangle's own scale.
+        const double lo = std::min({p0.z, p1.z, p2.z}), hi = std::max({p0.z, p1.z, p2.z});
+        const double dz = kSlack * std::max({hi - lo, std::fabs(lo), std::fabs(hi)});
+        if (h < lo - dz || h > hi + dz) continue;
+        const double ds = kSlack * std::fabs((p1.x - p0.x) * (p2.y - p0.y) - (p1.y - p0.y) * (p2.x - p0.x));
         const double s0 = side(p0, p1, X, Y), s1 = side(p1, p2, X, Y), s2 = side(p2, p0, X, Y);
         // A point on an edge belongs to the first triangle met.
-        if ((s0 >= 0.0 && s1 >= 0.0 && s2 >= 0.0) || (s0 <= 0.0 && s1 <= 0.0 && s2 <= 0.0)) return h;
+        if ((s0 >= -ds && s1 >= -ds && s2 >= -ds) || (s0 <= ds && s1 <= ds && s2 <= ds)) return h;
     }
     return kAtlasNotFound;
 }
