@@ -6,11 +6,12 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "blades/atlas.h"
+#include "case/file_handle.h"
 #include "case/text_field.h"
 #include "halvorine2/atlas.h"
 
@@ -26,11 +27,6 @@ constexpr double kTwoPi = 6.283185307179586;
 // Points laid on a node chain: head (two shares), leading edge, after the
 // leading edge, closing element.
 constexpr int kHeadA = 60, kHeadB = 90, kLE = 20, kAfterLE = 120, kLast = 10;
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 // A block header "%d %s": the line count and the name ("-" when it is missing).
 void parse_header(const char* line, int* k, char (&name)[ATLAS_NAME_SIZE]) {
@@ -129,6 +125,53 @@ Block load_block(std::FILE* f, Atlas* a, char* line) {
     return atlas_add(a, k, pts.data(), name) < 0 ? Block::refused : Block::added;
 }
 
+Point3* lay_chain(const ContourNode* nodes, int k, int iLE, int iLast, int nHeadA, int nHeadB, int nLE,
+                  int nAfterLE, int nLast, long long total) {
+    std::vector<Element> el;
+    for (int i = 0; i < k; ++i) el.push_back(chain_element(nodes, k, i));
+
+    // Head: the elements before the leading edge; after: those between it and
+    // the closing element. A side without elements hands its share to the
+    // other side, and to the leading edge when both are empty, so that every
+    // point lies on the chain.
+    long long head = 0LL + nHeadA + nHeadB, after = nAfterLE;
+    const bool no_head = iLE == 0, no_after = iLE + 1 > iLast - 1;
+    std::vector<long long> counts(static_cast<std::size_t>(k), 0);
+    if (no_head && no_after) {
+        counts[iLE] += head + after;
+        head = after = 0;
+    } else if (no_head) {
+        after += head;
+        head = 0;
+    } else if (no_after) {
+        head += after;
+        after = 0;
+    }
+    spread_by_length(el, 0, iLE - 1, static_cast<int>(head), &counts);
+    spread_by_length(el, iLE + 1, iLast - 1, static_cast<int>(after), &counts);
+    counts[iLE] += nLE;
+    counts[iLast] += nLast;
+
+    auto* out = static_cast<Point3*>(atlas_alloc(static_cast<std::size_t>(total), sizeof(Point3)));
+    if (out == nullptr) return nullptr;
+    long long at = 0;
+    for (int i = 0; i <= iLast; ++i) {
+        const ContourNode& p = nodes[i];
+        const ContourNode& q = nodes[(i + 1) % k];
+        const long long m = counts[i];
+        for (long long j = 0; j < m; ++j) {
+            const double t = static_cast<double>(j) / static_cast<double>(m);
+            if (el[i].arc) {
+                const double a = el[i].a0 + t * el[i].sweep;
+                out[at++] = Point3{p.xc + p.r * std::cos(a), p.yc + p.r * std::sin(a), 0.0};
+            } else {
+                out[at++] = Point3{p.x + t * (q.x - p.x), p.y + t * (q.y - p.y), 0.0};
+            }
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 int atlas_file_names(const char* file, std::vector<std::string>* names, bool* opened) {
@@ -149,9 +192,9 @@ int atlas_file_names(const char* file, std::vector<std::string>* names, bool* op
 
 void join_names(const std::vector<std::string>& names, bool lead, char* buf) {
     std::string text;
-    for (const std::string& n : names) {
-        if (lead || !text.empty()) text += ' ';
-        text += n;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (lead || i > 0) text += ' ';
+        text += names[i];
     }
     std::memcpy(buf, text.c_str(), text.size() + 1);
 }
@@ -182,49 +225,11 @@ Point3* contour_from_nodes(const ContourNode* nodes, int k, int iLE, int iLast, 
     const long long total = 0LL + nHeadA + nHeadB + nLE + nAfterLE + nLast;
     if (total > INT_MAX) return nullptr;
 
-    std::vector<h2::Element> el;
-    for (int i = 0; i < k; ++i) el.push_back(h2::chain_element(nodes, k, i));
-
-    // Head: the elements before the leading edge; after: those between it and
-    // the closing element. A side without elements hands its share to the
-    // other side, and to the leading edge when both are empty, so that every
-    // point lies on the chain.
-    long long head = 0LL + nHeadA + nHeadB, after = nAfterLE;
-    const bool no_head = iLE == 0, no_after = iLE + 1 > iLast - 1;
-    std::vector<long long> counts(static_cast<std::size_t>(k), 0);
-    if (no_head && no_after) {
-        counts[iLE] += head + after;
-        head = after = 0;
-    } else if (no_head) {
-        after += head;
-        head = 0;
-    } else if (no_after) {
-        head += after;
-        after = 0;
+    try {
+        return h2::lay_chain(nodes, k, iLE, iLast, nHeadA, nHeadB, nLE, nAfterLE, nLast, total);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
     }
-    h2::spread_by_length(el, 0, iLE - 1, static_cast<int>(head), &counts);
-    h2::spread_by_length(el, iLE + 1, iLast - 1, static_cast<int>(after), &counts);
-    counts[iLE] += nLE;
-    counts[iLast] += nLast;
-
-    auto* out = static_cast<Point3*>(h2::atlas_alloc(static_cast<std::size_t>(total), sizeof(Point3)));
-    if (out == nullptr) return nullptr;
-    long long at = 0;
-    for (int i = 0; i <= iLast; ++i) {
-        const ContourNode& p = nodes[i];
-        const ContourNode& q = nodes[(i + 1) % k];
-        const long long m = counts[i];
-        for (long long j = 0; j < m; ++j) {
-            const double t = static_cast<double>(j) / static_cast<double>(m);
-            if (el[i].arc) {
-                const double a = el[i].a0 + t * el[i].sweep;
-                out[at++] = Point3{p.xc + p.r * std::cos(a), p.yc + p.r * std::sin(a), 0.0};
-            } else {
-                out[at++] = Point3{p.x + t * (q.x - p.x), p.y + t * (q.y - p.y), 0.0};
-            }
-        }
-    }
-    return out;
 }
 
 int atlas_load(Atlas* a, const char* file) {
@@ -233,7 +238,12 @@ int atlas_load(Atlas* a, const char* file) {
     if (!f) return 0;
     char line[ATLAS_LINE_SIZE];
     while (a->count < a->capacity && atlas_read_line(f.get(), line) == 0) {
-        const h2::Block b = h2::load_block(f.get(), a, line);
+        h2::Block b;
+        try {
+            b = h2::load_block(f.get(), a, line);
+        } catch (const std::bad_alloc&) {
+            b = h2::Block::refused;  // as when the atlas cannot take the entry
+        }
         if (b == h2::Block::truncated) return -1;
         if (b == h2::Block::refused) break;
     }

@@ -4,11 +4,12 @@
 // of ntb staggers. Numbers are separated by blanks, commas or tabs.
 #include <cstdlib>
 #include <cstring>
-#include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "blades/atlas.h"
+#include "case/file_handle.h"
 #include "case/output_internal.h"
 #include "case/text_field.h"
 #include "halvorine2/atlas.h"
@@ -20,11 +21,6 @@ namespace {
 // A grid line of 2,000 characters holds at most this many numbers; a larger
 // declared size can only be a broken header, and is never allocated.
 constexpr int kMaxGrid = ATLAS_LINE_SIZE / 2;
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 // At most n numbers of a line, as atof reads them; missing ones are 0.
 std::vector<double> numbers(char* line, int n) {
@@ -138,7 +134,12 @@ int atlas_load_tables(Atlas* a, const char* file) {
     char line[ATLAS_LINE_SIZE];
     int n = 0;
     while (n < a->capacity && atlas_read_line(f.get(), line) == 0) {
-        const int rc = h2::load_table_block(f.get(), a, n, line);
+        int rc;
+        try {
+            rc = h2::load_table_block(f.get(), a, n, line);
+        } catch (const std::bad_alloc&) {
+            rc = -6;
+        }
         if (rc != 0) return rc;
         ++n;
     }
@@ -154,11 +155,16 @@ int atlas_save_tables(const Atlas* a, int k, const char* name, const char* file,
         h2::write_table(h2::console_stream(), a, k, name);
         return 0;
     }
-    std::vector<std::string> listed;
-    bool opened;
-    h2::atlas_table_file_names(file, &listed, &opened);
-    if (h2::file_lists(listed, name)) return 1;
-    const bool append = !listed.empty() && mode != nullptr && mode[0] == 'a';
+    bool append;
+    try {
+        std::vector<std::string> listed;
+        bool opened;
+        h2::atlas_table_file_names(file, &listed, &opened);
+        if (h2::file_lists(listed, name)) return 1;
+        append = !listed.empty() && mode != nullptr && mode[0] == 'a';
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
     h2::File f(std::fopen(file, append ? "a" : "w"));
     if (!f) {
         std::fprintf(h2::console_stream(), "Can't open %s\n", file);
@@ -234,10 +240,14 @@ int atlas_report(const Atlas* a, int full) {
 
 int atlas_names(const Atlas* a, char* buf) {
     if (buf == nullptr) return 0;
-    std::vector<std::string> names;
-    if (a != nullptr)
-        for (int i = 0; i < a->count; ++i) names.push_back(a->names[i]);
-    h2::join_names(names, false, buf);
+    buf[0] = '\0';
+    try {
+        std::vector<std::string> names;
+        if (a != nullptr)
+            for (int i = 0; i < a->count; ++i) names.push_back(a->names[i]);
+        h2::join_names(names, false, buf);
+    } catch (const std::bad_alloc&) {
+    }
     return 0;
 }
 
