@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -18,6 +17,7 @@
 
 #include "case/case_arrays.h"
 #include "case/case_fields.h"
+#include "case/file_handle.h"
 #include "case/output_internal.h"
 #include "case/text_field.h"
 #include "case/walkers_internal.h"
@@ -89,11 +89,6 @@ void report_in_error_colour(const char* format, const char* name) {
     std::fprintf(stderr, format, name);
     SetConDefColor();
 }
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 // True when the case holds its whole array set for elements 0..cyld__ns and
 // cyld__nr streamlines, so that every middle-streamline index is in bounds.
@@ -639,7 +634,7 @@ int load_data(const char* name) {
         return kNoName;
     }
     try {
-        const File file(std::fopen(name, "rt"));
+        const h2::File file(std::fopen(name, "rt"));
         if (!file) {
             report_in_error_colour("Can't open file %s for reading\n", name);
             return kFileError;
@@ -686,7 +681,7 @@ int save_data(const char* name, int layout) {
         return kNoArrays;
     }
     const bdLocals& c = *cp;
-    File file(std::fopen(name, "wt"));
+    h2::File file(std::fopen(name, "wt"));
     if (!file) {
         report_in_error_colour("Can't open file %s for writing\n", name);
         return kFileError;

@@ -2,6 +2,7 @@
 #ifndef HALVORINE2_H
 #define HALVORINE2_H
 
+#include "halvorine2/atlas.h"
 #include "halvorine2/case_block.h"
 #include "halvorine2/case_data.h"
 #include "halvorine2/case_file.h"

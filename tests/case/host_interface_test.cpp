@@ -74,6 +74,15 @@ void call_everything_carelessly() {
     EXPECT_EQ(CallFun(1, nullptr, nullptr), 0);
     EXPECT_EQ(CallDLLFun("no_such_library.dll", 0, "f", nullptr), 0);
     EXPECT_EQ(ExecDLL(nullptr, 0, nullptr, nullptr), 0);
+    // profile atlas files
+    char names[80] = "kept";
+    for (auto lister : {EnumAtl, EnumAtt}) {
+        EXPECT_EQ(lister(nullptr, names), 0);
+        EXPECT_EQ(lister("no_such_atlas", nullptr), 0);
+        EXPECT_EQ(lister("no_such_atlas", names), 0);
+        EXPECT_EQ(lister(".", names), 0);  // a directory opens but reads as nothing
+    }
+    EXPECT_STREQ(names, "");
 }
 
 TEST(HostInterface, WithoutACurrentCase) {
