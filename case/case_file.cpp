@@ -20,6 +20,7 @@
 #include "case/case_fields.h"
 #include "case/output_internal.h"
 #include "case/text_field.h"
+#include "case/truncated_pi.h"
 #include "case/walkers_internal.h"
 #include "halvorine2/case_data.h"
 #include "halvorine2/console.h"
@@ -29,6 +30,9 @@
 #include "halvorine2/threading.h"
 
 namespace {
+
+using h2::kDegree;
+using h2::kTwoPi;
 
 // Largest flow path a file may describe: elements 0..NS, NI streamlines.
 constexpr int kMaxNS = 100;
@@ -51,8 +55,6 @@ constexpr int kBladeTokens = 11;
 constexpr double kOutletVolute = 4.0;
 
 // Degrees to radians and 2π, with the truncated values the solver was tuned with.
-constexpr double kRadPerDegree = 0.01745329;
-constexpr double kTwoPi = 6.2831853;
 
 // Fresh loss-model limits and scales of every element.
 constexpr double kLossLimit = 0.7;
@@ -449,12 +451,12 @@ void apply_twist_law(bdLocals& c, int i, bool compressing) {
     const bool scale_angle = compressing && rotor;
     const double r_m = c.bld_d2[i] / 2.0;
     const double e = c.bld_m2[i];
-    const double t = scale_angle ? A * kRadPerDegree : std::tan(A * kRadPerDegree);
+    const double t = scale_angle ? A * kDegree : std::tan(A * kDegree);
     for (int j = 0; j < ni; ++j) {
         const double r_j = (c.bld_d2[i] - c.bld_l2[i]) / 2.0 + j * c.bld_l2[i] / (ni - 1);
         const double q = (std::pow(r_m, e) / t) / std::pow(r_j, e);
         const double g = scale_angle ? 1.0 / q : std::fabs(std::atan(1.0 / q));
-        double B = g / kRadPerDegree;
+        double B = g / kDegree;
         if (rotor) B = 180.0 - B;
         c.cas_B2a[i][j] = B < 0.0 ? B + 180.0 : B;
     }

@@ -5,13 +5,15 @@
 #include <cmath>
 #include <cstdint>
 
+#include "case/truncated_pi.h"
 #include "halvorine2/case_file.h"
 #include "halvorine2/threading.h"
 
 namespace {
 
+using h2::kDegree;
+
 // Degrees to radians, with the truncated value the guesses were tuned with.
-constexpr double kRadPerDegree = 0.01745329;
 
 // FluidCode of the two property calls, and the main-fluid selector.
 constexpr int kEntropyPI = 3;
@@ -54,7 +56,7 @@ struct Path {
     // The velocity element i inherits from the element before it: its
     // axial part behind a blade row, else the whole of it.
     double carried_from_previous(int i) const {
-        return kind[i - 1] == kBladeRow ? std::sin(kRadPerDegree * angle[i - 1]) * v[i - 1] : v[i - 1];
+        return kind[i - 1] == kBladeRow ? std::sin(kDegree * angle[i - 1]) * v[i - 1] : v[i - 1];
     }
     void set_inlet_once(double value) const {
         if (v[0] == 0.0) v[0] = value;
@@ -109,7 +111,7 @@ extern "C" int defGuess(int skipCorr, int full, int32_t /*unused*/, int n, int c
                         v[i] = b_set ? v[i] * f : v[i] / f;
                     }
                 }
-                if (b_set) p.set_inlet_once(std::sin(kRadPerDegree * angle[i]) * v[i]);
+                if (b_set) p.set_inlet_once(std::sin(kDegree * angle[i]) * v[i]);
                 if (!b_set && a_and_x) v[i] = p.carried_from_previous(i);
                 break;
             }
@@ -118,7 +120,7 @@ extern "C" int defGuess(int skipCorr, int full, int32_t /*unused*/, int n, int c
                 break;
             case kInletVolute:
                 v[i] = c2;
-                p.set_inlet_once(std::sin(kRadPerDegree * angle[i]) * v[i]);
+                p.set_inlet_once(std::sin(kDegree * angle[i]) * v[i]);
                 break;
             case kOutletVolute:
                 v[i] = s0 == 0.0 ? kVoluteLiquidVelocity : kVoluteGasVelocity;
