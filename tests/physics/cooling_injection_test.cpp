@@ -534,12 +534,20 @@ TEST_F(CoolingRows, CooledStatorAsTheLastElementTakesNoSpeedBehindIt) {
     }
     EXPECT_EQ(results[0], results[1]);
 
-    // The speed behind does count where there is an element to have it.
-    build({Elem::Inlet, Elem::Stator, Elem::Rotor, Elem::Stator, Elem::Duct}, 3);
-    for (const SiteFields& f : {kSiteI, kSiteO, kSiteT, kSiteH}) set_site(3, f, {});
-    block()->bld_wp[4] = 3000.0;
-    cool_stator_row(3);
-    EXPECT_NE(block()->cool_DHOXL[3], results[0][4]);
+    // The speed behind does count where there is an element to have it: the
+    // Euler work of the side sites grows in proportion to it.
+    double work[2];
+    for (int n = 0; n < 2; ++n) {
+        bterm();
+        ASSERT_NE(binit(), nullptr);
+        build({Elem::Inlet, Elem::Stator, Elem::Rotor, Elem::Stator, Elem::Duct}, 3);
+        for (const SiteFields& f : {kSiteI, kSiteO, kSiteT, kSiteH}) set_site(3, f, {});
+        block()->bld_wp[4] = 3000.0 * (n + 1);
+        cool_stator_row(3);
+        work[n] = block()->cool_DHOXL[3] - results[0][4];
+    }
+    EXPECT_GT(std::abs(work[0]), 1.0);
+    EXPECT_NEAR(work[1], 2.0 * work[0], 1e-9 * std::abs(work[0]));
 }
 
 // -- Dump lines ------------------------------------------------------------------------

@@ -10,17 +10,9 @@
 #include "halvorine2/loss_plugin.h"
 #include "tests/support/flow_path.h"
 #include "tests/support/sealed_turbine.h"
+#include "tests/support/state_fluid.h"
 
 namespace h2::test {
-
-// Isentropic exponent of the state-dependent test fluid: 1.3 + 0.1 p/1e6
-// + 0.05 i/1e6 (p in Pa, i in J/kg); every other property is the perfect
-// gas's of test_fluid_func.
-inline double state_kappa(double p, double i) { return 1.3 + 0.1 * p / 1e6 + 0.05 * i / 1e6; }
-
-inline double state_fluid_func(int code, double a, double b, double c, int which) {
-    return code == 5 ? state_kappa(a, b) : test_fluid_func(code, a, b, c, which);
-}
 
 inline constexpr int kAsymInlet = 0, kAsymStator = 1, kAsymRotor = 2, kAsymNextStator = 3, kAsymNextRotor = 4;
 inline constexpr int kAsymNr = 3;
