@@ -31,6 +31,8 @@
 
 namespace {
 
+using h2::kOutletVolute;
+
 using h2::kDegree;
 using h2::kTwoPi;
 
@@ -50,9 +52,6 @@ constexpr int kHeaderTokens = 12;
 constexpr int kMethodTokens = 10;
 constexpr int kInletTokens = 7;
 constexpr int kBladeTokens = 11;
-
-// elem__stagType of an outlet volute (the other kinds come with the walkers).
-constexpr double kOutletVolute = 4.0;
 
 // Degrees to radians and 2π, with the truncated values the solver was tuned with.
 

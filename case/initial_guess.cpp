@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "case/truncated_pi.h"
+#include "case/walkers_internal.h"
 #include "halvorine2/case_file.h"
 #include "halvorine2/threading.h"
 
@@ -33,12 +34,13 @@ constexpr double kOtherRowFraction = 0.8;
 constexpr double kVoluteGasVelocity = 50.0;
 constexpr double kVoluteLiquidVelocity = 10.0;
 
-// ElemKind codes
-constexpr int kBladeRow = 1;
-constexpr int kOutletVolute = 4;
-constexpr int kInletVolute = 5;
-constexpr int kDeswirler = 6;
-constexpr int kLBendUA = 9;  // the first of the four L-bends
+// The element kinds as the integers the kind array holds.
+constexpr int kind_code(double stag_type) { return static_cast<int>(stag_type); }
+constexpr int kBladeRow = kind_code(h2::kBladeRow);
+constexpr int kOutletVolute = kind_code(h2::kOutletVolute);
+constexpr int kInletVolute = kind_code(h2::kInletVolute);
+constexpr int kDeswirler = kind_code(h2::kDeswirler);
+constexpr int kLBendUA = kind_code(h2::kFirstLBend);
 
 bool fluid_failed(double value) { return std::isnan(value) || value > kFluidFailure; }
 

@@ -10,7 +10,8 @@
 
 namespace {
 
-constexpr double kAxialSections = 0.0;  // SectType of the element's outlet
+using h2::kAxialSections;
+
 // Stored for a Mach number whose speed of sound is 0: the failure value of a
 // property, finite, and above the limit that callers test.
 constexpr double kNoMachNumber = 1e20;

@@ -19,6 +19,9 @@
 
 namespace {
 
+using h2::kUBend;
+using h2::kVanelessDiffuser;
+
 using h2::kDegree;
 using h2::kPi;
 
@@ -27,10 +30,6 @@ using h2::is_expanding;
 using h2::all_present;
 
 constexpr int kFirstAnalysisTask = 10;  // cyld__VART below this selects a design task
-
-// elem__stagType codes of elements that a design task never counts as compressor rows
-constexpr double kVanelessDiffuser = 2.0;
-constexpr double kUBend = 3.0;
 
 // Velocity ratio u2/sqrt(2 H0) above which the fit is not read, and the ranges
 // in which the reaction (per cent) the fit accepts is capped.
