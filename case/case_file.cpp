@@ -554,6 +554,32 @@ void set_element_models(bdLocals& c, int i) {
 
 }  // namespace
 
+namespace {
+
+// The element columns both layouts of the data file end with, m2 to
+// AngMask, at the middle streamline m; each is written as " %12g".
+using ElementColumn = double (*)(const bdLocals&, int i, int m);
+constexpr ElementColumn kTrailingColumns[] = {
+    [](const bdLocals& c, int i, int) { return c.bld_m2[i]; },
+    [](const bdLocals& c, int i, int m) { return c.cas_t2[i][m]; },
+    [](const bdLocals& c, int i, int) { return c.elem_Pa[i]; },
+    [](const bdLocals& c, int i, int) { return c.bld_z[i]; },
+    [](const bdLocals& c, int i, int m) { return c.cas_b[i][m]; },
+    [](const bdLocals& c, int i, int m) { return c.cas_r2[i][m]; },
+    [](const bdLocals& c, int i, int m) { return c.cas_x2[i][m]; },
+    [](const bdLocals& c, int i, int) { return c.elem_Gotb2[i]; },
+    [](const bdLocals& c, int i, int) { return c.elem_stagType[i]; },
+    [](const bdLocals& c, int i, int) { return c.elem_sectType[i]; },
+    [](const bdLocals& c, int i, int) { return c.AngMask[i]; },
+};
+
+void write_trailing_columns(std::FILE* f, const bdLocals& c, int i, int m) {
+    for (const ElementColumn column : kTrailingColumns) std::fprintf(f, " %12g", column(c, i, m));
+    std::fputc('\n', f);
+}
+
+}  // namespace
+
 extern "C" {
 
 int classify_data_line(const char* line) {
@@ -723,28 +749,22 @@ int save_data(const char* name, int layout) {
             "#           OM            D            L          PSI          B1m          cz_           "
             "P2           m2          Tm1        Eparc            Z            H            E       "
             "     X          Gex      stgType      secType      AngMask\n");
-        for (int i = 0; i <= ns; ++i)
-            std::fprintf(f,
-                         "%d %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g "
-                         "%12g %12g\n",
-                         i, c.bld_wp[i], c.bld_d2s[i], c.bld_l2[i], c.los_Los[i][m], c.cas_B1g[i][m],
-                         c.elem_cz_[i], c.isd_p2[i][m], c.bld_m2[i], c.cas_t2[i][m], c.elem_Pa[i], c.bld_z[i],
-                         c.cas_b[i][m], c.cas_r2[i][m], c.cas_x2[i][m], c.elem_Gotb2[i], c.elem_stagType[i],
-                         c.elem_sectType[i], c.AngMask[i]);
+        for (int i = 0; i <= ns; ++i) {
+            std::fprintf(f, "%d %12g %12g %12g %12g %12g %12g %12g", i, c.bld_wp[i], c.bld_d2s[i],
+                         c.bld_l2[i], c.los_Los[i][m], c.cas_B1g[i][m], c.elem_cz_[i], c.isd_p2[i][m]);
+            write_trailing_columns(f, c, i, m);
+        }
     } else {
         std::fprintf(
             f,
             "#           OM            D            L          PSI         B1m        B2eff           "
             "m2          Tm1       Eparc             Z            H            E            X        "
             "  Gex\t  stgType\t   secType      AngMask\n");
-        for (int i = 0; i <= ns; ++i)
-            std::fprintf(f,
-                         "%d %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g "
-                         "%12g\n",
-                         i, c.bld_wp[i], c.bld_d2[i], c.bld_l2[i], c.los_Los[i][m], c.cas_B1g[i][m],
-                         c.cas_B2a[i][m], c.bld_m2[i], c.cas_t2[i][m], c.elem_Pa[i], c.bld_z[i],
-                         c.cas_b[i][m], c.cas_r2[i][m], c.cas_x2[i][m], c.elem_Gotb2[i], c.elem_stagType[i],
-                         c.elem_sectType[i], c.AngMask[i]);
+        for (int i = 0; i <= ns; ++i) {
+            std::fprintf(f, "%d %12g %12g %12g %12g %12g %12g", i, c.bld_wp[i], c.bld_d2[i], c.bld_l2[i],
+                         c.los_Los[i][m], c.cas_B1g[i][m], c.cas_B2a[i][m]);
+            write_trailing_columns(f, c, i, m);
+        }
         std::fprintf(f, "#\tCC:\n");
         for (int i = 0; i <= ns; ++i) std::fprintf(f, "%g    ", c.wb[i]);
         std::fprintf(f, "\n");
