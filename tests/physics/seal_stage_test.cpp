@@ -141,6 +141,30 @@ TEST_F(AsymmetricStage, WithoutHolesMatchesTheBalanceWorkedByHand) {
                   kP11 - 8074.6875, kP21 - 11812.5, -0.015, 0.0, 0.015, 0.0);
     EXPECT_NE(text.find(x_line), std::string::npos) << x_line << text;
     EXPECT_NE(text.find(y_line), std::string::npos) << y_line << text;
+
+    // The stage's row of the disk-load table and the load line, with the hand values.
+    char row[300];
+    std::snprintf(row, sizeof row,
+                  "%-3d %-3d %11.3e %11.3e %11.3e %11.3e %11.3e %11.3e %11.3e %11.3e %11.3e %11.3e %11.3e "
+                  "%11.3e %11.3e\n",
+                  1, 2, 0.04, 0.04, 0.0, 0.0, -0.015, 0.015, 3.2, 3.40e5, kP11, kP21, kP11, kP21,
+                  -1514.5470903);
+    b->IPL = 1;
+    EXPECT_EQ(run(), row);
+    // Level 2: the flow and pressure tables, then the load.
+    char flows[200], pressures[200];
+    std::snprintf(flows, sizeof flows, "%11.3e%11.3e%11.3e%11.3e%11.3e%11.3e%11.3e%11.3e\n", 0.04, 0.04, 0.0,
+                  0.0, -0.015, 0.015, 0.01, 3.0);
+    std::snprintf(pressures, sizeof pressures,
+                  " %9.2e %9.2e %9.2e %9.2e %9.2e %9.2e %9.2e %9.2e %6.2f %6.2f %6.2f \n", kP11 - 8074.6875,
+                  kI0DY, kP21 - 11812.5, 2.90e5, 6606.5625, 8074.6875, 8437.5, 11812.5, 12.1957811,
+                  -6.6314560, 0.0);
+    b->IPL = 2;
+    const std::string level2 = run();
+    EXPECT_NE(level2.find(flows), std::string::npos) << flows << level2;
+    EXPECT_NE(level2.find(pressures), std::string::npos) << pressures << level2;
+    const std::string load = "\nDisk axial load: -1514.55 N\n";
+    EXPECT_EQ(level2.substr(level2.size() - load.size()), load);
 }
 
 // With the holes of the fixture: hole circle 0.14 m, its middle 0.075 m.
