@@ -9,6 +9,7 @@
 #include <string>
 
 #include "halvorine2/halvorine2.h"
+#include "physics/disk_load.h"
 #include "physics/seal_leakage.h"
 #include "tests/support/asymmetric_stage.h"
 #include "tests/support/captured_console.h"
@@ -280,6 +281,62 @@ TEST_F(AsymmetricStage, MainStreamEnteringBothCavities) {
     EXPECT_NEAR(ZD2[4], (GRO - GPY * 0.5) / (GRO - GPY), 1e-12);
     const double beta4 = 3.14159265 * kWp * std::pow(0.07, 3) * 3.215 * friction_cf(0.07) / (-0.05 / kRhoY);
     EXPECT_NEAR(ZD2[3], swirl_step(ZD2[4], beta4, 0.065, 0.06125, -0.00375), 1e-12);
+}
+
+// Two stages without holes, each worked by hand as above; the second
+// (rotor 4 behind diaphragm 3: root radii 0.085 m, seal 0.10 m on both
+// sides, hole circle (2 0.085 + 0.10)/2 = 0.135 m, densities 2.2 and 2.0,
+// main stream 2.0 and 1.5 bar) carries the load
+// pi/4 [0.008225 (PX - DPD/2) + 0.010675 (PX + DPB/2) - 0.008225 (PY - DPDY/2)
+//       - 0.010675 (PY + DPBY/2)] = 734.31074 N
+// with DPD 5089.21875, DPB 6605.15625, DPDY 4626.5625, DPBY 6004.6875,
+// PX = 2e5 - DPB, PY = 1.5e5 - DPBY. No next stage has taken from either
+// cavity Y yet (GPY 0).
+TEST_F(AsymmetricStage, DiskLoadTablesOfTwoStagesWithoutHoles) {
+    make_asymmetric_stage(&constant_seal);
+    bdLocals* b = block();
+    b->clrn_Zr8[kAsymRotor] = b->clrn_Zr8[kAsymNextRotor] = 0.0;
+    b->isd_Ro2[kAsymNextStator][0] = 2.2;
+    b->isd_Ro2[kAsymNextRotor][0] = 2.0;
+    b->isd_p1x[kAsymNextStator][0] = 2.3e5;
+    constexpr double kRAD1 = -1514.5470903, kRAD2 = 734.3107364;
+
+    b->IPL = 1;
+    std::string text;
+    {
+        CapturedConsole console;
+        EXPECT_EQ(calc_disks_axial_load(), 0);
+        text = console.text();
+    }
+    const char* row_format =
+        "%-3d %-3d %11.3e %11.3e %11.3e %11.3e %11.3e %11.3e %11.3e %11.3e %11.3e %11.3e %11.3e %11.3e "
+        "%11.3e\n";
+    char row1[300], row2[300];
+    std::snprintf(row1, sizeof row1, row_format, 1, 2, 0.04, 0.04, 0.0, 0.0, 0.0, 0.0, 3.2, 3.40e5, 3.0e5,
+                  2.5e5, 3.0e5, 2.5e5, kRAD1);
+    std::snprintf(row2, sizeof row2, row_format, 2, 4, 0.04, 0.04, 0.0, 0.0, 0.0, 0.0, 3.4, 2.30e5, 2.0e5,
+                  1.5e5, 2.0e5, 1.5e5, kRAD2);
+    const std::string heading =
+        "\nis  i      Gdu         Gp          GbhX        GbhY        GpY          GduY        Gin         "
+        "Poh         P1h         P2h         P11         P21         RAD\n"
+        "           kg/s        kg/s        kg/s        kg/s        kg/s         kg/s        kg/s        Pa  "
+        " "
+        "       Pa          Pa          Pa          Pa          N          \n";
+    EXPECT_EQ(text, heading + row1 + row2 + "\n");
+    EXPECT_NEAR(b->cyld_RAD, kRAD1 + kRAD2, 1e-6);
+    // Stage 2 handed its seal flow to stage 1's cavity Y.
+    EXPECT_EQ(b->lkgn_GDYY[kAsymStator], 0.04);
+
+    b->IPL = 2;
+    CapturedConsole console;
+    EXPECT_EQ(calc_disks_axial_load(), 0);
+    char total[200];
+    std::snprintf(total, sizeof total, "Total disks axial load:  (RADtot = RAD + RAB)  %g  = %g - %g  N\n\n",
+                  kRAD1 + kRAD2, kRAD1 + kRAD2, -0.0);
+    const std::string level2 = console.text();
+    EXPECT_NE(level2.find("\nStage 1\n"), std::string::npos);
+    EXPECT_NE(level2.find("\nStage 2\n"), std::string::npos);
+    EXPECT_EQ(level2.substr(level2.size() - std::string(total).size()), total) << level2;
 }
 
 }  // namespace
