@@ -192,9 +192,17 @@ TEST_F(CoolingSites, StatorSideSitesWithoutRunningFlowTakeTheFallbackStates) {
                               b->isd_i1x[kStator][m],
                               {b->flow_c2z[kStator][j], b->flow_c2u[kStator][j], b->flow_c2r[kStator][j]}};
         const Vec3 cc{0.0, c.C * std::sin(c.A * kDeg), c.C * std::cos(c.A * kDeg)};
+        const double k = tip ? 0.22 / (0.22 + 0.035) : 0.22 / (0.22 - 0.035);
+        Stream scaled = fallback;
+        scaled.V[1] *= k;
+        const Mixed first = mix(c, cc, scaled, pref);
         const Mixed second = mix(c, cc, fallback, pref);
         ASSERT_EQ(cool_stator_row(kStator), 0);
         EXPECT_EQ(b->cool_DIOXL[kStator], second.flow.i - b->isd_i1x[kStator][m]);
+        EXPECT_NEAR(b->cool_DHOXL[kStator], first.dh + (scaled.V[1] - first.flow.V[1]) * 3000.0 * 0.22 / 2.0,
+                    1e-9 * std::abs(first.dh));
+        const double angle = std::atan2(second.flow.V[0], second.flow.V[1] - b->flow_u1[kRotor][m]);
+        EXPECT_NEAR(b->cool_b1_ratio[kStator], angle / kDeg / b->cas_B1[kRotor][m], 1e-12);
     }
 }
 
