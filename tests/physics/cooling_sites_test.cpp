@@ -114,6 +114,10 @@ protected:
         set_site(&bdLocals::cool_hGoxl, &bdLocals::cool_hToxl, &bdLocals::cool_hPoxl, &bdLocals::cool_hCoxl,
                  &bdLocals::cool_hAoxl, i, c);
     }
+    void set_o(int i, const Coolant& c) {
+        set_site(&bdLocals::cool_oGoxl, &bdLocals::cool_oToxl, &bdLocals::cool_oPoxl, &bdLocals::cool_oCoxl,
+                 &bdLocals::cool_oAoxl, i, c);
+    }
     void set_f(int i, const Coolant& c) {
         set_site(&bdLocals::cool_fGoxl, &bdLocals::cool_fToxl, &bdLocals::cool_fPoxl, &bdLocals::cool_fCoxl,
                  &bdLocals::cool_fAoxl, i, c);
@@ -204,6 +208,22 @@ TEST_F(CoolingSites, StatorSideSitesWithoutRunningFlowTakeTheFallbackStates) {
         const double angle = std::atan2(second.flow.V[0], second.flow.V[1] - b->flow_u1[kRotor][m]);
         EXPECT_NEAR(b->cool_b1_ratio[kStator], angle / kDeg / b->cas_B1[kRotor][m], 1e-12);
     }
+}
+
+// A rotor's outlet site enters along the outlet angle, (C sin B2, C cos B2,
+// c2r), into the relative outlet flow (w2 sin B2, w2 cos B2, c2r).
+TEST_F(CoolingSites, RotorOutletSiteMixesAlongTheOutletAngle) {
+    const Coolant o{0.04, 680.0, 880000.0, 90.0, 0.0};
+    set_o(kRotor, o);
+    bdLocals* b = block();
+    const int m = kMid;
+    const double b2 = b->cas_B2[kRotor][m] * kDeg, w2 = b->flow_w2[kRotor][m], c2r = b->flow_c2r[kRotor][m];
+    const Stream main{
+        3.2, b->isd_p2x[kRotor][m], b->isd_i2x[kRotor][m], {w2 * std::sin(b2), w2 * std::cos(b2), c2r}};
+    const Mixed r = mix(o, {o.C * std::sin(b2), o.C * std::cos(b2), c2r}, main, b->isd_p2[kRotor][m]);
+    ASSERT_EQ(cool_rotor_row(kRotor), 0);
+    // The outlet coolant also cools the wall, whose heat DIOXL gives up.
+    expect_row(kRotor, o.G, o.G * r.dic, r.dh, r.flow, std::nan(""));
 }
 
 // A rotor's tip and hub sites enter against the blade speed at their own
