@@ -20,6 +20,7 @@
 #include "case/file_handle.h"
 #include "case/output_internal.h"
 #include "case/text_field.h"
+#include "case/truncated_pi.h"
 #include "case/walkers_internal.h"
 #include "halvorine2/case_data.h"
 #include "halvorine2/console.h"
@@ -29,6 +30,11 @@
 #include "halvorine2/threading.h"
 
 namespace {
+
+using h2::kOutletVolute;
+
+using h2::kDegree;
+using h2::kTwoPi;
 
 // Largest flow path a file may describe: elements 0..NS, NI streamlines.
 constexpr int kMaxNS = 100;
@@ -47,12 +53,7 @@ constexpr int kMethodTokens = 10;
 constexpr int kInletTokens = 7;
 constexpr int kBladeTokens = 11;
 
-// elem__stagType of an outlet volute (the other kinds come with the walkers).
-constexpr double kOutletVolute = 4.0;
-
 // Degrees to radians and 2π, with the truncated values the solver was tuned with.
-constexpr double kRadPerDegree = 0.01745329;
-constexpr double kTwoPi = 6.2831853;
 
 // Fresh loss-model limits and scales of every element.
 constexpr double kLossLimit = 0.7;
@@ -444,12 +445,12 @@ void apply_twist_law(bdLocals& c, int i, bool compressing) {
     const bool scale_angle = compressing && rotor;
     const double r_m = c.bld_d2[i] / 2.0;
     const double e = c.bld_m2[i];
-    const double t = scale_angle ? A * kRadPerDegree : std::tan(A * kRadPerDegree);
+    const double t = scale_angle ? A * kDegree : std::tan(A * kDegree);
     for (int j = 0; j < ni; ++j) {
         const double r_j = (c.bld_d2[i] - c.bld_l2[i]) / 2.0 + j * c.bld_l2[i] / (ni - 1);
         const double q = (std::pow(r_m, e) / t) / std::pow(r_j, e);
         const double g = scale_angle ? 1.0 / q : std::fabs(std::atan(1.0 / q));
-        double B = g / kRadPerDegree;
+        double B = g / kDegree;
         if (rotor) B = 180.0 - B;
         c.cas_B2a[i][j] = B < 0.0 ? B + 180.0 : B;
     }
@@ -544,6 +545,32 @@ void set_element_models(bdLocals& c, int i) {
     c.elem_MethodD[i] = c.cyld_MethodD;
     c.elem_MethodB[i] = c.cyld_MethodB;
     if (c.cyld_VARTB != 0) c.elem_VARTB[i] = 1.0;
+}
+
+}  // namespace
+
+namespace {
+
+// The element columns both layouts of the data file end with, m2 to
+// AngMask, at the middle streamline m; each is written as " %12g".
+using ElementColumn = double (*)(const bdLocals&, int i, int m);
+constexpr ElementColumn kTrailingColumns[] = {
+    [](const bdLocals& c, int i, int) { return c.bld_m2[i]; },
+    [](const bdLocals& c, int i, int m) { return c.cas_t2[i][m]; },
+    [](const bdLocals& c, int i, int) { return c.elem_Pa[i]; },
+    [](const bdLocals& c, int i, int) { return c.bld_z[i]; },
+    [](const bdLocals& c, int i, int m) { return c.cas_b[i][m]; },
+    [](const bdLocals& c, int i, int m) { return c.cas_r2[i][m]; },
+    [](const bdLocals& c, int i, int m) { return c.cas_x2[i][m]; },
+    [](const bdLocals& c, int i, int) { return c.elem_Gotb2[i]; },
+    [](const bdLocals& c, int i, int) { return c.elem_stagType[i]; },
+    [](const bdLocals& c, int i, int) { return c.elem_sectType[i]; },
+    [](const bdLocals& c, int i, int) { return c.AngMask[i]; },
+};
+
+void write_trailing_columns(std::FILE* f, const bdLocals& c, int i, int m) {
+    for (const ElementColumn column : kTrailingColumns) std::fprintf(f, " %12g", column(c, i, m));
+    std::fputc('\n', f);
 }
 
 }  // namespace
@@ -717,28 +744,22 @@ int save_data(const char* name, int layout) {
             "#           OM            D            L          PSI          B1m          cz_           "
             "P2           m2          Tm1        Eparc            Z            H            E       "
             "     X          Gex      stgType      secType      AngMask\n");
-        for (int i = 0; i <= ns; ++i)
-            std::fprintf(f,
-                         "%d %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g "
-                         "%12g %12g\n",
-                         i, c.bld_wp[i], c.bld_d2s[i], c.bld_l2[i], c.los_Los[i][m], c.cas_B1g[i][m],
-                         c.elem_cz_[i], c.isd_p2[i][m], c.bld_m2[i], c.cas_t2[i][m], c.elem_Pa[i], c.bld_z[i],
-                         c.cas_b[i][m], c.cas_r2[i][m], c.cas_x2[i][m], c.elem_Gotb2[i], c.elem_stagType[i],
-                         c.elem_sectType[i], c.AngMask[i]);
+        for (int i = 0; i <= ns; ++i) {
+            std::fprintf(f, "%d %12g %12g %12g %12g %12g %12g %12g", i, c.bld_wp[i], c.bld_d2s[i],
+                         c.bld_l2[i], c.los_Los[i][m], c.cas_B1g[i][m], c.elem_cz_[i], c.isd_p2[i][m]);
+            write_trailing_columns(f, c, i, m);
+        }
     } else {
         std::fprintf(
             f,
             "#           OM            D            L          PSI         B1m        B2eff           "
             "m2          Tm1       Eparc             Z            H            E            X        "
             "  Gex\t  stgType\t   secType      AngMask\n");
-        for (int i = 0; i <= ns; ++i)
-            std::fprintf(f,
-                         "%d %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g "
-                         "%12g\n",
-                         i, c.bld_wp[i], c.bld_d2[i], c.bld_l2[i], c.los_Los[i][m], c.cas_B1g[i][m],
-                         c.cas_B2a[i][m], c.bld_m2[i], c.cas_t2[i][m], c.elem_Pa[i], c.bld_z[i],
-                         c.cas_b[i][m], c.cas_r2[i][m], c.cas_x2[i][m], c.elem_Gotb2[i], c.elem_stagType[i],
-                         c.elem_sectType[i], c.AngMask[i]);
+        for (int i = 0; i <= ns; ++i) {
+            std::fprintf(f, "%d %12g %12g %12g %12g %12g %12g", i, c.bld_wp[i], c.bld_d2[i], c.bld_l2[i],
+                         c.los_Los[i][m], c.cas_B1g[i][m], c.cas_B2a[i][m]);
+            write_trailing_columns(f, c, i, m);
+        }
         std::fprintf(f, "#\tCC:\n");
         for (int i = 0; i <= ns; ++i) std::fprintf(f, "%g    ", c.wb[i]);
         std::fprintf(f, "\n");

@@ -5,13 +5,16 @@
 #include <cmath>
 #include <cstdint>
 
+#include "case/truncated_pi.h"
+#include "case/walkers_internal.h"
 #include "halvorine2/case_file.h"
 #include "halvorine2/threading.h"
 
 namespace {
 
+using h2::kDegree;
+
 // Degrees to radians, with the truncated value the guesses were tuned with.
-constexpr double kRadPerDegree = 0.01745329;
 
 // FluidCode of the two property calls, and the main-fluid selector.
 constexpr int kEntropyPI = 3;
@@ -31,12 +34,13 @@ constexpr double kOtherRowFraction = 0.8;
 constexpr double kVoluteGasVelocity = 50.0;
 constexpr double kVoluteLiquidVelocity = 10.0;
 
-// ElemKind codes
-constexpr int kBladeRow = 1;
-constexpr int kOutletVolute = 4;
-constexpr int kInletVolute = 5;
-constexpr int kDeswirler = 6;
-constexpr int kLBendUA = 9;  // the first of the four L-bends
+// The element kinds as the integers the kind array holds.
+constexpr int kind_code(double stag_type) { return static_cast<int>(stag_type); }
+constexpr int kBladeRow = kind_code(h2::kBladeRow);
+constexpr int kOutletVolute = kind_code(h2::kOutletVolute);
+constexpr int kInletVolute = kind_code(h2::kInletVolute);
+constexpr int kDeswirler = kind_code(h2::kDeswirler);
+constexpr int kLBendUA = kind_code(h2::kFirstLBend);
 
 bool fluid_failed(double value) { return std::isnan(value) || value > kFluidFailure; }
 
@@ -54,7 +58,7 @@ struct Path {
     // The velocity element i inherits from the element before it: its
     // axial part behind a blade row, else the whole of it.
     double carried_from_previous(int i) const {
-        return kind[i - 1] == kBladeRow ? std::sin(kRadPerDegree * angle[i - 1]) * v[i - 1] : v[i - 1];
+        return kind[i - 1] == kBladeRow ? std::sin(kDegree * angle[i - 1]) * v[i - 1] : v[i - 1];
     }
     void set_inlet_once(double value) const {
         if (v[0] == 0.0) v[0] = value;
@@ -109,7 +113,7 @@ extern "C" int defGuess(int skipCorr, int full, int32_t /*unused*/, int n, int c
                         v[i] = b_set ? v[i] * f : v[i] / f;
                     }
                 }
-                if (b_set) p.set_inlet_once(std::sin(kRadPerDegree * angle[i]) * v[i]);
+                if (b_set) p.set_inlet_once(std::sin(kDegree * angle[i]) * v[i]);
                 if (!b_set && a_and_x) v[i] = p.carried_from_previous(i);
                 break;
             }
@@ -118,7 +122,7 @@ extern "C" int defGuess(int skipCorr, int full, int32_t /*unused*/, int n, int c
                 break;
             case kInletVolute:
                 v[i] = c2;
-                p.set_inlet_once(std::sin(kRadPerDegree * angle[i]) * v[i]);
+                p.set_inlet_once(std::sin(kDegree * angle[i]) * v[i]);
                 break;
             case kOutletVolute:
                 v[i] = s0 == 0.0 ? kVoluteLiquidVelocity : kVoluteGasVelocity;

@@ -11,9 +11,18 @@
 namespace h2 {
 
 // elem__stagType codes
+inline constexpr double kDuct = 0.0;
 inline constexpr double kBladeRow = 1.0;
+inline constexpr double kVanelessDiffuser = 2.0;
+inline constexpr double kUBend = 3.0;
+inline constexpr double kOutletVolute = 4.0;
 inline constexpr double kInletVolute = 5.0;
 inline constexpr double kDeswirler = 6.0;
+inline constexpr double kFirstLBend = 9.0;  // the L-bends are 9 to 12
+
+// elem__sectType codes
+inline constexpr double kAxialSections = 0.0;
+inline constexpr double kRadialSections = 1.0;
 
 // Row kinds of element k of a case whose arrays exist. A blade row without
 // blades (bld__z 0) is neither rotor nor stator.

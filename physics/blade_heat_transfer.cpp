@@ -4,14 +4,15 @@
 
 #include <cmath>
 
+#include "case/truncated_pi.h"
 #include "halvorine2/fluid_plugin.h"
 #include "halvorine2/threading.h"
 #include "physics/profile_class.h"
 
 namespace {
 
-constexpr double kPi = 3.14159265;
-constexpr double kDegree = 0.01745329;  // radians per degree
+using h2::kDegree;
+using h2::kPi;
 
 constexpr int kStatorMode = 1;
 constexpr int kRotorMode = 2;

@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "case/case_arrays.h"
+#include "case/truncated_pi.h"
 #include "case/walkers_internal.h"
 #include "halvorine2/fluid_plugin.h"
 #include "halvorine2/output.h"
@@ -19,9 +20,9 @@
 
 namespace {
 
-using h2::all_present;
+using h2::kDegree;
 
-constexpr double kDegree = 0.01745329;  // radians per degree
+using h2::all_present;
 
 // A site takes part when its flow, temperature and pressure all exceed this.
 constexpr double kSiteThreshold = 1e-8;

@@ -4,21 +4,13 @@
 #include <initializer_list>
 
 #include "halvorine2/case_block.h"
+#include "halvorine2/fluid_plugin.h"
 #include "halvorine2/threading.h"
 #include "physics/mix_streams.h"
 
 namespace {
 
 constexpr int kZ = 0, kU = 1, kR = 2;  // axial, circumferential, radial
-
-// Fluid-function codes and selectors.
-constexpr int kDensity = 2;          // rho(p, i)
-constexpr int kEntropy = 3;          // s(p, i)
-constexpr int kPressureFromIS = 8;   // p(i, s)
-constexpr int kEnthalpyFromPS = 9;   // i(p, s)
-constexpr int kEnthalpyFromPT = 30;  // i(p, T)
-constexpr int kMainFluid = 0;
-constexpr int kCoolingFluid = 1;
 
 double speed(const double* v) { return std::sqrt(v[kZ] * v[kZ] + v[kU] * v[kU] + v[kR] * v[kR]); }
 
@@ -51,20 +43,20 @@ extern "C" void cool_mix(double Gc, const double* cc, double Tc, double pc, doub
     const double caf = b->cyld_caf;
     const double af = b->cyld_af;
     auto coolant_property = [&](int code, double a, double x) {
-        return cooling(code, a, x, caf, kCoolingFluid);
+        return cooling(code, a, x, caf, H2_FLUID_COOLING);
     };
-    auto main_property = [&](int code, double a, double x) { return main(code, a, x, af, kMainFluid); };
+    auto main_property = [&](int code, double a, double x) { return main(code, a, x, af, H2_FLUID_MAIN); };
 
     // Coolant, in the cooling fluid: total state from (p, T), static state at
     // its entropy, and the area that passes Gc (continuity).
-    const double ic_total = coolant_property(kEnthalpyFromPT, pc, Tc);
+    const double ic_total = coolant_property(H2_FLUID_I_PT, pc, Tc);
     *ic = ic_total;
     const double cc_abs = speed(cc);
     const double hc = ic_total - 0.5 * cc_abs * cc_abs;
-    const double sc_total = coolant_property(kEntropy, pc, ic_total);
+    const double sc_total = coolant_property(H2_FLUID_S_PI, pc, ic_total);
     *sc = sc_total;
-    const double psc = coolant_property(kPressureFromIS, hc, sc_total);
-    const double rho_c = coolant_property(kDensity, psc, hc);
+    const double psc = coolant_property(H2_FLUID_P_IS, hc, sc_total);
+    const double rho_c = coolant_property(H2_FLUID_RHO_PI, psc, hc);
     // A coolant at rest (or of no density) would divide by zero: it brings no area.
     const double flux_c = rho_c * carrying_component(cc);
     const double Fc = flux_c != 0.0 ? std::fabs(Gc / flux_c) : 0.0;
@@ -72,9 +64,9 @@ extern "C" void cool_mix(double Gc, const double* cc, double Tc, double pc, doub
     // Main flow, in the main fluid, the same way (the quotient keeps its sign).
     const double cm_abs = speed(cm);
     const double hm = im - 0.5 * cm_abs * cm_abs;
-    const double sm = main_property(kEntropy, pm, im);
-    const double psm = main_property(kPressureFromIS, hm, sm);
-    const double rho_m = main_property(kDensity, psm, hm);
+    const double sm = main_property(H2_FLUID_S_PI, pm, im);
+    const double psm = main_property(H2_FLUID_P_IS, hm, sm);
+    const double rho_m = main_property(H2_FLUID_RHO_PI, psm, hm);
     // A main flow at rest would divide by zero: it brings no area, and the
     // mixed section with it.
     const double flux_m = rho_m * std::fabs(carrying_component(cm));
@@ -85,5 +77,5 @@ extern "C" void cool_mix(double Gc, const double* cc, double Tc, double pc, doub
     mix_streams(Fm, cm, im, pm, Fc, cc, ic_total, pc, Fm, cout, iout, ptout, Gout, dE, hout, pout, sout);
 
     // The coolant's isentropic drop from its total state to px.
-    *dhc = ic_total - coolant_property(kEnthalpyFromPS, px, sc_total);
+    *dhc = ic_total - coolant_property(H2_FLUID_I_PS, px, sc_total);
 }

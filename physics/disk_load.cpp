@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "case/case_arrays.h"
+#include "case/truncated_pi.h"
 #include "case/walkers_internal.h"
 #include "halvorine2/output.h"
 #include "halvorine2/threading.h"
@@ -16,9 +17,10 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265;
-constexpr double kQuarterPi = 0.7853981625;
-constexpr double kTwoPi = 6.2831853;
+using h2::kPi;
+using h2::kTwoPi;
+
+constexpr double kQuarterPi = h2::kPi / 4.0;  // 0.7853981625
 
 constexpr double kDefaultRelax = 0.9;          // root-gap flows when LkgRELAX is not above 0
 constexpr double kAmbientPressure = 101235.0;  // behind the rotor's end seal (Pa)

@@ -5,21 +5,13 @@
 #include "case/case_arrays.h"
 #include "case/walkers_internal.h"
 #include "halvorine2/case_block.h"
+#include "halvorine2/fluid_plugin.h"
 #include "halvorine2/threading.h"
 
 namespace {
 
-// Fluid-function codes, all of the main fluid (selector 0).
-constexpr int kTemperature = 1;      // T(p, i)
-constexpr int kDensity = 2;          // rho(p, i)
-constexpr int kEntropy = 3;          // s(p, i)
-constexpr int kSoundSpeed = 4;       // a(p, i)
-constexpr int kPressureFromIS = 8;   // p(i, s)
-constexpr int kEnthalpyFromPS = 9;   // i(p, s)
-constexpr int kEnthalpyFromPT = 30;  // i(p, T)
-constexpr int kMainFluid = 0;
+using h2::kAxialSections;
 
-constexpr double kAxialSections = 0.0;  // SectType of the element's outlet
 // Stored for a Mach number whose speed of sound is 0: the failure value of a
 // property, finite, and above the limit that callers test.
 constexpr double kNoMachNumber = 1e20;
@@ -53,7 +45,7 @@ extern "C" int heat_exchanger_elem(int i) {
 
     const FluidFunc fluid = b->fluid_func;
     const double af = b->elem_af[i];
-    auto property = [&](int code, double a, double x) { return fluid(code, a, x, af, kMainFluid); };
+    auto property = [&](int code, double a, double x) { return fluid(code, a, x, af, H2_FLUID_MAIN); };
 
     b->elem_sectType[i] = kAxialSections;
     b->flow_w1[i][m] = b->flow_w2[k][m];
@@ -96,7 +88,7 @@ extern "C" int heat_exchanger_elem(int i) {
     // with this element's fluid constant.
     const double p1 = b->isd_p2x[k][m];
     const double i1 = b->isd_i2x[k][m];
-    const double T1 = property(kTemperature, p1, i1);
+    const double T1 = property(H2_FLUID_T_PI, p1, i1);
     b->isd_s1[i][m] = b->isd_s2[k][m];
     b->isd_T2x[k][m] = T1;
     b->isd_i1x[i][m] = i1;
@@ -109,19 +101,19 @@ extern "C" int heat_exchanger_elem(int i) {
     const double T2 = T1 + b->cool_Ocp[i] * (b->cool_TOXL[i] - T1);
     b->isd_T2x[i][m] = T2;
     b->isd_p2x[i][m] = p2;
-    b->isd_i2x[i][m] = property(kEnthalpyFromPT, p2, T2);
+    b->isd_i2x[i][m] = property(H2_FLUID_I_PT, p2, T2);
     b->isd_i2wx[i][m] = b->isd_i2x[i][m];
 
     // Outlet static state, taken at rest: static enthalpy equals total.
-    b->isd_s2[i][m] = property(kEntropy, p2, b->isd_i2x[i][m]);
+    b->isd_s2[i][m] = property(H2_FLUID_S_PI, p2, b->isd_i2x[i][m]);
     b->isd_i2[i][m] = b->isd_i2x[i][m];
-    b->isd_p2[i][m] = property(kPressureFromIS, b->isd_i2[i][m], b->isd_s2[i][m]);
+    b->isd_p2[i][m] = property(H2_FLUID_P_IS, b->isd_i2[i][m], b->isd_s2[i][m]);
     b->isd_T2[i][m] = T2;
-    b->isd_Ro2[i][m] = property(kDensity, b->isd_p2[i][m], b->isd_i2[i][m]);
+    b->isd_Ro2[i][m] = property(H2_FLUID_RHO_PI, b->isd_p2[i][m], b->isd_i2[i][m]);
     // Isentropic outlet enthalpy, from the inlet entropy.
-    b->isd_i2t[i][m] = property(kEnthalpyFromPS, b->isd_p2[i][m], b->isd_s1[i][m]);
+    b->isd_i2t[i][m] = property(H2_FLUID_I_PS, b->isd_p2[i][m], b->isd_s1[i][m]);
     b->isd_i2tt[i][m] = b->isd_i2t[i][m];
-    b->isd_a2[i][m] = property(kSoundSpeed, b->isd_p2[i][m], b->isd_i2[i][m]);
+    b->isd_a2[i][m] = property(H2_FLUID_SOUND_PI, b->isd_p2[i][m], b->isd_i2[i][m]);
     // A speed of sound of 0 (a failing fluid) would store an infinite Mach number.
     const double a2 = b->isd_a2[i][m];
     b->flow_Mw2[i][m] = a2 != 0.0 ? b->flow_w2[i][m] / a2 : kNoMachNumber;

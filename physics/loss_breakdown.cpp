@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "case/case_arrays.h"
+#include "case/truncated_pi.h"
 #include "case/walkers_internal.h"
 #include "halvorine2/fluid_plugin.h"
 #include "halvorine2/loss_plugin.h"
@@ -18,18 +19,17 @@
 
 namespace {
 
+using h2::kUBend;
+using h2::kVanelessDiffuser;
+
+using h2::kDegree;
+using h2::kPi;
+
 using h2::is_expanding;
 
 using h2::all_present;
 
-constexpr double kPi = 3.14159265;
-constexpr double kDegree = 0.01745329;  // radians per degree
-
 constexpr int kFirstAnalysisTask = 10;  // cyld__VART below this selects a design task
-
-// elem__stagType codes of elements that a design task never counts as compressor rows
-constexpr double kVanelessDiffuser = 2.0;
-constexpr double kUBend = 3.0;
 
 // Velocity ratio u2/sqrt(2 H0) above which the fit is not read, and the ranges
 // in which the reaction (per cent) the fit accepts is capped.

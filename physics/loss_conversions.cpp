@@ -108,10 +108,13 @@ double k_loss_conv_d(double eta, double p1, double p2, double k) {
     // below are not a number or 0/0.
     if (!(r > 0.0) || std::isinf(r) || eta == 0.0 || !std::isfinite(eta)) return 0.0;
     const double m = enthalpy_exponent(k);
-    const double polytropic_drop = std::pow(r, m / eta) - 1.0;
-    // At r = 1 both drops vanish; their ratio tends to eta.
-    if (polytropic_drop == 0.0) return eta;
-    return (std::pow(r, m) - 1.0) / polytropic_drop;
+    const double isentropic = std::pow(r, m) - 1.0;  // T2s/T1 - 1
+    // At r = 1 both changes vanish; their ratio tends to eta.
+    if (isentropic == 0.0) return eta;
+    // An expansion reaches T2/T1 = r^(m eta_p) and takes the smaller drop;
+    // a compression needs r^(m/eta_p) for the larger rise.
+    if (r < 1.0) return (std::pow(r, m * eta) - 1.0) / isentropic;
+    return isentropic / (std::pow(r, m / eta) - 1.0);
 }
 
 double k_loss_conv_e(double eta, double p1, double p2, double k) {
@@ -121,10 +124,16 @@ double k_loss_conv_e(double eta, double p1, double p2, double k) {
     const double r = p2 / p1;
     if (r <= 0.0 || !(eta > 0.0) || eta >= 1.0) return 0.0;
     const double m = enthalpy_exponent(k);
-    const double t = (std::pow(r, m) - 1.0) / eta + 1.0;  // r^(m/eta_p) of the polytropic path
+    const double isentropic = std::pow(r, m) - 1.0;  // T2s/T1 - 1
+    // T2/T1 of the actual path: an expansion drops eta times the isentropic
+    // drop, a compression rises by the isentropic rise over eta.
+    const double t = r < 1.0 ? 1.0 + eta * isentropic : isentropic / eta + 1.0;
     if (t <= 0.0) return 0.0;
     // At r = 1 both logarithms vanish; their ratio tends to eta.
     if (t == 1.0) return eta;
+    // The polytropic path T2/T1 = r^(m eta_p) when expanding, r^(m / eta_p)
+    // when compressing.
+    if (r < 1.0) return std::log(t) / (m * std::log(r));
     return m * std::log(r) / std::log(t);
 }
 

@@ -33,13 +33,15 @@ double k_loss_conv_b(double e, double p0, double p, double h, double k, double* 
 double k_loss_conv_c(double e, double p0, double p, double h, double k, double* out);
 
 // Isentropic efficiency from the polytropic efficiency eta over the pressure
-// ratio r = p2/p1: (r^m - 1)/(r^(m/eta) - 1). eta itself when k = 1 or r = 1
+// ratio r = p2/p1: for a compression (r > 1) (r^m - 1)/(r^(m/eta) - 1), for
+// an expansion (r < 1) (r^(m eta) - 1)/(r^m - 1). eta itself when k = 1 or r = 1
 // (its limit there); 0.0 when r or eta is 0.0 or not a number, and when r is
 // negative or infinite (p1 = 0) or eta infinite.
 double k_loss_conv_d(double eta, double p1, double p2, double k);
 
 // Polytropic efficiency from the isentropic efficiency eta over r = p2/p1:
-// m ln r / ln t with t = (r^m - 1)/eta + 1. 0.0 when p1 or p2 is 0.0, not a
+// for a compression (r > 1) m ln r / ln t with t = (r^m - 1)/eta + 1, for an
+// expansion (r < 1) ln t / (m ln r) with t = 1 + eta (r^m - 1). 0.0 when p1 or p2 is 0.0, not a
 // number or above 1e19; eta itself when k = 1 or r = 1 (its limit there); 0.0
 // when r <= 0, eta <= 0, eta >= 1 or t <= 0.
 double k_loss_conv_e(double eta, double p1, double p2, double k);

@@ -19,23 +19,20 @@
 
 namespace {
 
+using h2::kAxialSections;
+using h2::kDeswirler;
+using h2::kDuct;
+using h2::kInletVolute;
+using h2::kOutletVolute;
+using h2::kRadialSections;
+using h2::kUBend;
+using h2::kVanelessDiffuser;
+
 using h2::switch_on;
 
 using h2::is_expanding;
 
 constexpr int kFirstAnalysisTask = 10;  // cyld__VART below this selects a design task
-
-// elem__stagType codes
-constexpr double kDuct = 0.0;
-constexpr double kVanelessDiffuser = 2.0;
-constexpr double kUBend = 3.0;
-constexpr double kOutletVolute = 4.0;
-constexpr double kInletVolute = 5.0;
-constexpr double kDeswirler = 6.0;
-
-// elem__sectType codes
-constexpr double kAxialSections = 0.0;
-constexpr double kRadialSections = 1.0;
 
 // A name longer than any path the system can open is refused rather than cut:
 // a shortened name could open a different library.

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "halvorine2/case_block.h"
+#include "halvorine2/fluid_plugin.h"
 #include "halvorine2/threading.h"
 #include "numerics/cg_search.h"
 
@@ -11,12 +12,6 @@ namespace {
 
 using Vec3 = std::array<double, 3>;  // axial, circumferential, radial
 constexpr int kZ = 0, kU = 1, kR = 2;
-
-// Fluid-function codes used here, all of the main fluid (selector 0).
-constexpr int kDensity = 2;         // rho(p, i)
-constexpr int kEntropy = 3;         // s(p, i)
-constexpr int kPressureFromIS = 8;  // p(i, s)
-constexpr int kMainFluid = 0;
 
 // The mixed axial velocity is sought between half and twice stream 1's, over
 // that interval as it stands (no bracket expansion), to a thousandth of it.
@@ -54,7 +49,7 @@ extern "C" void mix_streams(double F1, const double* c1, double i1, double p1, d
     }
     const FluidFunc fluid = b->fluid_func;
     const double af = b->cyld_af;
-    auto property = [&](int code, double a, double x) { return fluid(code, a, x, af, kMainFluid); };
+    auto property = [&](int code, double a, double x) { return fluid(code, a, x, af, H2_FLUID_MAIN); };
 
     // Copies, so that a caller may hand stream 1's vector back as cout.
     const Vec3 v1{c1[kZ], c1[kU], c1[kR]};
@@ -63,8 +58,8 @@ extern "C" void mix_streams(double F1, const double* c1, double i1, double p1, d
     // Each stream's static state from its total state at its own entropy.
     const double c1_abs = speed(v1);
     const double h1 = i1 - 0.5 * c1_abs * c1_abs;
-    const double s1 = property(kEntropy, p1, i1);
-    const double ps1 = property(kPressureFromIS, h1, s1);
+    const double s1 = property(H2_FLUID_S_PI, p1, i1);
+    const double ps1 = property(H2_FLUID_P_IS, h1, s1);
     // A failed stream 1 would otherwise be mixed as if it were a state.
     if (is_failure(ps1)) {
         *pout = ps1;
@@ -72,16 +67,16 @@ extern "C" void mix_streams(double F1, const double* c1, double i1, double p1, d
     }
     const double c2_abs = speed(v2);
     const double h2 = i2 - 0.5 * c2_abs * c2_abs;
-    const double s2 = property(kEntropy, p2, i2);
-    const double ps2 = property(kPressureFromIS, h2, s2);
+    const double s2 = property(H2_FLUID_S_PI, p2, i2);
+    const double ps2 = property(H2_FLUID_P_IS, h2, s2);
     if (is_failure(ps2)) {
         *pout = ps2;
         return;
     }
 
     // Continuity of each stream through its own area, with the meridional speed.
-    const double G1 = property(kDensity, ps1, h1) * meridional_speed(v1) * F1;
-    const double G2 = property(kDensity, ps2, h2) * meridional_speed(v2) * F2;
+    const double G1 = property(H2_FLUID_RHO_PI, ps1, h1) * meridional_speed(v1) * F1;
+    const double G2 = property(H2_FLUID_RHO_PI, ps2, h2) * meridional_speed(v2) * F2;
     const double G = G1 + G2;
     // Mass-weighted average. Two streams without any flow would divide 0 by 0:
     // the mixture then keeps stream 1's value.
@@ -117,9 +112,9 @@ extern "C" void mix_streams(double F1, const double* c1, double i1, double p1, d
     *pout = state->p;
     const double h = i - 0.5 * state->c * state->c;
     *hout = h;
-    const double s_out = property(kEntropy, *pout, h);
+    const double s_out = property(H2_FLUID_S_PI, *pout, h);
     *sout = s_out;
-    *ptout = property(kPressureFromIS, i, s_out);
+    *ptout = property(H2_FLUID_P_IS, i, s_out);
 
     // Kinetic energy lost in the mixing, against a momentum-averaged speed cm:
     // the streams' momenta along stream 2's direction of entry are averaged.
@@ -144,8 +139,8 @@ extern "C" double mix_residual(double x) {
     state->cz = x;
     state->c = std::sqrt(state->cz * state->cz + state->cu * state->cu + state->cr * state->cr);
     const double h = state->i - 0.5 * state->c * state->c;
-    state->p = fluid(kPressureFromIS, h, state->s, state->af, kMainFluid);
-    const double rho = fluid(kDensity, state->p, h, state->af, kMainFluid);
+    state->p = fluid(H2_FLUID_P_IS, h, state->s, state->af, H2_FLUID_MAIN);
+    const double rho = fluid(H2_FLUID_RHO_PI, state->p, h, state->af, H2_FLUID_MAIN);
     // Mass-flow defect through the outlet, counted with the axial component alone.
     return -std::fabs(state->G - rho * x * state->F);
 }

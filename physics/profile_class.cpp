@@ -14,13 +14,14 @@
 
 namespace {
 
+using h2::kRadialSections;
+
 using h2::is_expanding;
 
 using h2::is_rotor;
 using h2::is_stator;
 
-constexpr double kRadialSections = 1.0;  // elem__sectType
-constexpr int kFirstAnalysisTask = 10;   // cyld__VART below this selects a design task
+constexpr int kFirstAnalysisTask = 10;  // cyld__VART below this selects a design task
 
 bool has_row(double* const* table, int i) { return table != nullptr && table[i] != nullptr; }
 

@@ -7,11 +7,12 @@
 #include <cmath>
 #include <cstdio>
 #include <initializer_list>
-#include <string_view>
 
 #include "case/case_arrays.h"
 #include "case/output_internal.h"
+#include "case/truncated_pi.h"
 #include "case/walkers_internal.h"
+#include "halvorine2/fluid_plugin.h"
 #include "halvorine2/loss_plugin.h"
 #include "halvorine2/output.h"
 #include "halvorine2/threading.h"
@@ -22,16 +23,18 @@
 
 namespace {
 
-// The model was fitted with these truncated values of pi.
-constexpr double kPi = 3.14159265;
-constexpr double kQuarterPi = 0.7853981625;
-constexpr double kTwoPi = 6.2831853;
+using h2::kPi;
+using h2::kTwoPi;
+constexpr double kQuarterPi = kPi / 4.0;
+static_assert(kQuarterPi == 0.7853981625, "the hole and load areas use pi/4 as 0.7853981625");
 
 constexpr double kNoHoleSize = 1e-5;             // hole circle or hole diameter below this: no holes (m)
 constexpr double kKinematicViscosity = 1.7e-05;  // of the cavity gas, lkgn__Re (m^2/s)
 // The root-gap table is read at the gap Reynolds number DPOD C / nu scaled down by 500 twice.
 constexpr double kGapReynoldsScale = 500.0;
-constexpr double kFrictionFactor = 0.0325;    // disk face: cf = 0.0325 / X^2, X = r wp r / nu
+// Turbulent friction of a disk face: cf = 0.0325 X^-0.2 at the disk Reynolds number X = r wp r / nu.
+constexpr double kFrictionFactor = 0.0325;
+constexpr double kFrictionExponent = -0.2;
 constexpr double kKsiPerCf = 3.215;           // loss coefficient of a disk face per friction coefficient
 constexpr double kDiskFrictionPower = 0.003;  // lkgn__DHD = 0.003 |wp|^3 rX^5 rhoY
 constexpr double kStartSwirl = 0.5;           // core swirl before the march: the core turns at half the disk
@@ -48,10 +51,10 @@ constexpr double kBracketMargin = 1.0;        // widens a bracket past its end p
 constexpr double kDepthY = 8.0;  // cavity Y is sought down to 8 rotor pressure rises below balance
 constexpr int kFirstRotor = 2;   // the first rotor: behind the inlet and the first stator
 
-// Codes and selector of the main fluid's property function.
-constexpr int kTemperature = 1;
-constexpr int kIsentropicExponent = 5;
-constexpr int kMainFluid = 0;
+// Refusals. The texts are fixed; the number tells the checks apart.
+constexpr const char* kStationOutOfRow = "ERRCODE_OUTOFRANGE: in seal_leakage.cpp line 1";
+constexpr const char* kStageOutOfRange = "ERRCODE_OUTOFRANGE: in seal_leakage.cpp line 2";
+constexpr const char* kNoMainFluid = "ERRCODE_CORRUPTED_DATA: in seal_leakage.cpp line 3";
 
 // Root-gap discharge coefficient over (x/500, axial gap).
 constexpr int kGapRows = 5, kGapCols = 5;
@@ -83,15 +86,6 @@ constexpr double kHoleTable[kHoleRows * kHoleCols] = {
 constexpr double kHoleFloor = 0.14;       // a fast-turning disk or a tiny hole passes this share
 constexpr double kMaxSpeedRatio = 6.0;    // above it the jet sees only the floor
 constexpr double kMinHoleLength = 0.001;  // below it the length ratio is meaningless (m)
-
-void report(const char* code, int line) {
-    std::string_view file = __FILE__;
-    file = file.substr(file.find_last_of('/') + 1);
-    char text[96];
-    std::snprintf(text, sizeof text, "%s: in %.*s line %d", code, static_cast<int>(file.size()), file.data(),
-                  line);
-    h2::report_error(text);
-}
 
 // Rotor i and the element in front of it lie in the case's arrays, and so
 // do the hub and middle sections they are read at.
@@ -224,7 +218,8 @@ double disk_friction_cf(int i, double r) {
     // Disk Reynolds number; a face of no radius (or no viscosity set yet)
     // would divide by 0: it has no friction.
     const double X = quotient_or(r * b->bld_wp[i] * r, b->lkgn_Re[i], 0.0);
-    return quotient_or(kFrictionFactor, X * X, 0.0);
+    if (!(X > 0.0) || !std::isfinite(X)) return 0.0;
+    return kFrictionFactor * std::pow(X, kFrictionExponent);
 }
 
 double swirl_parameter(int i, double r, double ksi, double q) {
@@ -248,7 +243,7 @@ int swirl_march(int, int start, int step, int end, double r0, double beta, doubl
     const auto station = [](int k) { return k >= 0 && k < h2::kSwirlStations; };
     // Any other step, or a station past the row, would write outside it.
     if (zd == nullptr || rd == nullptr || (step != 1 && step != -1) || !station(start) || !station(end)) {
-        report("ERRCODE_OUTOFRANGE", __LINE__);
+        h2::report_error(kStationOutOfRow);
         return 1;
     }
     for (int j = start; step > 0 ? j < end : j > end; j += step) {
@@ -446,7 +441,7 @@ void print_stage_leakage(int i) {
     if (b->IPL > 2) {
         // Temperatures of the cavity cores, at the pressure inside the seal radius.
         const auto temperature = [b, i](double p, double h) {
-            return b->fluid_func != nullptr ? b->fluid_func(kTemperature, p, h, b->elem_af[i], kMainFluid)
+            return b->fluid_func != nullptr ? b->fluid_func(H2_FLUID_T_PI, p, h, b->elem_af[i], H2_FLUID_MAIN)
                                             : 0.0;
         };
         const double TDX = temperature(b->lkgn_PX[i] - b->lkgn_DPD[i], b->lkgn_IX[i]);
@@ -474,83 +469,85 @@ void print_stage_leakage(int i) {
     }
 }
 
-int calc_stage_leakage(int i, int stage) {
-    bdLocals* b = get_bdLocals();
-    if (b == nullptr) return 1;
-    // Element 0 has nothing in front of it, a rotor past the path or the
-    // arrays would be read out of them, and the stations of a rotor above 98
-    // would run past the station tables into the fields behind them.
-    if (!stage_fits(b, i)) {
-        report("ERRCODE_OUTOFRANGE", __LINE__);
-        return 1;
-    }
-    // The pressure exponent and the print-out need the main fluid.
-    if (b->fluid_func == nullptr) {
-        report("ERRCODE_CORRUPTED_DATA", __LINE__);
-        return 1;
-    }
+}  // extern "C"
 
-    // ---- set-up of the stage ----
-    const int ps = prev_stator(i);  // diaphragm in front of the disk
-    const int ns = next_stator(i);  // diaphragm behind it
-    const int pr = prev_rotor(ps);  // rotor of the previous stage
-    const int nr = b->cyld_nr, mid = nr / 2;
+namespace {
+
+// What the set-up of a stage fixes for its cavity iteration, swirl march and load.
+struct Stage {
+    int ps, ns, pr;  // diaphragm in front of the disk, diaphragm behind it, rotor of the previous stage
+    bool holes;
+    double rX, rY;      // root radii in front of the disk and behind it
+    double rhoX, rhoY;  // densities of the main stream at the two roots
+    double P11, P21;    // main-stream pressures at the two roots
+    double duX, duY;    // seal diameters of the two diaphragms
+};
+
+// Geometry, start values, friction and rotational pressure rises of rotor
+// i's stage, written into the case.
+Stage set_up_stage(bdLocals* b, int i) {
+    Stage s{};
+    s.ps = prev_stator(i);
+    s.ns = next_stator(i);
+    s.pr = prev_rotor(s.ps);
+    const int mid = b->cyld_nr / 2;
     const double wp = b->bld_wp[i];
     double& ORO = b->clrn_ORO[i];
     const double DRO = b->clrn_DRO[i];
-    const bool holes = !(b->clrn_Zr8[i] == 0.0 || std::abs(ORO) < kNoHoleSize || std::abs(DRO) < kNoHoleSize);
+    s.holes = !(b->clrn_Zr8[i] == 0.0 || std::abs(ORO) < kNoHoleSize || std::abs(DRO) < kNoHoleSize);
 
-    const double rX = (b->bld_d2[ps] - b->bld_l2[ps]) / 2.0;  // root radius in front of the disk
-    const double rY = (b->bld_d2[i] - b->bld_l2[i]) / 2.0;    // and behind it
-    const double rhoX = b->isd_Ro2[i - 1][0], rhoY = b->isd_Ro2[i][0];
-    const double P11 = (nr < 2 || b->cyld_force1D != 0) ? b->isd_p2[i - 1][mid] : b->isd_p2[i - 1][0];
-    const double P21 = b->isd_p2[i][0];
-    const double duX = b->bld_du[ps];
-    const double duY = i < b->cyld_ns - 1 ? b->bld_du[ns] : duX;
+    s.rX = (b->bld_d2[s.ps] - b->bld_l2[s.ps]) / 2.0;
+    s.rY = (b->bld_d2[i] - b->bld_l2[i]) / 2.0;
+    s.rhoX = b->isd_Ro2[i - 1][0];
+    s.rhoY = b->isd_Ro2[i][0];
+    s.P11 = (b->cyld_nr < 2 || b->cyld_force1D != 0) ? b->isd_p2[i - 1][mid] : b->isd_p2[i - 1][0];
+    s.P21 = b->isd_p2[i][0];
+    s.duX = b->bld_du[s.ps];
+    s.duY = i < b->cyld_ns - 1 ? b->bld_du[s.ns] : s.duX;
     // Without holes the hole circle stands between the seal and the roots.
-    if (!holes) ORO = (2.0 * std::min(rX, rY) + std::max(duX, duY)) / 2.0;
+    if (!s.holes) ORO = (2.0 * std::min(s.rX, s.rY) + std::max(s.duX, s.duY)) / 2.0;
 
     b->lkg_elem = i;
     const double k =
-        b->fluid_func(kIsentropicExponent, P11, b->isd_i2[i - 1][0], b->elem_af[i - 1], kMainFluid);
+        b->fluid_func(H2_FLUID_KAPPA_PI, s.P11, b->isd_i2[i - 1][0], b->elem_af[i - 1], H2_FLUID_MAIN);
     // An exponent of 0 (or a failed call) has no isentropic relation: with
     // (k - 1)/k taken as 0 no pressure difference drives an enthalpy drop.
     b->lkgn_KK1[i] = k != 0.0 && std::isfinite(k) ? (k - 1.0) / k : 0.0;
     b->lkgn_Re[i] = kKinematicViscosity;
-    b->lkgn_RD[i] = b->lkgn_RP[i] = rhoX;
-    b->lkgn_RR[i] = b->lkgn_RPY[i] = rhoY;
+    b->lkgn_RD[i] = b->lkgn_RP[i] = s.rhoX;
+    b->lkgn_RR[i] = b->lkgn_RPY[i] = s.rhoY;
     b->lkgn_P0DY[i] = b->isd_p1x[i - 1][0];
-    b->lkgn_I0DY[i] = i == kFirstRotor ? b->isd_i1x[0][mid] : b->lkgn_IY[pr];
+    b->lkgn_I0DY[i] = i == kFirstRotor ? b->isd_i1x[0][mid] : b->lkgn_IY[s.pr];
     b->lkgn_IY[i] = b->isd_i2[i][0];
     b->lkgn_IX[i] = b->lkgn_I0DY[i];
-    if (!holes) b->lkgn_MRO[i] = b->lkgn_CRO[i] = b->lkgn_GRO[i] = b->lkgn_GROX[i] = b->lkgn_GROY[i] = 0.0;
+    if (!s.holes) b->lkgn_MRO[i] = b->lkgn_CRO[i] = b->lkgn_GRO[i] = b->lkgn_GROX[i] = b->lkgn_GROY[i] = 0.0;
 
     // Flow areas of the holes and the two root gaps.
     b->lkgn_FRO[i] = b->clrn_Zr8[i] * kQuarterPi * DRO * DRO;
-    b->lkgn_FP[i] = rX * kTwoPi * b->clrn_DPOD[i];
-    b->lkgn_FPY[i] = rY * kTwoPi * b->clrn_DPODY[i];
+    b->lkgn_FP[i] = s.rX * kTwoPi * b->clrn_DPOD[i];
+    b->lkgn_FPY[i] = s.rY * kTwoPi * b->clrn_DPODY[i];
 
     // Stations: 0..4 from the seal to the inner edge of the holes, 5..10 from
     // the middle of the holes to the blade root.
-    const double ZAG1 = b->lkgn_ZAG1[i] = ((ORO - DRO) - duX) / 8.0;
-    const double ZAG2 = b->lkgn_ZAG2[i] = (rX - (ORO + DRO) / 2.0) / 5.0;
-    const double ZAG3 = b->lkgn_ZAG3[i] = ((ORO - DRO) - duY) / 8.0;
-    const double ZAG4 = b->lkgn_ZAG4[i] = (rY - (ORO + DRO) / 2.0) / 5.0;
+    const double ZAG1 = b->lkgn_ZAG1[i] = ((ORO - DRO) - s.duX) / 8.0;
+    const double ZAG2 = b->lkgn_ZAG2[i] = (s.rX - (ORO + DRO) / 2.0) / 5.0;
+    const double ZAG3 = b->lkgn_ZAG3[i] = ((ORO - DRO) - s.duY) / 8.0;
+    const double ZAG4 = b->lkgn_ZAG4[i] = (s.rY - (ORO + DRO) / 2.0) / 5.0;
     double* RD1 = h2::swirl_row(b->RD1, i);
     double* RD2 = h2::swirl_row(b->RD2, i);
     double* ZD1 = h2::swirl_row(b->ZD1, i);
     double* ZD2 = h2::swirl_row(b->ZD2, i);
-    for (int s = 0; s < h2::kSwirlStations; ++s) {
-        RD1[s] = s < 5 ? s * ZAG1 + duX / 2.0 : (s - 5) * ZAG2 + (ORO + DRO) / 2.0;
-        RD2[s] = s < 5 ? s * ZAG3 + duY / 2.0 : (s - 5) * ZAG4 + (ORO + DRO) / 2.0;
-        ZD1[s] = ZD2[s] = kStartSwirl;
+    for (int k = 0; k < h2::kSwirlStations; ++k) {
+        RD1[k] = k < 5 ? k * ZAG1 + s.duX / 2.0 : (k - 5) * ZAG2 + (ORO + DRO) / 2.0;
+        RD2[k] = k < 5 ? k * ZAG3 + s.duY / 2.0 : (k - 5) * ZAG4 + (ORO + DRO) / 2.0;
+        ZD1[k] = ZD2[k] = kStartSwirl;
     }
 
     // Friction of the four disk-face annuli.
     b->lkgn_CF1[i] = disk_friction_cf(i, ORO / 2.0);
-    b->lkgn_CF2[i] = disk_friction_cf(i, rX);
+    b->lkgn_CF2[i] = disk_friction_cf(i, s.rX);
     b->lkgn_CF3[i] = disk_friction_cf(i, ORO / 2.0);
-    b->lkgn_CF4[i] = disk_friction_cf(i, rY);
+    b->lkgn_CF4[i] = disk_friction_cf(i, s.rY);
     b->lkgn_KSI1[i] = kKsiPerCf * b->lkgn_CF1[i];
     b->lkgn_KSI2[i] = kKsiPerCf * b->lkgn_CF2[i];
     b->lkgn_KSI3[i] = kKsiPerCf * b->lkgn_CF3[i];
@@ -558,40 +555,45 @@ int calc_stage_leakage(int i, int stage) {
 
     // Pressure rise of a core turning at half the disk speed over each annulus.
     const double w = wp * wp / 32.0;
-    const double DPD = b->lkgn_DPD[i] = (ORO * ORO - duX * duX) * w * rhoX;
-    const double DPB = b->lkgn_DPB[i] = (4.0 * rX * rX - ORO * ORO) * w * rhoX;
-    const double DPDY = b->lkgn_DPDY[i] = (ORO * ORO - duY * duY) * w * rhoY;
-    const double DPBY = b->lkgn_DPBY[i] = (4.0 * rY * rY - ORO * ORO) * w * rhoY;
-    b->lkgn_PY[i] = P21 - DPBY;
+    b->lkgn_DPD[i] = (ORO * ORO - s.duX * s.duX) * w * s.rhoX;
+    b->lkgn_DPB[i] = (4.0 * s.rX * s.rX - ORO * ORO) * w * s.rhoX;
+    b->lkgn_DPDY[i] = (ORO * ORO - s.duY * s.duY) * w * s.rhoY;
+    b->lkgn_DPBY[i] = (4.0 * s.rY * s.rY - ORO * ORO) * w * s.rhoY;
+    b->lkgn_PY[i] = s.P21 - b->lkgn_DPBY[i];
+    return s;
+}
 
-    // ---- cavity iteration ----
+// Cavity pressures at which both cavities are in mass balance: with holes the
+// X and Y searches alternate until they agree on the hole flow; without, the
+// root gaps take what the seals pass, in one pass.
+void balance_cavities(bdLocals* b, int i, const Stage& s) {
     double& PX = b->lkgn_PX[i];
     double& PY = b->lkgn_PY[i];
-    double& GDY = b->lkgn_GDY[ps];
-    double& GDYY = b->lkgn_GDYY[ps];
+    double& GDY = b->lkgn_GDY[s.ps];
+    const double DPD = b->lkgn_DPD[i], DPB = b->lkgn_DPB[i], DPBY = b->lkgn_DPBY[i];
     for (int pass = 1;; ++pass) {
-        if (holes) {
+        if (s.holes) {
             double lo = b->lkgn_P0DY[i] + DPD - kBracketMargin;
-            double hi = std::min(PY, P11 - DPB) + kBracketMargin;
+            double hi = std::min(PY, s.P11 - DPB) + kBracketMargin;
             h2::root_bracket(leak_residual_x, &lo, &hi, kBracketSteps, 1);
             h2::root_bracket(leak_residual_x, &lo, &hi, kRefineSteps, 1);
             PX = h2::root_falsi(leak_residual_x, hi, lo - hi, kSearchTolerance);
-            GDY = b->elem_Gdu[ps];
+            GDY = b->elem_Gdu[s.ps];
             b->lkgn_GROX[i] = b->lkgn_GRO[i];
         } else {
             // The seal flow leaves X through the root gap alone.
-            seal_model(b, ps);
-            GDY = b->elem_Gdu[ps];
+            seal_model(b, s.ps);
+            GDY = b->elem_Gdu[s.ps];
             b->lkgn_GROX[i] = 0.0;
             b->lkgn_GP[i] = GDY;
-            PX = P11 - DPB;
+            PX = s.P11 - DPB;
             // A gap of no width (or no density) passes the flow at no speed.
-            b->lkgn_CP[i] = quotient_or(b->lkgn_GP[i], rhoX * b->lkgn_FP[i], 0.0);
+            b->lkgn_CP[i] = quotient_or(b->lkgn_GP[i], s.rhoX * b->lkgn_FP[i], 0.0);
         }
-        if (b->IPL > 2) print_x_line(b, i, ps, P11, holes);
+        if (b->IPL > 2) print_x_line(b, i, s.ps, s.P11, s.holes);
 
-        if (holes) {
-            const double balance = P21 - DPBY;
+        if (s.holes) {
+            const double balance = s.P21 - DPBY;
             double hi = std::max(PX, balance) - kBracketMargin;
             double lo = std::min(PX, balance) - kDepthY * DPBY;
             h2::root_bracket(leak_residual_y, &lo, &hi, kBracketSteps, 1);
@@ -601,65 +603,83 @@ int calc_stage_leakage(int i, int stage) {
         } else {
             // What leaves Y through the next seal comes in through the root gap.
             b->lkgn_GROY[i] = 0.0;
-            b->lkgn_GPY[i] = -GDYY;
-            PY = P21 - DPBY;
-            b->lkgn_CPY[i] = quotient_or(b->lkgn_GPY[i], rhoY * b->lkgn_FPY[i], 0.0);
+            b->lkgn_GPY[i] = -b->lkgn_GDYY[s.ps];
+            PY = s.P21 - DPBY;
+            b->lkgn_CPY[i] = quotient_or(b->lkgn_GPY[i], s.rhoY * b->lkgn_FPY[i], 0.0);
         }
-        if (b->IPL > 2) print_y_line(b, i, ps, P21, holes);
+        if (b->IPL > 2) print_y_line(b, i, s.ps, s.P21, s.holes);
 
-        if (!holes || pass >= b->ITML) break;
+        if (!s.holes || pass >= b->ITML) break;
         // The two balances agree on the hole flow; a case without mass flow
         // (G 0) has agreement only in equality.
         const double change = b->lkgn_GROY[i] - b->lkgn_GROX[i];
         const bool agreed = b->cyld_G != 0.0 ? std::abs(change / b->cyld_G) < kBalanceShare : change == 0.0;
         if (agreed) break;
     }
+}
 
-    if (holes) {
-        double& GRO = b->lkgn_GRO[i];
-        GRO = (b->lkgn_GROX[i] + b->lkgn_GROY[i]) / 2.0;
-        const double GP = b->lkgn_GP[i], GPY = b->lkgn_GPY[i];
-        // Volume flows through the cavities; a density of 0 carries no volume.
-        const auto volume = [](double G, double rho) { return quotient_or(G, rho, 0.0); };
-        b->lkgn_BETA1[i] = swirl_parameter(i, duX / 2.0, b->lkgn_KSI1[i], volume(GDY, b->lkgn_RD[i]));
-        b->lkgn_BETA2[i] = swirl_parameter(i, ORO / 2.0, b->lkgn_KSI2[i], volume(GP, b->lkgn_RR[i]));
-        b->lkgn_BETA3[i] = swirl_parameter(i, rX, b->lkgn_KSI2[i], volume(GP, b->lkgn_RP[i]));
-        b->lkgn_BETA4[i] = swirl_parameter(i, ORO / 2.0, b->lkgn_KSI3[i], volume(-GDYY, b->lkgn_RR[i]));
-        b->lkgn_BETA5[i] = swirl_parameter(i, ORO / 2.0, b->lkgn_KSI4[i], volume(GPY, b->lkgn_RR[i]));
-        b->lkgn_BETA6[i] = swirl_parameter(i, rY, b->lkgn_KSI4[i], volume(GPY, b->lkgn_RPY[i]));
+// Swirl parameters and core swirl profiles of the two cavities of a stage
+// with holes, after the balance.
+void march_core_swirl(bdLocals* b, int i, const Stage& s) {
+    const double wp = b->bld_wp[i], ORO = b->clrn_ORO[i], DRO = b->clrn_DRO[i];
+    const double ZAG1 = b->lkgn_ZAG1[i], ZAG2 = b->lkgn_ZAG2[i], ZAG3 = b->lkgn_ZAG3[i],
+                 ZAG4 = b->lkgn_ZAG4[i];
+    const double GDY = b->lkgn_GDY[s.ps], GDYY = b->lkgn_GDYY[s.ps];
+    double* RD1 = h2::swirl_row(b->RD1, i);
+    double* RD2 = h2::swirl_row(b->RD2, i);
+    double* ZD1 = h2::swirl_row(b->ZD1, i);
+    double* ZD2 = h2::swirl_row(b->ZD2, i);
 
-        // Core swirl of cavity X: outward from the seal; from the root inward
-        // when the main stream comes in there, else outward from the holes.
-        // At a root radius of 0 the stream's swirl has no ratio: the start value stays.
-        ZD1[0] = kStartSwirl;
-        swirl_march(i, 0, 1, 3, duX / 2.0, b->lkgn_BETA1[i], ZAG1, ZD1, RD1);
-        if (GP <= 0.0) {
-            ZD1[10] = quotient_or(b->flow_c1u[i][0], rX * wp, ZD1[10]);
-            swirl_march(i, 10, -1, 6, rX, b->lkgn_BETA3[i], -ZAG2, ZD1, RD1);
-        } else {
-            // Mixed with the flow back through the holes; GDY = GRO < 0 would leave no flow to mix.
-            ZD1[5] = GRO >= 0.0 ? ZD1[4] : quotient_or(ZD1[4] * GDY - GRO, GDY - GRO, ZD1[4]);
-            swirl_march(i, 5, 1, 9, (ORO + DRO) / 2.0, b->lkgn_BETA2[i], ZAG2, ZD1, RD1);
-        }
-        // Core swirl of cavity Y.
-        if (GPY <= 0.0) {
-            ZD2[10] = quotient_or(b->flow_c2u[i][0], rY * wp, ZD2[10]);
-            swirl_march(i, 10, -1, 6, rY, b->lkgn_BETA6[i], -ZAG4, ZD2, RD2);
-            ZD2[4] = GRO <= 0.0 ? ZD2[5] : quotient_or(GRO - GPY * ZD2[5], GRO - GPY, ZD2[5]);
-            swirl_march(i, 4, -1, 1, (ORO - DRO) / 2.0, b->lkgn_BETA4[i], -ZAG3, ZD2, RD2);
-        } else {
-            ZD2[4] = ZD2[5] = 1.0;  // the hole jets carry the disk's speed
-            swirl_march(i, 4, -1, 1, (ORO - DRO) / 2.0, b->lkgn_BETA4[i], -ZAG3, ZD2, RD2);
-            swirl_march(i, 5, 1, 9, (ORO + DRO) / 2.0, b->lkgn_BETA5[i], ZAG4, ZD2, RD2);
-        }
+    double& GRO = b->lkgn_GRO[i];
+    GRO = (b->lkgn_GROX[i] + b->lkgn_GROY[i]) / 2.0;
+    const double GP = b->lkgn_GP[i], GPY = b->lkgn_GPY[i];
+    // Volume flows through the cavities; a density of 0 carries no volume.
+    const auto volume = [](double G, double rho) { return quotient_or(G, rho, 0.0); };
+    b->lkgn_BETA1[i] = swirl_parameter(i, s.duX / 2.0, b->lkgn_KSI1[i], volume(GDY, b->lkgn_RD[i]));
+    b->lkgn_BETA2[i] = swirl_parameter(i, ORO / 2.0, b->lkgn_KSI2[i], volume(GP, b->lkgn_RR[i]));
+    b->lkgn_BETA3[i] = swirl_parameter(i, s.rX, b->lkgn_KSI2[i], volume(GP, b->lkgn_RP[i]));
+    b->lkgn_BETA4[i] = swirl_parameter(i, ORO / 2.0, b->lkgn_KSI3[i], volume(-GDYY, b->lkgn_RR[i]));
+    b->lkgn_BETA5[i] = swirl_parameter(i, ORO / 2.0, b->lkgn_KSI4[i], volume(GPY, b->lkgn_RR[i]));
+    b->lkgn_BETA6[i] = swirl_parameter(i, s.rY, b->lkgn_KSI4[i], volume(GPY, b->lkgn_RPY[i]));
+
+    // Core swirl of cavity X: outward from the seal; from the root inward
+    // when the main stream comes in there, else outward from the holes.
+    // At a root radius of 0 the stream's swirl has no ratio: the start value stays.
+    ZD1[0] = kStartSwirl;
+    swirl_march(i, 0, 1, 3, s.duX / 2.0, b->lkgn_BETA1[i], ZAG1, ZD1, RD1);
+    if (GP <= 0.0) {
+        ZD1[10] = quotient_or(b->flow_c1u[i][0], s.rX * wp, ZD1[10]);
+        swirl_march(i, 10, -1, 6, s.rX, b->lkgn_BETA3[i], -ZAG2, ZD1, RD1);
+    } else {
+        // Mixed with the flow back through the holes; GDY = GRO < 0 would leave no flow to mix.
+        ZD1[5] = GRO >= 0.0 ? ZD1[4] : quotient_or(ZD1[4] * GDY - GRO, GDY - GRO, ZD1[4]);
+        swirl_march(i, 5, 1, 9, (ORO + DRO) / 2.0, b->lkgn_BETA2[i], ZAG2, ZD1, RD1);
     }
+    // Core swirl of cavity Y.
+    if (GPY <= 0.0) {
+        ZD2[10] = quotient_or(b->flow_c2u[i][0], s.rY * wp, ZD2[10]);
+        swirl_march(i, 10, -1, 6, s.rY, b->lkgn_BETA6[i], -ZAG4, ZD2, RD2);
+        ZD2[4] = GRO <= 0.0 ? ZD2[5] : quotient_or(GRO - GPY * ZD2[5], GRO - GPY, ZD2[5]);
+        swirl_march(i, 4, -1, 1, (ORO - DRO) / 2.0, b->lkgn_BETA4[i], -ZAG3, ZD2, RD2);
+    } else {
+        ZD2[4] = ZD2[5] = 1.0;  // the hole jets carry the disk's speed
+        swirl_march(i, 4, -1, 1, (ORO - DRO) / 2.0, b->lkgn_BETA4[i], -ZAG3, ZD2, RD2);
+        swirl_march(i, 5, 1, 9, (ORO + DRO) / 2.0, b->lkgn_BETA5[i], ZAG4, ZD2, RD2);
+    }
+}
 
+// Hands the seal flow to the previous stage, then the friction term, the
+// print-out and the axial force on the disk.
+void finish_stage(bdLocals* b, int i, int stage, const Stage& s) {
+    const double wp = b->bld_wp[i];
     // This stage's seal flow is what leaves the previous stage's cavity Y.
-    if (i > kFirstRotor && h2::is_rotor(*b, pr)) b->lkgn_GDYY[prev_stator(pr)] = GDY;
-    b->lkgn_DHD[i] = kDiskFrictionPower * std::pow(std::abs(wp), 3) * std::pow(rX, 5) * rhoY;
+    if (i > kFirstRotor && h2::is_rotor(*b, s.pr)) b->lkgn_GDYY[prev_stator(s.pr)] = b->lkgn_GDY[s.ps];
+    b->lkgn_DHD[i] = kDiskFrictionPower * std::pow(std::abs(wp), 3) * std::pow(s.rX, 5) * s.rhoY;
 
     print_stage_leakage(i);
-    b->elem_RAD[i] = cavity_disk_load(PX, DPD, DPB, PY, DPDY, DPBY, duX, ORO, rX, rY, duY);
+    const double PX = b->lkgn_PX[i], PY = b->lkgn_PY[i], DPB = b->lkgn_DPB[i], DPBY = b->lkgn_DPBY[i];
+    b->elem_RAD[i] = cavity_disk_load(PX, b->lkgn_DPD[i], DPB, PY, b->lkgn_DPDY[i], DPBY, s.duX,
+                                      b->clrn_ORO[i], s.rX, s.rY, s.duY);
     b->lkgn_RAD[i] = b->elem_RAD[i];
 
     if (b->IPL == 1) {
@@ -668,12 +688,38 @@ int calc_stage_leakage(int i, int stage) {
         put_dump(
             "%-3d %-3d %11.3e %11.3e %11.3e %11.3e %11.3e %11.3e %11.3e %11.3e %11.3e %11.3e %11.3e %11.3e "
             "%11.3e\n",
-            stage + 1, i, flow(GDY), flow(b->lkgn_GP[i]), flow(b->lkgn_GROX[i]), flow(b->lkgn_GROY[i]),
-            flow(b->lkgn_GPY[i]), flow(GDYY), flow(b->elem_G1[i]), pres(b->lkgn_P0DY[i]), pres(PX + DPB),
-            pres(PY + DPBY), pres(P11), pres(P21), view(b->lkgn_RAD[i], H2_UNIT_FORCE));
+            stage + 1, i, flow(b->lkgn_GDY[s.ps]), flow(b->lkgn_GP[i]), flow(b->lkgn_GROX[i]),
+            flow(b->lkgn_GROY[i]), flow(b->lkgn_GPY[i]), flow(b->lkgn_GDYY[s.ps]), flow(b->elem_G1[i]),
+            pres(b->lkgn_P0DY[i]), pres(PX + DPB), pres(PY + DPBY), pres(s.P11), pres(s.P21),
+            view(b->lkgn_RAD[i], H2_UNIT_FORCE));
     } else if (b->IPL == 2) {
         put_dump("\nDisk axial load: %g %s\n", view(b->elem_RAD[i], H2_UNIT_FORCE), label(H2_UNIT_FORCE));
     }
+}
+
+}  // namespace
+
+extern "C" {
+
+int calc_stage_leakage(int i, int stage) {
+    bdLocals* b = get_bdLocals();
+    if (b == nullptr) return 1;
+    // Element 0 has nothing in front of it, a rotor past the path or the
+    // arrays would be read out of them, and the stations of a rotor above 98
+    // would run past the station tables into the fields behind them.
+    if (!stage_fits(b, i)) {
+        h2::report_error(kStageOutOfRange);
+        return 1;
+    }
+    // The pressure exponent and the print-out need the main fluid.
+    if (b->fluid_func == nullptr) {
+        h2::report_error(kNoMainFluid);
+        return 1;
+    }
+    const Stage s = set_up_stage(b, i);
+    balance_cavities(b, i, s);
+    if (s.holes) march_core_swirl(b, i, s);
+    finish_stage(b, i, stage, s);
     return 0;
 }
 

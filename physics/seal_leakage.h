@@ -55,8 +55,9 @@ int hole_flow_yx(int i);
 int swirl_march(int i, int start, int step, int end, double r0, double beta, double dr, double* zd,
                 double* rd);
 
-// Friction coefficient of the disk face of rotor i at radius r: 0.0325/X^2
-// with X = r wp r / lkgn__Re[i]; 0 where X is 0 (no radius, no viscosity).
+// Friction coefficient of the disk face of rotor i at radius r, turbulent:
+// 0.0325 X^-0.2 with X = r wp r / lkgn__Re[i]; 0 where X is not above 0 or
+// not finite (no radius, no viscosity, a disk turning backwards).
 double disk_friction_cf(int i, double r);
 // Swirl parameter pi wp r^3 ksi / q of rotor i, 1e6 (no through-flow) when
 // |q| < 1e-6.

@@ -16,6 +16,9 @@
 
 namespace {
 
+using h2::kAxialSections;
+using h2::kRadialSections;
+
 using h2::switch_on;
 
 using h2::is_expanding;
@@ -28,8 +31,6 @@ constexpr double kLossRelaxGain = 5.0;      // the loss step may move five times
 constexpr double kLeastSineSquared = 1e-8;  // keeps a sine of a grazing angle away from 0
 
 // elem__sectType codes
-constexpr double kAxialSections = 0.0;
-constexpr double kRadialSections = 1.0;
 
 // Pressure does not fall from the path's inlet to its outlet.
 bool compressing(const bdLocals& c) { return !h2::is_expanding(c); }

@@ -3,17 +3,11 @@
 #include <cmath>
 
 #include "case/case_arrays.h"
+#include "halvorine2/fluid_plugin.h"
 #include "halvorine2/threading.h"
 #include "physics/mix_streams.h"
 
 namespace {
-
-// Property codes of the main fluid.
-constexpr int kDensity = 2;     // from p, i
-constexpr int kEntropy = 3;     // from p, i
-constexpr int kSoundSpeed = 4;  // from p, i
-constexpr int kEnthalpyPS = 9;  // from p, s
-constexpr int kMainFluid = 0;
 
 // Modes of elem__Qotb2; any other value names the element that receives the flow.
 constexpr double kGivenBleed = 0.0;
@@ -29,16 +23,16 @@ int middle_stream(const bdLocals* b) { return b->cyld_nr / 2; }
 // velocity coefficient scales what is left.
 double jet_speed(const bdLocals* b, int i, double ps, double hs, double pb) {
     const double af = b->elem_af[i];
-    const double s = b->fluid_func(kEntropy, ps, hs, af, kMainFluid);
-    const double h_is = b->fluid_func(kEnthalpyPS, pb, s, af, kMainFluid);
-    const double a = b->fluid_func(kSoundSpeed, ps, hs, af, kMainFluid);
+    const double s = b->fluid_func(H2_FLUID_S_PI, ps, hs, af, H2_FLUID_MAIN);
+    const double h_is = b->fluid_func(H2_FLUID_I_PS, pb, s, af, H2_FLUID_MAIN);
+    const double a = b->fluid_func(H2_FLUID_SOUND_PI, ps, hs, af, H2_FLUID_MAIN);
     double c = std::sqrt(2.0 * std::fabs(hs - h_is));
     if (c > a) c = a;
     return c * b->elem_Fiotb2[i];
 }
 
 double density(const bdLocals* b, int i, double p, double h) {
-    return b->fluid_func(kDensity, p, h, b->elem_af[i], kMainFluid);
+    return b->fluid_func(H2_FLUID_RHO_PI, p, h, b->elem_af[i], H2_FLUID_MAIN);
 }
 
 // Totals and entropy of the tip flow of element k after a radial jet of speed

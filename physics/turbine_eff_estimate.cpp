@@ -3,18 +3,11 @@
 #include <array>
 #include <cstddef>
 
+#include "halvorine2/fluid_plugin.h"
 #include "halvorine2/threading.h"
 #include "numerics/one_dim.h"
 
 namespace {
-
-// Property codes of the main fluid.
-constexpr int kDryness = 0;     // negative dry; in the wet region 1 - value is the moisture fraction
-constexpr int kDensity = 2;     // from p, i
-constexpr int kEntropy = 3;     // from p, i
-constexpr int kEnthalpyPS = 9;  // from p, s
-constexpr int kSatVapour = 11;  // saturated vapour enthalpy at p
-constexpr int kMainFluid = 0;
 
 // Base efficiency E in per cent over the inlet volume flow Q (m^3/s, rows)
 // and the pressure ratio p0/p2 (columns): larger machines and longer
@@ -91,8 +84,8 @@ double sat_residual(double p) {
     if (b == nullptr || b->fluid_func == nullptr) return 0.0;
     const double af = b->cyld_af;
     // Code 11 takes the pressure in both of its first two places.
-    const double h = b->fluid_func(kSatVapour, p, p, af, kMainFluid);
-    return b->wet_target_s - b->fluid_func(kEntropy, p, h, af, kMainFluid);
+    const double h = b->fluid_func(H2_FLUID_I_SAT_VAPOUR, p, p, af, H2_FLUID_MAIN);
+    return b->wet_target_s - b->fluid_func(H2_FLUID_S_PI, p, h, af, H2_FLUID_MAIN);
 }
 
 double turbine_eff_estimate(double G, double p0, double i0, double p2) {
@@ -100,21 +93,21 @@ double turbine_eff_estimate(double G, double p0, double i0, double p2) {
     if (b == nullptr || b->fluid_func == nullptr) return kEtaFallback;
     const FluidFunc fluid = b->fluid_func;
     const double af = b->cyld_af;
-    auto property = [&](int code, double x, double y) { return fluid(code, x, y, af, kMainFluid); };
+    auto property = [&](int code, double x, double y) { return fluid(code, x, y, af, H2_FLUID_MAIN); };
 
-    const double s0 = property(kEntropy, p0, i0);
+    const double s0 = property(H2_FLUID_S_PI, p0, i0);
     if (s0 == 0.0) return kEtaLiquid;
 
     // Isentropic expansion to the outlet pressure.
-    const double X0 = property(kDryness, p0, i0);
-    const double i2s = property(kEnthalpyPS, p2, s0);
-    const double X2 = property(kDryness, p2, i2s);
+    const double X0 = property(H2_FLUID_DRYNESS, p0, i0);
+    const double i2s = property(H2_FLUID_I_PS, p2, s0);
+    const double X2 = property(H2_FLUID_DRYNESS, p2, i2s);
     const double H0 = i0 - i2s;
     // Every loss below is per unit of isentropic drop: without one there is nothing to rate.
     if (H0 == 0.0) return kEtaFallback;
 
     // Inlet volume flow; a zero density would make it infinite.
-    const double rho0 = property(kDensity, p0, i0);
+    const double rho0 = property(H2_FLUID_RHO_PI, p0, i0);
     if (rho0 == 0.0) return kEtaFallback;
     const double Q = G / rho0;
     // A zero outlet pressure would make the pressure ratio infinite.
@@ -136,7 +129,7 @@ double turbine_eff_estimate(double G, double p0, double i0, double p2) {
             // the drop below the crossing pressure ps runs wet.
             b->wet_target_s = s0;
             const double ps = h2::root_falsi(sat_residual, p2, p0 - p2, kCrossingTol);
-            const double is = property(kEnthalpyPS, ps, s0);
+            const double is = property(H2_FLUID_I_PS, ps, s0);
             w = 100.0 * (1.0 - X2) * (is - i2s) / H0;
         }
         M = h2::interp2(kNWet, kNMeanP, kWetGrid.data(), kMeanPGrid.data(), kMoistureLoss.data(), w,

@@ -568,6 +568,18 @@ TEST_F(CaseFile, TwistLawOfAnExpandingPath) {
     EXPECT_GT(c.cas_B2a[1][2], 18.0);
 }
 
+TEST_F(CaseFile, TwistLawFoldsAStatorAngleBeyondNinetyDegrees) {
+    // tan 110 deg is negative: the law takes the size of the arc tangent, so
+    // the stator's angles lie below 90 on every streamline (by hand:
+    // |atan(tan 110 deg r_j/0.1)| at r_j = 0.0825, 0.1, 0.1175).
+    StageFile s = b2eff_stage();
+    s.vart = 100;
+    s.elements[1] = "1 0    0.2 0.035 0.97 90  110   1  0   1     40 0.03 0.0005 0.03  0   1   0   0";
+    ASSERT_EQ(load(s), 0);
+    const double expected[] = {66.194105, 70.000026, 72.789035};
+    for (int j = 0; j < 3; ++j) EXPECT_NEAR(block()->cas_B2a[1][j], expected[j], 1e-6) << j;
+}
+
 TEST_F(CaseFile, TwistLawOfACompressorRotorScalesTheAngle) {
     StageFile s = b2eff_stage();
     s.vart = 100;

@@ -6,8 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <filesystem>
+#include <cstdio>
 #include <initializer_list>
 #include <map>
 #include <string>
@@ -68,10 +69,6 @@ constexpr SiteFields kSiteF{&bdLocals::cool_fGoxl, &bdLocals::cool_fToxl, &bdLoc
 struct Coolant {
     double G = 0.03, T = 700.0, P = 900000.0, C = 100.0, A = 30.0;
 };
-
-std::filesystem::path golden(const char* name) {
-    return std::filesystem::path(__FILE__).parent_path().parent_path() / "golden" / name;
-}
 
 class CoolingRows : public h2::test::LiveCaseTest {
 protected:
@@ -534,18 +531,29 @@ TEST_F(CoolingRows, CooledStatorAsTheLastElementTakesNoSpeedBehindIt) {
     }
     EXPECT_EQ(results[0], results[1]);
 
-    // The speed behind does count where there is an element to have it.
-    build({Elem::Inlet, Elem::Stator, Elem::Rotor, Elem::Stator, Elem::Duct}, 3);
-    for (const SiteFields& f : {kSiteI, kSiteO, kSiteT, kSiteH}) set_site(3, f, {});
-    block()->bld_wp[4] = 3000.0;
-    cool_stator_row(3);
-    EXPECT_NE(block()->cool_DHOXL[3], results[0][4]);
+    // The speed behind does count where there is an element to have it: the
+    // Euler work of the side sites grows in proportion to it.
+    double work[2];
+    for (int n = 0; n < 2; ++n) {
+        bterm();
+        ASSERT_NE(binit(), nullptr);
+        build({Elem::Inlet, Elem::Stator, Elem::Rotor, Elem::Stator, Elem::Duct}, 3);
+        for (const SiteFields& f : {kSiteI, kSiteO, kSiteT, kSiteH}) set_site(3, f, {});
+        block()->bld_wp[4] = 3000.0 * (n + 1);
+        cool_stator_row(3);
+        work[n] = block()->cool_DHOXL[3] - results[0][4];
+    }
+    EXPECT_GT(std::abs(work[0]), 1.0);
+    EXPECT_NEAR(work[1], 2.0 * work[0], 1e-9 * std::abs(work[0]));
 }
 
 // -- Dump lines ------------------------------------------------------------------------
 
 class CoolingDump : public CoolingRows {
 protected:
+    static int count_lines(const std::string& text) {
+        return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+    }
     // A two-stage turbine: stator 1 with all four of its sites, rotor 2 with
     // all five, stator 3 uncooled, rotor 4 with its tip site only.
     std::string pass_output(int ipp) {
@@ -565,10 +573,28 @@ TEST_F(CoolingDump, PrintLevelTwoWritesNothing) { EXPECT_EQ(pass_output(2), "");
 
 TEST_F(CoolingDump, PrintLevelThreeWritesOneLinePerRow) {
     const std::string text = pass_output(3);
-    EXPECT_EQ(text, h2::test::read_file(golden("cooling_ipp3.txt").string()));
-    // The composition printed is the row's value on entry.
+    // One line per cooled row (stator 3 is not cooled), each with the
+    // composition the row had on entry (2.5 + i).
+    EXPECT_EQ(count_lines(text), 3);
     EXPECT_NE(text.find("i=   1 Icm="), std::string::npos);
     EXPECT_NE(text.find("af=             3.5\n"), std::string::npos);
+    EXPECT_NE(text.find("i=   4 Icm="), std::string::npos);
+}
+
+// Rows without coolant keep their own state, so every number of the line is
+// known: Icm = i0, DIOXL = DHOXL = 0.
+TEST_F(CoolingDump, LinesOfRowsWithoutCoolantHoldTheRowsOwnState) {
+    build({Elem::Inlet, Elem::Stator, Elem::Rotor}, 3);
+    block()->IPP = 3;
+    h2::test::CapturedConsole console;
+    cool_pass();
+    char expected[300];
+    const double i1x = kCp * (1400.0 - 20.0), i2x = kCp * (1380.0 - 40.0);
+    std::snprintf(expected, sizeof expected,
+                  "i=%4d Icm=%16g i1x=%16g DIOXL=%16g DHOXL=%16g af=%16g\n"
+                  "i=%4d Icm=%16g i2x=%16g DIOXL=%16g DHOXL=%16g af=%16g\n",
+                  1, i1x, i1x, 0.0, 0.0, 3.5, 2, i2x, i2x, 0.0, 0.0, 4.5);
+    EXPECT_EQ(console.text(), expected);
 }
 
 }  // namespace

@@ -103,13 +103,22 @@ TEST_P(CoolMixFlows, AreasComeFromTheLargerOfAxialAndRadialSpeed) {
     EXPECT_EQ(o.c[2], m.c[2]);  // the main flow is stream 1
 }
 
-const double kRoot2 = std::sqrt(2.0);
 INSTANTIATE_TEST_SUITE_P(
     Cases, CoolMixFlows,
     ::testing::Values(FlowCase{"radial_coolant", {0.0, 0.0, 40.0}, {150.0, 40.0, 0.0}, 1.0, 1.0},
                       FlowCase{"axial_coolant", {-60.0, 10.0, 0.0}, {150.0, 40.0, 0.0}, 1.0, 1.0},
-                      // On a tie the radial component sets the area.
-                      FlowCase{"tied_coolant", {30.0, 0.0, -30.0}, {150.0, 40.0, 0.0}, kRoot2, 1.0},
+                      // Just either side of a tie the larger component sets the area
+                      // (at the tie itself both give the same area).
+                      FlowCase{"radial_above_axial",
+                               {30.0, 0.0, -31.0},
+                               {150.0, 40.0, 0.0},
+                               std::sqrt(30.0 * 30.0 + 31.0 * 31.0) / 31.0,
+                               1.0},
+                      FlowCase{"axial_above_radial",
+                               {-31.0, 0.0, 30.0},
+                               {150.0, 40.0, 0.0},
+                               std::sqrt(30.0 * 30.0 + 31.0 * 31.0) / 31.0,
+                               1.0},
                       FlowCase{"radial_main",
                                {0.0, 0.0, 40.0},
                                {20.0, 0.0, 100.0},

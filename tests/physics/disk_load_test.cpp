@@ -8,7 +8,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <limits>
 #include <ostream>
 #include <string>
@@ -21,10 +20,7 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 using h2::test::Elem;
-
-const fs::path kGoldenDir = fs::path(__FILE__).parent_path().parent_path() / "golden";
 
 constexpr int kNr = 3;
 constexpr int kStator1 = 1, kRotor1 = 2, kStator2 = 3, kRotor2 = 4;
@@ -36,10 +32,6 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 void linear_seal(bdLocals* b, int element) {
     const int i = static_cast<int>(b->lkg_elem);
     b->elem_Gdu[element] = 1e-6 * (b->lkgn_P0DY[i] - b->lkgn_PX[i]);
-}
-
-void expect_golden(const std::string& text, const char* name) {
-    EXPECT_EQ(text, h2::test::read_file(kGoldenDir / name)) << name;
 }
 
 int count(const std::string& text, const std::string& what) {
@@ -192,15 +184,24 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(DiskLoadTest, PrintsOneRowPerStageAtLevelOne) {
     block()->IPL = 1;
-    expect_golden(run(), "disk_load_ipl1.txt");
+    const std::string text = run();
+    EXPECT_EQ(count(text, "\nis  i"), 1);
+    EXPECT_EQ(count(text, "\n1   2   "), 1);
+    EXPECT_EQ(count(text, "\n2   4   "), 1);
 }
 
 TEST_F(DiskLoadTest, PrintsStagesAndTheTotalAtLevelTwo) {
-    block()->IPL = 2;
-    block()->cyld_du = 0.1;
+    bdLocals* b = block();
+    b->IPL = 2;
+    b->cyld_du = 0.1;
     const std::string text = run();
     EXPECT_EQ(text.find("\nis  i"), std::string::npos);  // the level-one table is not printed
-    expect_golden(text, "disk_load_ipl2.txt");
+    EXPECT_EQ(count(text, "\nStage "), 2);
+    EXPECT_EQ(count(text, "\nDisk axial load: "), 2);
+    char total[200];
+    std::snprintf(total, sizeof total, "Total disks axial load:  (RADtot = RAD + RAB)  %g  = %g - %g  N\n\n",
+                  b->cyld_RAD + b->cyld_RAB, b->cyld_RAD, -b->cyld_RAB);
+    EXPECT_NE(text.find(total), std::string::npos) << text;
 }
 
 TEST_F(DiskLoadTest, PathWithoutElementsPrintsNoTotal) {
