@@ -28,6 +28,7 @@ constexpr double kWideBound = 0.9;
 constexpr double kNarrowBound = 0.2;
 // Golden-section tolerance of the choke search, m/s.
 constexpr double kChokeTol = 1e-8;
+constexpr double kFailedProperty = 1e19;  // fluids answer 1e20 for a state outside their range
 // Relative tolerance of the outlet-speed root.
 constexpr double kRootTol = 1e-4;
 // Steps of the sign-change scan of an outlet state not yet computed.
@@ -115,6 +116,10 @@ double choke_flow(double w) {
     const double h = b.isd_i2wx[i][m] - w * w / 2;
     const double p = fluid(b, H2_FLUID_P_IS, h, b.isd_s1[i][m], i);
     const double rho = fluid(b, H2_FLUID_RHO_PI, p, h, i);
+    // A failed property call (1e20 or NaN) is no flow at all: steam's bound
+    // reaches below the triple pressure from low-pressure stagnation states,
+    // and 1e20 there would look like the largest flow to the search.
+    if (!(p <= kFailedProperty) || !(rho <= kFailedProperty)) return -w;
     // Partial admission and the area factor narrow the outlet, as in the
     // outlet-state residual, so the choke flow is that of the real opening.
     return rho * b.bld_F2[i] * b.elem_Pa[i] * b.los_Fp[i][m] * cn;

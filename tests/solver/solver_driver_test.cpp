@@ -70,11 +70,27 @@ TEST_F(SolverDriver, AccuracyAboveTheLimitDivergesOrRunsOut) {
 
 double nan_fluid(int, double, double, double, int) { return std::numeric_limits<double>::quiet_NaN(); }
 
+// Element flows gone non-finite in the loss step: the next march's defect is NaN.
+int nan_flow_loss_step() {
+    bdLocals* b = get_bdLocals();
+    for (int i = 0; i <= b->cyld_ns; ++i)
+        b->elem_G1[i] = b->elem_G2[i] = std::numeric_limits<double>::quiet_NaN();
+    return 0;
+}
+
 TEST_F(SolverDriver, NonFiniteAccuracyIsBadData) {
-    block()->fluid_func = &nan_fluid;
+    h2::solver_steps().loss_step = &nan_flow_loss_step;
     CapturedConsole console;
     EXPECT_EQ(bestXN(), -1);
     EXPECT_TRUE(contains(console.text(), "bestXN: Fatal error - BAD accuracy data!"));
+}
+
+TEST_F(SolverDriver, FluidAnsweringNaNIsRefusedByTheChokeSearch) {
+    // A failed property call counts as no flow, so the element cannot pass its flow.
+    block()->fluid_func = &nan_fluid;
+    CapturedConsole console;
+    EXPECT_EQ(bestXN(), 3);
+    EXPECT_TRUE(contains(console.text(), "ChaVel severe error: G2 > Gmax calculation failed!"));
 }
 
 void abort_in_second_iteration(bdLocals* b, uintptr_t arg) {
@@ -104,12 +120,18 @@ TEST_F(SolverDriver, HostBlockSeesTheProgressAndItsAbortRequest) {
     EXPECT_EQ(host->accuracy, block()->accuracy);
 }
 
+// A loss step that leaves the whole-path flow corrupted after the results.
+int corrupting_loss_step() {
+    get_bdLocals()->cyld_Gv = std::numeric_limits<double>::quiet_NaN();
+    return 0;
+}
+
 TEST_F(SolverDriver, CorruptedOutputIsResult3WithItsText) {
+    h2::solver_steps().loss_step = &corrupting_loss_step;
     for (bool predesign : {false, true}) {
         SCOPED_TRACE(predesign);
         int table = 0;
         block()->ranges_ref = predesign ? &table : nullptr;
-        block()->cyld_Gv = std::numeric_limits<double>::quiet_NaN();
         CapturedConsole console;
         EXPECT_EQ(bestXN(), 3);
         EXPECT_STREQ(block()->err_text, "ERRCODE_CORRUPTED_DATA: in solver/bestXN line 1168");
