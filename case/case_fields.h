@@ -2,6 +2,7 @@
 // families that parameter access, the data file and the layout checks share.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -206,13 +207,22 @@ constexpr bool doubles_on_8() {
     return true;
 }
 
+constexpr std::size_t keyed_field_count() {
+    std::size_t n = 0;
+    for (const auto& fi : kFields)
+        if (fi.key) ++n;
+    return n;
+}
+
+// Sorted once, a duplicate key sits next to its twin: n log n comparisons keep
+// the check well inside every compiler's constant-evaluation limits.
 constexpr bool keys_unique() {
-    for (std::size_t i = 0; i < kFieldCount; ++i) {
-        if (!kFields[i].key) continue;
-        for (std::size_t j = i + 1; j < kFieldCount; ++j)
-            if (kFields[j].key && std::string_view(kFields[i].key) == kFields[j].key) return false;
-    }
-    return true;
+    std::array<std::string_view, keyed_field_count()> keys{};
+    std::size_t n = 0;
+    for (const auto& fi : kFields)
+        if (fi.key) keys[n++] = fi.key;
+    std::sort(keys.begin(), keys.end());
+    return std::adjacent_find(keys.begin(), keys.end()) == keys.end();
 }
 
 static_assert(ordered_without_overlap(), "case block fields overlap or are out of order");

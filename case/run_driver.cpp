@@ -34,7 +34,7 @@ constexpr int kResultNoCopy = 1;    // dbrun: the block cannot be copied
 constexpr int kNoCase = -1;         // no case to run
 
 constexpr int kRuleWidth = 131;
-constexpr std::uint16_t kBannerColour = 10, kThreadColour = 14, kErrorColour = 12, kKeepBackground = 240;
+constexpr std::uint16_t kBannerColour = 10, kThreadColour = 14, kKeepBackground = 240;
 
 std::atomic<int> g_run_count{0};
 std::atomic<h2::SolverEntry> g_solver{&bestXN};

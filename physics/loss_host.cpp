@@ -22,6 +22,8 @@ namespace {
 using h2::switch_on;
 
 using h2::is_expanding;
+using h2::kDeswirler;
+using h2::kInletVolute;
 
 constexpr int kFirstAnalysisTask = 10;  // cyld__VART below this selects a design task
 
@@ -30,8 +32,6 @@ constexpr double kDuct = 0.0;
 constexpr double kVanelessDiffuser = 2.0;
 constexpr double kUBend = 3.0;
 constexpr double kOutletVolute = 4.0;
-constexpr double kInletVolute = 5.0;
-constexpr double kDeswirler = 6.0;
 
 // elem__sectType codes
 constexpr double kAxialSections = 0.0;
