@@ -177,8 +177,24 @@ double to_real(std::string_view t) {
     std::memcpy(number, t.data(), n);
     number[n] = '\0';
     static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", locale_t{});
-    return c_locale ? strtod_l(number, nullptr, c_locale) : std::strtod(number, nullptr);
+    const double value = c_locale ? strtod_l(number, nullptr, c_locale) : std::strtod(number, nullptr);
+    // A number beyond the double range is held at its ends, as integers are: an
+    // infinity would be saved as "inf", which reads back as 0.
+    constexpr double kLargest = std::numeric_limits<double>::max();
+    return std::clamp(value, -kLargest, kLargest);
 }
+
+// The "P2" layout stores the square of the loss coefficient. A negative token
+// keeps its sign, so that the square root of it is no NaN and the saved file
+// reads back as the same coefficient; save_data writes the signed square.
+double loss_from_psi(double psi) { return std::copysign(std::sqrt(std::fabs(psi)), psi); }
+double psi_from_loss(double loss) { return loss * std::fabs(loss); }
+
+// Integer tokens that are stored as doubles (teeth and vibration counts):
+// whole numbers, cut toward zero, so 12.7 gives 12. save_data writes them
+// with %g, which puts a number of more than six digits in exponent form
+// ("2.2e+06"); read by the integer conversion that would come back as 2.
+double to_whole(std::string_view t) { return std::trunc(to_real(t)); }
 
 // ---------------------------------------------------------------- reading
 
@@ -220,7 +236,7 @@ constexpr Column kP2Columns[] = {
         if (is_compressing(c)) c.bld_d2[i] = c.bld_d1[i] = v;
     },
     [](bdLocals& c, int i, int, double v) { c.bld_l2[i] = c.bld_l1[i] = v; },
-    [](bdLocals& c, int i, int m, double v) { c.los_Los[i][m] = std::sqrt(v); },
+    [](bdLocals& c, int i, int m, double v) { c.los_Los[i][m] = loss_from_psi(v); },
     [](bdLocals& c, int i, int m, double v) { c.cas_B1g[i][m] = v; },
     [](bdLocals& c, int i, int, double v) { c.elem_cz_[i] = v; },
     [](bdLocals& c, int i, int m, double v) { c.elem_Ht[i] = c.isd_p2[i][m] = v; },
@@ -379,8 +395,8 @@ private:
                     if (rotor) c_.stgtd_Tby[i] = to_real(t);
                     break;
                 case 2:
-                    if (stator) c_.clrn_Zrd[i] = to_int(t);
-                    if (rotor) c_.clrn_Zrr[i] = to_int(t);
+                    if (stator) c_.clrn_Zrd[i] = to_whole(t);
+                    if (rotor) c_.clrn_Zrr[i] = to_whole(t);
                     break;
                 case 3:
                     if (stator) c_.clrn_drd[i] = to_real(t);
@@ -398,10 +414,10 @@ private:
                     if (rotor) c_.bld_DA[i] = to_real(t);
                     break;
                 case 7:
-                    if (rotor) c_.elem_VI[i] = to_int(t);
+                    if (rotor) c_.elem_VI[i] = to_whole(t);
                     break;
                 case 8:
-                    if (rotor) c_.bld_VS[i] = to_int(t);
+                    if (rotor) c_.bld_VS[i] = to_whole(t);
                     break;
                 case 9:
                     c_.bld_d1[i] = to_real(t);
@@ -442,16 +458,22 @@ void apply_twist_law(bdLocals& c, int i, bool compressing) {
     const int m = ni / 2;
     const bool rotor = h2::is_rotor(c, i);
     const double A = rotor ? 180.0 - c.cas_B2a[i][m] : c.cas_B2a[i][m];
+    // The inlet takes its angle unchanged on every streamline. Handing it A
+    // would leave a rotor's angle turned to 180 - B2a, and turned back on the next load.
     if (i == 0) {
-        for (int j = 0; j < ni; ++j) c.cas_B2a[0][j] = A;
+        for (int j = 0; j < ni; ++j) c.cas_B2a[0][j] = c.cas_B2a[0][m];
         return;
     }
     const bool scale_angle = compressing && rotor;
-    const double r_m = c.bld_d2[i] / 2.0;
+    const auto radius = [&](int j) { return (c.bld_d2[i] - c.bld_l2[i]) / 2.0 + j * c.bld_l2[i] / (ni - 1); };
+    // The law is referred to the streamline whose angle the file holds. With an
+    // even streamline count that one lies off the mean diameter, and a law
+    // referred to the mean diameter would turn the held angle again on every load.
+    const double r_m = radius(m);
     const double e = c.bld_m2[i];
     const double t = scale_angle ? A * kRadPerDegree : std::tan(A * kRadPerDegree);
     for (int j = 0; j < ni; ++j) {
-        const double r_j = (c.bld_d2[i] - c.bld_l2[i]) / 2.0 + j * c.bld_l2[i] / (ni - 1);
+        const double r_j = radius(j);
         const double q = (std::pow(r_m, e) / t) / std::pow(r_j, e);
         const double g = scale_angle ? 1.0 / q : std::fabs(std::atan(1.0 / q));
         double B = g / kRadPerDegree;
@@ -726,10 +748,10 @@ int save_data(const char* name, int layout) {
             std::fprintf(f,
                          "%d %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g "
                          "%12g %12g\n",
-                         i, c.bld_wp[i], c.bld_d2s[i], c.bld_l2[i], c.los_Los[i][m], c.cas_B1g[i][m],
-                         c.elem_cz_[i], c.isd_p2[i][m], c.bld_m2[i], c.cas_t2[i][m], c.elem_Pa[i], c.bld_z[i],
-                         c.cas_b[i][m], c.cas_r2[i][m], c.cas_x2[i][m], c.elem_Gotb2[i], c.elem_stagType[i],
-                         c.elem_sectType[i], c.AngMask[i]);
+                         i, c.bld_wp[i], c.bld_d2s[i], c.bld_l2[i], psi_from_loss(c.los_Los[i][m]),
+                         c.cas_B1g[i][m], c.elem_cz_[i], c.isd_p2[i][m], c.bld_m2[i], c.cas_t2[i][m],
+                         c.elem_Pa[i], c.bld_z[i], c.cas_b[i][m], c.cas_r2[i][m], c.cas_x2[i][m],
+                         c.elem_Gotb2[i], c.elem_stagType[i], c.elem_sectType[i], c.AngMask[i]);
     } else {
         std::fprintf(
             f,
