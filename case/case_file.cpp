@@ -9,9 +9,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include <locale.h>
@@ -573,6 +575,36 @@ void set_element_models(bdLocals& c, int i) {
     if (c.cyld_VARTB != 0) c.elem_VARTB[i] = 1.0;
 }
 
+// ---------------------------------------------------------------- writing
+
+// A real as "%<width>g" writes it when six significant digits give the value
+// back, else with the fewest more digits that do, up to the 15 that a double
+// always holds (beyond them a computed value shows only rounding noise): a
+// saved case reads back as the same numbers. With six digits only, enthalpies
+// near 1e6 J/kg lost their last digits, and a decision on two nearly equal
+// pressures turned on the next load. Every NaN is "nan".
+std::string real_text(double v, int width) {
+    char text[64];
+    if (std::isnan(v)) {
+        std::snprintf(text, sizeof text, "%*s", width, "nan");
+        return text;
+    }
+    for (int digits = 6; digits <= std::numeric_limits<double>::digits10; ++digits) {
+        std::snprintf(text, sizeof text, "%*.*g", width, digits, v);
+        if (!std::isfinite(v) || std::strtod(text, nullptr) == v) break;
+    }
+    return text;
+}
+
+// The values as "%<width>g" fields one space apart.
+void put_reals(std::FILE* f, int width, std::initializer_list<double> values) {
+    const char* separator = "";
+    for (const double v : values) {
+        std::fprintf(f, "%s%s", separator, real_text(v, width).c_str());
+        separator = " ";
+    }
+}
+
 }  // namespace
 
 extern "C" {
@@ -728,15 +760,18 @@ int save_data(const char* name, int layout) {
     std::fprintf(f,
                  "#  MethodP    MethodS    MethodN     MethodV   MethodL        ISM      ICLos      RELAX  "
                  "acc_limit    force1D\n");
-    std::fprintf(f, "%10d %10d %10d %10d %10d %10d %10d %10g %10g %10d\n\n", c.cyld_MethodP, c.cyld_MethodS,
-                 c.cyld_MethodN, c.cyld_MethodV, c.cyld_MethodL, c.ISM, c.ICLos, c.RELAX, c.acc_limit,
-                 c.cyld_force1D);
+    std::fprintf(f, "%10d %10d %10d %10d %10d %10d %10d ", c.cyld_MethodP, c.cyld_MethodS, c.cyld_MethodN,
+                 c.cyld_MethodV, c.cyld_MethodL, c.ISM, c.ICLos);
+    put_reals(f, 10, {c.RELAX, c.acc_limit});
+    std::fprintf(f, " %10d\n\n", c.cyld_force1D);
     std::fprintf(
         f,
         "#            I0              P0             P2n              A0              G0             "
         "Czo             af\n");
-    std::fprintf(f, "%15g %15g %15g %15g %15g %15g %15g\n\n", c.elem_i0[0], c.elem_p0[0], c.elem_p2[ns],
-                 c.cas_B1[0][m], c.elem_G1[0], c.flow_c2z[0][m], c.cyld_af);
+    put_reals(f, 15,
+              {c.elem_i0[0], c.elem_p0[0], c.elem_p2[ns], c.cas_B1[0][m], c.elem_G1[0], c.flow_c2z[0][m],
+               c.cyld_af});
+    std::fprintf(f, "\n\n");
 
     if (layout != 0) {
         std::fprintf(
@@ -744,30 +779,32 @@ int save_data(const char* name, int layout) {
             "#           OM            D            L          PSI          B1m          cz_           "
             "P2           m2          Tm1        Eparc            Z            H            E       "
             "     X          Gex      stgType      secType      AngMask\n");
-        for (int i = 0; i <= ns; ++i)
-            std::fprintf(f,
-                         "%d %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g "
-                         "%12g %12g\n",
-                         i, c.bld_wp[i], c.bld_d2s[i], c.bld_l2[i], psi_from_loss(c.los_Los[i][m]),
-                         c.cas_B1g[i][m], c.elem_cz_[i], c.isd_p2[i][m], c.bld_m2[i], c.cas_t2[i][m],
-                         c.elem_Pa[i], c.bld_z[i], c.cas_b[i][m], c.cas_r2[i][m], c.cas_x2[i][m],
-                         c.elem_Gotb2[i], c.elem_stagType[i], c.elem_sectType[i], c.AngMask[i]);
+        for (int i = 0; i <= ns; ++i) {
+            std::fprintf(f, "%d ", i);
+            put_reals(f, 12,
+                      {c.bld_wp[i], c.bld_d2s[i], c.bld_l2[i], psi_from_loss(c.los_Los[i][m]),
+                       c.cas_B1g[i][m], c.elem_cz_[i], c.isd_p2[i][m], c.bld_m2[i], c.cas_t2[i][m],
+                       c.elem_Pa[i], c.bld_z[i], c.cas_b[i][m], c.cas_r2[i][m], c.cas_x2[i][m],
+                       c.elem_Gotb2[i], c.elem_stagType[i], c.elem_sectType[i], c.AngMask[i]});
+            std::fputc('\n', f);
+        }
     } else {
         std::fprintf(
             f,
             "#           OM            D            L          PSI         B1m        B2eff           "
             "m2          Tm1       Eparc             Z            H            E            X        "
             "  Gex\t  stgType\t   secType      AngMask\n");
-        for (int i = 0; i <= ns; ++i)
-            std::fprintf(f,
-                         "%d %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g "
-                         "%12g\n",
-                         i, c.bld_wp[i], c.bld_d2[i], c.bld_l2[i], c.los_Los[i][m], c.cas_B1g[i][m],
-                         c.cas_B2a[i][m], c.bld_m2[i], c.cas_t2[i][m], c.elem_Pa[i], c.bld_z[i],
-                         c.cas_b[i][m], c.cas_r2[i][m], c.cas_x2[i][m], c.elem_Gotb2[i], c.elem_stagType[i],
-                         c.elem_sectType[i], c.AngMask[i]);
+        for (int i = 0; i <= ns; ++i) {
+            std::fprintf(f, "%d ", i);
+            put_reals(
+                f, 12,
+                {c.bld_wp[i], c.bld_d2[i], c.bld_l2[i], c.los_Los[i][m], c.cas_B1g[i][m], c.cas_B2a[i][m],
+                 c.bld_m2[i], c.cas_t2[i][m], c.elem_Pa[i], c.bld_z[i], c.cas_b[i][m], c.cas_r2[i][m],
+                 c.cas_x2[i][m], c.elem_Gotb2[i], c.elem_stagType[i], c.elem_sectType[i], c.AngMask[i]});
+            std::fputc('\n', f);
+        }
         std::fprintf(f, "#\tCC:\n");
-        for (int i = 0; i <= ns; ++i) std::fprintf(f, "%g    ", c.wb[i]);
+        for (int i = 0; i <= ns; ++i) std::fprintf(f, "%s    ", real_text(c.wb[i], 0).c_str());
         std::fprintf(f, "\n");
     }
 
@@ -777,14 +814,16 @@ int save_data(const char* name, int layout) {
         "#            T            Z            d            du         b1n           Da           VI "
         "          VS           Do           Lo\n");
     for (int i = 0; i <= ns; ++i) {
+        std::fprintf(f, "%d ", i);
         if (h2::is_stator(c, i))
-            std::fprintf(f, "%d %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g\n", i, c.stgtd_Tdy[i],
-                         c.clrn_Zrd[i], c.clrn_drd[i], c.bld_du[i], 0.0, 0.0, 0.0, 0.0, c.bld_d1[i],
-                         c.bld_l1[i]);
+            put_reals(f, 12,
+                      {c.stgtd_Tdy[i], c.clrn_Zrd[i], c.clrn_drd[i], c.bld_du[i], 0.0, 0.0, 0.0, 0.0,
+                       c.bld_d1[i], c.bld_l1[i]});
         else
-            std::fprintf(f, "%d %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g\n", i, c.stgtd_Tby[i],
-                         c.clrn_Zrr[i], c.clrn_drr[i], c.bld_dub[i], c.clrn_b1n[i], c.bld_DA[i], c.elem_VI[i],
-                         c.bld_VS[i], c.bld_d1[i], c.bld_l1[i]);
+            put_reals(f, 12,
+                      {c.stgtd_Tby[i], c.clrn_Zrr[i], c.clrn_drr[i], c.bld_dub[i], c.clrn_b1n[i], c.bld_DA[i],
+                       c.elem_VI[i], c.bld_VS[i], c.bld_d1[i], c.bld_l1[i]});
+        std::fputc('\n', f);
     }
     // A full disk or a failing device would otherwise leave a cut file reported as written.
     const bool write_failed = std::ferror(f) != 0;
