@@ -9,8 +9,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include <locale.h>
@@ -173,8 +175,24 @@ double to_real(std::string_view t) {
     std::memcpy(number, t.data(), n);
     number[n] = '\0';
     static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", locale_t{});
-    return c_locale ? strtod_l(number, nullptr, c_locale) : std::strtod(number, nullptr);
+    const double value = c_locale ? strtod_l(number, nullptr, c_locale) : std::strtod(number, nullptr);
+    // A number beyond the double range is held at its ends, as integers are: an
+    // infinity would be saved as "inf", which reads back as 0.
+    constexpr double kLargest = std::numeric_limits<double>::max();
+    return std::clamp(value, -kLargest, kLargest);
 }
+
+// The "P2" layout stores the square of the loss coefficient. A negative token
+// keeps its sign, so that the square root of it is no NaN and the saved file
+// reads back as the same coefficient; save_data writes the signed square.
+double loss_from_psi(double psi) { return std::copysign(std::sqrt(std::fabs(psi)), psi); }
+double psi_from_loss(double loss) { return loss * std::fabs(loss); }
+
+// Integer tokens that are stored as doubles (teeth and vibration counts):
+// whole numbers, cut toward zero, so 12.7 gives 12. save_data writes them
+// with %g, which puts a number of more than six digits in exponent form
+// ("2.2e+06"); read by the integer conversion that would come back as 2.
+double to_whole(std::string_view t) { return std::trunc(to_real(t)); }
 
 // ---------------------------------------------------------------- reading
 
@@ -216,7 +234,7 @@ constexpr Column kP2Columns[] = {
         if (is_compressing(c)) c.bld_d2[i] = c.bld_d1[i] = v;
     },
     [](bdLocals& c, int i, int, double v) { c.bld_l2[i] = c.bld_l1[i] = v; },
-    [](bdLocals& c, int i, int m, double v) { c.los_Los[i][m] = std::sqrt(v); },
+    [](bdLocals& c, int i, int m, double v) { c.los_Los[i][m] = loss_from_psi(v); },
     [](bdLocals& c, int i, int m, double v) { c.cas_B1g[i][m] = v; },
     [](bdLocals& c, int i, int, double v) { c.elem_cz_[i] = v; },
     [](bdLocals& c, int i, int m, double v) { c.elem_Ht[i] = c.isd_p2[i][m] = v; },
@@ -375,8 +393,8 @@ private:
                     if (rotor) c_.stgtd_Tby[i] = to_real(t);
                     break;
                 case 2:
-                    if (stator) c_.clrn_Zrd[i] = to_int(t);
-                    if (rotor) c_.clrn_Zrr[i] = to_int(t);
+                    if (stator) c_.clrn_Zrd[i] = to_whole(t);
+                    if (rotor) c_.clrn_Zrr[i] = to_whole(t);
                     break;
                 case 3:
                     if (stator) c_.clrn_drd[i] = to_real(t);
@@ -394,10 +412,10 @@ private:
                     if (rotor) c_.bld_DA[i] = to_real(t);
                     break;
                 case 7:
-                    if (rotor) c_.elem_VI[i] = to_int(t);
+                    if (rotor) c_.elem_VI[i] = to_whole(t);
                     break;
                 case 8:
-                    if (rotor) c_.bld_VS[i] = to_int(t);
+                    if (rotor) c_.bld_VS[i] = to_whole(t);
                     break;
                 case 9:
                     c_.bld_d1[i] = to_real(t);
@@ -438,16 +456,22 @@ void apply_twist_law(bdLocals& c, int i, bool compressing) {
     const int m = ni / 2;
     const bool rotor = h2::is_rotor(c, i);
     const double A = rotor ? 180.0 - c.cas_B2a[i][m] : c.cas_B2a[i][m];
+    // The inlet takes its angle unchanged on every streamline. Handing it A
+    // would leave a rotor's angle turned to 180 - B2a, and turned back on the next load.
     if (i == 0) {
-        for (int j = 0; j < ni; ++j) c.cas_B2a[0][j] = A;
+        for (int j = 0; j < ni; ++j) c.cas_B2a[0][j] = c.cas_B2a[0][m];
         return;
     }
     const bool scale_angle = compressing && rotor;
-    const double r_m = c.bld_d2[i] / 2.0;
+    const auto radius = [&](int j) { return (c.bld_d2[i] - c.bld_l2[i]) / 2.0 + j * c.bld_l2[i] / (ni - 1); };
+    // The law is referred to the streamline whose angle the file holds. With an
+    // even streamline count that one lies off the mean diameter, and a law
+    // referred to the mean diameter would turn the held angle again on every load.
+    const double r_m = radius(m);
     const double e = c.bld_m2[i];
     const double t = scale_angle ? A * kDegree : std::tan(A * kDegree);
     for (int j = 0; j < ni; ++j) {
-        const double r_j = (c.bld_d2[i] - c.bld_l2[i]) / 2.0 + j * c.bld_l2[i] / (ni - 1);
+        const double r_j = radius(j);
         const double q = (std::pow(r_m, e) / t) / std::pow(r_j, e);
         const double g = scale_angle ? 1.0 / q : std::fabs(std::atan(1.0 / q));
         double B = g / kDegree;
@@ -547,12 +571,42 @@ void set_element_models(bdLocals& c, int i) {
     if (c.cyld_VARTB != 0) c.elem_VARTB[i] = 1.0;
 }
 
+// ---------------------------------------------------------------- writing
+
+// A real as "%<width>g" writes it when six significant digits give the value
+// back, else with the fewest more digits that do, up to the 15 that a double
+// always holds (beyond them a computed value shows only rounding noise): a
+// saved case reads back as the same numbers. With six digits only, enthalpies
+// near 1e6 J/kg lost their last digits, and a decision on two nearly equal
+// pressures turned on the next load. Every NaN is "nan".
+std::string real_text(double v, int width) {
+    char text[64];
+    if (std::isnan(v)) {
+        std::snprintf(text, sizeof text, "%*s", width, "nan");
+        return text;
+    }
+    for (int digits = 6; digits <= std::numeric_limits<double>::digits10; ++digits) {
+        std::snprintf(text, sizeof text, "%*.*g", width, digits, v);
+        if (!std::isfinite(v) || std::strtod(text, nullptr) == v) break;
+    }
+    return text;
+}
+
+// The values as "%<width>g" fields one space apart.
+void put_reals(std::FILE* f, int width, std::initializer_list<double> values) {
+    const char* separator = "";
+    for (const double v : values) {
+        std::fprintf(f, "%s%s", separator, real_text(v, width).c_str());
+        separator = " ";
+    }
+}
+
 }  // namespace
 
 namespace {
 
 // The element columns both layouts of the data file end with, m2 to
-// AngMask, at the middle streamline m; each is written as " %12g".
+// AngMask, at the middle streamline m; each is written as a " %12g" real.
 using ElementColumn = double (*)(const bdLocals&, int i, int m);
 constexpr ElementColumn kTrailingColumns[] = {
     [](const bdLocals& c, int i, int) { return c.bld_m2[i]; },
@@ -569,7 +623,8 @@ constexpr ElementColumn kTrailingColumns[] = {
 };
 
 void write_trailing_columns(std::FILE* f, const bdLocals& c, int i, int m) {
-    for (const ElementColumn column : kTrailingColumns) std::fprintf(f, " %12g", column(c, i, m));
+    for (const ElementColumn column : kTrailingColumns)
+        std::fprintf(f, " %s", real_text(column(c, i, m), 12).c_str());
     std::fputc('\n', f);
 }
 
@@ -728,15 +783,18 @@ int save_data(const char* name, int layout) {
     std::fprintf(f,
                  "#  MethodP    MethodS    MethodN     MethodV   MethodL        ISM      ICLos      RELAX  "
                  "acc_limit    force1D\n");
-    std::fprintf(f, "%10d %10d %10d %10d %10d %10d %10d %10g %10g %10d\n\n", c.cyld_MethodP, c.cyld_MethodS,
-                 c.cyld_MethodN, c.cyld_MethodV, c.cyld_MethodL, c.ISM, c.ICLos, c.RELAX, c.acc_limit,
-                 c.cyld_force1D);
+    std::fprintf(f, "%10d %10d %10d %10d %10d %10d %10d ", c.cyld_MethodP, c.cyld_MethodS, c.cyld_MethodN,
+                 c.cyld_MethodV, c.cyld_MethodL, c.ISM, c.ICLos);
+    put_reals(f, 10, {c.RELAX, c.acc_limit});
+    std::fprintf(f, " %10d\n\n", c.cyld_force1D);
     std::fprintf(
         f,
         "#            I0              P0             P2n              A0              G0             "
         "Czo             af\n");
-    std::fprintf(f, "%15g %15g %15g %15g %15g %15g %15g\n\n", c.elem_i0[0], c.elem_p0[0], c.elem_p2[ns],
-                 c.cas_B1[0][m], c.elem_G1[0], c.flow_c2z[0][m], c.cyld_af);
+    put_reals(f, 15,
+              {c.elem_i0[0], c.elem_p0[0], c.elem_p2[ns], c.cas_B1[0][m], c.elem_G1[0], c.flow_c2z[0][m],
+               c.cyld_af});
+    std::fprintf(f, "\n\n");
 
     if (layout != 0) {
         std::fprintf(
@@ -745,8 +803,10 @@ int save_data(const char* name, int layout) {
             "P2           m2          Tm1        Eparc            Z            H            E       "
             "     X          Gex      stgType      secType      AngMask\n");
         for (int i = 0; i <= ns; ++i) {
-            std::fprintf(f, "%d %12g %12g %12g %12g %12g %12g %12g", i, c.bld_wp[i], c.bld_d2s[i],
-                         c.bld_l2[i], c.los_Los[i][m], c.cas_B1g[i][m], c.elem_cz_[i], c.isd_p2[i][m]);
+            std::fprintf(f, "%d ", i);
+            put_reals(f, 12,
+                      {c.bld_wp[i], c.bld_d2s[i], c.bld_l2[i], psi_from_loss(c.los_Los[i][m]),
+                       c.cas_B1g[i][m], c.elem_cz_[i], c.isd_p2[i][m]});
             write_trailing_columns(f, c, i, m);
         }
     } else {
@@ -756,12 +816,14 @@ int save_data(const char* name, int layout) {
             "m2          Tm1       Eparc             Z            H            E            X        "
             "  Gex\t  stgType\t   secType      AngMask\n");
         for (int i = 0; i <= ns; ++i) {
-            std::fprintf(f, "%d %12g %12g %12g %12g %12g %12g", i, c.bld_wp[i], c.bld_d2[i], c.bld_l2[i],
-                         c.los_Los[i][m], c.cas_B1g[i][m], c.cas_B2a[i][m]);
+            std::fprintf(f, "%d ", i);
+            put_reals(
+                f, 12,
+                {c.bld_wp[i], c.bld_d2[i], c.bld_l2[i], c.los_Los[i][m], c.cas_B1g[i][m], c.cas_B2a[i][m]});
             write_trailing_columns(f, c, i, m);
         }
         std::fprintf(f, "#\tCC:\n");
-        for (int i = 0; i <= ns; ++i) std::fprintf(f, "%g    ", c.wb[i]);
+        for (int i = 0; i <= ns; ++i) std::fprintf(f, "%s    ", real_text(c.wb[i], 0).c_str());
         std::fprintf(f, "\n");
     }
 
@@ -771,14 +833,16 @@ int save_data(const char* name, int layout) {
         "#            T            Z            d            du         b1n           Da           VI "
         "          VS           Do           Lo\n");
     for (int i = 0; i <= ns; ++i) {
+        std::fprintf(f, "%d ", i);
         if (h2::is_stator(c, i))
-            std::fprintf(f, "%d %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g\n", i, c.stgtd_Tdy[i],
-                         c.clrn_Zrd[i], c.clrn_drd[i], c.bld_du[i], 0.0, 0.0, 0.0, 0.0, c.bld_d1[i],
-                         c.bld_l1[i]);
+            put_reals(f, 12,
+                      {c.stgtd_Tdy[i], c.clrn_Zrd[i], c.clrn_drd[i], c.bld_du[i], 0.0, 0.0, 0.0, 0.0,
+                       c.bld_d1[i], c.bld_l1[i]});
         else
-            std::fprintf(f, "%d %12g %12g %12g %12g %12g %12g %12g %12g %12g %12g\n", i, c.stgtd_Tby[i],
-                         c.clrn_Zrr[i], c.clrn_drr[i], c.bld_dub[i], c.clrn_b1n[i], c.bld_DA[i], c.elem_VI[i],
-                         c.bld_VS[i], c.bld_d1[i], c.bld_l1[i]);
+            put_reals(f, 12,
+                      {c.stgtd_Tby[i], c.clrn_Zrr[i], c.clrn_drr[i], c.bld_dub[i], c.clrn_b1n[i], c.bld_DA[i],
+                       c.elem_VI[i], c.bld_VS[i], c.bld_d1[i], c.bld_l1[i]});
+        std::fputc('\n', f);
     }
     // A full disk or a failing device would otherwise leave a cut file reported as written.
     const bool write_failed = std::ferror(f) != 0;

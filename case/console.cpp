@@ -37,6 +37,16 @@ ConsoleState& state() {
 
 bool shows_on_terminal() { return state().output_set && h2::platform::is_terminal(h2::console_stream()); }
 
+// A row of the splash box: the inner text between two frame characters. Built
+// by append: the library's `"x" + str` would instantiate a standard-library
+// operator that clang gives default visibility, leaking a C++ symbol.
+std::string framed(char frame, std::string_view inner) {
+    std::string row(1, frame);
+    row.append(inner);
+    row.push_back(frame);
+    return row;
+}
+
 }  // namespace
 
 namespace h2 {
@@ -88,12 +98,10 @@ void EGAstr(int16_t row, int16_t column, int length, int8_t background, int8_t f
 }
 
 void ConSplash(const char* title) {
-    const std::string inner_dash(kSplashWidth - 2, '-');
-    const std::string inner_blank(kSplashWidth - 2, ' ');
-    const std::string edge = " " + inner_dash + " ";
-    const std::string blank = "|" + inner_blank + "|";
-    const std::string dots = "|" + std::string(kSplashWidth - 2, '.') + "|";
-    const std::string credit = "|" + std::string(kCredit) + "|";
+    const std::string edge = framed(' ', std::string(kSplashWidth - 2, '-'));
+    const std::string blank = framed('|', std::string(kSplashWidth - 2, ' '));
+    const std::string dots = framed('|', std::string(kSplashWidth - 2, '.'));
+    const std::string credit = framed('|', kCredit);
 
     // The title is laid over the blank row from its first cell, then framed: the
     // frame covers the title's first character. Longer titles are cut at the box.

@@ -31,6 +31,8 @@ using h2::kVanelessDiffuser;
 using h2::switch_on;
 
 using h2::is_expanding;
+using h2::kDeswirler;
+using h2::kInletVolute;
 
 constexpr int kFirstAnalysisTask = 10;  // cyld__VART below this selects a design task
 
