@@ -13,6 +13,7 @@
 #include "halvorine2/strength.h"
 #include "halvorine2/threading.h"
 #include "halvorine2/units.h"
+#include "numerics/cg_search.h"
 #include "numerics/fr_locals.h"
 #include "reports/report_api.h"
 #include "solver/solver_api.h"
@@ -284,9 +285,14 @@ int solve(bdLocals& b) {
         } else if (direct_task(vart)) {
             SetConColor(kCyan, kMask);
             b.accuracy = solve_given_mfr() + kAccuracyOffset;
+        } else if (inverse_task(vart)) {
+            SetConColor(kCyan, kMask);
+            std::vector<double>& x = h2::solver_unknowns();
+            const int n = b.cyld_ns + (vart == 40 || vart == 400 ? 2 : 1);
+            b.accuracy = h2::cg_maximize(n, b.IM, b.IP, b.FRis, b.acc_E, b.acc_EE, b.acc_D, b.acc_MU0,
+                                         b.acc_D0, flow_residual, x.data());
         } else {
-            fatal(inverse_task(vart) ? "bestXN: the inverse tasks are not available yet"
-                                     : "bestXN: Fatal error - unknown task!");
+            fatal("bestXN: Fatal error - unknown task!");
             return kNoHandler;
         }
         if (!design) {
@@ -371,7 +377,7 @@ int bestXN(void) {
         put_err("bestXN: the flow path needs at least two elements and one streamline");
         return kBadData;
     }
-    if (direct_task(b.cyld_VART) && needs_per_streamline(b)) {
+    if ((direct_task(b.cyld_VART) || inverse_task(b.cyld_VART)) && needs_per_streamline(b)) {
         fatal("bestXN: per-streamline solves are not available yet; set cyld__force1D");
         return kNoHandler;
     }

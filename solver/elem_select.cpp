@@ -12,9 +12,10 @@ bool solved_per_streamline(const bdLocals& b, int i) {
 
 ElemSolver elem_solver_of(const bdLocals& b, int i) {
     const double kind = b.elem_stagType[i];
-    if (kind == kKindHeatExchanger) return nullptr;
     const bool per_streamline = solved_per_streamline(b, i);
+    // The inlet has no element before it for a heat exchanger to take its state from.
     if (i == 0) return per_streamline ? elem_inlet_2d : elem_inlet_1d;
+    if (kind == kKindHeatExchanger) return nullptr;
     if (kind == kKindBlade || kind == kKindDeswirler) return per_streamline ? elem_blade_2d : elem_blade_1d;
     return per_streamline ? elem_channel_2d : elem_channel_1d;
 }

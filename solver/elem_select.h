@@ -14,7 +14,8 @@ using ElemSolver = double (*)(int i, double w);
 // forced one-dimensional solve, and axial sections.
 bool solved_per_streamline(const bdLocals& b, int i);
 
-// The solver of element i; nullptr for a heat exchanger, which takes none.
+// The solver of element i; nullptr for a heat exchanger past the inlet, which
+// takes none. Element 0 always takes the inlet solver.
 ElemSolver elem_solver_of(const bdLocals& b, int i);
 
 }  // namespace h2

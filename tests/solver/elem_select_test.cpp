@@ -29,6 +29,7 @@ TEST_F(SelectTest, SolverByKindAndForm) {
         {1, 0.0, 0.0, 1, 0, elem_channel_1d}, {1, 2.0, 1.0, 3, 0, elem_channel_1d},
         {1, 5.0, 0.0, 3, 0, elem_channel_2d}, {1, 12.0, 0.0, 1, 0, elem_channel_1d},
         {1, 8.0, 0.0, 1, 0, nullptr},         {1, 8.0, 0.0, 3, 0, nullptr},
+        {0, 8.0, 0.0, 1, 0, elem_inlet_1d},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "element " << c.i << ", kind " << c.kind << ", section " << c.sect

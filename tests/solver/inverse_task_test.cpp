@@ -1,0 +1,202 @@
+// The inverse tasks on the mean line: the residual of one pass through the
+// path, and its maximisation recovering the flow or the inlet pressure that
+// the direct task relates to a given outlet pressure.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "halvorine2/halvorine2.h"
+#include "solver/solver_api.h"
+#include "solver/solver_internal.h"
+#include "tests/support/captured_console.h"
+#include "tests/support/case_fixture.h"
+#include "tests/support/example_stage.h"
+#include "tests/support/mean_line_path.h"
+
+namespace {
+
+constexpr double kCp = 1006.25;  // R 287.5, k 1.4
+constexpr double kK = 1.4;
+
+using h2::test::PathElement;
+
+class InverseTask : public h2::test::LiveCaseTest {
+protected:
+    void search_settings() {
+        bdLocals* b = block();
+        b->IM = 400;
+        b->IP = 0;
+        b->FRis = 1;
+        b->acc_E = 1e-10;
+        b->acc_EE = 1e-14;
+        b->acc_D = 1e-7;
+        b->acc_MU0 = 0.001;
+        b->acc_D0 = 0.001;
+        b->IGM = 20;
+        b->acc_limit = 1e-6;
+    }
+};
+
+// Isentropic duct outlet: static pressure for the speed c from the totals.
+double isentropic_p(double p0, double T0, double c) {
+    const double T = T0 - c * c / (2 * kCp);
+    return p0 * std::pow(T / T0, kK / (kK - 1));
+}
+
+// Loss-free ducts from 2 bar, 350 K: the outlet static pressure 178885.8 Pa of
+// the narrowest duct (0.4 m x 0.035 m) belongs to 12 kg/s.
+TEST_F(InverseTask, FlowForTheOutletPressureOfADuctChain) {
+    ASSERT_TRUE(h2::test::make_mean_line_path({{0.4, 0.05}, {0.4, 0.04}, {0.4, 0.035}},
+                                              {2e5, 350.0, 12.0, 178885.8}));
+    search_settings();
+    bdLocals* b = block();
+    b->cyld_VART = 20;
+    b->elem_G1[0] = 5.0;  // the task finds the flow
+    ASSERT_EQ(bestXN(), 0);
+    EXPECT_NEAR(b->elem_G1[0], 12.0, 1e-4 * 12.0);
+    EXPECT_LT(std::fabs(b->accuracy), b->acc_limit);
+    EXPECT_NEAR(b->isd_p2[2][0], isentropic_p(2e5, 350.0, b->flow_c2[2][0]), 1e-6 * 2e5);
+    // The unknowns are mirrored into the case.
+    for (int i = 0; i <= 2; ++i)
+        EXPECT_NEAR(b->solve_vector[i], std::log(b->flow_w2[i][0] / b->wb[i]), 1e-12);
+}
+
+// Task 30: the flow and outlet pressure give back the inlet total pressure.
+TEST_F(InverseTask, InletPressureForTheFlowOfADuctChain) {
+    ASSERT_TRUE(h2::test::make_mean_line_path({{0.4, 0.05}, {0.4, 0.04}, {0.4, 0.035}},
+                                              {1.6e5, 350.0, 12.0, 178885.8}));
+    search_settings();
+    bdLocals* b = block();
+    b->cyld_VART = 30;
+    ASSERT_EQ(bestXN(), 0);
+    EXPECT_NEAR(b->elem_p0[0], 2e5, 1e-4 * 2e5);
+    EXPECT_LT(std::fabs(b->accuracy), b->acc_limit);
+}
+
+// The loss-free example stage: the direct task's outlet pressure, static or
+// total, given to task 20 returns the direct task's flow; task 30 with that
+// flow returns the inlet total pressure.
+TEST_F(InverseTask, RoundTripsThroughTheLossFreeStage) {
+    ASSERT_TRUE(h2::test::load_loss_free_example_stage());
+    bdLocals* b = block();
+    const int NS = b->cyld_ns;
+    const int m = b->cyld_nr / 2;
+    ASSERT_EQ(bestXN(), 0);
+    const double G = b->elem_G1[0];
+    const double p0 = b->elem_p0[0];
+    const double p2 = b->isd_p2[NS][m];
+    const double p2x = b->isd_p2x[NS][m];
+    struct Case {
+        int task;
+        int vartp;
+        double target;
+    };
+    for (const Case& c : {Case{20, 0, p2}, Case{20, 1, p2x}, Case{30, 0, p2}}) {
+        SCOPED_TRACE(testing::Message() << "task " << c.task << ", VARTP " << c.vartp);
+        ASSERT_TRUE(h2::test::load_loss_free_example_stage());
+        search_settings();
+        b = block();
+        b->cyld_VART = c.task;
+        b->cyld_VARTP = c.vartp;
+        b->elem_p2[NS] = c.target;
+        if (c.task == 20) b->elem_G1[0] = 0.8 * G;
+        if (c.task == 30) b->elem_p0[0] = 0.95 * p0;
+        ASSERT_EQ(bestXN(), 0);
+        EXPECT_NEAR(b->elem_G1[0], G, 1e-4 * G);
+        EXPECT_NEAR(b->elem_p0[0], p0, 1e-4 * p0);
+        EXPECT_LT(std::fabs(b->accuracy), b->acc_limit);
+    }
+}
+
+// One hundred and one equal ducts: every outlet at the isentropic speed of
+// 12 kg/s through 0.4 m x 0.05 m (99.555 m/s, 190322.4 Pa), all 101 starting
+// speeds printed, and the search's value kept as the accuracy. The accuracy
+// limit 1e-6 bounds the squared relative defects, so the flow is found to 1e-3.
+TEST_F(InverseTask, HundredAndOneElementsFitTheUnknowns) {
+    const std::vector<PathElement> ducts(101, PathElement{0.4, 0.05});
+    ASSERT_TRUE(h2::test::make_mean_line_path(ducts, {2e5, 350.0, 12.0, 190322.4}));
+    search_settings();
+    bdLocals* b = block();
+    b->cyld_VART = 20;
+    b->IPP = 1;
+    b->elem_G1[0] = 10.0;
+    h2::test::CapturedConsole console;
+    ASSERT_EQ(bestXN(), 0);
+    EXPECT_NEAR(b->elem_G1[0], 12.0, 1e-3 * 12.0);
+    EXPECT_NEAR(b->flow_c2[100][0], 99.5550, 1e-3 * 99.555);
+    EXPECT_LT(std::fabs(b->accuracy), b->acc_limit);
+    EXPECT_NE(b->accuracy, 0.0);
+    EXPECT_NEAR(b->solve_vector[99], std::log(b->flow_w2[99][0] / 100.0), 1e-12);
+    const std::string text = console.text();
+    const std::size_t start = text.find("Initial velocities are");
+    ASSERT_NE(start, std::string::npos);
+    std::size_t count = 0;
+    for (std::size_t at = text.find("100 ", start); at != std::string::npos; at = text.find("100 ", at + 1))
+        ++count;
+    EXPECT_GE(count, 101u);
+}
+
+class Residual : public InverseTask {
+protected:
+    // The duct chain solved by task 20 for 12 kg/s; x holds the solution.
+    void SetUp() override {
+        InverseTask::SetUp();
+        ASSERT_TRUE(h2::test::make_mean_line_path({{0.4, 0.05}, {0.4, 0.04}, {0.4, 0.035}},
+                                                  {2e5, 350.0, 12.0, 178885.8}));
+        search_settings();
+        block()->cyld_VART = 20;
+        ASSERT_EQ(bestXN(), 0);
+        x.assign(block()->solve_vector, block()->solve_vector + 4);
+    }
+    std::vector<double> x;
+};
+
+TEST_F(Residual, ZeroSolvesEveryElementAtItsSpeedScale) {
+    bdLocals* b = block();
+    for (int i = 0; i <= 2; ++i) b->wb[i] = 90.0 + 10.0 * i;
+    std::vector<double> zero(4, 0.0);
+    flow_residual(zero.data());
+    for (int i = 0; i <= 2; ++i) EXPECT_DOUBLE_EQ(b->flow_w2[i][0], b->wb[i]);
+}
+
+// With every element's defect 0 the outlet pressure 2 % above its target
+// costs 5 * 0.02^2.
+TEST_F(Residual, OutletPressurePenalty) {
+    bdLocals* b = block();
+    EXPECT_GT(flow_residual(x.data()), -1e-10);
+    const double p2 = b->isd_p2[2][0];
+    b->elem_p2[2] = p2 / 1.02;
+    EXPECT_NEAR(flow_residual(x.data()), -0.002, 1e-8);
+    // The total outlet pressure of a loss-free path is the inlet's.
+    b->cyld_VARTP = 1;
+    b->elem_p2[2] = 2e5 / 1.02;
+    EXPECT_NEAR(flow_residual(x.data()), -0.002, 1e-8);
+}
+
+// The gauging-angle task sets its factor before any element and adds the
+// flow penalty against the desired flow less the first leak.
+TEST_F(Residual, GaugingTaskAddsTheFlowPenalty) {
+    bdLocals* b = block();
+    const double S20 = flow_residual(x.data());
+    b->cyld_VART = 40;
+    b->cyld_G = 15.0;
+    b->lkgn_GDY[1] = 1.0;
+    x[3] = 0.7;
+    const double S40 = flow_residual(x.data());
+    EXPECT_EQ(b->ang_mask_factor, 0.7);
+    const double d = b->elem_G1[0] / 14.0 - 1.0;
+    EXPECT_NEAR(S40 - S20, -5.0 * d * d, 1e-12);
+}
+
+// A NaN at element 1 ends the pass: element 2 keeps its earlier state.
+TEST_F(Residual, NanStopsThePass) {
+    bdLocals* b = block();
+    b->flow_w2[2][0] = -7.0;
+    b->wb[1] = std::nan("");
+    EXPECT_TRUE(std::isnan(flow_residual(x.data())));
+    EXPECT_EQ(b->flow_w2[2][0], -7.0);
+}
+
+}  // namespace
