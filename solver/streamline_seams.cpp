@@ -1,4 +1,4 @@
-// Placeholders of the per-streamline element solvers. Mean-line cases do not
+// Placeholders of the per-streamline unbladed and bladed element solvers. Mean-line cases do not
 // need them; a per-streamline case is refused by the driver before it reaches
 // them.
 #include <limits>
@@ -14,11 +14,6 @@ constexpr double kNoSolution = std::numeric_limits<double>::quiet_NaN();
 }  // namespace
 
 extern "C" {
-
-double elem_inlet_2d(int, double) {
-    put_err("elem_inlet_2d: per-streamline solves are not available\n");
-    return kNoSolution;
-}
 
 double elem_channel_2d(int, double) {
     put_err("elem_channel_2d: per-streamline solves are not available\n");
