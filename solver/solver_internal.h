@@ -4,6 +4,8 @@
 // calling thread's current case.
 #pragma once
 
+#include <vector>
+
 extern "C" {
 
 // ---- Element solvers: solver(i, w) writes element i's outlet state for the
@@ -26,10 +28,13 @@ double elem_channel_2d(int i, double w);
 double elem_blade_2d(int i, double w);
 
 // ---- Streamlines ----
-// Builds the streamline curves of pass sl by method; print non-zero prints them.
-void build_streamlines(int sl, int method, int print);
-// Relaxes the streamline positions of pass sl.
-void relax_streamlines(int sl, int method, int print);
+// Fits the streamline curves of pass sl of the given kind through the element
+// outlets and updates the outlet slope angles and curvatures; print non-zero
+// reports failures. 0 done; 1 a curve could not be built.
+int build_streamlines(int sl, int kind, int print);
+// Relaxes the spanwise gradients from the slopes (passes 2 on) and, with print
+// set, prints the streamline table. Always 0.
+int relax_streamlines(int sl, int kind, int print);
 
 // ---- Choke search and outlet state for a given flow ----
 // Normal outlet speed of element cur for the trial speed held in flow__w2.
@@ -66,3 +71,11 @@ int check_convergence(int it, int sl, double* p_ref, double* g_ref);
 // 0 go on, 3 a non-finite result, 4 abort requested.
 int report_iteration(int verdict);
 }
+
+namespace h2 {
+// Reads the case's grouping string: the number of groups (their element
+// indices in groups, ascending), 0 without any "(", -1 a group left open, -2 a
+// ")" without an open group, -3 a "(" inside an open group. count receives the
+// number of "(", ")" and "o" met up to the end or the error.
+int parse_streamline_groups(std::vector<std::vector<int>>* groups, int* count);
+}  // namespace h2
