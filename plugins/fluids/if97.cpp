@@ -680,6 +680,9 @@ namespace {
 // where f' is given, the bracket halved where a step leaves it or a point is
 // outside the range. f returns false outside the range; then `above` says
 // whether the point lies above the root.
+// Largest relative residual accepted where the bracket closes.
+constexpr double kBracketResidual = 1e-9;
+
 template <class F>
 bool solve_p(double p0, F&& f, Point& out) {
     double lo = 0.0, hi = 0.0;  // ln p bracket ends, valid when set
@@ -711,6 +714,9 @@ bool solve_p(double p0, F&& f, Point& out) {
                     next = has_lo ? x + 1.0 : x - 1.0;
             }
             if (std::fabs(next - x) <= 1e-15 * std::max(1.0, std::fabs(x))) {
+                // A halved bracket stalls on the edge of the range (the
+                // triple-point pressure, say) with a residual left: no root.
+                if (std::fabs(val) > kBracketResidual) return false;
                 out = pt;
                 return true;
             }
@@ -729,7 +735,7 @@ bool solve_p(double p0, F&& f, Point& out) {
         }
         if (next > std::log(kPmax)) next = std::log(kPmax);
         if (has_lo && has_hi && hi - lo < 1e-15 * std::fabs(hi)) {
-            if (r == 0) {
+            if (r == 0 && std::fabs(val) <= kBracketResidual) {
                 out = pt;
                 return true;
             }
