@@ -2,10 +2,13 @@
 // with the other exports, and the element kind table of the schema files.
 #include "reports/flow_files.h"
 
+#include <strings.h>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "case/case_arrays.h"
 #include "halvorine2/flow_files.h"
@@ -375,10 +378,231 @@ void write_design(FlowOut& out, const PD_module* table, int modules, int IS, int
     out.put("\n# ==================================================================\n");
 }
 
+// ---------------------------------------------------------------- schema files
+
+constexpr const char* kSchemaRule = "#------------------------------------------------------------------\n";
+
+// A data row: each value with its conversion, one blank between values.
+class DataRow {
+public:
+    DataRow& g(double v) { return add("%12g", printable(v)); }
+    DataRow& d(double v) { return add("%4d", truncated_int(v)); }
+    void put(FlowOut& out) {
+        text_ += "\n";
+        out.put(text_.c_str());
+    }
+
+private:
+    template <class T>
+    DataRow& add(const char* format, T v) {
+        char value[kLineSize];
+        fput_fmt(value, format, v);
+        if (!text_.empty()) text_ += " ";
+        text_ += value;
+        return *this;
+    }
+    std::string text_;
+};
+
+bool is_expanding(const bdLocals& c) { return c.elem_p0[0] > c.elem_p2[c.cyld_ns]; }
+
+int fluid_code(const bdLocals& c) {
+    if (c.cyld_fluid != -1) return c.cyld_fluid;
+    static constexpr struct {
+        const char* name;
+        int code;
+    } kCodes[] = {{"flxb.dll", 0}, {"flxg.dll", 1}, {"flxs.dll", 2}, {"flxk.dll", 4}, {"flxm.dll", 5}};
+    const std::string name(c.fluidName, strnlen(c.fluidName, sizeof c.fluidName));
+    for (const auto& k : kCodes)
+        if (strcasecmp(name.c_str(), k.name) == 0) return k.code;
+    return -1;
+}
+
+void put_schema_head(FlowOut& out, int ns) {
+    out.line("%s## Schema data\tv.2.8 (Vemo generated DESIGN)\t\t\t\t\t\t\n%s", kSchemaRule, kSchemaRule);
+    out.line("%s\t  # Schema name file\n", out.title_name());
+    out.line("%s\t  # element shape`s input file\n", "flow.shp");
+    out.line("%s\t  # performance models\n", "flow.gpl");
+    out.put("\n# scene settings (scale, shift(x,y,z), rot(x,y,z))\n");
+    out.line("%-12g%-12g%-12g%-12g%-12g%-12g%-12g\n", 1.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0);
+    out.line("%-4d%-4d%-4d%-4d%-4d%-4d%-4d\t# Qaxis Qgrid Qtext Qpoint Qvalue IconSize IconLineWidth\n", 0, 0,
+             1, 0, 0, 33, 1);
+    out.line("\n%s\n", kSchemaRule);
+    out.line("%-4d   # element`s number\n", ns);
+}
+
+void put_block_start(FlowOut& out, const char* title, int type, int i, int num, int nlink, const char* gap) {
+    out.line("\n#\telement %d (%s)\n", i, title);
+    out.put("noname\t\t# subschema description file name\n");
+    out.line("%-4d%-4d%-4d%-4d%s%s\n", type, i, num, nlink, gap, "# type ind num nlink");
+    out.line("\n#\tposition  (scale, shift, rot, distort)\n%12g%12g%12g%12g%12g%12g%12g%12g\n", 1.0, 0.0, 0.0,
+             0.0, 0.0, 0.0, 0.0, 1.0);
+}
+
+void put_flow_input_block(FlowOut& out, const bdLocals& c, int mid) {
+    put_block_start(out, "Flow input", 16, 0, 1, 1, "   ");
+    out.line("%-4ld %-4ld   %s\n", 0L, 16580521L, "# colors");
+    out.line("%-4d %-4d   %s\n", 2, 0, "# line_width, line_style");
+    out.line("\n%-4d   %s\n", 13, "# data num");
+    DataRow()
+        .g(c.elem_i0[0])
+        .g(c.elem_p0[0])
+        .g(c.elem_p2[c.cyld_ns])
+        .g(c.cas_B1[0][mid])
+        .g(c.elem_G1[0])
+        .g(c.bld_d1[0])
+        .g(c.bld_l1[0])
+        .d(fluid_code(c))
+        .g(c.cyld_af)
+        .g(c.flow_c2[0][mid])
+        .g(c.isd_i2[0][mid])
+        .g(c.isd_p2[0][mid])
+        .g(c.flow_c2[0][mid])
+        .put(out);
+    out.line("%s\n%4d\n", "# link fluids", 0);
+}
+
+enum class Block { Compressor, Turbine, Generic };
+
+// Blade and other element blocks; the record gives the generic block's title,
+// type and value count.
+void put_element_block(FlowOut& out, const bdLocals& c, int i, int mid, Block block, const char* title,
+                       int type, int values, bool volute) {
+    put_block_start(out, title, type, i, i, 2, block == Block::Compressor ? "  " : " ");
+    out.line("%-4d %-4d   %s\n", 0, c.bld_wp[i] == 0.0 ? 8580089 : 16754093, "# colors");
+    out.line("%-4d %-4d   %s\n", 2, 0, "# line_width, line_style");
+    out.line("\n%-4d   %s\n", values, "# data num");
+    const bool stator = c.bld_wp[i] == 0.0;
+    const double Tm = truncated_int(c.elem_sectType[i]) == 2 ? 180.0 : c.cas_t2[i][mid];
+    DataRow row;
+    row.g(c.bld_wp[i])
+        .g(volute ? c.vol_Dk[i] : c.bld_d2[i])
+        .g(volute ? c.vol_hk[i] : c.bld_l2[i])
+        .g(c.los_Los[i][mid])
+        .g(c.cas_B1g[i][mid])
+        .g(volute ? c.vol_A2[i] : c.cas_B2a[i][mid])
+        .g(volute ? c.vol_b7[i] : c.bld_m2[i])
+        .g(Tm)
+        .g(c.elem_Pa[i])
+        .g(std::floor(c.bld_z[i]))
+        .g(volute ? c.vol_bk[i] : c.cas_b[i][mid])
+        .g(volute ? c.vol_D7[i] : c.cas_r2[i][mid])
+        .g(c.cas_x2[i][mid])
+        .g(c.elem_Gotb2[i])
+        .d(c.elem_stagType[i])
+        .d(c.elem_sectType[i])
+        .d(c.AngMask[i]);
+    if (block != Block::Generic) {
+        row.d(stator ? c.stgtd_Tdy[i] : c.stgtd_Tby[i])
+            .d(stator ? c.clrn_Zrd[i] : c.clrn_Zrr[i])
+            .g(stator ? c.clrn_drd[i] : c.clrn_drr[i])
+            .g(stator ? c.bld_du[i] : c.bld_dub[i]);
+        if (block == Block::Turbine) row.g(c.clrn_b1n[i]).g(c.clrn_a1n[i]).g(c.elem_VI[i]).g(c.bld_VS[i]);
+    }
+    row.g(c.flow_w2[i][mid])
+        .g(c.isd_i2[i][mid])
+        .g(c.isd_p2[i][mid])
+        .g(c.flow_c2z[i][mid])
+        .g(c.flow_c2u[i][mid])
+        .g(c.flow_c2r[i][mid])
+        .put(out);
+    out.line("%s\n%4d%4d\n", "# link fluids", 0, 0);
+}
+
+void put_links_and_tail(FlowOut& out, const bdLocals& c) {
+    const int ns = c.cyld_ns;
+    const int code = is_expanding(c) ? 3 : 9;
+    out.line("\n%s\n", kSchemaRule);
+    out.line("%-4d # link`s number\n", ns);
+    for (int k = 0; k < ns; ++k) {
+        out.line("\n# link %4d\n", k);
+        out.line("%-4d%-4d%-4d%-4d%-4d%-4d%-4d%-4d %s\n", k + 1, k == 0 ? 16 : code, code, k + 1, k + 2,
+                 k == 0 ? 0 : 1, 0, 1, "# (num in_code out_code in_num out_num in_reg out_reg n_seg)");
+        out.line("# link nodes\n%12g%12g%12g\n%12g%12g%12g\n", 0.0, 0.0, 0.0, 0.0, 0.0, 0.0);
+        out.line("\n%-4d   %s\n", 3, "# data num");
+        out.line("%12g%12g%12g\n", 0.0, 0.0, 0.0);
+        out.line("\n%-4d   %s\n", 0, "# color");
+        out.line("%-4d%-4d%-4d   %s\n", 6, 0, 1, "# line_width, gauge, style");
+    }
+    out.put("\n#-----------------------------------------------------------------\n");
+    out.line("%-4d   %s\n", 0, "# var num");
+    out.put("#-----------------------------------------------------------------\n");
+}
+
+double slope_in(const bdLocals& c, int i, int mid) { return c.cas_t2[i == 0 ? 0 : i - 1][mid]; }
+
+// Classifies and lists every element; false when one is unknown.
+bool put_listing(FlowOut& out, const bdLocals& c, int mid, int* kinds) {
+    bool known = true;
+    out.put("# Recognized elements are:\n");
+    for (int i = 0; i <= c.cyld_ns; ++i) {
+        const int kind = truncated_int(c.elem_stagType[i]);
+        const int sect = truncated_int(c.elem_sectType[i]);
+        kinds[i] = match_elem_kind(kind, sect, slope_in(c, i, mid), c.cas_t2[i][mid], c.bld_wp[i] != 0.0,
+                                   is_expanding(c), i);
+        if (kinds[i] == 0) known = false;
+        out.line("#%6d %4d-%-10s %4d-%-15s %10g %10g %4d %-s\n", i, kind, elem_kind_text(c.elem_stagType[i]),
+                 sect, sect_type_text(c.elem_sectType[i]), printable(slope_in(c, i, mid)),
+                 printable(c.cas_t2[i][mid]), kinds[i],
+                 kinds[i] == 0 ? "unknown" : elem_kind_table[kinds[i] - 1].name);
+    }
+    return known;
+}
+
+// 0 written, 1 aborted on an unknown element.
+int write_schema(FlowOut& out, const bdLocals& c) {
+    const int mid = c.cyld_nr / 2;
+    std::vector<int> kinds(static_cast<std::size_t>(c.cyld_ns) + 1);
+    if (!put_listing(out, c, mid, kinds.data())) {
+        out.put("\n# Export aborted.\n");
+        return 1;
+    }
+    put_schema_head(out, c.cyld_ns);
+    put_flow_input_block(out, c, mid);
+    for (int i = 1; i <= c.cyld_ns; ++i) {
+        const ElemKindRecord& r = elem_kind_table[kinds[i] - 1];
+        if (r.number == 21 || r.number == 22) continue;  // heat exchangers and hollows have no block
+        if (r.number == 10)
+            put_element_block(out, c, i, mid, Block::Compressor, "Axial compressor blade", 9, 27, false);
+        else
+            put_element_block(out, c, i, mid, r.number == 4 ? Block::Turbine : Block::Generic, r.name,
+                              r.number - 1, r.values, r.number == 13 || r.number == 14);
+    }
+    put_links_and_tail(out, c);
+    return 0;
+}
+
+int write_schema_axial(FlowOut& out, const bdLocals& c) {
+    const int mid = c.cyld_nr / 2;
+    put_schema_head(out, c.cyld_ns);
+    put_flow_input_block(out, c, mid);
+    for (int i = 1; i <= c.cyld_ns; ++i) {
+        if (is_expanding(c))
+            put_element_block(out, c, i, mid, Block::Turbine, "Axial turbine blade", 3, 31, false);
+        else
+            put_element_block(out, c, i, mid, Block::Compressor, "Axial compressor blade", 9, 27, false);
+    }
+    put_links_and_tail(out, c);
+    return 0;
+}
+
 }  // namespace
 }  // namespace h2
 
 extern "C" {
+
+int ExpData2Sch(const char* name) {
+    int status = 0;
+    const int r = h2::export_case("ExpData2Sch", name, [&status](h2::FlowOut& out, const bdLocals& c) {
+        status = h2::write_schema(out, c);
+    });
+    return r != 0 ? r : status;
+}
+
+int ExpData2Sch_Ax(const char* name) {
+    return h2::export_case("ExpData2Sch_Ax", name,
+                           [](h2::FlowOut& out, const bdLocals& c) { h2::write_schema_axial(out, c); });
+}
 
 // The predesign module table and its count, from the predesign folder.
 const PD_module* pd_module_table(int* count);

@@ -13,6 +13,14 @@ H2_EXTERN_C_BEGIN
 H2_API int ExpDirectData(const char* name);
 H2_API int ExpInverseData(const char* name);
 
+/* Schema files of the flow path for a schema editor. ExpData2Sch classifies
+ * every element by its kind, section and slopes and returns 1, after the
+ * listing and "# Export aborted.", when one fits no schema element;
+ * ExpData2Sch_Ax writes every element after the inlet as an axial compressor
+ * or turbine blade row. */
+H2_API int ExpData2Sch(const char* name);
+H2_API int ExpData2Sch_Ax(const char* name);
+
 /* The DESIGN flow file of the predesign module table (see getRanges): IS is
  * the fluid code of its control row, VARTP the exit-pressure kind; kind 4
  * adds the five form lines of each module, kind 3 the inlet volute form.

@@ -56,6 +56,8 @@ void call_everything_carelessly() {
     // flow files and the predesign module table
     EXPECT_EQ(ExpDirectData("never_written.pbd"), -1);
     EXPECT_EQ(ExpInverseData("never_written.pbd"), -1);
+    EXPECT_EQ(ExpData2Sch("never_written.pbd"), -1);
+    EXPECT_EQ(ExpData2Sch_Ax("never_written.pbd"), -1);
     EXPECT_EQ(getRanges(1 << 20, nullptr), 0);
     EXPECT_EQ(ExpDesignData("never_written.pbd", 0, 0, 0), -1);
     EXPECT_EQ(getRanges(-3, nullptr), 0);

@@ -182,7 +182,7 @@ TEST_F(FlowFiles, NoNameWritesToStandardOutputWithEmptyTitleName) {
 }
 
 TEST_F(FlowFiles, WriteAndOpenFailuresGiveMinusOne) {
-    for (Writer writer : {ExpDirectData, ExpInverseData}) {
+    for (Writer writer : {ExpDirectData, ExpInverseData, ExpData2Sch, ExpData2Sch_Ax}) {
         h2::test::CapturedConsole console;
         EXPECT_EQ(writer("/dev/full"), -1);
         EXPECT_NE(console.text().find("Can't write file \"/dev/full\""), std::string::npos);
@@ -194,7 +194,8 @@ TEST_F(FlowFiles, WriteAndOpenFailuresGiveMinusOne) {
 TEST_F(FlowFiles, CaseWithoutArraysTouchesNoFile) {
     std::ofstream("kept.pbd") << "kept";
     block()->cyld_nr = 0;
-    for (Writer writer : {ExpDirectData, ExpInverseData}) EXPECT_EQ(writer("kept.pbd"), -1);
+    for (Writer writer : {ExpDirectData, ExpInverseData, ExpData2Sch, ExpData2Sch_Ax})
+        EXPECT_EQ(writer("kept.pbd"), -1);
     EXPECT_NE(console_.text().find("ExpDirectData: no case data"), std::string::npos);
     EXPECT_NE(console_.text().find("ExpInverseData: no case data"), std::string::npos);
     EXPECT_EQ(h2::test::read_file("kept.pbd"), "kept");
@@ -208,9 +209,61 @@ TEST(FlowFilesWithoutCase, GiveMinusOneAndTouchNoFile) {
     ASSERT_EQ(binit_threading(), 0);
     EXPECT_EQ(ExpDirectData("kept.pbd"), -1);
     EXPECT_EQ(ExpInverseData("kept.pbd"), -1);
+    EXPECT_EQ(ExpData2Sch("kept.pbd"), -1);
+    EXPECT_EQ(ExpData2Sch_Ax("kept.pbd"), -1);
     bend_threading();
     EXPECT_NE(console.text().find("ExpDirectData: Can't get bdLocals"), std::string::npos);
     EXPECT_EQ(h2::test::read_file("kept.pbd"), "kept");
+}
+
+TEST_F(FlowFiles, SchemaFilesOfTheSolvedStage) {
+    expect_golden(write(ExpData2Sch, "flow.sch"), "schema_file.sch");
+    expect_golden(write(ExpData2Sch_Ax, "flow_Ax.sch"), "schema_file_axial.sch");
+}
+
+TEST_F(FlowFiles, SchemaExportAbortsOnAnUnsnappedSlope) {
+    const int mid = block()->cyld_nr / 2;
+    block()->elem_stagType[1] = 0;  // a duct
+    block()->cas_t2[1][mid] = 70.0;
+    block()->cas_t2[0][mid] = 70.0;
+    EXPECT_EQ(ExpData2Sch("flow.sch"), 1);
+    const std::string text = h2::test::read_file("flow.sch");
+    EXPECT_NE(text.find("0-DUCT          0-AXIAL                   70         70    0 unknown\n"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.substr(text.size() - 19), "\n# Export aborted.\n");
+}
+
+TEST_F(FlowFiles, SchemaListsAndLinksElementsWithoutBlocks) {
+    // On a compressing path: a hollow after the inlet, then a heat exchanger
+    // turning the flow back (slope 180).
+    block()->elem_p2[2] = 5e5;
+    block()->elem_stagType[1] = 7;
+    block()->elem_stagType[2] = 8;
+    block()->elem_sectType[2] = 2;
+    block()->bld_wp[2] = 0.0;
+    block()->cas_t2[2][block()->cyld_nr / 2] = 180.0;
+    const std::string text = write(ExpData2Sch, "flow.sch");
+    EXPECT_NE(text.find(" 21 Hexch\n"), std::string::npos) << text;
+    EXPECT_NE(text.find(" 22 Hollow\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("#\telement 1"), std::string::npos);
+    EXPECT_EQ(text.find("#\telement 2"), std::string::npos);
+    EXPECT_NE(text.find("# link    1\n"), std::string::npos);
+}
+
+TEST_F(FlowFiles, CompressingPathLinksWithCodeNineAndCompressorBlocks) {
+    block()->elem_p2[2] = 5e5;
+    const std::string sch = write(ExpData2Sch, "flow.sch");
+    EXPECT_NE(sch.find("2   9   9   2   3   1   0   1    # (num"), std::string::npos) << sch;
+    const std::string ax = write(ExpData2Sch_Ax, "flow.sch");
+    const auto lines = lines_of(ax);
+    int blocks = 0;
+    for (std::size_t k = 0; k + 1 < lines.size(); ++k)
+        if (lines[k] == "27     # data num") {
+            EXPECT_EQ(words_of(lines[k + 1]).size(), 27u);
+            ++blocks;
+        }
+    EXPECT_EQ(blocks, 2);
 }
 
 // The process-wide module table filled the way a host does it, through getRanges.
