@@ -8,6 +8,7 @@
 #include "halvorine2/case_file.h"
 #include "halvorine2/console.h"
 #include "halvorine2/curves.h"
+#include "halvorine2/flow_files.h"
 #include "halvorine2/fluids.h"
 #include "halvorine2/host_calls.h"
 #include "halvorine2/losses.h"

@@ -9,6 +9,7 @@
 #include <stdint.h>
 
 #include "halvorine2/case_block.h"
+#include "halvorine2/export.h"
 
 /* Module types (field `type`). */
 enum PD_module_type {
@@ -81,5 +82,19 @@ typedef struct PD_module {
     int32_t useAtlasR;     /* record 0: the same for the rotor atlas */
     uint8_t reserved_1452[4];
 } PD_module;
+
+H2_EXTERN_C_BEGIN
+
+/* Sets the module count to n (stored as given; readers use at most
+ * PD_MODULE_MAX records) and stores the address of record 0 of the
+ * process-wide module table in *table, through which the host writes the
+ * records. Touches no case block. Returns 0. */
+H2_API int getRanges(int n, PD_module** table);
+/* Sets the module count to n and attaches the module table and the first
+ * prerequisite block to the calling thread's case, which marks it as a
+ * predesign module. Returns 0, or -1 without a current case. */
+H2_API int setRanges(int n);
+
+H2_EXTERN_C_END
 
 #endif

@@ -53,6 +53,17 @@ void call_everything_carelessly() {
     EXPECT_NE(load_data(nullptr), 0);
     EXPECT_NE(save_data(nullptr, 0), 0);
     EXPECT_NE(save_data("never_written.dat", 0), 0);
+    // flow files and the predesign module table
+    EXPECT_EQ(ExpDirectData("never_written.pbd"), -1);
+    EXPECT_EQ(ExpInverseData("never_written.pbd"), -1);
+    EXPECT_EQ(ExpData2Sch("never_written.pbd"), -1);
+    EXPECT_EQ(ExpData2Sch_Ax("never_written.pbd"), -1);
+    EXPECT_EQ(getRanges(1 << 20, nullptr), 0);
+    EXPECT_EQ(ExpDesignData("never_written.pbd", 0, 0, 0), -1);
+    EXPECT_EQ(getRanges(-3, nullptr), 0);
+    EXPECT_EQ(ExpDesignData("never_written.pbd", 0, 0, 0), -1);
+    EXPECT_EQ(getRanges(0, nullptr), 0);
+    EXPECT_LE(setRanges(-3), 0);
     double v[2] = {7.0, 7.0};
     EXPECT_EQ(defGuess(0, 0, 0, 0, 2, 4e5, 1e6, 2e5, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, v),
               1);
