@@ -186,3 +186,34 @@ TEST_F(SourceData, NothingWithoutArraysOrWithCountsPastThem) {
 TEST(SourceDataWithoutCase, NothingPrinted) { EXPECT_EQ(print_report(), ""); }
 
 }  // namespace
+
+namespace {
+
+class SourceDataLines : public h2::test::LiveCaseTest {};
+
+TEST_F(SourceDataLines, DesignTaskDispositionAndClosingRule) {
+    ASSERT_TRUE(h2::test::load_loss_free_example_stage());
+    block()->cyld_VART = 1;
+    block()->S1mode = 3;
+    block()->cyld_Disp = 7;
+    block()->IP = 0;
+    block()->IPO = 0;
+    const std::string text = print_report();
+    EXPECT_NE(text.find("Cascade`s optimization       S1mode = 3\n\n"), std::string::npos);
+    EXPECT_NE(text.find("Disp = 7 (Vertical Up)\n\n"), std::string::npos);
+    EXPECT_EQ(text.find("Initial velocities"), std::string::npos);
+    EXPECT_EQ(text.find(std::string(159, '=') + "\n", 400), std::string::npos);  // only the banner's rules
+}
+
+TEST_F(SourceDataLines, VelocityGuessTwelveToALine) {
+    allocate(24, 1);
+    block()->cyld_VART = 10;
+    for (int i = 0; i <= 24; ++i) block()->wb[i] = 1.0;
+    const std::string text = print_report();
+    std::string twelve;
+    for (int k = 0; k < 12; ++k) twelve += "1          ";
+    const std::string want = twelve + "\n" + twelve + "\n" + "1          \n\n";
+    EXPECT_NE(text.find(want), std::string::npos) << text;
+}
+
+}  // namespace
