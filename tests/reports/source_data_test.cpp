@@ -217,3 +217,20 @@ TEST_F(SourceDataLines, VelocityGuessTwelveToALine) {
 }
 
 }  // namespace
+
+namespace {
+
+class SourceDataGroups : public h2::test::LiveCaseTest {};
+
+// Element 100 lies past the 100 group marks: it prints ".".
+TEST_F(SourceDataGroups, MarkPastTheGroupsIsADot) {
+    allocate(100, 1);
+    block()->cyld_VART = 10;
+    block()->IPI = 2;
+    std::memset(block()->sl_groups, 'a', sizeof block()->sl_groups);
+    const std::string text = print_report();
+    EXPECT_NE(text.find(" a\n 100 "), std::string::npos);
+    EXPECT_NE(text.find(" .\n\nSeals data:"), std::string::npos);
+}
+
+}  // namespace
