@@ -234,3 +234,27 @@ TEST_F(SourceDataGroups, MarkPastTheGroupsIsADot) {
 }
 
 }  // namespace
+
+namespace {
+
+class SourceDataPath : public h2::test::LiveCaseTest {};
+
+// Equal inlet and outlet pressures count as a compressing path.
+TEST_F(SourceDataPath, EqualPressuresCountAsCompressing) {
+    ASSERT_TRUE(h2::test::load_loss_free_example_stage());
+    bdLocals* b = block();
+    b->IPI = 2;
+    b->ITML = 1;
+    b->elem_p2[b->cyld_ns] = b->elem_p0[0];
+    const std::string text = print_report();
+    EXPECT_NE(text.find(" om_ "), std::string::npos);
+    EXPECT_EQ(text.find("Psi2"), std::string::npos);
+    EXPECT_NE(text.find("\nSeals data:"), std::string::npos);
+    EXPECT_NE(text.find("\nCompressor blade`s meanline detailed data:"), std::string::npos);
+    b->elem_p2[b->cyld_ns] = 0.5 * b->elem_p0[0];
+    const std::string turbine = print_report();
+    EXPECT_NE(turbine.find("\nLeakage detailed data:"), std::string::npos);
+    EXPECT_EQ(turbine.find("Compressor blade"), std::string::npos);
+}
+
+}  // namespace
