@@ -8,8 +8,9 @@
 
 H2_EXTERN_C_BEGIN
 
-/* Writes the source-data report of the current case to stream. Nothing is
- * written for a NULL stream or without a current case. */
+/* Writes the source-data report of the current case to stream (standard
+ * output for a NULL stream), then flushes it. Nothing is written without a
+ * current case, without its arrays or with counts past them. */
 H2_API void report_data(FILE* stream);
 
 H2_EXTERN_C_END

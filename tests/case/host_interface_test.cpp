@@ -68,6 +68,8 @@ void call_everything_carelessly() {
     EXPECT_EQ(defGuess(0, 0, 0, 0, 2, 4e5, 1e6, 2e5, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, v),
               1);
     EXPECT_EQ(v[0], 7.0);
+    // the source-data report: nothing to print, standard output for NULL
+    report_data(nullptr);
     // output, console, volutes, runs
     set_dump_name(nullptr);
     put_dump(nullptr);

@@ -53,7 +53,7 @@ TEST_F(ScaleEnrg, CaseWithoutArraysIsLeftAlone) {
 
 TEST(ScaleEnrgWithoutCase, NothingHappens) { scale_enrg_dhb(0); }
 
-// The reports are not built yet: a run prints nothing of them.
+// Without a current case the reports print nothing.
 TEST(ReportPlaceholders, WriteNothing) {
     std::FILE* out = std::tmpfile();
     ASSERT_NE(out, nullptr);
