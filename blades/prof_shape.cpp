@@ -370,4 +370,68 @@ int prof_properties(ProfShape* shape, int print) {
     return result;
 }
 
+int prof_camber(ProfShape* shape) {
+    ProfShape& s = *shape;
+    prof_geometry(shape);
+    if (prof_strips(shape, 1) != 0) return 0;
+    constexpr double kFlat = 1e-8;  // run or slope below which a segment counts as vertical or level
+    const auto& F = s.forward_strips;
+    const auto& Bk = s.backward_strips;
+    double tmax = 0.0;
+    for (int k = 1; k < s.m; ++k) tmax = std::max(tmax, std::fabs(F[k].y - Bk[k].y));
+    const auto sentinel = [](Point3 p) { return p.x == kNoIntersection || p.x == kNestedSegments; };
+    int count = 0;
+    int lastEnd = 0;
+    for (int k = 1; k < s.m; ++k) {
+        const Point3 f0 = F[k - 1], f1 = F[k];
+        const double dx = f1.x - f0.x;
+        if (std::fabs(dx) < kFlat) continue;
+        const double sF = (f1.y - f0.y) / dx;
+        const Point3 mid{(f0.x + f1.x) / 2.0, (f0.y + f1.y) / 2.0, 0.0};
+        // The normal of the forward segment through its middle (vertical for a level segment).
+        const Point3 normalEnd = std::fabs(sF) < kFlat ? Point3{mid.x, mid.y + 1.0, 0.0}
+                                                       : Point3{mid.x - (f1.y - f0.y), mid.y + dx, 0.0};
+        int j = (k == 1 || lastEnd < 6 || lastEnd == s.m) ? 2 : lastEnd - 1;
+        for (; j < s.m; ++j) {
+            const Point3 g0 = Bk[j - 1], g1 = Bk[j];
+            const double dxb = g1.x - g0.x;
+            if (std::fabs(dxb) < kFlat) continue;
+            const double sB = (g1.y - g0.y) / dxb;
+            if (std::fabs(sB) < kFlat) continue;
+            // Parallel surfaces meet nowhere and give no bisector.
+            const Point3 X = line_intersect(f0, f1, g0, g1);
+            if (sentinel(X)) continue;
+            const double psi = (std::atan(sF) + std::atan(sB)) / 2.0;
+            const Point3 along = std::fabs(std::cos(psi)) < kFlat
+                                     ? Point3{X.x, X.y + 1.0, 0.0}
+                                     : Point3{X.x + std::cos(psi), X.y + std::sin(psi), 0.0};
+            const Point3 C = line_intersect(X, along, mid, normalEnd);
+            if (sentinel(C)) continue;
+            Point3 P{0.0, 0.0, 0.0};
+            perp_foot(C.x, C.y, g0.x, g0.y, g1.x, g1.y, &P.x, &P.y);
+            if (point_between(g0, g1, P) <= 0) continue;
+            const double r = std::hypot(P.x - C.x, P.y - C.y);
+            if (2.0 * r <= 1.2 * tmax && count < s.m) {
+                s.camber_points[count] = Point3{C.x, C.y, 0.0};
+                s.camber_radii[count] = r;
+                ++count;
+            }
+            break;
+        }
+        lastEnd = j;
+    }
+    if (count < 3) {
+        s.camber_count = 0;
+        return 0;
+    }
+    const Point3& first = s.camber_points[0];
+    const Point3& second = s.camber_points[1];
+    const Point3& beforeLast = s.camber_points[count - 2];
+    const Point3& last = s.camber_points[count - 1];
+    s.B1g = 180.0 - std::atan2(last.y - beforeLast.y, last.x - beforeLast.x) / kRad;
+    s.B2g = std::atan2(second.y - first.y, second.x - first.x) / kRad;
+    s.camber_count = count;
+    return count;
+}
+
 }  // namespace h2

@@ -219,3 +219,31 @@ TEST(ProfShape, StaggerIsSetByRotationAboutTheOutletEdge) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ProfShape, MeanLineOfASymmetricSectionIsItsAxisWithInscribedCircles) {
+    const double r_out = 0.01, r_in = 0.05, length = 0.9;
+    ProfShapePtr shape = make_shape(tapered_blade(r_out, r_in, length, 15), 60);
+    const int count = h2::prof_camber(shape.get());
+    ASSERT_GE(count, 3);
+    EXPECT_EQ(shape->camber_count, count);
+    EXPECT_NEAR(shape->B2g, 0.0, 1e-9);
+    // The lower tangent line, as a x + b y + c = 0 with unit normal.
+    const double alpha = std::acos(-(r_in - r_out) / length);
+    const double x1 = r_out * std::cos(alpha), y1 = -r_out * std::sin(alpha);
+    const double x2 = length + r_in * std::cos(alpha), y2 = -r_in * std::sin(alpha);
+    const double len = std::hypot(x2 - x1, y2 - y1);
+    int checked = 0;
+    for (int i = 0; i < count; ++i) {
+        const Point3 c = shape->camber_points[i];
+        if (c.x < 0.1 || c.x > 0.8) continue;  // circles touching the straight sides
+        EXPECT_NEAR(c.y, 0.0, 1e-12) << i;
+        const double distance = std::fabs((x2 - x1) * (y1 - c.y) - (x1 - c.x) * (y2 - y1)) / len;
+        EXPECT_NEAR(shape->camber_radii[i], distance, 1e-12) << i;
+        ++checked;
+    }
+    EXPECT_GT(checked, 20);
+}
+
+}  // namespace
