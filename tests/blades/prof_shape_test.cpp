@@ -4,18 +4,15 @@
 #include <vector>
 
 #include "blades/prof_shape.h"
+#include "tests/blades/section_shapes.h"
 
 namespace {
 
 using h2::ProfShapePtr;
+using h2::test::make_shape;
+using h2::test::tapered_blade;
 
 constexpr double kPi = 3.14159265358979323846;
-
-ProfShapePtr make_shape(const std::vector<Point3>& points, int m) {
-    ProfShapePtr shape(h2::prof_create(static_cast<int>(points.size()), m));
-    if (shape) h2::prof_copy_in(shape.get(), points.data());
-    return shape;
-}
 
 // A clockwise ellipse about (a, 0) with semi-axes a (along x) and b, n
 // points starting just above the least x.
@@ -179,25 +176,6 @@ TEST(ProfShape, PlacingMovesLeastXToZeroAndTheLastCircleOntoTheAxis) {
     }
     EXPECT_NEAR(least, 0.0, 1e-15);
     EXPECT_NEAR(lowest, 0.0, 1e-12);  // the lowest point of the circle lies on y = 0
-}
-
-// Two edge circles on the x axis joined by their common tangents (single
-// segments, so that no three points are collinear), laid
-// clockwise from the outlet edge's least x: the stagger is the tangents'
-// angle and the chord runs over both circles.
-std::vector<Point3> tapered_blade(double r_out, double r_in, double length, int per_arc) {
-    const double alpha = std::acos(-(r_in - r_out) / length);  // polar angle of the upper tangent points
-    std::vector<Point3> p;
-    const auto arc = [&](double xc, double r, double from, double to) {
-        for (int k = 0; k < per_arc; ++k) {
-            const double t = from + (to - from) * k / (per_arc - 1);
-            p.push_back({xc + r * std::cos(t), r * std::sin(t), 0.0});
-        }
-    };
-    arc(0.0, r_out, kPi, alpha);
-    arc(length, r_in, alpha, -alpha);
-    arc(0.0, r_out, -alpha, -kPi + (kPi - alpha) / (per_arc - 1));
-    return p;
 }
 
 TEST(ProfShape, StaggerIsSetByRotationAboutTheOutletEdge) {
