@@ -2,10 +2,13 @@
 #include "blades/cascade.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <memory>
 #include <new>
 #include <vector>
 
+#include "case/output_internal.h"
+#include "halvorine2/console.h"
 #include "numerics/one_dim.h"
 #include "numerics/plane_geometry.h"
 
@@ -129,7 +132,7 @@ int stagger_table(ProfShape* shape, int nB2, double B2min, double B2max, int ntb
         opened.reset(std::fopen(file, mode != nullptr ? mode : "wt"));
         if (!opened) return -1;
     }
-    std::FILE* out = opened ? opened.get() : stdout;
+    std::FILE* out = opened ? opened.get() : console_stream();
     std::vector<double> B2, tb, table;
     std::vector<int> found;
     try {
@@ -171,6 +174,51 @@ int stagger_table(ProfShape* shape, int nB2, double B2min, double B2max, int ntb
         ++atlas->count;
     }
     return 0;
+}
+
+int prof_print(ProfShape* shape, int level) {
+    const ProfShape& s = *shape;
+    std::FILE* console = console_stream();
+    std::fprintf(console, "b  = %g t/b = %g Byct = %g B2e = %g\n", s.b, s.t / s.b, s.Byct, s.B2e);
+    if (level >= 1) {
+        std::fprintf(console, "B   = %g A   = %g a  = %g t  = %g\n", s.B, s.A, s.a, s.t);
+        std::fprintf(console, "B1g = %g B2g = %g B1g_org = %g\n", s.B1g, s.B2g, s.B1g_org);
+    }
+    if (level >= 2) {
+        std::fprintf(console, "b1 = %g   b2 = %g   b3 = %g\n", s.b1, s.b2, s.b3);
+        std::fprintf(console, "Byct1= %g Byct2= %g Byct3= %g\n", s.Byct1, s.Byct2, s.Byct3);
+        std::fprintf(console, "xbx  = %g ybx  = %g rbx  = %g\n", s.xbx, s.ybx, s.rbx);
+        std::fprintf(console, "xbyx = %g ybyx = %g rbyx = %g\n", s.xbyx, s.ybyx, s.rbyx);
+        const Point3 G = s.iG >= 0 && s.iG < s.n ? s.points[s.iG] : Point3{0.0, 0.0, 0.0};
+        std::fprintf(console, "iG = %d   xG = %g   yG = %g\n", s.iG, G.x, G.y);
+    }
+    const int overlap = cascade_overlap(shape, s.t);
+    if (overlap != 0) {
+        SetConColor(12, 240);
+        std::fprintf(console, "%s", overlap == 1 ? "Self-intersection detected!" : "Zero pitch detected!");
+        SetConDefColor();
+    }
+    return overlap;
+}
+
+Point3* atlas_prof_points(const Point3* pts, int n, int flags) {
+    if (n < 1 || pts == nullptr) return nullptr;
+    auto* out = static_cast<Point3*>(std::calloc(static_cast<std::size_t>(n), sizeof(Point3)));
+    if (out == nullptr) return nullptr;
+    ProfShapePtr shape(prof_create(n, 150));
+    if (!shape) return out;
+    if ((flags & 1) != 0) prof_set_points(shape.get(), pts);
+    if ((flags & 2) != 0) {
+        prof_set_angle(shape.get(), 0.0);
+    } else {
+        prof_geometry(shape.get());
+    }
+    const double divisor = (flags & 4) != 0 && shape->b != 0.0 ? shape->b : 1.0;
+    for (int i = 0; i < n; ++i) {
+        const Point3& p = shape->points[i];
+        out[i] = Point3{p.x / divisor, p.y / divisor, p.z / divisor};
+    }
+    return out;
 }
 
 }  // namespace h2

@@ -46,4 +46,16 @@ double stagger_for_angle(ProfShape* shape, double B2, double t, int refine, int 
 int stagger_table(ProfShape* shape, int nB2, double B2min, double B2max, int ntb, double tbmin, double tbmax,
                   int refine, int check_overlap, const char* file, const char* mode, Atlas* atlas);
 
+// Prints the shape's parameters (more of them at level 1 and 2), then runs
+// the overlap check at the shape's pitch and reports an overlap or a zero
+// pitch in red. Returns the overlap check's result.
+int prof_print(ProfShape* shape, int level);
+
+// A normalised copy of an n-point section contour for an atlas: flags 1
+// places the points (least x at 0, outlet edge on y = 0), 2 turns the
+// stagger to 0 (else only the geometry is computed), 4 divides by the chord.
+// A fresh list (free() it); zero-filled when the contour has fewer than 4
+// points; NULL for n < 1, no points or no memory.
+Point3* atlas_prof_points(const Point3* pts, int n, int flags);
+
 }  // namespace h2

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <new>
 
+#include "case/output_internal.h"
 #include "halvorine2/profile_tools.h"
 #include "numerics/one_dim.h"
 #include "numerics/plane_geometry.h"
@@ -362,10 +363,11 @@ int prof_properties(ProfShape* shape, int print) {
     s.Alfa = std::atan(2.0 * s.Jxy / (s.Jy - s.Jx)) / 2.0 / kRad;
     s.fi = std::atan(s.Jxy / (s.Jy - s.Ju)) / kRad;
     if (print != 0) {
-        std::printf("\nCm={%g, %g} Area=%g", s.Cm_x, s.Cm_y, s.Area);
-        std::printf("\nIx=%g Iy=%g Ixy=%g", s.Ix, s.Iy, s.Ixy);
-        std::printf("\nJx=%g Jy=%g Jxy=%g", s.Jx, s.Jy, s.Jxy);
-        std::printf("\nJu=%g Jv=%g Alfa=%g fi=%g\n", s.Ju, s.Jv, s.Alfa, s.fi);
+        std::FILE* console = console_stream();
+        std::fprintf(console, "\nCm={%g, %g} Area=%g", s.Cm_x, s.Cm_y, s.Area);
+        std::fprintf(console, "\nIx=%g Iy=%g Ixy=%g", s.Ix, s.Iy, s.Ixy);
+        std::fprintf(console, "\nJx=%g Jy=%g Jxy=%g", s.Jx, s.Jy, s.Jxy);
+        std::fprintf(console, "\nJu=%g Jv=%g Alfa=%g fi=%g\n", s.Ju, s.Jv, s.Alfa, s.fi);
     }
     return result;
 }

@@ -101,3 +101,94 @@ TEST(Cascade, StaggerTableGoesIntoANewAtlasEntryWithItsMisses) {
 }
 
 }  // namespace
+
+#include "tests/support/captured_console.h"
+
+namespace {
+
+std::string format(const char* fmt, double a, double b, double c, double d) {
+    char buffer[256];
+    std::snprintf(buffer, sizeof buffer, fmt, a, b, c, d);
+    return buffer;
+}
+
+TEST(Cascade, ParameterListingLevelsAndOverlapMessages) {
+    auto shape = make_shape(tapered_blade(kROut, kRIn, kLength, 15), 50);
+    h2::prof_geometry(shape.get());
+    h2::cascade_throat(shape.get(), 0.3);
+    const auto& s = *shape;
+    const std::string line0 = format("b  = %g t/b = %g Byct = %g B2e = %g\n", s.b, s.t / s.b, s.Byct, s.B2e);
+    const std::string level1 = format("B   = %g A   = %g a  = %g t  = %g\n", s.B, s.A, s.a, s.t) +
+                               format("B1g = %g B2g = %g B1g_org = %g\n", s.B1g, s.B2g, s.B1g_org, 0);
+    {
+        h2::test::CapturedConsole console;
+        EXPECT_EQ(h2::prof_print(shape.get(), 0), 0);
+        EXPECT_EQ(console.text(), line0);
+    }
+    {
+        h2::test::CapturedConsole console;
+        EXPECT_EQ(h2::prof_print(shape.get(), 1), 0);
+        EXPECT_EQ(console.text(), line0 + level1);
+    }
+    h2::cascade_throat(shape.get(), 0.05);
+    {
+        h2::test::CapturedConsole console;
+        EXPECT_EQ(h2::prof_print(shape.get(), 2), 1);
+        const std::string text = console.text();
+        EXPECT_EQ(text.find("b  = "), 0u);
+        EXPECT_NE(text.find("\nb1 = "), std::string::npos);
+        EXPECT_NE(text.find("\nByct1= "), std::string::npos);
+        EXPECT_NE(text.find("\nxbx  = "), std::string::npos);
+        EXPECT_NE(text.find("\nxbyx = "), std::string::npos);
+        char g[128];
+        std::snprintf(g, sizeof g, "\niG = %d   xG = %g   yG = %g\n", s.iG, s.points[s.iG].x,
+                      s.points[s.iG].y);
+        const std::string tail = std::string(g) + "Self-intersection detected!";
+        ASSERT_GE(text.size(), tail.size());
+        EXPECT_EQ(text.substr(text.size() - tail.size()), tail);  // no colour codes off a terminal
+    }
+    shape->t = 0.0;
+    {
+        h2::test::CapturedConsole console;
+        EXPECT_EQ(h2::prof_print(shape.get(), 0), 2);
+        const std::string text = console.text();
+        EXPECT_EQ(text.substr(text.find('\n') + 1), "Zero pitch detected!");
+    }
+}
+
+TEST(Cascade, PropertiesPrintout) {
+    auto shape = make_shape({{0.5, 0.1, 0}, {1, 0.1, 0}, {1, 0, 0}, {0, 0, 0}, {0, 0.1, 0}}, 150);
+    h2::test::CapturedConsole console;
+    h2::prof_properties(shape.get(), 1);
+    const auto& s = *shape;
+    const std::string expected = std::string("\nCm={0.5, 0.05} Area=0.1") +
+                                 format("\nIx=%g Iy=%g Ixy=%g", s.Ix, s.Iy, s.Ixy, 0) +
+                                 format("\nJx=8.33333e-05 Jy=0.00833333 Jxy=%g", s.Jxy, 0, 0, 0) +
+                                 format("\nJu=%g Jv=%g Alfa=%g fi=%g\n", s.Ju, s.Jv, s.Alfa, s.fi);
+    EXPECT_EQ(console.text(), expected);
+}
+
+TEST(Cascade, NormalisedAtlasContour) {
+    auto pts = tapered_blade(kROut, kRIn, kLength, 15);
+    for (auto& p : pts) {  // scaled by 2 and moved away
+        p.x = 2 * p.x + 3;
+        p.y = 2 * p.y - 1;
+    }
+    Point3* out = h2::atlas_prof_points(pts.data(), static_cast<int>(pts.size()), 1 | 2 | 4);
+    ASSERT_NE(out, nullptr);
+    double xmin = 1e9, xmax = -1e9;
+    for (size_t i = 0; i < pts.size(); ++i) {
+        xmin = std::min(xmin, out[i].x);
+        xmax = std::max(xmax, out[i].x);
+    }
+    // Stagger 0 and chord 1: the common tangents' span over the chord.
+    EXPECT_NEAR(xmax - xmin, 1.0, 2e-3);
+    std::free(out);
+    EXPECT_EQ(h2::atlas_prof_points(pts.data(), 0, 7), nullptr);
+    Point3* zeros = h2::atlas_prof_points(pts.data(), 3, 7);
+    ASSERT_NE(zeros, nullptr);
+    EXPECT_EQ(zeros[2].x, 0.0);
+    std::free(zeros);
+}
+
+}  // namespace
