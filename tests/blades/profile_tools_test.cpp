@@ -112,6 +112,32 @@ TEST(ProfileTools, ThickenedCircleLiesOffsetAlongTheSegmentNormals) {
     EXPECT_EQ(out[2 * n + 1].x, circle[0].x);
     std::free(out);
 
+    // Side 1 is read from its end onto the odd points before the stagnation
+    // point, side 2 from its start after it; even points repeat their
+    // predecessor.
+    for (int i = 0; i <= n; ++i) {
+        th.at(11, i) = 0.001 * (i + 1);
+        th.at(12, i) = 0.0005 * (i + 1);
+    }
+    out = bulgleProf(n, 10, 10, layer.get(), th.get());
+    ASSERT_NE(out, nullptr);
+    const auto radius = [&](double di) {
+        return std::sqrt(R * R + di * di + 2 * R * di * std::cos(kPi / n));
+    };
+    for (int i = 1; i <= 10; ++i) {
+        const double d1 = 1.4 * th.at(11, 10 - i);
+        EXPECT_NEAR(std::hypot(out[2 * i - 1].x, out[2 * i - 1].y), radius(d1), 1e-12) << i;
+        if (i < 10) {
+            EXPECT_NEAR(std::hypot(out[2 * i].x, out[2 * i].y), radius(d1), 1e-12) << i;
+        }
+    }
+    for (int i = 1; i <= 9; ++i) {
+        EXPECT_NEAR(std::hypot(out[20 + 2 * i - 1].x, out[20 + 2 * i - 1].y), radius(1.4 * th.at(12, i)),
+                    1e-12)
+            << i;
+    }
+    std::free(out);
+
     EXPECT_EQ(bulgleProf(n, 11, 11, layer.get(), th.get()), nullptr);  // closing stretch past the end
     EXPECT_EQ(bulgleProf(n, 0, 10, layer.get(), th.get()), nullptr);
     EXPECT_EQ(bulgleProf(n, 10, 10, nullptr, th.get()), nullptr);
