@@ -97,7 +97,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (save_data(f.saved.c_str(), layout) != 0) std::abort();
         const std::string first = read_file(f.saved);
 
-        // What was saved loads again into the same case, and saves to the same bytes.
+        // What was saved loads again into a new case, as a later session reads
+        // it, and saves to the same bytes. (A second load into the same case
+        // keeps the plug-in the first one named, by design of the named path.)
+        bterm();
+        c = binit();
+        if (c == nullptr) std::abort();
+        h2::copy_text(c->ModelBase, H2_PLUGIN_DIR);
         if (load_data(f.saved.c_str()) != 0) {
             std::fprintf(stderr, "a saved case does not load again:\n%s", first.c_str());
             std::abort();
