@@ -189,14 +189,10 @@ State region1(double p, double T) {
     return from_gibbs(1, p, T, 16.53e6, tau, G);
 }
 
-State region2(double p, double T) {
-    const double pi = p / kMPa, tau = 540.0 / T;
-    Gibbs G;
-    const Powers<-1, 24> X(pi);
-    const Powers<-2, 58> Y(tau - 0.5);
-    add_gibbs(tb::region2_residual, X, Y, 1.0, G);
-    const Powers<-7, 3> U(tau);
-    const auto& o = tb::region2_ideal;
+// The ideal-gas part of a vapour region's Gibbs energy: ln pi plus a
+// polynomial in tau, added with its derivatives.
+template <class Table, class TauPowers>
+void add_ideal_gas_part(const Table& o, const TauPowers& U, double pi, Gibbs& G) {
     G.g += std::log(pi);
     G.gp += 1.0 / pi;
     G.gpp += -1.0 / (pi * pi);
@@ -206,6 +202,16 @@ State region2(double p, double T) {
         G.gt += o.n[k] * J * U(J - 1);
         G.gtt += o.n[k] * J * (J - 1) * U(J - 2);
     }
+}
+
+State region2(double p, double T) {
+    const double pi = p / kMPa, tau = 540.0 / T;
+    Gibbs G;
+    const Powers<-1, 24> X(pi);
+    const Powers<-2, 58> Y(tau - 0.5);
+    add_gibbs(tb::region2_residual, X, Y, 1.0, G);
+    const Powers<-7, 3> U(tau);
+    add_ideal_gas_part(tb::region2_ideal, U, pi, G);
     return from_gibbs(2, p, T, kMPa, tau, G);
 }
 
@@ -215,16 +221,7 @@ State region5(double p, double T) {
     const Powers<-1, 3> X(pi);
     const Powers<-5, 9> U(tau);
     add_gibbs(tb::region5_residual, X, U, 1.0, G);
-    const auto& o = tb::region5_ideal;
-    G.g += std::log(pi);
-    G.gp += 1.0 / pi;
-    G.gpp += -1.0 / (pi * pi);
-    for (int k = 0; k < o.size; ++k) {
-        const int J = static_cast<int>(o.J[k]);
-        G.g += o.n[k] * U(J);
-        G.gt += o.n[k] * J * U(J - 1);
-        G.gtt += o.n[k] * J * (J - 1) * U(J - 2);
-    }
+    add_ideal_gas_part(tb::region5_ideal, U, pi, G);
     return from_gibbs(5, p, T, kMPa, tau, G);
 }
 
