@@ -17,6 +17,7 @@
 #include "halvorine2/params.h"
 #include "halvorine2/predesign.h"
 #include "halvorine2/profile_tools.h"
+#include "halvorine2/blade_layer.h"
 #include "halvorine2/profiles.h"
 #include "halvorine2/reports.h"
 #include "halvorine2/runs.h"
