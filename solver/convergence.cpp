@@ -45,17 +45,8 @@ bool inverse_task(int vart) {
 }
 bool per_streamline(const bdLocals& b) { return b.cyld_nr != 1 && b.cyld_force1D == 0; }
 
-// Span mean of an outlet field at the last element: the trapezoid mean over
-// the streamlines, or the middle streamline's value without stream tubes.
-double outlet_mean(const bdLocals& b, double* const* field) {
-    const int n = b.cyld_nr - 1;
-    const double* row = field[b.cyld_ns];
-    if (n * b.ZAG != 0.0) return h2::trapezoid_sum(n, b.ZAG, row) / (n * b.ZAG);
-    return row[b.cyld_nr / 2];
-}
-
 int pressure_test(bdLocals& b, int it, double* p_ref, bool design) {
-    const double X = outlet_mean(b, design ? b.isd_p2x : b.isd_p2);
+    const double X = h2::outlet_span_mean(b, design ? b.isd_p2x : b.isd_p2);
     if (*p_ref == 0.0) {
         b.Gaccuracy = kFirstChange;
         *p_ref = X;
@@ -237,6 +228,17 @@ void convergence_text(const bdLocals& b) {
 }
 
 }  // namespace
+
+namespace h2 {
+
+double outlet_span_mean(const bdLocals& b, const double* const* field) {
+    const int n = b.cyld_nr - 1;
+    const double* row = field[b.cyld_ns];
+    if (n * b.ZAG != 0.0) return trapezoid_sum(n, b.ZAG, row) / (n * b.ZAG);
+    return row[b.cyld_nr / 2];
+}
+
+}  // namespace h2
 
 extern "C" {
 

@@ -18,18 +18,6 @@ constexpr double kPenalty = 5.0;
 
 bool gauging_task(int vart) { return vart == 40 || vart == 400; }
 
-// The outlet pressure the pass reached: the trapezoid mean of the last
-// element's outlet row over the streamlines, or its middle streamline.
-double outlet_pressure(const bdLocals& b) {
-    const int NS = b.cyld_ns;
-    const double* row = b.cyld_VARTP == 0 ? b.isd_p2[NS] : b.isd_p2x[NS];
-    const int m = b.cyld_nr - 1;
-    if (m * b.ZAG == 0.0) return row[b.cyld_nr / 2];
-    double sum = 0.5 * (row[0] + row[m]);
-    for (int j = 1; j < m; ++j) sum += row[j];
-    return sum / m;
-}
-
 }  // namespace
 
 extern "C" {
@@ -57,7 +45,8 @@ double flow_residual(double* x) {
         if (!per_streamline) span_flow(i, 1);
         complete_elem_state(i, &y);
     }
-    const double X = outlet_pressure(b);
+    // The outlet pressure the pass reached, static or total.
+    const double X = h2::outlet_span_mean(b, b.cyld_VARTP == 0 ? b.isd_p2 : b.isd_p2x);
     const double dp = X / b.elem_p2[NS] - 1.0;
     S -= kPenalty * dp * dp;
     if (gauging_task(b.cyld_VART)) {

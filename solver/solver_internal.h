@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "halvorine2/case_block.h"
+
 extern "C" {
 
 // ---- Element solvers: solver(i, w) writes element i's outlet state for the
@@ -78,4 +80,9 @@ namespace h2 {
 // ")" without an open group, -3 a "(" inside an open group. count receives the
 // number of "(", ")" and "o" met up to the end or the error.
 int parse_streamline_groups(std::vector<std::vector<int>>* groups, int* count);
+
+// Span mean of an outlet field at the last element: the trapezoid mean over
+// the streamlines, or the middle streamline's value without stream tubes
+// ((NI - 1) * ZAG zero).
+double outlet_span_mean(const bdLocals& b, const double* const* field);
 }  // namespace h2

@@ -21,6 +21,7 @@ constexpr double kCp = 1006.25;  // R 287.5, k 1.4
 constexpr double kK = 1.4;
 
 using h2::test::PathElement;
+using PathInletSpec = h2::test::PathInlet;
 
 class InverseTask : public h2::test::LiveCaseTest {
 protected:
@@ -106,6 +107,49 @@ TEST_F(InverseTask, RoundTripsThroughTheLossFreeStage) {
         ASSERT_EQ(bestXN(), 0);
         EXPECT_NEAR(b->elem_G1[0], G, 1e-4 * G);
         EXPECT_NEAR(b->elem_p0[0], p0, 1e-4 * p0);
+        EXPECT_LT(std::fabs(b->accuracy), b->acc_limit);
+    }
+}
+
+// Two loss-free turbine stages (stators turning to 25 degrees, rotors at
+// 1500 rad/s to 155 degrees) from 4 bar, 1000 K: the outlet pressure the
+// direct task reaches with 2 kg/s, static or total, returns that flow through
+// task 20, and task 30 returns the inlet total pressure.
+TEST_F(InverseTask, RoundTripsThroughTwoLossFreeStages) {
+    const std::vector<PathElement> turbine{{0.2, 0.035},
+                                           {0.2, 0.037, 0.0, 30.0, 25.0},
+                                           {0.2, 0.039, 1500.0, 41.0, 155.0},
+                                           {0.2, 0.042, 0.0, 30.0, 25.0},
+                                           {0.2, 0.044, 1500.0, 41.0, 155.0}};
+    const PathInletSpec inlet{4e5, 1000.0, 2.0, 1e5};
+    ASSERT_TRUE(h2::test::make_mean_line_path(turbine, inlet));
+    bdLocals* b = block();
+    b->acc_limit = 1e-9;
+    ASSERT_EQ(bestXN(), 0);
+    const int NS = 4;
+    const double G = b->elem_G1[0];
+    const double p2 = b->isd_p2[NS][0];
+    const double p2x = b->isd_p2x[NS][0];
+    ASSERT_LT(p2x, 0.9 * 4e5);  // the rotors take work out
+    struct Case {
+        int task;
+        int vartp;
+        double target;
+    };
+    for (const Case& c : {Case{20, 0, p2}, Case{20, 1, p2x}, Case{30, 0, p2}}) {
+        SCOPED_TRACE(testing::Message() << "task " << c.task << ", VARTP " << c.vartp);
+        ASSERT_EQ(free_probdata(), 0);
+        ASSERT_TRUE(h2::test::make_mean_line_path(turbine, inlet));
+        search_settings();
+        b = block();
+        b->cyld_VART = c.task;
+        b->cyld_VARTP = c.vartp;
+        b->elem_p2[NS] = c.target;
+        if (c.task == 20) b->elem_G1[0] = 0.8 * G;
+        if (c.task == 30) b->elem_p0[0] = 0.95 * 4e5;
+        ASSERT_EQ(bestXN(), 0);
+        EXPECT_NEAR(b->elem_G1[0], G, 1e-4 * G);
+        EXPECT_NEAR(b->elem_p0[0], 4e5, 1e-4 * 4e5);
         EXPECT_LT(std::fabs(b->accuracy), b->acc_limit);
     }
 }
@@ -197,6 +241,45 @@ TEST_F(Residual, NanStopsThePass) {
     b->wb[1] = std::nan("");
     EXPECT_TRUE(std::isnan(flow_residual(x.data())));
     EXPECT_EQ(b->flow_w2[2][0], -7.0);
+}
+
+// Three streamlines: the outlet pressure the inverse tasks and the convergence
+// test compare is the trapezoid mean of the outlet row (ends weighted one
+// half), or the middle streamline's value when there are no stream tubes.
+TEST_F(InverseTask, OutletSpanMeanIsTheTrapezoidMean) {
+    ASSERT_TRUE(h2::test::load_loss_free_example_stage());
+    bdLocals* b = block();
+    ASSERT_EQ(b->cyld_nr, 3);
+    const int NS = b->cyld_ns;
+    b->isd_p2[NS][0] = 1.0;
+    b->isd_p2[NS][1] = 2.0;
+    b->isd_p2[NS][2] = 4.0;
+    b->ZAG = 0.37;
+    EXPECT_NEAR(h2::outlet_span_mean(*b, b->isd_p2), 2.25, 1e-15);
+    b->ZAG = 0.0;
+    EXPECT_EQ(h2::outlet_span_mean(*b, b->isd_p2), 2.0);
+}
+
+// A heat exchanger between two ducts is carried through the pass (its outlet
+// total pressure is its inlet's less its loss coefficient) but adds nothing to
+// the residual: its variable does not change the sum.
+TEST_F(InverseTask, ResidualCarriesAHeatExchangerAndAddsNothing) {
+    ASSERT_TRUE(h2::test::make_mean_line_path({{0.4, 0.05}, {0.4, 0.04}, {0.4, 0.05}, {0.4, 0.035}},
+                                              {2e5, 350.0, 12.0, 1.8e5}));
+    bdLocals* b = block();
+    b->elem_stagType[2] = 8.0;
+    b->los_om[2][0] = 0.01;
+    b->cool_Ocp[2] = 0.0;
+    search_settings();
+    b->cyld_VART = 20;
+    b->elem_G1[0] = 10.0;
+    ASSERT_EQ(bestXN(), 0);
+    EXPECT_NEAR(b->isd_p2x[2][0], 0.99 * b->isd_p2x[1][0], 1e-9 * 2e5);
+    std::vector<double> x(b->solve_vector, b->solve_vector + 4);
+    const double S = flow_residual(x.data());
+    x[2] += 3.0;
+    EXPECT_EQ(flow_residual(x.data()), S);
+    EXPECT_NEAR(b->isd_p2x[2][0], 0.99 * b->isd_p2x[1][0], 1e-9 * 2e5);
 }
 
 }  // namespace
