@@ -164,21 +164,27 @@ int init_named(bdLocals* b, const Side& side, const char (&name)[N], double af, 
 }
 
 // The numbered path once the library's path is known: load, entry, row codes.
-void init_numbered(bdLocals* b, const Side& side, const FluidRow& row, const char* path, double af) {
+// The entry's own result is not looked at, but a fluid that refuses its
+// set-up (a negative or NaN answer, e.g. a mixture it does not model) would
+// answer every later call for a composition it never took: -1 as on the
+// named path, so that a case loads alike whichever path it takes.
+int init_numbered(bdLocals* b, const Side& side, const FluidRow& row, const char* path, double af) {
     h2::platform::LibHandle lib = h2::platform::lib_open(path);
-    if (lib == nullptr) return;
+    if (lib == nullptr) return 0;
     // A library without the entry point, or an entry that installs nothing,
     // would otherwise have the codes sent through a NULL function.
     FluidInitFunc entry = entry_of(lib, side);
-    if (entry == nullptr) return;
+    if (entry == nullptr) return 0;
     entry(b, slot_of(side), af);
     FluidFunc f = b->*side.func;
-    if (f == nullptr) return;
+    if (f == nullptr) return 0;
     if (row.reference) f(H2_FLUID_REFERENCE, row.T, row.p, 0.0, side.selector);
     if (row.setup) {
-        f(H2_FLUID_SETUP, resolve(row.v[0], *b, side, af), resolve(row.v[1], *b, side, af),
-          resolve(row.v[2], *b, side, af), side.selector);
+        const double r = f(H2_FLUID_SETUP, resolve(row.v[0], *b, side, af), resolve(row.v[1], *b, side, af),
+                           resolve(row.v[2], *b, side, af), side.selector);
+        if (r < 0.0 || std::isnan(r)) return -1;
     }
+    return 0;
 }
 
 // "exactly 0.0 (or not a number)" of the main fluid's defaults.
@@ -244,8 +250,7 @@ int InitFluid(double af) {
     h2::copy_text(b->fluidName, row.library);
     char path[kPathSize];
     plugin_path(path, *b, b->fluidName);
-    init_numbered(b, kMain, row, path, af);
-    return 0;
+    return init_numbered(b, kMain, row, path, af);
 }
 
 int InitcFluid(double caf) {
@@ -271,8 +276,7 @@ int InitcFluid(double caf) {
     const FluidRow& row = kCoolingFluids[n];
     if (row.library == nullptr) return 0;
     // The bare file name: the system's search order, ModelBase unused.
-    init_numbered(b, kCooling, row, row.library, caf);
-    return 0;
+    return init_numbered(b, kCooling, row, row.library, caf);
 }
 
 int CopyFluid(bdLocals* src, bdLocals* dst) {

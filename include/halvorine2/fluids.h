@@ -19,7 +19,9 @@ H2_EXTERN_C_BEGIN
  *  0  done; also when the numbered library could not be loaded, lacks its
  *     entry point or installs no function (the function then stays as it was);
  * -1  the named plug-in's entry point is missing or refused, or set-up code
- *     1001 gave a negative or not-a-number result; also: no current case;
+ *     1001 gave a negative or not-a-number result on either path (a fluid
+ *     that refuses its composition, e.g. a rich mixture); also: no current
+ *     case;
  * -2  the named library could not be loaded;
  *  3  unknown fluid number ("Fatal error: Unknown fluid type"). */
 H2_API int InitFluid(double af);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <limits>
 #include <string>
 #include <thread>
@@ -869,6 +870,35 @@ TEST_F(CaseFileWithPlugins, TheExamplesLoad) {
         EXPECT_NE(block()->LossSlots[3][1], nullptr);
         EXPECT_NE(block()->LossSlots[3][2], nullptr);
         EXPECT_EQ(console_.text(), "");
+    }
+}
+
+// Methane with an excess-air ratio below 1 is a rich mixture the gas plug-in
+// does not model and refuses: the numbered fluid path (a first load) and the
+// named path (the same file loaded again into the case, which keeps the
+// plug-in's name) both refuse the file; a lean mixture loads on both.
+TEST_F(CaseFileWithPlugins, ARichGasMixtureIsRefusedOnEveryPath) {
+    std::string text = h2::test::read_file(kExamplesDir / "air_turbine_stage.dat");
+    const std::string tasks = "    2   3  50   0    1    10   0     0";
+    const std::string inlet = "   1006250  400000   200000   90    3    80    1\n";
+    ASSERT_NE(text.find(tasks), std::string::npos);
+    ASSERT_NE(text.find(inlet), std::string::npos);
+    text.replace(text.find(tasks), tasks.size(), "    2   3  50   0    1    10   5     0");
+    const std::size_t at = text.find(inlet);
+    for (const double af : {0.45, 1.2}) {
+        SCOPED_TRACE(af);
+        std::string file = text;
+        file.replace(at, inlet.size(), "   1006250  400000   200000   90    3    80    " + std::to_string(af) + "\n");
+        {
+            std::ofstream out("methane.dat");
+            out << file;
+        }
+        const int want = af < 1.0 ? 1 : 0;
+        bterm();
+        ASSERT_NE(binit(), nullptr);
+        h2::copy_text(block()->ModelBase, H2_PLUGIN_DIR);
+        EXPECT_EQ(load_data("methane.dat") != 0, want == 1);
+        EXPECT_EQ(load_data("methane.dat") != 0, want == 1);
     }
 }
 

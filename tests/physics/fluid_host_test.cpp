@@ -394,6 +394,21 @@ TEST_F(FluidHost, Fluid3LeavesFlxbAndALaterCallTakesTheNamedPath) {
     expect_codes(again, {{1000, 273.15, 100000.0, 0.0}, {1001, 287.5, 1.4, 0.25}}, REC_CALL_MAIN, 0);
 }
 
+// A fluid that refuses its set-up (a composition it does not model) fails
+// the numbered path as it fails the named one a later call takes.
+TEST_F(FluidHost, NumberedPathFailsWhenTheSetUpIsRefused) {
+    for (const double refusal : {-1.0, kNaN}) {
+        block()->fluidName[0] = '\0';
+        block()->cyld_fluid = 0;
+        Recorder r("flxb.so");
+        r.set_setup_result(refusal);
+        EXPECT_EQ(InitFluid(0.0), -1);
+        EXPECT_EQ(r.codes().size(), 2u);
+        EXPECT_STREQ(block()->fluidName, "flxb.dll");
+        EXPECT_EQ(InitFluid(0.0), -1);
+    }
+}
+
 TEST_F(FluidHost, NumberedLibraryNotFoundGivesZeroAndChangesNothingElse) {
     h2::test::TempDir empty;
     set_text(block()->ModelBase, empty.path().string());
