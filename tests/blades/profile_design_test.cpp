@@ -92,6 +92,27 @@ TEST(ProfileDesign, SectionHasTheDesignedEdgesStaggerAndThroat) {
     EXPECT_NEAR(shape->B2e, 20.0, 0.05);
 }
 
+TEST(ProfileDesign, EdgePointsSitAtTheirPolarAngles) {
+    // P_A at beta1 - omega1/2 on the inlet circle, P_C opposite beta1 +
+    // omega1/2; P_B at 180 - (beta2 - omega2/2) on the outlet circle, P_D at
+    // -(beta2 + omega2/2).
+    ProfileDesign d = kDesign;
+    d.beta2 = 10.0;
+    PointsPtr contour(h2::profile_from_design(d, kSteps, 0, nullptr));
+    ASSERT_TRUE(contour);
+    const double s = std::sin(40 * kDeg), c = std::cos(40 * kDeg);
+    const Point3 C2{0.01, 0.01, 0.0};
+    const Point3 C1{0.01 + 0.94 * c - 0.04 * s, 0.01 + 0.94 * s + 0.04 * c, 0.0};
+    const auto polar = [](Point3 p, Point3 centre) {
+        return std::atan2(p.y - centre.y, p.x - centre.x) / kDeg;
+    };
+    const Point3* P = contour.get();
+    EXPECT_NEAR(polar(P[kSteps.inlet_start()], C1), 45.0, 1e-9);
+    EXPECT_NEAR(polar(P[kSteps.pressure_start()], C1), 255.0 - 360.0, 1e-9);
+    EXPECT_NEAR(polar(P[0], C2), 174.0, 1e-9);
+    EXPECT_NEAR(polar(P[kSteps.outlet_start()], C2), -14.0, 1e-9);
+}
+
 TEST(ProfileDesign, CurvedEdgesStartAtTheSideEnds) {
     PointsPtr arcs(h2::profile_from_design(kDesign, kSteps, 0, nullptr));
     PointsPtr curved(h2::profile_from_design(kDesign, kSteps, 1, nullptr));
@@ -201,6 +222,32 @@ TEST(ProfileDesign, ContourCheckFindsSharpJointsCrossingsAndCurvature) {
         EXPECT_EQ(h2::contour_check(circle.data(), c.t, c.steps, &kS, &kP), c.result);
         EXPECT_NEAR(kS, c.result == 0 ? 1 / R : 0.0, 1e-9);
         EXPECT_NEAR(kP, c.result == 0 ? 1 / R : 0.0, 1e-9);
+    }
+
+    // Curvature counts at suction points 1..s1 - 2 and pressure points
+    // s2 + 1..s3 - 2: a point pushed out turns sharper there, its neighbours
+    // flatter.
+    const struct {
+        int at;
+        bool suction, pressure;  // the side's largest curvature rises
+    } bulges[] = {{1, true, false},  {8, true, false},  {9, false, false}, {15, false, false},
+                  {16, false, true}, {23, false, true}, {24, false, false}};
+    for (const auto& b : bulges) {
+        auto bulged = circle;
+        bulged[b.at].x *= 1.05;
+        bulged[b.at].y *= 1.05;
+        double kS = -1, kP = -1;
+        ASSERT_EQ(h2::contour_check(bulged.data(), 2.5 * R, steps, &kS, &kP), 0) << b.at;
+        if (b.suction) {
+            EXPECT_GT(kS, 1.01 / R) << b.at;
+        } else {
+            EXPECT_NEAR(kS, 1 / R, 1e-9) << b.at;
+        }
+        if (b.pressure) {
+            EXPECT_GT(kP, 1.01 / R) << b.at;
+        } else {
+            EXPECT_NEAR(kP, 1 / R, 1e-9) << b.at;
+        }
     }
 
     // A spike at a joint: the angle there turns acute.

@@ -232,6 +232,15 @@ TEST(ProfileParams, ThroatTurnWithoutASegmentEndingAtTheThroatIsZero) {
         const double t = R.b * R.tb;
         EXPECT_LE(R.ot, (t - 2 * R.r2) / t + 1e-9);
     }
+    // The edge term growing to the inlet instead: side A is highest at its
+    // inlet end, which is no candidate; the throat point is the one before.
+    R.r1 = 0.05;
+    R.r2 = 0.01;
+    {
+        const Built built = build(R);
+        ASSERT_TRUE(built.contour);
+        EXPECT_EQ(R.iThroatA, R.nA - 1);
+    }
     // A chord so long that every squared distance exceeds 1e16: no throat
     // pair, the indices keep their values, ot = 1e8 / t and no turning.
     R.b = 1e9;
