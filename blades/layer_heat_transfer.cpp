@@ -11,6 +11,7 @@
 
 #include "blades/layer_boundary.h"
 #include "blades/layer_layout.h"
+#include "blades/layer_registry.h"
 #include "halvorine2/blade_layer.h"
 #include "halvorine2/profiles.h"
 
@@ -287,8 +288,7 @@ double HTCLayer(int mode, int n, int nTail, Layer* layer, double W1, double W2, 
                 double** arcOut, double** htcOut, int* kLast, int* kFirst, int* nSide1, int* nSide2,
                 int* trStart1, int* trEnd1, int* trStart2, int* trEnd2) {
     namespace layer_ = h2::layer;
-    if (layer == nullptr || n < 0) return -1.0;
-    // LAYER REGISTRY: refuse a block this library made with another n.
+    if (layer == nullptr || n < 0 || !layer_::size_matches(layer, n)) return -1.0;
 
     double* s = layer_::array(layer, n, layer_::kArcLength);
     double* out = layer_::array(layer, n, layer_::kHeatTransfer);

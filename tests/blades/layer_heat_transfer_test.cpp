@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "blades/layer_boundary.h"
+#include "blades/layer_registry.h"
 #include "halvorine2/blade_layer.h"
 #include "tests/blades/synthetic_layer.h"
 
@@ -143,6 +144,17 @@ TEST(LayerHeatTransfer, BadAndEmptyLayers) {
                        0.1, kNu, kLambda, 1.0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                        nullptr, nullptr, nullptr),
               0.0);
+
+    // A block the library knows with another n is refused and left alone.
+    layer::remember(L.get(), 40);
+    int n1 = -7;
+    EXPECT_EQ(HTCLayer(3, 38, 0, L.get(), kW, kW, 1.0, 1e12, kChord, kRle, 0.0, 90.0, 90.0, 0.0, 1.0, 10, 0.1,
+                       kNu, kLambda, 1.0, &arc, nullptr, nullptr, nullptr, &n1, nullptr, nullptr, nullptr,
+                       nullptr, nullptr),
+              -1.0);
+    EXPECT_EQ(n1, -7);
+    EXPECT_GT(run_htc(L, 3).mean, 0.0);
+    layer::forget(L.get());
 
     // No sign change: no coefficients, mean 0, nothing read before the sides.
     SyntheticLayer flat(40, -1, 0.001);
