@@ -130,6 +130,19 @@ TEST(LayerBoundary, LaminarPlateFollowsThwaites) {
     EXPECT_NEAR(L.arr(layer::kBuri)[4], 0.0, 1e-12);
 }
 
+TEST(LayerBoundary, LossTakesSideOnesThickestPointAndSideTwosEnd) {
+    // A fast last node on each side thins the layer there (theta^2 ~ int w^5 / w^6).
+    auto L = plate();
+    L.arr(layer::kVelocity)[0] = -4.0;
+    L.arr(layer::kVelocity)[17] = 4.0;  // side-2 point 9
+    const auto r = run_loss(L, 2);
+    const double* th1 = L.arr(layer::kMomentumSide1);
+    const double* th2 = L.arr(layer::kMomentumSide2);
+    ASSERT_LT(th1[8], th1[7]);
+    ASSERT_LT(th2[9], th2[8]);
+    EXPECT_NEAR(r.loss, 2.0 * (th1[7] + th2[9]) / kT + kTeLoss, 1e-12);
+}
+
 TEST(LayerBoundary, TurbulentPlateFollowsThePowerLaw) {
     auto L = plate();
     const auto r = run_loss(L, 3);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "blades/layer_boundary.h"
@@ -64,6 +65,43 @@ TEST(LayerHeatTransfer, FlatPlateClosedForms) {
         EXPECT_GT(mixed.h[i], longLam.h[i]) << i;
         EXPECT_LT(mixed.h[i], longTurb.h[i]) << i;
     }
+    // The transitional relation Nu = 0.000343 Re_x (int + J)^0.11 carries the
+    // laminar history J = 0.047 (Re_x / Nu)^2 of the last laminar point.
+    const double Re30 = kW * 0.3 / kNu, Re31 = kW * 0.31 / kNu;
+    const double J = 0.047 * Re30 / (0.297 * 0.297);
+    const double hTr = 0.000343 * Re31 * std::pow(kW * 0.01 / kNu + J, 0.11) * kLambda / 0.31;
+    EXPECT_NEAR(mixed.h[31], hTr, 1e-9 * hTr);
+}
+
+TEST(LayerHeatTransfer, TurbulenceRaiseAndLeadingEdgeBlend) {
+    // Leading-edge radius 0.01: the blend reaches to a sixth of the
+    // circumference, 0.0105, i.e. point 6 (x 0.012); below it h runs
+    // linearly from the stagnation value.
+    constexpr double rLE = 0.01;
+    auto corrected = [&](int set, double Tu) {
+        FlatSide s(50, 0.002);
+        h2::side_htc(50, kW, kW, 60.0, 30.0, kChord, rLE, Tu, kNu, kLambda, s.x.data(), s.w.data(),
+                     s.h.data(), 0.05, 0.05);
+        const auto raw = s.h;
+        h2::side_tu_correction(set, kChord, rLE, s.x[49], 60.0, 30.0, kW, Tu, kNu, 50, s.x.data(), s.w.data(),
+                               s.h.data(), 0.05, h2::max_camber(60.0, 30.0));
+        return std::make_pair(raw, s.h);
+    };
+    // Tu 0.05 %: 8.45 Tu^0.75 (2 rLE / b)^0.455 < 1, no raise.
+    auto [raw, h] = corrected(0, 0.05);
+    for (int i = 1; i <= 6; ++i) {
+        const double expect = raw[0] + (raw[6] - raw[0]) * (0.002 * i) / 0.012;
+        EXPECT_NEAR(h[i], expect, 1e-12 * expect) << i;
+    }
+    for (int i = 7; i < 50; ++i) EXPECT_EQ(h[i], raw[i]) << i;
+    // Tu 2 %: the laminar stretch (x <= 0.05) is raised, the rest is not;
+    // the two sides have their own constants.
+    const auto first = corrected(0, 2.0), second = corrected(1, 2.0);
+    for (int i = 7; i <= 25; ++i) {
+        EXPECT_GT(first.second[i], first.first[i]) << i;
+        EXPECT_NE(first.second[i], second.second[i]) << i;
+    }
+    for (int i = 26; i < 50; ++i) EXPECT_EQ(first.second[i], first.first[i]) << i;
 }
 
 struct HtcRun {
