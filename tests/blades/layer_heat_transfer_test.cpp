@@ -207,6 +207,16 @@ TEST(LayerHeatTransfer, BadAndEmptyLayers) {
     EXPECT_GT(r.htc[0], 0.0);
 }
 
+TEST(LayerHeatTransfer, LongContoursHaveRoomForEveryPoint) {
+    // 1199 coefficients, more than any fixed work buffer of 1000 would hold.
+    SyntheticLayer L(2400, 500, 1e-4);
+    const auto r = run_htc(L, 3);
+    ASSERT_EQ(r.n1 + r.n2, 1199);
+    EXPECT_TRUE(std::isfinite(r.mean));
+    EXPECT_GT(r.mean, 0.0);
+    for (int i = 0; i < 1199; ++i) ASSERT_GT(r.htc[i], 0.0) << i;
+}
+
 // Transition on a flat side (no Mach number with k = 1): it starts where
 // Re_x = w x / nu reaches the transition Reynolds number of the free-stream
 // turbulence and ends at F times that Reynolds number.
