@@ -172,6 +172,15 @@ TEST_F(ChannelMarch, SwirlKeepsAngularMomentumAndRadialEquilibrium) {
         EXPECT_LT(b->flow_w2[1][j + 1], b->flow_w2[1][j]);  // the swirl falls off outwards, and so the speed
     }
     EXPECT_NEAR(b->flow_r2[1][n] * b->flow_c2u[1][n], b->flow_r1[1][n] * cu_in, 1e-3 * kTip * cu_in);
+    // Continuity: the meridional mass flux over the annulus is the flow.
+    double G = 0.0;
+    for (int j = 0; j < n; ++j) {
+        auto flux = [&](int k) {
+            return 6.2831853 * b->flow_r2[1][k] * b->isd_Ro2[1][k] * b->flow_c2s[1][k];
+        };
+        G += (flux(j) + flux(j + 1)) / 2 * (b->flow_r2[1][j + 1] - b->flow_r2[1][j]);
+    }
+    EXPECT_NEAR(G / 10.0, 1.0, 1e-3);
 }
 
 // Streamlines of curvature kappa (centre towards the casing) without swirl:
@@ -184,6 +193,29 @@ TEST_F(ChannelMarch, CurvedStreamlinesSpeedUpTowardsTheCentre) {
     for (int j = 1; j < 9; ++j) {
         SCOPED_TRACE(j);
         EXPECT_NEAR(b->flow_w2[1][j] / w, std::exp(kappa * (b->flow_r2[1][j] - kHub)), 1e-4);
+    }
+}
+
+// Total enthalpy rising across the stream tubes at one entropy (the totals
+// of one isentrope): without swirl or curvature the static pressure stays
+// uniform, and the kinetic energy takes up the rise, w^2/2 - w_hub^2/2 = iz G.
+TEST_F(ChannelMarch, EnthalpyGradientAcrossTheTubesGoesIntoSpeed) {
+    ASSERT_NO_FATAL_FAILURE(make_duct(9, 10.0));
+    const double iz = 1000.0;  // J/kg per kg/s and radian
+    for (int j = 0; j < 9; ++j) {
+        const double h0j = h0() + iz * j * b->ZAG;
+        inlet_totals(1, j, gas.isentropic_p(kP0, h0(), h0j), h0j / gas.cp());
+        b->isd_iz[0][j] = iz;
+    }
+    const double w = 100.0;
+    elem_channel_2d(1, w);
+    for (int j = 1; j < 9; ++j) {
+        SCOPED_TRACE(j);
+        const double rise = iz * j * b->ZAG, wj = b->flow_w2[1][j];
+        EXPECT_NEAR((wj * wj - w * w) / 2 / rise, 1.0, 1e-4);
+        if (j < 8) {
+            EXPECT_NEAR(b->isd_p2[1][j] / b->isd_p2[1][0], 1.0, 1e-6);
+        }
     }
 }
 
