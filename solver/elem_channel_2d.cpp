@@ -10,9 +10,9 @@
 #include "halvorine2/threading.h"
 #include "physics/section_losses.h"
 #include "solver/gravity_head.h"
+#include "solver/hub_to_tip_march.h"
 #include "solver/solver_conventions.h"
 #include "solver/solver_internal.h"
-#include "solver/stream_tube_march.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ double floored_sqrt(double x, double floor) { return std::sqrt(x > floor ? x : f
 
 // Outlet state of element i at streamline k for the radius and speed held in
 // flow__r2 and flow__w2, and the gradients of radial equilibrium there.
-h2::TubeGradient stage(bdLocals& b, int i, int k) {
+h2::StreamSlopes stage(bdLocals& b, int i, int k) {
     const double r = std::min(b.flow_r2[i][k], b.bld_Rt2[i]);  // a radius past the casing works at the casing
     const double w = b.flow_w2[i][k];
     const double W = w * w;
@@ -80,9 +80,9 @@ h2::TubeGradient stage(bdLocals& b, int i, int k) {
                      (cs * cs / a2 - 1.0);
     const double iz = i > 0 ? b.isd_iz[i - 1][k] : 0.0;
     const double ctg = x / sb;
-    h2::TubeGradient g;
-    g.dr = 1.0 / D;
-    g.dw = (E * sinT + kapa * cosT - ctg * ctg / r) / D * cs * sb + iz / w;
+    h2::StreamSlopes g;
+    g.dr_dG = 1.0 / D;
+    g.dw_dG = (E * sinT + kapa * cosT - ctg * ctg / r) / D * cs * sb + iz / w;
     return g;
 }
 
@@ -98,7 +98,7 @@ double elem_channel_2d(int i, double w) {
     b.flow_r2[i][0] = b.bld_Rh2[i];
     b.flow_c2u[i][0] = b.flow_c1u[i][0] * b.flow_r1[i][0] / b.flow_r2[i][0];
     b.flow_c2s[i][0] = floored_sqrt(w * w - b.flow_c2u[i][0] * b.flow_c2u[i][0], kMarchMeridionalFloor2);
-    return h2::march_to_casing(b, i, [&](int k) { return stage(b, i, k); });
+    return h2::march_hub_to_tip(b, i, [&](int k) { return stage(b, i, k); });
 }
 
 }  // extern "C"
