@@ -15,11 +15,6 @@ constexpr double kNoSolution = std::numeric_limits<double>::quiet_NaN();
 
 extern "C" {
 
-double elem_channel_2d(int, double) {
-    put_err("elem_channel_2d: per-streamline solves are not available\n");
-    return kNoSolution;
-}
-
 double elem_blade_2d(int, double) {
     put_err("elem_blade_2d: per-streamline solves are not available\n");
     return kNoSolution;
