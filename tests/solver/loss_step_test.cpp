@@ -164,6 +164,67 @@ TEST_F(LossStep, NoLeakageAreaMeansNoLeakageMixing) {
     }
 }
 
+// Perfect-gas stream of total enthalpy i and total pressure pt moving at c
+// (meridional part cm) through area F: its mass flow from its static state on
+// the isentrope, h = i - c^2/2, p = pt (h/i)^(k/(k-1)), rho = p cp/(R h).
+double stream_flow(double i, double pt, double c2, double cm, double F) {
+    const double h = i - c2 / 2.0;
+    const double p = pt * std::pow(h / i, kK / (kK - 1.0));
+    return p * kCp / (kR * h) * cm * F;
+}
+
+// Seal leakage of the stage at the hub: the diaphragm's flow joins the stator
+// outlet in front of the disk, the disk's flow the rotor outlet behind it,
+// each turning with the core swirl of its cavity at the root (station 10 of
+// the rotor's row in the front and rear swirl tables). Mass and energy are
+// conserved: the mixed total enthalpy is the mass average of the two streams.
+TEST_F(LossStep, SealLeakageMixesWithTheCavitySwirlAtTheRoot) {
+    bdLocals* b = turbine_stage();
+    b->ITML = 1;
+    const int s = 1, r = 2;
+    b->bld_F2[s] = b->bld_F2[r] = kPi * 0.2 * 0.03;
+    b->bld_d2[s] = 0.2;
+    b->bld_l2[s] = 0.03;
+    b->bld_d2[r] = 0.24;
+    b->bld_l2[r] = 0.04;
+    b->clrn_GAMPX[s] = 30.0;
+    b->clrn_GAMPX[r] = 60.0;
+    // Station 10 of rotor 2's row is the first value of row 3; the stations
+    // around it must not be read.
+    b->ZD1[3][0] = 0.4;
+    b->ZD2[3][0] = 0.3;
+    b->ZD1[2][9] = b->ZD2[2][9] = b->ZD1[3][1] = b->ZD2[3][1] = 0.9;
+    b->lkgn_FP[r] = 0.001;
+    b->lkgn_CP[r] = 80.0;
+    b->lkgn_IX[r] = kCp * 950.0;
+    b->lkgn_PX[r] = 2.3e5;
+    b->lkgn_DPB[r] = 0.1e5;
+    b->lkgn_FPY[r] = 0.0005;
+    b->lkgn_CPY[r] = 60.0;
+    b->lkgn_IY[r] = kCp * 900.0;
+    b->lkgn_PY[r] = 2.1e5;
+    b->lkgn_DPBY[r] = 0.2e5;
+    run_tip_leakage();
+
+    const double main_c2 = 150.0 * 150.0 + 30.0 * 30.0;
+    const double G_main = stream_flow(kCp * 880.0, 2.2e5, main_c2, 150.0, kPi * 0.2 * 0.03);
+    struct Side {
+        int k;       // element whose outlet takes the leakage
+        double w;    // cavity swirl ratio at the root
+        double d_l;  // d2 - l2 of that element
+        double F, C, I, P;
+    };
+    for (const Side& x : {Side{s, 0.4, 0.17, 0.001, 80.0, kCp * 950.0, 2.4e5},
+                          Side{r, 0.3, 0.20, 0.0005, 60.0, kCp * 900.0, 2.3e5}}) {
+        const double swirl = x.d_l * 3000.0 * x.w / 2.0;
+        const double G_leak = stream_flow(x.I, x.P, x.C * x.C + swirl * swirl, x.C, x.F);
+        const double I = (G_main * kCp * 880.0 + G_leak * x.I) / (G_main + G_leak);
+        EXPECT_NEAR(b->elem_dIdu[x.k], I - kCp * 880.0, 1e-9 * kCp * 880.0) << x.k;
+        // The diaphragm's hotter flow raises the static pressure a little, not by bars.
+        EXPECT_TRUE(std::isfinite(b->elem_dPdu[x.k]));
+    }
+}
+
 // Stators without a rotor around them: the diaphragm flows are kept, and no
 // rotor field of element 0 (the inlet) is written.
 TEST_F(LossStep, DiaphragmFlowsWithoutRotorsTouchNoRotor) {
@@ -294,6 +355,38 @@ TEST_F(CarryOver, AHeatExchangerFormsItsOwnInlet) {
     EXPECT_EQ(b->flow_c1[2][0], 7.0);
     EXPECT_EQ(b->cas_B1[2][0], 7.0);
     EXPECT_EQ(b->cas_A1[2][0], 7.0);
+}
+
+// The rotor's inlet angle behind a stator: design tasks without a rotor atlas
+// and elements marked by elem__VARTB take it as the metal angle; a cooled row
+// turns it by its coolant ratio, unless it never formed one.
+TEST_F(CarryOver, InletAnglesOfDesignTasksMarkedAndCooledRows) {
+    struct Case {
+        int vart;
+        bool atlas;
+        double vartb;
+        double cooled_ratio;  // -1: not cooled
+        bool metal_follows;
+        double angle_factor;
+    };
+    static int atlas_word = 1;
+    for (const Case& c : {Case{0, false, 0.0, -1.0, true, 1.0}, Case{0, true, 0.0, -1.0, false, 1.0},
+                          Case{10, false, 1.0, -1.0, true, 1.0}, Case{10, false, 0.0, -1.0, false, 1.0},
+                          Case{10, false, 0.0, 0.9, false, 0.9}, Case{10, false, 0.0, 0.0, false, 1.0}}) {
+        bdLocals* b = pair(Elem::Stator, 0.0, Elem::Rotor);
+        b->cyld_VART = c.vart;
+        b->flow_c1z[2][0] = 150.0;
+        b->atlas_r = c.atlas ? &atlas_word : nullptr;
+        b->elem_VARTB[2] = c.vartb;
+        b->stgtd_cooled[1] = c.cooled_ratio >= 0.0 ? 1.0 : 0.0;
+        b->cool_b1_ratio[1] = c.cooled_ratio >= 0.0 ? c.cooled_ratio : 0.0;
+        b->cas_B1g[2][0] = 7.0;
+        h2::carry_over(*b);
+        const double u = 3000.0 * 0.25;
+        const double B1 = std::atan2(150.0, 120.0 - u) / kDeg * c.angle_factor;
+        EXPECT_NEAR(b->cas_B1[2][0], B1, 1e-9) << c.vart << c.atlas << c.vartb << c.cooled_ratio;
+        EXPECT_EQ(b->cas_B1g[2][0], c.metal_follows ? b->cas_B1[2][0] : 7.0);
+    }
 }
 
 // A stator that is itself a plenum, with no rotor behind it, on an expanding
