@@ -315,6 +315,39 @@ TEST_F(LossStep, VelocityCoefficientsBecomeLossCoefficients) {
     }
 }
 
+// Section models that count their calls: a profile loss and a blockage.
+int profile_calls = 0;
+int blockage_calls = 0;
+void counting_profile(bdLocals*, int, int) { ++profile_calls; }
+void counting_blockage(bdLocals*, int, int) { ++blockage_calls; }
+
+// The loss wrappers run here only when the element solvers do not evaluate
+// the losses themselves (ICLos 0); blockage also for per-streamline solves.
+TEST_F(LossStep, LossAndBlockageModelsRunByTheLossMode) {
+    struct Case {
+        int iclos;
+        int nr;
+        int force1D;
+        int profile;   // calls per section
+        int blockage;  // calls per section
+    };
+    for (const Case& c :
+         {Case{0, 1, 1, 1, 1}, Case{1, 1, 1, 0, 0}, Case{1, 3, 0, 0, 1}, Case{1, 3, 1, 0, 0}}) {
+        fresh_path({Elem::Inlet, Elem::Stator, Elem::Duct}, c.nr);
+        bdLocals* b = block();
+        b->ICLos = c.iclos;
+        b->cyld_force1D = c.force1D;
+        b->elem_MethodP[1] = b->elem_MethodB[1] = 1.0;
+        b->LossSlots[H2_LOSS_P][1] = reinterpret_cast<LossEntry>(&counting_profile);
+        b->LossSlots[H2_LOSS_B][1] = reinterpret_cast<LossEntry>(&counting_blockage);
+        for (int j = 0; j < c.nr; ++j) b->los_Los[1][j] = 0.95;
+        profile_calls = blockage_calls = 0;
+        ASSERT_EQ(h2::loss_coefficients(*b), 0);
+        EXPECT_EQ(profile_calls, c.profile * c.nr) << c.iclos << " " << c.nr << " " << c.force1D;
+        EXPECT_EQ(blockage_calls, c.blockage * c.nr) << c.iclos << " " << c.nr << " " << c.force1D;
+    }
+}
+
 TEST_F(LossStep, BladeRowOfNeitherFamilyEndsTheSolveWith3) {
     fresh_path({Elem::Inlet, Elem::Stator, Elem::Duct}, 1);
     bdLocals* b = block();
