@@ -23,14 +23,6 @@ constexpr double kSepTol = 1e-8;
 // elem__VI at or below this switches the separation of a stage off.
 constexpr double kNoSeparation = -1.0;
 
-// Velocity dump: the velocity head at the outlet of i is lost into a plenum
-// instead of reaching element i + 1. The inlet has no element before it.
-bool velocity_dump(const bdLocals& b, int i) {
-    if (!h2::is_expanding(b)) return false;
-    if (h2::is_rotor(b, i)) return i > 0 && b.elem_NSEGM[i - 1] < 0.0;
-    return h2::is_stator(b, i) && next_rotor(i) == 0 && b.elem_NSEGM[i] < 0.0;
-}
-
 double cooling_flows(const bdLocals& b, int i, bool with_film) {
     if (b.stgtd_cooled[i] == 0.0) return 0.0;
     return b.cool_tGoxl[i] + b.cool_hGoxl[i] + (with_film ? b.cool_fGoxl[i] : 0.0) + b.cool_oGoxl[i];
@@ -185,7 +177,7 @@ void flows_of_next_row(bdLocals& b, int i, bool turbine, bool compressor, double
 void next_inlet(bdLocals& b, int i, bool turbine) {
     const int n = i + 1;
     const int mid = h2::mid_stream(b);
-    const bool dump = i > 0 && velocity_dump(b, i);  // the inlet never dumps its velocity
+    const bool dump = i > 0 && h2::velocity_dump(b, i);  // the inlet never dumps its velocity
     const int q = static_cast<int>(std::trunc(b.elem_Qotb2[i]));
     const double Gotb2 = b.elem_Gotb2[i];
     const bool angular_next = next_angular(i) != 0;

@@ -1,5 +1,6 @@
 // Turbine and compressor row tests of the solver.
 #include "halvorine2/profiles.h"
+#include "halvorine2/walkers.h"
 #include "solver/solver_conventions.h"
 
 namespace h2 {
@@ -19,6 +20,12 @@ bool compressor_row(const bdLocals& b, int i, int j) {
         return !is_expanding(b) && k != kKindDiffuser && k != kKindUBend && k != kKindDeswirler;
     }
     return is_comp_prof(i, j) != 0;
+}
+
+bool velocity_dump(const bdLocals& b, int i) {
+    if (!is_expanding(b)) return false;
+    if (is_rotor(b, i)) return i > 0 && b.elem_NSEGM[i - 1] < 0.0;
+    return is_stator(b, i) && next_rotor(i) == 0 && b.elem_NSEGM[i] < 0.0;
 }
 
 }  // namespace h2

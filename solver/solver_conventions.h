@@ -69,6 +69,11 @@ bool turbine_row(const bdLocals& b, int i, int j);
 // Compressor row of element i at section j: design tasks take a compressing
 // path and an element that is no vaneless diffuser, U-bend or deswirler.
 bool compressor_row(const bdLocals& b, int i, int j);
+// Velocity dump on an expanding path: the velocity head at the outlet of i is
+// lost into a plenum (elem__NSEGM below 0) instead of reaching element i + 1.
+// A rotor dumps behind a plenum in front of it (the inlet has none), a stator
+// with no rotor after it when it is a plenum itself.
+bool velocity_dump(const bdLocals& b, int i);
 
 }  // namespace h2
 

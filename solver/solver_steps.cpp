@@ -2,6 +2,8 @@
 // loss step.
 #include "solver/solver_seams.h"
 
+#include "solver/loss_step.h"
+
 extern "C" {
 // Module regeneration passes of the design subsystems.
 int stgRN(void);
@@ -12,13 +14,7 @@ int rcgRN(int start);
 
 namespace h2 {
 
-// The loss step stands in until the loss re-evaluation lands: losses stay as
-// the case holds them.
-int loss_step_placeholder() { return 0; }
-
-SolverSteps default_solver_steps() {
-    return SolverSteps{&stgRN, &sfgRN, &scgRN, &rcgRN, &loss_step_placeholder};
-}
+SolverSteps default_solver_steps() { return SolverSteps{&stgRN, &sfgRN, &scgRN, &rcgRN, &loss_step}; }
 
 SolverSteps& solver_steps() {
     static thread_local SolverSteps steps = default_solver_steps();
