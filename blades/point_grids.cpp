@@ -1,6 +1,7 @@
 // Polyline offsets and the point grids between an outer curve and a contour.
 #include "blades/point_grids.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <new>
@@ -14,24 +15,26 @@ namespace {
 
 constexpr int kMaxCrossings = 5;  // crossings of one normal with the contour looked at
 
-// Work arrays of a grid: targets start at the curve points, distances at 0,
+// The work arrays of a grid, after the input is checked and the curve is
+// copied into row 0: targets start at the curve points and distances at 0,
 // so that a segment without a crossing leaves its point where it is.
-bool start_targets(const Point3* curve, int n, std::vector<Point3>& targets, std::vector<double>& dist) {
+struct GridWork {
+    std::vector<Point3> targets;
+    std::vector<double> dist;
+};
+
+bool start_grid(const Point3* curve, int n, const Point3* contour, int ncontour, Point3** rows, int nrows,
+                GridWork& work) {
+    if (curve == nullptr || contour == nullptr || rows == nullptr || n < 2 || ncontour < 2 || nrows < 0)
+        return false;
     try {
-        targets.assign(curve, curve + n);
-        dist.assign(static_cast<size_t>(n), 0.0);
+        work.targets.assign(curve, curve + n);
+        work.dist.assign(static_cast<size_t>(n), 0.0);
     } catch (const std::bad_alloc&) {
         return false;
     }
+    std::copy(curve, curve + n, rows[0]);
     return true;
-}
-
-bool bad_grid(const Point3* curve, int n, const Point3* contour, int ncontour, Point3** rows, int nrows) {
-    return curve == nullptr || contour == nullptr || rows == nullptr || n < 2 || ncontour < 2 || nrows < 0;
-}
-
-void copy_row(const Point3* from, int n, Point3* to) {
-    for (int i = 0; i < n; ++i) to[i] = from[i];
 }
 
 }  // namespace
@@ -89,11 +92,10 @@ int project_to_contour(const Point3* contour, int ncontour, const Point3* curve,
 
 int grid_by_offsets(const Point3* curve, int n, const Point3* contour, int ncontour, Point3** rows,
                     int nrows) {
-    if (bad_grid(curve, n, contour, ncontour, rows, nrows)) return 1;
-    std::vector<Point3> hits;
-    std::vector<double> dist;
-    if (!start_targets(curve, n, hits, dist)) return 1;
-    copy_row(curve, n, rows[0]);
+    GridWork work;
+    if (!start_grid(curve, n, contour, ncontour, rows, nrows, work)) return 1;
+    std::vector<Point3>& hits = work.targets;
+    std::vector<double>& dist = work.dist;
     for (int r = 0; r < nrows; ++r) {
         if (project_to_contour(contour, ncontour, rows[r], n, hits.data(), dist.data()) < 0) return 1;
         for (double& d : dist) d /= nrows - r;
@@ -104,11 +106,9 @@ int grid_by_offsets(const Point3* curve, int n, const Point3* contour, int ncont
 
 int grid_by_blending(const Point3* curve, int n, const Point3* contour, int ncontour, Point3** rows,
                      int nrows) {
-    if (bad_grid(curve, n, contour, ncontour, rows, nrows)) return 1;
-    std::vector<Point3> target;
-    std::vector<double> dist;
-    if (!start_targets(curve, n, target, dist)) return 1;
-    copy_row(curve, n, rows[0]);
+    GridWork work;
+    if (!start_grid(curve, n, contour, ncontour, rows, nrows, work)) return 1;
+    std::vector<Point3>& target = work.targets;
     // The closing point repeats the first: the searches run over the others.
     const int open = n - 1;
     int ends[2] = {0, 0};  // least x, greatest x
@@ -123,7 +123,7 @@ int grid_by_blending(const Point3* curve, int n, const Point3* contour, int ncon
             ends[1] = i;
         }
     }
-    if (project_to_contour(contour, ncontour, curve, n, target.data(), dist.data()) < 0) return 1;
+    if (project_to_contour(contour, ncontour, curve, n, target.data(), work.dist.data()) < 0) return 1;
     const int half = ncontour / 2;
     target[ends[0]].x = contour[0].x;
     target[ends[0]].y = contour[0].y;
