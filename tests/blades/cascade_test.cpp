@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -145,6 +146,50 @@ TEST(Cascade, StaggerTableFileFormatAndArguments) {
     std::stringstream text;
     text << in.rdbuf();
     EXPECT_EQ(text.str(), "-20\n\n\n0  t/b By B2 B2=10  # B2=10\n\n\n0  t/b By B2 B2=20  # B2=20\n\n");
+}
+
+TEST(Cascade, StaggerTableRowsOfFoundStaggers) {
+    h2::test::TempDir dir;
+    const auto blade = h2::test::concave_end_blade(0.03, 0.12, 1.0, 240.0, 40, 30, 30);
+    auto shape = make_shape(blade.points, 50);
+    h2::prof_geometry(shape.get());
+    Atlas* atlas = atlas_create(5, "cascade");
+    ASSERT_NE(atlas, nullptr);
+    ASSERT_EQ(h2::stagger_table(shape.get(), 2, 30, 50, 2, 0.6, 0.8, 1, 1, "t.txt", nullptr, atlas), 0);
+    // In the atlas the outlet angle runs fastest.
+    EXPECT_NEAR(atlas->Byct[0][1], wanted_stagger(blade, 50.0, 0.6 * blade.chord()), 0.01);
+    EXPECT_NEAR(atlas->Byct[0][2], wanted_stagger(blade, 30.0, 0.8 * blade.chord()), 0.01);
+    atlas_free(atlas);
+    std::ifstream in("t.txt");
+    std::string line;
+    ASSERT_TRUE(std::getline(in, line));
+    EXPECT_EQ(line, "-20");
+    std::getline(in, line);
+    EXPECT_EQ(line, "");
+    for (const double B2 : {30.0, 50.0}) {
+        std::getline(in, line);
+        EXPECT_EQ(line, "");
+        std::getline(in, line);
+        char text[128];
+        std::snprintf(text, sizeof text, "2  t/b By B2 B2=%g  # B2=%g", B2, B2);
+        EXPECT_EQ(line, text);
+        std::getline(in, line);
+        EXPECT_EQ(line, "");
+        for (int j = 0; j < 2; ++j) {
+            ASSERT_TRUE(std::getline(in, line));
+            double tb = 0, angle = 0, stagger = 0;
+            int column = -1;
+            ASSERT_EQ(std::sscanf(line.c_str(), "%lf %lf %lf # %d", &tb, &angle, &stagger, &column), 4)
+                << line;
+            std::snprintf(text, sizeof text, "%12g %12g %12g # %4d", tb, angle, stagger, column);
+            EXPECT_EQ(line, text);
+            EXPECT_EQ(tb, j == 0 ? 0.6 : 0.8);
+            EXPECT_EQ(angle, B2);
+            EXPECT_EQ(column, j);
+            EXPECT_NEAR(stagger, wanted_stagger(blade, B2, tb * blade.chord()), 0.01);
+        }
+    }
+    EXPECT_FALSE(std::getline(in, line));
 }
 
 TEST(Cascade, StaggerTableGoesIntoANewAtlasEntryWithItsMisses) {
