@@ -35,9 +35,10 @@ int project_to_contour(const Point3* contour, int ncontour, const Point3* curve,
 
 // Rows from the curve (row 0) to the contour (row nrows): each row is the
 // previous one moved along the normals by 1/(rows left) of its projected
-// distance. A segment that finds no crossing keeps the distance of the row
-// before (none on row 0: such a point stays). 0; 1 when the curve or the
-// contour has fewer than two points, nrows < 0 or memory runs out.
+// distance. A segment that finds no crossing takes the step of the row
+// before, divided by the rows left (on row 0 no step: such a point stays).
+// 0; 1 when the curve or the contour has fewer than two points, nrows < 0
+// or memory runs out.
 int grid_by_offsets(const Point3* curve, int n, const Point3* contour, int ncontour, Point3** rows,
                     int nrows);
 
@@ -47,7 +48,8 @@ int grid_by_offsets(const Point3* curve, int n, const Point3* contour, int ncont
 // ncontour/2 (keeping their z) and the curve points nearest to contour
 // points 0, ncontour/2 - 1, ncontour/2 and ncontour - 2 (the ends left out)
 // aim at them; a point without a crossing aims at itself. The closing point
-// of every row repeats its first. 0; 1 as for grid_by_offsets.
+// of every row repeats its first; with nrows 0 the one row is the curve.
+// 0; 1 as for grid_by_offsets.
 int grid_by_blending(const Point3* curve, int n, const Point3* contour, int ncontour, Point3** rows,
                      int nrows);
 
