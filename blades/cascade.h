@@ -5,7 +5,12 @@
 //
 // The stagger search accepts only contours whose points n-4, n-3, n-2 turn
 // left; the clockwise contours built in this library end on their
-// outlet-edge arc, turn right there and are refused (1e20).
+// outlet-edge arc, turn right there and are refused (1e20). A contour it
+// takes starts at the top of the outlet edge, runs clockwise along the
+// suction side, round the inlet edge and back along a concave pressure side
+// on which it ends, with its last point on the outlet edge below and left
+// of the one before, so that the outlet-edge circle passes through its last
+// two points and its first.
 #pragma once
 
 #include <cstdio>

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -65,6 +66,70 @@ TEST(Cascade, StaggerSearchRefusesZeroPitchAndRightTurningEnds) {
     EXPECT_EQ(h2::contour_turns_left(2, left), 1);
 }
 
+// The concave-ended section: its throat at suction-side angle psi is the
+// distance t cos(psi) - r from the outlet-edge centre to the neighbour's
+// straight suction side, less the edge radius r. The stagger is psi less
+// the tilt of the suction side, and a = t sin(B2) gives
+// psi = acos(sin(B2) + 2 r / t).
+constexpr double kRad = 3.14159265358979323846 / 180.0;
+
+double wanted_stagger(const h2::test::ConcaveEndBlade& blade, double B2, double t) {
+    return std::acos(std::sin(B2 * kRad) + 2.0 * blade.r / t) / kRad - blade.suction_tilt();
+}
+
+double outlet_angle(const h2::test::ConcaveEndBlade& blade, double stagger, double t) {
+    return std::asin(std::cos((stagger + blade.suction_tilt()) * kRad) - 2.0 * blade.r / t) / kRad;
+}
+
+TEST(Cascade, StaggerSearchFindsTheWantedThroat) {
+    const auto blade = h2::test::concave_end_blade(0.03, 0.12, 1.0, 240.0, 40, 30, 30);
+    auto shape = make_shape(blade.points, 50);
+    h2::prof_geometry(shape.get());
+    ASSERT_EQ(h2::contour_turns_left(shape->n - 2, shape->points.data()), 1);
+    struct Case {
+        double B2, t;
+    };
+    for (const Case c : {Case{40.0, 0.8}, Case{25.0, 0.6}, Case{55.0, 1.0}}) {
+        SCOPED_TRACE(c.B2);
+        const double want = wanted_stagger(blade, c.B2, c.t);
+        const double found = h2::stagger_for_angle(shape.get(), c.B2, c.t, 1, 1);
+        EXPECT_NEAR(found, want, 0.01);
+        EXPECT_NEAR(shape->Byct, found, 1e-9);
+        EXPECT_NEAR(shape->rbyx, blade.r, 1e-12);
+        EXPECT_NEAR(shape->b, blade.chord(), 1e-12);
+        EXPECT_NEAR(shape->a, c.t * std::cos((found + blade.suction_tilt()) * kRad) - 2.0 * blade.r, 1e-9);
+        EXPECT_NEAR(shape->B2e, c.B2, 0.02);
+        // Without refinement: the scan's stagger (-7, -4, ...) nearest to the
+        // wanted outlet angle.
+        double best = -7.0;
+        for (double s = -7.0; s <= 83.0; s += 3.0) {
+            if (std::fabs(outlet_angle(blade, s, c.t) - c.B2) <
+                std::fabs(outlet_angle(blade, best, c.t) - c.B2))
+                best = s;
+        }
+        EXPECT_NEAR(h2::stagger_for_angle(shape.get(), c.B2, c.t, 0, 1), best, 1e-9);
+        EXPECT_NEAR(shape->B2e, outlet_angle(blade, best, c.t), 1e-9);
+    }
+}
+
+TEST(Cascade, StaggerScanStopsAtTheFirstValidStaggerThatIsWorse) {
+    // Equal edge circles: the suction side lies along the stagger line, so
+    // the throat t cos(stagger) - 2r still grows from -7 to -4 and the
+    // outlet angle moves away from 40 degrees: the scan keeps -7 and stops,
+    // short of the stagger further on that would give 40 degrees.
+    const auto blade = h2::test::concave_end_blade(0.03, 0.03, 1.0, 262.0, 40, 30, 30);
+    ASSERT_NEAR(blade.suction_tilt(), 0.0, 1e-15);
+    auto shape = make_shape(blade.points, 50);
+    h2::prof_geometry(shape.get());
+    ASSERT_EQ(h2::contour_turns_left(shape->n - 2, shape->points.data()), 1);
+    const double t = 0.8;
+    EXPECT_GT(std::fabs(outlet_angle(blade, -4.0, t) - 40.0), std::fabs(outlet_angle(blade, -7.0, t) - 40.0));
+    EXPECT_NEAR(std::fabs(outlet_angle(blade, wanted_stagger(blade, 40.0, t), t) - 40.0), 0.0, 1e-9);
+    EXPECT_NEAR(h2::stagger_for_angle(shape.get(), 40.0, t, 0, 1), -7.0, 1e-9);
+    EXPECT_NEAR(shape->Byct, -7.0, 1e-9);
+    EXPECT_NEAR(shape->a, t * std::cos(7.0 * kRad) - 2.0 * blade.r, 1e-9);
+}
+
 TEST(Cascade, StaggerTableFileFormatAndArguments) {
     h2::test::TempDir dir;
     auto shape = make_shape(tapered_blade(kROut, kRIn, kLength, 15), 50);
@@ -81,6 +146,50 @@ TEST(Cascade, StaggerTableFileFormatAndArguments) {
     std::stringstream text;
     text << in.rdbuf();
     EXPECT_EQ(text.str(), "-20\n\n\n0  t/b By B2 B2=10  # B2=10\n\n\n0  t/b By B2 B2=20  # B2=20\n\n");
+}
+
+TEST(Cascade, StaggerTableRowsOfFoundStaggers) {
+    h2::test::TempDir dir;
+    const auto blade = h2::test::concave_end_blade(0.03, 0.12, 1.0, 240.0, 40, 30, 30);
+    auto shape = make_shape(blade.points, 50);
+    h2::prof_geometry(shape.get());
+    Atlas* atlas = atlas_create(5, "cascade");
+    ASSERT_NE(atlas, nullptr);
+    ASSERT_EQ(h2::stagger_table(shape.get(), 2, 30, 50, 2, 0.6, 0.8, 1, 1, "t.txt", nullptr, atlas), 0);
+    // In the atlas the outlet angle runs fastest.
+    EXPECT_NEAR(atlas->Byct[0][1], wanted_stagger(blade, 50.0, 0.6 * blade.chord()), 0.01);
+    EXPECT_NEAR(atlas->Byct[0][2], wanted_stagger(blade, 30.0, 0.8 * blade.chord()), 0.01);
+    atlas_free(atlas);
+    std::ifstream in("t.txt");
+    std::string line;
+    ASSERT_TRUE(std::getline(in, line));
+    EXPECT_EQ(line, "-20");
+    std::getline(in, line);
+    EXPECT_EQ(line, "");
+    for (const double B2 : {30.0, 50.0}) {
+        std::getline(in, line);
+        EXPECT_EQ(line, "");
+        std::getline(in, line);
+        char text[128];
+        std::snprintf(text, sizeof text, "2  t/b By B2 B2=%g  # B2=%g", B2, B2);
+        EXPECT_EQ(line, text);
+        std::getline(in, line);
+        EXPECT_EQ(line, "");
+        for (int j = 0; j < 2; ++j) {
+            ASSERT_TRUE(std::getline(in, line));
+            double tb = 0, angle = 0, stagger = 0;
+            int column = -1;
+            ASSERT_EQ(std::sscanf(line.c_str(), "%lf %lf %lf # %d", &tb, &angle, &stagger, &column), 4)
+                << line;
+            std::snprintf(text, sizeof text, "%12g %12g %12g # %4d", tb, angle, stagger, column);
+            EXPECT_EQ(line, text);
+            EXPECT_EQ(tb, j == 0 ? 0.6 : 0.8);
+            EXPECT_EQ(angle, B2);
+            EXPECT_EQ(column, j);
+            EXPECT_NEAR(stagger, wanted_stagger(blade, B2, tb * blade.chord()), 0.01);
+        }
+    }
+    EXPECT_FALSE(std::getline(in, line));
 }
 
 TEST(Cascade, StaggerTableGoesIntoANewAtlasEntryWithItsMisses) {
