@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -156,6 +157,195 @@ TEST(LayerBuilder, CompressibleVelocities) {
         h2::layer::layer_compressible(n, 3e5, p.k, p.W2, outlet, velocity, same);
         for (int j = 0; j < 5; ++j) EXPECT_EQ(same[j], velocity[j]) << p.k << " " << p.W2;
     }
+}
+
+// The whole block and the scalar outputs of two builds agree bit for bit.
+void expect_same_build(const LayerRun& a, const LayerRun& b) {
+    ASSERT_NE(a.layer, nullptr);
+    ASSERT_NE(b.layer, nullptr);
+    EXPECT_EQ(std::memcmp(a.array(0), b.array(0), h2::layer::block_size(a.n) * sizeof(double)), 0);
+    EXPECT_EQ(a.outlet, b.outlet);
+    EXPECT_EQ(a.loss, b.loss);
+    EXPECT_EQ(a.lossTE, b.lossTE);
+    EXPECT_EQ(a.kLast, b.kLast);
+    EXPECT_EQ(a.nSide1, b.nSide1);
+    EXPECT_EQ(a.nSide2, b.nSide2);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(a.tr[i], b.tr[i]);
+}
+
+// The ellipse with a laminar boundary layer, so that a repeat thickens it.
+void laminar_ellipse(LayerRun& run) {
+    h2::test::ellipse_run(run);
+    run.mode = 2;
+    run.W2 = 50.0;
+}
+
+// The outputs point into the layer returned.
+void expect_outputs_in(const LayerRun& run) {
+    EXPECT_EQ(run.s, run.array(h2::layer::kArcLength));
+    EXPECT_EQ(run.curvature, run.array(h2::layer::kCurvature));
+    EXPECT_EQ(run.velocity, run.array(h2::layer::kVelocity));
+    EXPECT_EQ(run.velocityCompr, run.array(h2::layer::kCompressible));
+}
+
+TEST(LayerIteration, CountZeroOrBelowIsOneBuild) {
+    LayerRun once, zero, negative;
+    for (LayerRun* r : {&once, &zero, &negative}) laminar_ellipse(*r);
+    once.make();
+    zero.make(0);
+    negative.make(-3);
+    expect_same_build(once, zero);
+    expect_same_build(once, negative);
+    expect_outputs_in(zero);
+}
+
+// A repeat rebuilds on the first contour thickened by 1.4 times the
+// momentum thickness: the outer contour that bulgleProf gives, turned back
+// into the contour frame, whose perimeter is longer.
+TEST(LayerIteration, RepeatSolvesTheThickenedContour) {
+    LayerRun first, iterated, thick;
+    for (LayerRun* r : {&first, &iterated, &thick}) laminar_ellipse(*r);
+    ASSERT_NE(first.make(), nullptr);
+    ASSERT_GT(first.nSide1, 0);
+    ASSERT_NE(iterated.make(1), nullptr);
+    expect_outputs_in(iterated);
+    Point3* R = bulgleProf(first.n, first.nSide1, first.nSide2, first.layer, first.layer);
+    ASSERT_NE(R, nullptr);
+    for (int i = 0; i < thick.n; ++i) thick.contour[i] = Point3{-R[i].y, R[i].x, R[i].z};
+    std::free(R);
+    thick.make();
+    expect_same_build(iterated, thick);
+    EXPECT_GT(iterated.s[iterated.n], first.s[first.n] * 1.001);
+}
+
+// Layer blocks run out after the given number of allocations.
+std::atomic<int> blocks_left{0};
+void* limited_calloc(std::size_t count, std::size_t size) {
+    return blocks_left.fetch_sub(1) > 0 ? std::calloc(count, size) : nullptr;
+}
+
+// A rebuild that fails keeps the layer before it, with the outputs in it.
+TEST(LayerIteration, FailedRebuildKeepsThePreviousLayer) {
+    LayerRun one, failing;
+    for (LayerRun* r : {&one, &failing}) laminar_ellipse(*r);
+    one.make(1);
+    blocks_left = 2;  // the first build and the first repeat
+    const auto previous = h2::layer::set_block_allocator(limited_calloc);
+    failing.make(3);
+    h2::layer::set_block_allocator(previous);
+    expect_same_build(one, failing);
+    expect_outputs_in(failing);
+    // Nothing at all when the first build fails; the outputs are untouched.
+    blocks_left = 0;
+    h2::layer::set_block_allocator(limited_calloc);
+    LayerRun none;
+    laminar_ellipse(none);
+    none.outlet = -7.0;
+    EXPECT_EQ(none.make(2), nullptr);
+    h2::layer::set_block_allocator(previous);
+    EXPECT_EQ(none.outlet, -7.0);
+    EXPECT_EQ(none.velocity, nullptr);
+}
+
+// Builds on two threads at once give the serial results bit for bit.
+TEST(LayerIteration, ThreadsGiveTheSerialResults) {
+    LayerRun serialA, serialB, threadA, threadB;
+    laminar_ellipse(serialA);
+    laminar_ellipse(threadA);
+    for (LayerRun* r : {&serialB, &threadB}) {
+        laminar_ellipse(*r);
+        r->k = 1.4;
+        r->mode = 1;
+    }
+    serialA.make(2);
+    serialB.make(2);
+    for (int round = 0; round < 3; ++round) {
+        FreeLayer(threadA.layer);
+        FreeLayer(threadB.layer);
+        std::thread a([&] { threadA.make(2); });
+        std::thread b([&] { threadB.make(2); });
+        a.join();
+        b.join();
+        expect_same_build(serialA, threadA);
+        expect_same_build(serialB, threadB);
+    }
+}
+
+// Refused with NULL and nothing written: no contour, fewer than 4 points, a
+// pitch that is not positive, the second trailing-edge node q outside
+// 1 .. n/2 - 1.
+TEST(LayerBuilder, RefusesBadInput) {
+    struct Bad {
+        int n, nTail;
+        bool contour;
+        double t;
+    };
+    const Bad cases[] = {
+        {200, 3, false, 4.0}, {3, 0, true, 4.0},     {200, 3, true, 0.0},  {200, 3, true, -1.0},
+        {200, 3, true, NAN},  {200, 198, true, 4.0}, {200, -2, true, 4.0}, {4, 2, true, 4.0},
+    };
+    for (const Bad& c : cases) {
+        for (int count : {-1, 2}) {
+            LayerRun run;
+            h2::test::ellipse_run(run);
+            run.n = c.n;
+            run.nTail = c.nTail;
+            run.t = c.t;
+            if (!c.contour) run.contour.clear();
+            run.outlet = run.loss = run.lossTE = -7.0;
+            run.kLast = run.nSide1 = run.nSide2 = -7;
+            EXPECT_EQ(run.make(count), nullptr) << c.n << " " << c.nTail << " " << c.t;
+            EXPECT_EQ(run.s, nullptr);
+            EXPECT_EQ(run.velocityCompr, nullptr);
+            EXPECT_EQ(run.outlet, -7.0);
+            EXPECT_EQ(run.loss, -7.0);
+            EXPECT_EQ(run.lossTE, -7.0);
+            EXPECT_EQ(run.kLast, -7);
+            EXPECT_EQ(run.nSide2, -7);
+        }
+    }
+    // The smallest layer: 4 points, q = 1.
+    LayerRun small;
+    small.n = 4;
+    small.nTail = 0;
+    small.contour = h2::test::ellipse(0.1, 0.05, 4);
+    EXPECT_NE(small.make(), nullptr);
+}
+
+// Output pointers left NULL are skipped; the layer is the same.
+TEST(LayerBuilder, NullOutputsAreSkipped) {
+    LayerRun run;
+    laminar_ellipse(run);
+    run.make();
+    Layer* bare = MakeLayer(run.n, run.nTail, run.contour.data(), run.t, run.spareLen, run.dTE, run.beta2,
+                            run.beta1, run.W2, run.k, run.i0, run.roughClass, run.Tu, run.nu, run.mode,
+                            nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                            nullptr, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(bare, nullptr);
+    EXPECT_EQ(std::memcmp(run.array(0), bare, h2::layer::block_size(run.n) * sizeof(double)), 0);
+    FreeLayer(bare);
+}
+
+// The library remembers the n of each block it made: Get_dxx and Get_Buri
+// refuse another n; FreeLayer frees a block once and ignores pointers it
+// does not know.
+TEST(LayerBuilder, KnownBlocksKeepTheirSize) {
+    LayerRun run;
+    laminar_ellipse(run);
+    ASSERT_NE(run.make(), nullptr);
+    EXPECT_EQ(Get_dxx(run.n, run.layer), run.array(h2::layer::kMomentumSide1));
+    EXPECT_EQ(Get_Buri(run.n, run.layer), run.array(h2::layer::kBuri));
+    EXPECT_EQ(Get_dxx(run.n - 1, run.layer), nullptr);
+    EXPECT_EQ(Get_Buri(run.n + 1, run.layer), nullptr);
+    std::vector<double> own(h2::layer::block_size(8), 0.0);
+    Layer* foreign = reinterpret_cast<Layer*>(own.data());
+    EXPECT_EQ(Get_dxx(8, foreign), own.data() + 11 * 9);
+    FreeLayer(foreign);  // not ours: left alone (freeing it would corrupt the heap)
+    FreeLayer(nullptr);
+    Layer* made = run.layer;
+    FreeLayer(made);
+    FreeLayer(made);  // forgotten by the first call
+    run.layer = nullptr;
 }
 
 }  // namespace

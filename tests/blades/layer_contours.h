@@ -37,12 +37,13 @@ struct LayerRun {
     Layer* layer = nullptr;
 
     Layer* make(int count = -1) {
+        const Point3* points = contour.empty() ? nullptr : contour.data();
         layer =
             count < 0
-                ? MakeLayer(n, nTail, contour.data(), t, spareLen, dTE, beta2, beta1, W2, k, i0, roughClass,
-                            Tu, nu, mode, &s, &curvature, &velocity, &velocityCompr, &outlet, &lossTE, &loss,
-                            &kLast, &nSide1, &nSide2, &tr[0], &tr[1], &tr[2], &tr[3])
-                : MakeLayerIter(count, n, nTail, contour.data(), t, spareLen, dTE, beta2, beta1, W2, k, i0,
+                ? MakeLayer(n, nTail, points, t, spareLen, dTE, beta2, beta1, W2, k, i0, roughClass, Tu, nu,
+                            mode, &s, &curvature, &velocity, &velocityCompr, &outlet, &lossTE, &loss, &kLast,
+                            &nSide1, &nSide2, &tr[0], &tr[1], &tr[2], &tr[3])
+                : MakeLayerIter(count, n, nTail, points, t, spareLen, dTE, beta2, beta1, W2, k, i0,
                                 roughClass, Tu, nu, mode, &s, &curvature, &velocity, &velocityCompr, &outlet,
                                 &lossTE, &loss, &kLast, &nSide1, &nSide2, &tr[0], &tr[1], &tr[2], &tr[3]);
         return layer;
