@@ -313,8 +313,8 @@ Layer* build_layer(const LayerRequest& r, const Point3* contour) {
         return nullptr;
     }
     try {
-        layer_unit_flows(r.n, r.t,
-                         layer);  // a singular system leaves the unit flows, and so the velocities, zero
+        // A singular system leaves the unit flows, and so the velocities, zero.
+        layer_unit_flows(r.n, r.t, layer);
         const double outlet = layer_outlet_angle(r.n, r.nTail, layer, r.beta1, r.beta2);
         *r.outletAngle = outlet;
         layer_compressible(r.n, r.i0, r.k, r.W2, outlet, array(layer, r.n, kVelocity),
