@@ -26,7 +26,8 @@ H2_EXTERN_C_BEGIN
  * repeating along X. The surface vorticity is solved at the nodes j = 0 ..
  * n/2 - 1 (contour points 2j + 1); the outlet angle makes the velocities at
  * contour points 3 and 2q + 1, q = (n - nTail - 1) / 2, cancel (trailing-edge
- * condition), searched around beta2.
+ * condition), searched around beta2. Take n even: with n odd the closing
+ * segment from point n - 1 to point 0 belongs to no panel.
  *
  * Arrays: 0, 1 X and Y of the contour; 2 curvature (positive for a left
  * turn); 3, 4 tangent; 5, 6, 7 surface vorticity of a unit flow along X,
@@ -82,8 +83,8 @@ H2_API int CasField(int n, double t, double beta1, double beta2, const Layer* la
                     double* u, double* v);
 H2_API int CasPsi(int n, double t, double beta1, double beta2, double W, const Layer* layer, double x,
                   double y, double* psi);
-H2_API int CasFi(int n, double t, double beta1, double beta2, double W, const Layer* layer, double x, double y,
-                 double* phi);
+H2_API int CasFi(int n, double t, double beta1, double beta2, double W, const Layer* layer, double x,
+                 double y, double* phi);
 
 /* ------------------------------------------------------------------------ */
 /* ------------------------------------------------------------------------ */
