@@ -66,6 +66,41 @@ TEST(CascadeField, FarFieldTakesTheInletAndOutletAngles) {
     }
 }
 
+// The stream function and the potential belong to one plane potential flow:
+// psi_x = -phi_y and psi_y = phi_x (Cauchy-Riemann), and along the cascade
+// only their uniform parts change over one pitch.
+TEST(CascadeField, StreamFunctionAndPotentialAreConjugate) {
+    LayerRun run;
+    h2::test::ellipse_run(run);
+    ASSERT_NE(run.make(), nullptr);
+    const double W = 80.0, h = 1e-6;
+    const auto psi = [&](double x, double y) {
+        double r = 0;
+        EXPECT_EQ(CasPsi(run.n, run.t, run.beta1, run.outlet, W, run.layer, x, y, &r), 0);
+        return r;
+    };
+    const auto phi = [&](double x, double y) {
+        double r = 0;
+        EXPECT_EQ(CasFi(run.n, run.t, run.beta1, run.outlet, W, run.layer, x, y, &r), 0);
+        return r;
+    };
+    const double Wc = W * std::cos(run.outlet * kDeg);
+    for (const auto& p : {std::array<double, 2>{0.7, -0.5}, std::array<double, 2>{0.3, 0.05},
+                          std::array<double, 2>{-1.2, 0.4}}) {
+        const double x = p[0], y = p[1];
+        const double psi_x = (psi(x + h, y) - psi(x - h, y)) / (2 * h);
+        const double psi_y = (psi(x, y + h) - psi(x, y - h)) / (2 * h);
+        const double phi_x = (phi(x + h, y) - phi(x - h, y)) / (2 * h);
+        const double phi_y = (phi(x, y + h) - phi(x, y - h)) / (2 * h);
+        EXPECT_NEAR(psi_x, -phi_y, 1e-6 * std::abs(Wc)) << x << " " << y;
+        EXPECT_NEAR(psi_y, phi_x, 1e-6 * std::abs(Wc)) << x << " " << y;
+        EXPECT_GT(std::abs(psi_x + Wc), 1e-3 * std::abs(Wc));  // the vortices are felt here
+        const double cm = (cot(run.beta1) + cot(180.0 - run.outlet)) / 2.0;
+        EXPECT_NEAR(psi(x + run.t, y) - psi(x, y), -Wc * run.t, 1e-9 * std::abs(Wc));
+        EXPECT_NEAR(phi(x + run.t, y) - phi(x, y), -Wc * cm * run.t, 1e-9 * std::abs(Wc));
+    }
+}
+
 // Without nodes only the uniform flow remains: u = 1, v the mean cotangent
 // (exactly 0 at 90/90); the stream function and potential are linear.
 TEST(CascadeField, NoNodesLeavesTheUniformFlow) {
