@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "blades/layer_layout.h"
+#include "blades/layer_registry.h"
 #include "blades/point_grids.h"
 #include "numerics/plane_geometry.h"
 
@@ -85,12 +86,12 @@ Point3* Tpoint2Apoint(int n, const Point3* src) {
 }
 
 double* Get_dxx(int n, Layer* layer) {
-    if (n < 1 || layer == nullptr) return nullptr;
+    if (n < 1 || layer == nullptr || !h2::layer::size_matches(layer, n)) return nullptr;
     return h2::layer::array(layer, n, h2::layer::kMomentumSide1);
 }
 
 double* Get_Buri(int n, Layer* layer) {
-    if (n < 1 || layer == nullptr) return nullptr;
+    if (n < 1 || layer == nullptr || !h2::layer::size_matches(layer, n)) return nullptr;
     return h2::layer::array(layer, n, h2::layer::kBuri);
 }
 

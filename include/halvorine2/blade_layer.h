@@ -16,8 +16,75 @@ H2_EXTERN_C_BEGIN
 
 /* ---- Layer builder and cascade flow field ------------------------------ */
 
-/* (declarations of MakeLayer, MakeLayerIter, FreeLayer, CasField, CasPsi,
- * CasFi go here) */
+/* MakeLayer solves the section given by the n contour points in its plane
+ * cascade of pitch t and returns a new Layer block (free it with FreeLayer):
+ * 25 arrays of n + 1 doubles end to end, array a at element a * (n + 1).
+ *
+ * The contour must run clockwise with point 0 at the outlet edge (least x);
+ * the last nTail points close the trailing edge. The layer frame is the
+ * contour turned a quarter: X = contour y, Y = -(contour x), the cascade
+ * repeating along X. The surface vorticity is solved at the nodes j = 0 ..
+ * n/2 - 1 (contour points 2j + 1); the outlet angle makes the velocities at
+ * contour points 3 and 2q + 1, q = (n - nTail - 1) / 2, cancel (trailing-edge
+ * condition), searched around beta2. Take n even: with n odd the closing
+ * segment from point n - 1 to point 0 belongs to no panel.
+ *
+ * Arrays: 0, 1 X and Y of the contour; 2 curvature (positive for a left
+ * turn); 3, 4 tangent; 5, 6, 7 surface vorticity of a unit flow along X,
+ * along Y and of the circulation t (per node); 8 surface velocity per node in
+ * units of the axial velocity, signed (the sign changes at the stagnation
+ * point); 9 the same corrected for compressibility; 10 arc length from point
+ * 0 (entry n the perimeter); 11, 12 momentum thickness of the two sides;
+ * 13 heat-transfer coefficients; 16-19 side coordinates and velocities;
+ * 20, 21 form parameters; 22-24 sin, cos of 2 pi X / t and exp(2 pi Y / t).
+ *
+ * SI units, angles in degrees; k exactly 1 is incompressible, i0 the
+ * stagnation enthalpy (a_cr = sqrt(2 (k - 1) / (k + 1) i0)). mode <= 0 only
+ * splits the surface at the stagnation point; 1 finds the transition, 2 is
+ * laminar, 3 turbulent. The outputs receive the addresses of arrays 10, 2,
+ * 8 and 9, the outlet angle, the trailing-edge share of the profile loss, the
+ * profile loss, the last node before the stagnation point, the point counts
+ * of the two sides and their transition nodes; NULL outputs are skipped.
+ *
+ * NULL, with nothing written, for a NULL contour, n < 4, t <= 0, q outside
+ * 1 .. n/2 - 1 or no memory. Reentrant: calls on several threads may run at
+ * once. */
+H2_API Layer* MakeLayer(int n, int nTail, const Point3* contour, double t, double spareLen, double dTE,
+                        double beta2, double beta1, double W2, double k, double i0, int roughClass, double Tu,
+                        double nu, int mode, double** s, double** curvature, double** velocity,
+                        double** velocityCompr, double* outletAngle, double* lossTE, double* loss, int* kLast,
+                        int* nSide1, int* nSide2, int* trStart1, int* trEnd1, int* trStart2, int* trEnd2);
+
+/* MakeLayer, then count times again on the first contour thickened by the
+ * boundary layer of the latest build (bulgleProf). Returns the last layer
+ * built; a rebuild that fails keeps the layer before it, whose values the
+ * outputs then hold. A count below 0 acts as 0. */
+H2_API Layer* MakeLayerIter(int count, int n, int nTail, const Point3* contour, double t, double spareLen,
+                            double dTE, double beta2, double beta1, double W2, double k, double i0,
+                            int roughClass, double Tu, double nu, int mode, double** s, double** curvature,
+                            double** velocity, double** velocityCompr, double* outletAngle, double* lossTE,
+                            double* loss, int* kLast, int* nSide1, int* nSide2, int* trStart1, int* trEnd1,
+                            int* trStart2, int* trEnd2);
+
+/* Frees a block that MakeLayer or MakeLayerIter returned; NULL and blocks
+ * the library did not hand out are ignored. */
+H2_API void FreeLayer(Layer* layer);
+
+/* The plane flow at (x, y) of the layer frame around the section of the
+ * layer of n points (pitch t, inlet and outlet angles beta1, beta2): the
+ * surface vortices at the nodes repeated with the pitch, plus the uniform
+ * flow of the mean cotangent. CasField writes the velocity in units of the
+ * through-flow velocity (u the through-flow component, 1 far away; v the
+ * component along the cascade, cot beta1 far upstream); CasPsi the stream
+ * function and CasFi the potential, both for the outlet velocity W.
+ * 0; -1 with nothing written for a NULL layer or result, n < 0, t = 0, or a
+ * layer this library made for another n. */
+H2_API int CasField(int n, double t, double beta1, double beta2, const Layer* layer, double x, double y,
+                    double* u, double* v);
+H2_API int CasPsi(int n, double t, double beta1, double beta2, double W, const Layer* layer, double x,
+                  double y, double* psi);
+H2_API int CasFi(int n, double t, double beta1, double beta2, double W, const Layer* layer, double x,
+                 double y, double* phi);
 
 /* ------------------------------------------------------------------------ */
 /* ------------------------------------------------------------------------ */

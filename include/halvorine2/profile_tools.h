@@ -37,9 +37,10 @@ H2_API int Apoint2Tpoint(int n, const Point3* src, Point3* dst);
  * NULL source or no memory. */
 H2_API Point3* Tpoint2Apoint(int n, const Point3* src);
 /* Array 11 (side-1 momentum thickness) of the layer of n + 1 points per
- * array; NULL for n < 1 or a NULL layer. */
+ * array; NULL for n < 1, a NULL layer or a layer this library made for
+ * another n. */
 H2_API double* Get_dxx(int n, Layer* layer);
-/* Array 20 of the layer; NULL for n < 1 or a NULL layer. */
+/* Array 20 of the layer; NULL as for Get_dxx. */
 H2_API double* Get_Buri(int n, Layer* layer);
 /* The contour of `layer` (arrays 0 and 1, n points) thickened by 1.4 times
  * the momentum thickness of thLayer (nSide1 points of side 1 in array 11,
