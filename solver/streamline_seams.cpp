@@ -19,9 +19,4 @@ double elem_channel_2d(int, double) {
     put_err("elem_channel_2d: per-streamline solves are not available\n");
     return kNoSolution;
 }
-
-double elem_blade_2d(int, double) {
-    put_err("elem_blade_2d: per-streamline solves are not available\n");
-    return kNoSolution;
-}
 }
