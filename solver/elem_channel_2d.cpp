@@ -10,6 +10,7 @@
 #include "halvorine2/threading.h"
 #include "physics/section_losses.h"
 #include "solver/gravity_head.h"
+#include "solver/hub_to_tip_march.h"
 #include "solver/solver_conventions.h"
 #include "solver/solver_internal.h"
 
@@ -17,8 +18,8 @@ namespace {
 
 // Floors of the march: squared meridional speed (m^2/s^2) and squared sine
 // of the flow angle.
-constexpr double kMeridionalFloor2 = 0.1;
-constexpr double kSineFloor2 = 0.01;
+constexpr double kMarchMeridionalFloor2 = 0.1;
+constexpr double kMarchSineFloor2 = 0.01;
 // A fluid without entropy has no finite speed of sound: its meridional Mach
 // number counts as zero.
 constexpr double kIncompressibleSound = 1e10;
@@ -26,16 +27,9 @@ constexpr double kIncompressibleSound = 1e10;
 // Square root of x, not below that of the floor (a NaN counts as the floor).
 double floored_sqrt(double x, double floor) { return std::sqrt(x > floor ? x : floor); }
 
-// Derivatives of the streamline speed and radius with respect to the mass
-// flow per radian counted from the hub.
-struct Gradient {
-    double dw;
-    double dr;
-};
-
 // Outlet state of element i at streamline k for the radius and speed held in
 // flow__r2 and flow__w2, and the gradients of radial equilibrium there.
-Gradient stage(bdLocals& b, int i, int k) {
+h2::StreamSlopes stage(bdLocals& b, int i, int k) {
     const double r = std::min(b.flow_r2[i][k], b.bld_Rt2[i]);  // a radius past the casing works at the casing
     const double w = b.flow_w2[i][k];
     const double W = w * w;
@@ -50,7 +44,7 @@ Gradient stage(bdLocals& b, int i, int k) {
     const double cu = b.flow_c1u[i][k] * b.flow_r1[i][k] / r;
     b.flow_c2u[i][k] = cu;
     const double x = cu / w;
-    const double sb = floored_sqrt(1.0 - x * x, kSineFloor2);
+    const double sb = floored_sqrt(1.0 - x * x, kMarchSineFloor2);
     b.cas_B2[i][k] = h2::flow_angle_deg(sb, x);
 
     b.isd_i2wx[i][k] = b.isd_i1x[i][k] + grav_head_out(i, k);
@@ -74,7 +68,7 @@ Gradient stage(bdLocals& b, int i, int k) {
     const double a =
         incompressible ? kIncompressibleSound : h2::fluid(b, 4, b.isd_p2[i][k], b.isd_i2[i][k], i);
 
-    const double cs = floored_sqrt(W - cu * cu, kMeridionalFloor2);
+    const double cs = floored_sqrt(W - cu * cu, kMarchMeridionalFloor2);
     b.flow_c2s[i][k] = cs;
     if (b.ICLos != 0) (void)row_blockage(i, k);
 
@@ -86,9 +80,9 @@ Gradient stage(bdLocals& b, int i, int k) {
                      (cs * cs / a2 - 1.0);
     const double iz = i > 0 ? b.isd_iz[i - 1][k] : 0.0;
     const double ctg = x / sb;
-    Gradient g;
-    g.dr = 1.0 / D;
-    g.dw = (E * sinT + kapa * cosT - ctg * ctg / r) / D * cs * sb + iz / w;
+    h2::StreamSlopes g;
+    g.dr_dG = 1.0 / D;
+    g.dw_dG = (E * sinT + kapa * cosT - ctg * ctg / r) / D * cs * sb + iz / w;
     return g;
 }
 
@@ -100,28 +94,11 @@ double elem_channel_2d(int i, double w) {
     bdLocals* bp = get_bdLocals();
     if (bp == nullptr) return std::numeric_limits<double>::quiet_NaN();
     bdLocals& b = *bp;
-    const int n = b.cyld_nr - 1;
-    const double h = b.ZAG;
-
     b.flow_w2[i][0] = w;
     b.flow_r2[i][0] = b.bld_Rh2[i];
     b.flow_c2u[i][0] = b.flow_c1u[i][0] * b.flow_r1[i][0] / b.flow_r2[i][0];
-    b.flow_c2s[i][0] = floored_sqrt(w * w - b.flow_c2u[i][0] * b.flow_c2u[i][0], kMeridionalFloor2);
-
-    for (int j = 0; j < n; ++j) {
-        // Heun: an Euler step from streamline j, then the mean of the
-        // gradients at both ends. Streamline j keeps the state of its
-        // corrected values; the last one that of its predicted values.
-        const Gradient p = stage(b, i, j);
-        b.flow_r2[i][j + 1] = b.flow_r2[i][j] + h * p.dr;
-        b.flow_w2[i][j + 1] = b.flow_w2[i][j] + h * p.dw;
-        const Gradient c = stage(b, i, j + 1);
-        b.flow_r2[i][j + 1] = b.flow_r2[i][j] + h * (p.dr + c.dr) / 2;
-        b.flow_w2[i][j + 1] = b.flow_w2[i][j] + h * (p.dw + c.dw) / 2;
-    }
-
-    const double d = b.flow_r2[i][n] / b.bld_Rt2[i] - 1.0;
-    return -d * d;
+    b.flow_c2s[i][0] = floored_sqrt(w * w - b.flow_c2u[i][0] * b.flow_c2u[i][0], kMarchMeridionalFloor2);
+    return h2::march_hub_to_tip(b, i, [&](int k) { return stage(b, i, k); });
 }
 
 }  // extern "C"
