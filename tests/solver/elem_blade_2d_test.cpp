@@ -223,6 +223,45 @@ TEST_F(Blade2D, GaugingTasksTurnBothRowKindsToTheMaskedAngle) {
     }
 }
 
+// The outlet triangle's swirl, c2u = |u| + w cos B2: a rotating row and an
+// angle above 90 take the negative cosine, except that a rotating compressor
+// row keeps the positive cosine of an angle below 90.
+TEST_F(Blade2D, OutletSwirlSignOfEachRowKind) {
+    struct Case {
+        Elem row;
+        double B1g, B2a;
+        bool beyond_90;  // the relative swirl runs against the blade speed
+    };
+    const Case cases[] = {
+        {Elem::Stator, 90.0, 30.0, false},  // turbine stator
+        {Elem::Stator, 45.0, 120.0, true},  // compressor stator beyond 90
+        {Elem::Rotor, 60.0, 150.0, true},   // turbine rotor
+        {Elem::Rotor, 60.0, 120.0, true},   // compressor rotor beyond 90
+        {Elem::Rotor, 30.0, 60.0, false},   // compressor rotor below 90
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "B1g " << c.B1g << " B2a " << c.B2a);
+        ASSERT_NO_FATAL_FAILURE(make_row(c.row, 3, c.B1g, c.B2a));
+        elem_blade_2d(1, 150.0);
+        const double u = c.row == Elem::Rotor ? kOmega * kRh : 0.0;
+        const double wu = 150.0 * std::fabs(std::cos(c.B2a * kDeg)) * (c.beyond_90 ? -1.0 : 1.0);
+        EXPECT_NEAR(b->flow_c2u[1][0], u + wu, 1e-9 * 150.0);
+        EXPECT_NEAR(b->flow_c2s[1][0], 150.0 * std::sin(c.B2a * kDeg), 1e-9 * 150.0);
+    }
+}
+
+// With losses evaluated inside the solve, every stage of a compressor row
+// turns by its deviation model and then takes its profile and secondary
+// losses; the meridional speed ratio is 1 without an inlet meridional speed.
+TEST_F(Blade2D, InternalLossesRunOnEveryStage) {
+    ASSERT_NO_FATAL_FAILURE(make_row(Elem::Stator, 3, 45.0, 80.0));
+    b->ICLos = 1;
+    record_models(1);
+    elem_blade_2d(1, 150.0);
+    EXPECT_EQ(h2::test::model_calls(), "VPSVPSVPSVPS");  // two Heun stages per stream tube
+    for (int j = 0; j < 3; ++j) EXPECT_EQ(b->flow_w12m[1][j], 1.0);
+}
+
 // An axial compressor row loses relative total pressure omega (p1wx - p1);
 // its loss energy is the isentropic enthalpy step of that pressure, for a
 // perfect gas cp T0w (1 - (p2wx / p0w)^((k - 1) / k)).
