@@ -72,14 +72,6 @@ bool inverse_task(int vart) {
 }
 bool mean_line(const bdLocals& b) { return b.cyld_nr < 2 || b.cyld_force1D != 0; }
 
-// Every element that would be solved per streamline.
-bool needs_per_streamline(const bdLocals& b) {
-    if (mean_line(b)) return false;
-    for (int i = 0; i <= b.cyld_ns; ++i)
-        if (b.elem_sectType[i] == h2::kSectAxial && b.elem_stagType[i] != h2::kKindHeatExchanger) return true;
-    return false;
-}
-
 void set_up_element(bdLocals& b, int i) {
     const int NI = b.cyld_nr;
     const int m = h2::mid_stream(b);
@@ -376,10 +368,6 @@ int bestXN(void) {
     if (b.cyld_ns < 1 || b.cyld_nr < 1) {
         put_err("bestXN: the flow path needs at least two elements and one streamline");
         return kBadData;
-    }
-    if ((direct_task(b.cyld_VART) || inverse_task(b.cyld_VART)) && needs_per_streamline(b)) {
-        fatal("bestXN: per-streamline solves are not available yet; set cyld__force1D");
-        return kNoHandler;
     }
     try {
         return solve(b);

@@ -1,7 +1,7 @@
 // The shipped example stage (inlet, stator, rotor, task 10) loaded into the
-// current case without losses: the perfect-gas test fluid, no loss, deviation
-// or leakage models, velocity coefficient 1 on the middle streamline, and no
-// printing.
+// current case without losses and solved on the mean line: the perfect-gas
+// test fluid, no loss, deviation or leakage models, velocity coefficient 1 on
+// the middle streamline, and no printing.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -31,6 +31,7 @@ inline ::testing::AssertionResult load_loss_free_example_stage() {
     for (int i = 0; i <= b->cyld_ns; ++i) b->los_Los[i][m] = 1.0;
     b->IPP = 0;
     b->IPI = 0;
+    b->cyld_force1D = 1;
     return ::testing::AssertionSuccess();
 }
 
