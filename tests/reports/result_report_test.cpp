@@ -252,6 +252,22 @@ TEST_F(StagePairing, TwoStatorsBeforeTheRotor) {
     EXPECT_DOUBLE_EQ(block()->elem_Ht[2], 1.0);
 }
 
+TEST_F(StagePairing, CoolingRowsTakeTheRotorOfTheStage) {
+    make({Elem::Inlet, Elem::Stator, Elem::Stator, Elem::Rotor});
+    bdLocals* b = block();
+    b->stgtd_cooled[3] = 1.0;
+    b->cyld_sumHoxl = 1.0;
+    b->cool_DGOXL1[2] = 0.02;  // the second stator's own cooling flow
+    b->cool_DGOXL1[3] = 0.05;
+    b->cool_DGOXL2[3] = 0.01;
+    b->cool_tox[3] = 500.0;
+    const std::string table = section(print_result_report(), "Cooling rates and loses:", "Effcool=");
+    // The first stator has no rotor of its own: its rotor columns stay empty.
+    EXPECT_TRUE(has(table, "\n  1    0.000    0.000    0.000 ")) << table;
+    EXPECT_TRUE(has(table, "      0       0\n  2    0.020    0.000    0.060 "));
+    EXPECT_TRUE(has(table, "      0     500\n"));
+}
+
 TEST_F(StagePairing, RotorFollowingDirectly) {
     make({Elem::Inlet, Elem::Stator, Elem::Rotor});
     const std::string stage = efficiency_table(print_result_report());

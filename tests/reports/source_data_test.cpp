@@ -16,28 +16,16 @@
 #include "tests/support/captured_console.h"
 #include "tests/support/case_fixture.h"
 #include "tests/support/example_stage.h"
+#include "tests/support/golden.h"
 #include "tests/support/solved_stage.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-const fs::path kGoldenDir = fs::path(__FILE__).parent_path().parent_path() / "golden";
 
-std::string print_report() {
-    std::FILE* f = std::tmpfile();
-    report_data(f);
-    std::string s;
-    std::rewind(f);
-    for (int ch; (ch = std::fgetc(f)) != EOF;) s += static_cast<char>(ch);
-    std::fclose(f);
-    return s;
-}
+std::string print_report() { return h2::test::printed(report_data); }
 
-void expect_golden(const std::string& text, const char* name) {
-    const std::string golden = h2::test::read_file((kGoldenDir / name).string());
-    EXPECT_EQ(text, golden) << name;
-    if (text != golden) std::ofstream(std::string(name) + ".actual", std::ios::binary) << text;
-}
+using h2::test::expect_golden;
 
 class CodeNames : public h2::test::LiveCaseTest {};
 
