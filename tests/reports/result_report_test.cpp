@@ -204,11 +204,32 @@ TEST_F(ResultReport, AngleTableOnlyForGaugingTasks) {
 
 TEST_F(ResultReport, DesignTaskTurbineRowsLeaveTheLoading) {
     calc_integral(1);
-    block()->cyld_VART = 4;
-    block()->elem_Ht[1] = 7.5;
-    const std::string stage = efficiency_table(print_result_report());
-    EXPECT_TRUE(has(stage, " 1      0.498910    0.000000 "));
-    EXPECT_EQ(block()->elem_Ht[1], 7.5);
+    bdLocals* b = block();
+    b->cyld_VART = 4;
+    b->elem_Ht[1] = 7.5;
+    b->cyld_mass = 12.5;
+    b->bld_Rh1[1] = 0.08;  // hub radius: hub diameter 0.16 m
+    b->bld_Rt2[2] = 0.125;
+    const std::string text = print_result_report();
+    EXPECT_TRUE(has(efficiency_table(text), " 1      0.498910    0.000000 "));
+    EXPECT_EQ(b->elem_Ht[1], 7.5);
+    // The stator and rotor as one stage of the diameter table: hub diameter at
+    // the stator inlet first, tip diameter at the rotor outlet last but for cz_ and Ht_ as stored.
+    const std::string diameters = section(text, "  is        Dh0", "=====");
+    EXPECT_TRUE(has(diameters, "\n   1       0.16 ")) << diameters;
+    EXPECT_TRUE(has(diameters, "       0.25        0.5        7.5\n")) << diameters;
+    EXPECT_TRUE(has(text, "\ncyld__mass = 12.5\n"));
+    b->cyld_VART = 10;
+    EXPECT_FALSE(has(print_result_report(), "Dh0"));
+}
+
+TEST_F(ResultReport, WithoutAFluidTheDrynessIsNotANumber) {
+    calc_integral(1);
+    block()->fluid_func = nullptr;
+    const std::string text = print_result_report();
+    EXPECT_TRUE(has(text, "           x2           r2\n"));
+    EXPECT_TRUE(has(section(text, "x2", "-----"), "          nan     0.101"));
+    EXPECT_FALSE(has(text, "Integral parameters"));
 }
 
 // A turbine path of the elements given on one streamline: the stator in
