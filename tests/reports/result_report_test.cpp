@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <string>
 
+#include <unistd.h>
+
 #include "halvorine2/halvorine2.h"
 #include "reports/report_api.h"
 #include "tests/support/captured_console.h"
@@ -90,6 +92,26 @@ TEST_F(ResultReport, SolvedStage) {
     EXPECT_STREQ(block()->name, "air_turbine_stage");
     for (const char* name : kExports) EXPECT_GT(fs::file_size(dir_.path() / name), 0u) << name;
     h2::test::expect_golden(text, "result_report.txt");
+}
+
+// No stream: the report goes to standard output, the same text as into a stream.
+TEST_F(ResultReport, NullStreamIsStandardOutput) {
+    calc_integral(1);
+    std::fflush(stdout);
+    std::FILE* capture = std::tmpfile();
+    ASSERT_NE(capture, nullptr);
+    const int saved = dup(fileno(stdout));
+    ASSERT_GE(dup2(fileno(capture), fileno(stdout)), 0);
+    report_result(nullptr);
+    std::fflush(stdout);
+    dup2(saved, fileno(stdout));
+    close(saved);
+    std::string text;
+    std::rewind(capture);
+    for (int ch; (ch = std::fgetc(capture)) != EOF;) text += static_cast<char>(ch);
+    std::fclose(capture);
+    EXPECT_TRUE(has(text, "R E S U L T S"));
+    EXPECT_EQ(text, print_result_report());
 }
 
 TEST_F(ResultReport, NothingWithoutArraysOrWithCountsPastThem) {
