@@ -311,6 +311,30 @@ TEST_F(StagePairing, CoolingRowsTakeTheRotorOfTheStage) {
     EXPECT_TRUE(has(table, "      0     500\n"));
 }
 
+// A first rotor without a stator in front is a stage of its own; its row keeps
+// every value under its heading (the isentropic drop to total under "Hox").
+TEST_F(StagePairing, LoneRotorRow) {
+    make({Elem::Inlet, Elem::Rotor, Elem::Stator, Elem::Rotor});
+    bdLocals* b = block();
+    b->cas_B1g[1][0] = 60.0;
+    b->cas_B2a[1][0] = 155.0;
+    b->flow_u2[1][0] = 200.0;
+    b->flow_c2[1][0] = 100.0;
+    b->elem_Hx[1] = 30000.0;
+    b->enrg_Lu[1][0] = 25000.0;
+    b->elem_Ns[1] = 75000.0;
+    const std::string text = print_result_report();
+    const std::string stage = efficiency_table(text);
+    EXPECT_TRUE(has(stage, "\nr1      0.707107    1.000000    0.000000 ")) << stage;
+    EXPECT_TRUE(has(stage, "0.000000" + std::string(16, ' ') +
+                               "0.000000    0.125000    40000.00    30000.00    25000.00    75000.00\n"));
+    EXPECT_TRUE(has(stage, "\n 2      0.707107    1.000000"));
+    EXPECT_DOUBLE_EQ(b->elem_Ht[1], 1.0);
+    const std::string flows = section(text, "Parameters by stages", "u/Co");
+    EXPECT_TRUE(has(flows, "\nr1      3.000000    3.000000" + std::string(16, ' ') + "0.000000")) << flows;
+    EXPECT_TRUE(has(flows, " 0.0000e+00      0.0000\n 2  "));
+}
+
 TEST_F(StagePairing, RotorFollowingDirectly) {
     make({Elem::Inlet, Elem::Stator, Elem::Rotor});
     const std::string stage = efficiency_table(print_result_report());
