@@ -335,6 +335,28 @@ TEST_F(StagePairing, LoneRotorRow) {
     EXPECT_TRUE(has(flows, " 0.0000e+00      0.0000\n 2  "));
 }
 
+// A compressor stage: rotor 1 (blade speed 200 m/s, work 40000 J/kg, drop
+// -30000 J/kg, meridional outlet speed 50 m/s) and stator 2, pressure rising.
+TEST_F(StagePairing, CompressorStageRow) {
+    h2::test::make_flow_path({Elem::Inlet, Elem::Rotor, Elem::Stator}, 1);
+    bdLocals* b = block();
+    b->elem_p2[2] = 5e5;
+    b->flow_u2[1][0] = 200.0;
+    b->enrg_Lu[1][0] = -40000.0;
+    b->elem_H[1] = -30000.0;
+    b->flow_c2s[1][0] = 50.0;
+    b->elem_Gmax[1] = 5.0;
+    const std::string text = print_result_report();
+    const std::string stage = efficiency_table(text);
+    EXPECT_TRUE(has(stage, "Zb          Zg         Zrz"));
+    // u / sqrt(2 |H|), -Lu / u^2, c2s / u
+    EXPECT_TRUE(has(stage, "\n  1    0.816497    1.000000    0.250000 ")) << stage;
+    EXPECT_DOUBLE_EQ(b->elem_Ht[1], 1.0);
+    EXPECT_TRUE(has(section(text, "Parameters by stages", "u/Co"), "\n  1    3.000000    3.000000 "));
+    EXPECT_TRUE(has(text, "\nChock parameters:\tGmax=5 kg/s\n"));
+    EXPECT_FALSE(has(text, "GE loses"));
+}
+
 TEST_F(StagePairing, RotorFollowingDirectly) {
     make({Elem::Inlet, Elem::Stator, Elem::Rotor});
     const std::string stage = efficiency_table(print_result_report());
