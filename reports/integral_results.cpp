@@ -24,7 +24,6 @@ namespace {
 constexpr int kFirstAnalysisTask = 10;  // cyld__VART below this selects a design task
 constexpr double kHeatExchanger = 8.0;  // elem__stagType of a heat exchanger
 constexpr double kNoWork = 1e-6;        // J/kg: an enthalpy change below this is no work
-constexpr double kNoCoolingHeat = 1e-8;
 constexpr double kReactionExponent = 1.8;  // spanwise reaction of a free-vortex row on one streamline
 
 // One call's view of the case and the running sums of the stage sweep.

@@ -30,6 +30,11 @@ void report_flow_balances(std::FILE* stream);
 // Writes the strength and mass tables of the blade rows and rotor disks to stream.
 void report_stress(std::FILE* stream);
 
-// Writes the full result report to stream, with the export files it writes first.
+// Writes the full result report to stream (NULL: standard output), after
+// rewriting "expdata.pbd", "expdata.sch" and "expdata_Ax.sch" in the working
+// directory. Nothing happens without a current case with its arrays.
 void report_result(std::FILE* stream);
+
+// 1 when some element before the last starts a turbine or compressor stage, else 0.
+int has_stages(void);
 }

@@ -4,8 +4,11 @@
 #pragma once
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
+#include "case/walkers_internal.h"
+#include "halvorine2/console.h"
 #include "halvorine2/units.h"
 #include "numerics/one_dim.h"
 
@@ -36,6 +39,58 @@ inline double span_mean(double* const* X, int i, int r, int nr, double zag) {
     const double span = (nr - 1) * zag;
     if (span == 0.0) return X[i][r];
     return trapezoid_sum(nr - 1, zag, X[i]) / span;
+}
+
+// Console colours of the reports (the mask keeps the background).
+inline constexpr std::uint16_t kColourMask = 240;
+inline constexpr std::uint16_t kBrightWhite = 15;  // headings and table headers
+inline constexpr std::uint16_t kGreen = 10;        // rules and banners
+inline constexpr std::uint16_t kGrey = 7;          // the dash rules
+
+// A heading or table header printed in a console colour: the colour is set
+// for the object's lifetime, then the default comes back.
+class Coloured {
+public:
+    explicit Coloured(std::uint16_t colour) { SetConColor(colour, kColourMask); }
+    ~Coloured() { SetConDefColor(); }
+    Coloured(const Coloured&) = delete;
+    Coloured& operator=(const Coloured&) = delete;
+};
+
+// One-letter mark of element i's kind in the first column of a report row:
+// blank for the inlet, "s" stator, "r" rotor, "v" vaneless diffuser, "i" and
+// "o" inlet and outlet volute, "U" U-bend, "d" deswirler, "x" heat exchanger,
+// "L" the L-bends; empty for ducts and anything else.
+inline const char* station_letter(const bdLocals& c, int i) {
+    if (i == 0) return " ";
+    if (is_stator(c, i)) return "s";
+    if (is_rotor(c, i)) return "r";
+    const double k = c.elem_stagType[i];
+    if (k == kVanelessDiffuser) return "v";
+    if (k == kInletVolute) return "i";
+    if (k == kOutletVolute) return "o";
+    if (k == kUBend) return "U";
+    if (k == kDeswirler) return "d";
+    if (k == 8.0) return "x";
+    if (k >= kFirstLBend && k <= 12.0) return "L";
+    return "";
+}
+
+// A cooled path whose cooling flows carry less heat than this (W) counts as
+// uncooled in the cooling efficiencies and their table.
+inline constexpr double kNoCoolingHeat = 1e-8;
+
+// The marks that begin row j of element i in a table by elements and
+// streamlines: element letter and number alone on one streamline; else the
+// streamline number too on the marked streamline jm and the streamline number
+// alone on the others.
+inline void put_station_marks(std::FILE* f, const bdLocals& c, int i, int j, int NI, int jm) {
+    if (NI == 1)
+        std::fprintf(f, "%1s%-3d ", station_letter(c, i), i);
+    else if (j == jm)
+        std::fprintf(f, "%1s%-3d%-4d ", station_letter(c, i), i, j);
+    else
+        std::fprintf(f, "%-4s%-4d ", " ", j);
 }
 
 inline constexpr int kRuleWidth = 159;

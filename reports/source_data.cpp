@@ -11,28 +11,21 @@
 #include "reports/code_names.h"
 #include "reports/report_api.h"
 #include "reports/report_format.h"
+#include "reports/stage_starts.h"
 
 namespace {
 
+using h2::Coloured;
+using h2::kBrightWhite;
+using h2::kGreen;
+using h2::station_letter;
 using h2::truncated_int;
 using h2::view;
 
-constexpr std::uint16_t kColourMask = 240;
-constexpr std::uint16_t kBrightWhite = 15;
-constexpr std::uint16_t kGreen = 10;
 constexpr int kFirstAnalysisTask = 10;
 constexpr double kTwoPi = 6.283185307179586;
 
 const char* label(int group) { return unitsLabel(group); }
-
-// A heading or table header printed in a console colour.
-class Coloured {
-public:
-    explicit Coloured(std::uint16_t colour) { SetConColor(colour, kColourMask); }
-    ~Coloured() { SetConDefColor(); }
-    Coloured(const Coloured&) = delete;
-    Coloured& operator=(const Coloured&) = delete;
-};
 
 void put_green_rule(std::FILE* f) {
     Coloured c(kGreen);
@@ -48,21 +41,6 @@ double fluid(const bdLocals& c, int code, double a, double b) {
 bool kind_is(const bdLocals& c, int i, double kind) { return c.elem_stagType[i] == kind; }
 bool bladed(const bdLocals& c, int i) {
     return kind_is(c, i, h2::kBladeRow) || kind_is(c, i, h2::kDeswirler);
-}
-
-const char* station_letter(const bdLocals& c, int i) {
-    if (i == 0) return " ";
-    if (h2::is_stator(c, i)) return "s";
-    if (h2::is_rotor(c, i)) return "r";
-    const double k = c.elem_stagType[i];
-    if (k == h2::kVanelessDiffuser) return "v";
-    if (k == h2::kInletVolute) return "i";
-    if (k == h2::kOutletVolute) return "o";
-    if (k == h2::kUBend) return "U";
-    if (k == h2::kDeswirler) return "d";
-    if (k == 8.0) return "x";
-    if (k >= h2::kFirstLBend && k <= 12.0) return "L";
-    return "";
 }
 
 struct Layout {
@@ -145,12 +123,7 @@ void geometry_table(std::FILE* f, bdLocals& c, const Layout& L) {
         const bool blades = bladed(c, i);
         const bool inlet_volute = kind_is(c, i, h2::kInletVolute);
         for (int j = 0; j < L.NI; ++j) {
-            if (L.NI == 1)
-                std::fprintf(f, "%1s%-3d ", station_letter(c, i), i);
-            else if (j == L.jm)
-                std::fprintf(f, "%1s%-3d%-4d ", station_letter(c, i), i, j);
-            else
-                std::fprintf(f, "%-4s%-4d ", " ", j);
+            h2::put_station_marks(f, c, i, j, L.NI, L.jm);
             fill_pitch_to_chord(c, i, j);
             const double v3 =
                 compressor ? view(c.los_om[i][j], 0) : view(c.los_Los[i][j] * c.los_Los[i][j], 0);
@@ -332,15 +305,11 @@ const char* disposition_name(int disp) {
     return "Vertical Up";
 }
 
-bool report_ready(const bdLocals* c) {
-    return c != nullptr && c->cyld_nr >= 1 && h2::path_fits_arrays(c) && h2::has_every_array(c);
-}
-
 }  // namespace
 
 extern "C" void report_data(std::FILE* f) {
     bdLocals* b = get_bdLocals();
-    if (!report_ready(b)) return;
+    if (!h2::report_case_ready(b)) return;
     if (f == nullptr) f = stdout;
     bdLocals& c = *b;
     const Layout L{

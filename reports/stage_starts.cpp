@@ -32,6 +32,10 @@ bool results_case_ready(const bdLocals* c) {
            c->fluid_func != nullptr;
 }
 
+bool report_case_ready(const bdLocals* c) {
+    return c != nullptr && c->cyld_nr >= 1 && path_fits_arrays(c) && has_every_array(c);
+}
+
 bool turbine_profiled(const bdLocals& c, int e) {
     if (c.cyld_VART >= kFirstAnalysisTask) return is_turb_prof(e, c.cyld_nr / 2) != 0;
     return is_expanding(c);

@@ -27,6 +27,10 @@ namespace h2 {
 // its counts, it has a main fluid and at least one element after the inlet.
 bool results_case_ready(const bdLocals* c);
 
+// The case can be printed: its arrays exist and hold its counts, with at least
+// one streamline (a main fluid is not needed).
+bool report_case_ready(const bdLocals* c);
+
 // Element e of case c is turbine- or compressor-profiled: by its section
 // profile on the middle streamline in an analysis task, by the pressure
 // fall of the path in a design task.

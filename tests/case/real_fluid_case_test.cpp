@@ -28,7 +28,7 @@ std::string example_with_fluid(int fluid) {
     std::stringstream ss;
     ss << in.rdbuf();
     std::string text = ss.str();
-    const std::string header = "    2   3  50   0    1    10   0     0";  // NS NI IM IP IPP VART IS ITML
+    const std::string header = "    2   3  50   0    2    10   0     0";  // NS NI IM IP IPP VART IS ITML
     const std::size_t at = text.find(header);
     if (at != std::string::npos) text[at + header.size() - 7] = static_cast<char>('0' + fluid);
     const std::string inlet = "   1006250  400000   200000";  // I0 P0 P2n

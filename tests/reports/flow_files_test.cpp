@@ -15,20 +15,15 @@
 #include "reports/flow_files.h"
 #include "tests/support/captured_console.h"
 #include "tests/support/case_fixture.h"
+#include "tests/support/golden.h"
 #include "tests/support/solved_stage.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-const fs::path kGoldenDir = fs::path(__FILE__).parent_path().parent_path() / "golden";
 
-void expect_golden(const std::string& text, const char* name) {
-    const std::string golden = h2::test::read_file((kGoldenDir / name).string());
-    EXPECT_EQ(text, golden) << name;
-    // The tests run in a temporary directory; a differing text is kept in gtest's.
-    if (text != golden) std::ofstream(testing::TempDir() + name + ".actual", std::ios::binary) << text;
-}
+using h2::test::expect_golden;
 
 std::vector<std::string> lines_of(const std::string& text) {
     std::vector<std::string> lines;

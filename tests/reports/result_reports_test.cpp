@@ -4,8 +4,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <limits>
 #include <string>
 
@@ -13,33 +11,14 @@
 #include "reports/report_api.h"
 #include "reports/report_format.h"
 #include "tests/support/captured_console.h"
+#include "tests/support/golden.h"
 #include "tests/support/solved_stage.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-const fs::path kGoldenDir = fs::path(__FILE__).parent_path().parent_path() / "golden";
-
+using h2::test::expect_golden;
+using h2::test::printed;
 using Report = void (*)(std::FILE*);
-
-std::string print(Report report) {
-    std::FILE* f = std::tmpfile();
-    report(f);
-    std::fflush(f);
-    std::string s;
-    std::rewind(f);
-    for (int ch; (ch = std::fgetc(f)) != EOF;) s += static_cast<char>(ch);
-    std::fclose(f);
-    return s;
-}
-
-// Compares with the golden file; a differing text is left beside the test
-// binary as <name>.actual for inspection.
-void expect_golden(const std::string& text, const char* name) {
-    const std::string golden = h2::test::read_file((kGoldenDir / name).string());
-    EXPECT_EQ(text, golden) << name;
-    if (text != golden) std::ofstream(std::string(name) + ".actual", std::ios::binary) << text;
-}
 
 // Polytropic efficiency of the stage's expansion worked by hand (see the
 // results tests); stored before printing so that the golden pins the format
@@ -59,7 +38,7 @@ protected:
 TEST_F(ResultReports, IntegralSummaryOfTheSolvedTurbine) {
     calc_integral(1);
     block()->cyld_effp = kEffpByHand;
-    const std::string text = print(report_integral);
+    const std::string text = printed(report_integral);
     // Speed and flow corrected to 288.15 K and 101325 Pa: 3000 / sqrt(1000 / 288.15)
     // and sqrt(1000 / 288.15) / (4e5 / 101325) * 3.
     EXPECT_NE(text.find("OMcor=1610.39 rad/s G0cor=1.416   kg/s"), std::string::npos);
@@ -70,7 +49,7 @@ TEST_F(ResultReports, CompressingPathHasNoCorrectedParametersNorEstimate) {
     block()->elem_p2[2] = 5e5;
     calc_integral(1);
     block()->cyld_effp = kEffpByHand;
-    const std::string text = print(report_integral);
+    const std::string text = printed(report_integral);
     EXPECT_EQ(text.find("Corrected parameters"), std::string::npos);
     EXPECT_EQ(text.find("EffBCS"), std::string::npos);
     expect_golden(text, "integral_summary_compressing.txt");
@@ -80,7 +59,7 @@ TEST_F(ResultReports, DesignTaskHasNoAccuracyNorEndLines) {
     calc_integral(1);
     block()->cyld_effp = kEffpByHand;
     block()->cyld_VART = 1;
-    const std::string text = print(report_integral);
+    const std::string text = printed(report_integral);
     EXPECT_EQ(text.find("Mean accuracy"), std::string::npos);
     EXPECT_EQ(text.find("End calculating"), std::string::npos);
     expect_golden(text, "integral_summary_design.txt");
@@ -91,25 +70,25 @@ TEST_F(ResultReports, FlowBalancesAndStressOfTheSolvedTurbine) {
     block()->lkgn_GPY[2] = 0.01;
     block()->elem_G1[2] = 2.97;
     calc_integral(1);
-    expect_golden(print(report_flow_balances), "flow_balances.txt");
-    expect_golden(print(report_stress), "stress_report.txt");
+    expect_golden(printed(report_flow_balances), "flow_balances.txt");
+    expect_golden(printed(report_stress), "stress_report.txt");
 }
 
 TEST_F(ResultReports, PathWithoutBladeRows) {
     for (int i = 1; i <= 2; ++i) block()->elem_stagType[i] = 0.0;
     calc_integral(1);
-    const std::string balances = print(report_flow_balances);
+    const std::string balances = printed(report_flow_balances);
     EXPECT_EQ(balances.find("stator"), std::string::npos);
     EXPECT_EQ(balances.find("rotor"), std::string::npos);
     expect_golden(balances, "flow_balances_no_rows.txt");
-    expect_golden(print(report_stress), "stress_report_no_rows.txt");
+    expect_golden(printed(report_stress), "stress_report_no_rows.txt");
 }
 
 TEST_F(ResultReports, NotANumberPrintsWithoutSign) {
     calc_integral(1);
     block()->cyld_eff = -std::numeric_limits<double>::quiet_NaN();
     block()->cyld_RAL = -std::numeric_limits<double>::infinity();
-    const std::string text = print(report_integral);
+    const std::string text = printed(report_integral);
     EXPECT_NE(text.find("Eff = nan -"), std::string::npos);
     EXPECT_NE(text.find("Blade = -inf N"), std::string::npos);
     EXPECT_EQ(text.find("-nan"), std::string::npos);
@@ -118,7 +97,7 @@ TEST_F(ResultReports, NotANumberPrintsWithoutSign) {
 TEST_F(ResultReports, NothingIsPrintedForAnUnfitCase) {
     calc_integral(1);
     block()->cyld_ns = 9;
-    for (Report r : {report_integral, report_flow_balances, report_stress}) EXPECT_EQ(print(r), "");
+    for (Report r : {report_integral, report_flow_balances, report_stress}) EXPECT_EQ(printed(r), "");
     block()->cyld_ns = 2;
     report_integral(nullptr);
 }

@@ -54,7 +54,7 @@ TEST_F(ScaleEnrg, CaseWithoutArraysIsLeftAlone) {
 TEST(ScaleEnrgWithoutCase, NothingHappens) { scale_enrg_dhb(0); }
 
 // Without a current case the reports print nothing.
-TEST(ReportPlaceholders, WriteNothing) {
+TEST(ReportsWithoutCase, PrintNothing) {
     std::FILE* out = std::tmpfile();
     ASSERT_NE(out, nullptr);
     report_data(out);

@@ -16,28 +16,16 @@
 #include "tests/support/captured_console.h"
 #include "tests/support/case_fixture.h"
 #include "tests/support/example_stage.h"
+#include "tests/support/golden.h"
 #include "tests/support/solved_stage.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-const fs::path kGoldenDir = fs::path(__FILE__).parent_path().parent_path() / "golden";
 
-std::string print_report() {
-    std::FILE* f = std::tmpfile();
-    report_data(f);
-    std::string s;
-    std::rewind(f);
-    for (int ch; (ch = std::fgetc(f)) != EOF;) s += static_cast<char>(ch);
-    std::fclose(f);
-    return s;
-}
+std::string print_report() { return h2::test::printed(report_data); }
 
-void expect_golden(const std::string& text, const char* name) {
-    const std::string golden = h2::test::read_file((kGoldenDir / name).string());
-    EXPECT_EQ(text, golden) << name;
-    if (text != golden) std::ofstream(std::string(name) + ".actual", std::ios::binary) << text;
-}
+using h2::test::expect_golden;
 
 class CodeNames : public h2::test::LiveCaseTest {};
 
@@ -255,6 +243,114 @@ TEST_F(SourceDataPath, EqualPressuresCountAsCompressing) {
     const std::string turbine = print_report();
     EXPECT_NE(turbine.find("\nLeakage detailed data:"), std::string::npos);
     EXPECT_EQ(turbine.find("Compressor blade"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+void radial_gap_note(int size, char* buffer) { std::snprintf(buffer, size, "<note>tip clearance</note>"); }
+void axial_gap_note(int size, char* buffer) { std::snprintf(buffer, size, "<note>axial gap model</note>"); }
+
+class SourceDataNotes : public h2::test::LiveCaseTest {};
+
+// A rotating element shows its radial-clearance model and has no axial-gap
+// loss; a stator shows its gap model.
+TEST_F(SourceDataNotes, RotatingElementTakesTheRadialClearanceNote) {
+    ASSERT_TRUE(h2::test::load_loss_free_example_stage());
+    bdLocals* b = block();
+    b->IPI = 2;
+    for (int i : {1, 2}) {
+        ASSERT_EQ(h2_loss_install(b, H2_LOSS_R, i, nullptr, reinterpret_cast<LossEntry>(radial_gap_note)), 1);
+        ASSERT_EQ(h2_loss_install(b, H2_LOSS_Z, i, nullptr, reinterpret_cast<LossEntry>(axial_gap_note)), 1);
+        b->elem_MethodR[i] = 1.0;
+        b->elem_MethodZ[i] = 1.0;
+    }
+    const std::string text = print_report();
+    EXPECT_NE(text.find("Element\t1: (blad axl)\n\tradial gap fixed\n\taxial gap  axial gap model\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("Element\t2: (blad axl)\n\tradial gap tip clearance\n\taxial gap  is not used\n"),
+              std::string::npos);
+}
+
+class SourceDataStreamlines : public h2::test::LiveCaseTest {
+protected:
+    // Inlet, stator, duct on nr streamlines; equal pressures make the path compressing.
+    void make(int nr) {
+        allocate(2, nr);
+        bdLocals* b = block();
+        b->cyld_VART = 10;
+        b->IPI = 2;
+        b->elem_stagType[1] = 1.0;
+        b->bld_z[1] = 10.0;
+    }
+};
+
+// Four streamlines: the station mark stands on streamline 1, (4 - 1) / 2, while
+// the compressor meanline values come from streamline 2, 4 / 2.
+TEST_F(SourceDataStreamlines, FourStreamlinesMarkTheSecondAndTakeTheThird) {
+    make(4);
+    bdLocals* b = block();
+    b->cas_tb[1][1] = 0.5;
+    b->cas_tb[1][2] = 0.75;
+    const std::string text = print_report();
+    EXPECT_NE(text.find("\n    0    "), std::string::npos);
+    EXPECT_NE(text.find("\ns1  1    "), std::string::npos);
+    EXPECT_EQ(text.find("\ns1  2 "), std::string::npos);
+    const auto meanline = text.find("meanline detailed data:");
+    ASSERT_NE(meanline, std::string::npos);
+    const std::string row = text.substr(text.find("\ns1 ", meanline), 80);
+    EXPECT_NE(row.find("        0.75 "), std::string::npos) << row;
+}
+
+TEST_F(SourceDataStreamlines, OneStreamlineHasNoStreamlineColumn) {
+    make(1);
+    const std::string text = print_report();
+    EXPECT_NE(text.find("\n i            om_          B1g"), std::string::npos) << text;
+    EXPECT_EQ(text.find(" j "), std::string::npos);
+}
+
+// A plenum prints its segment count negative, whatever its stored sign.
+TEST_F(SourceDataStreamlines, PlenumSegmentsPrintNegative) {
+    make(1);
+    bdLocals* b = block();
+    for (double stored : {6.0, -6.0}) {
+        b->elem_plenum[2] = 1.0;
+        b->elem_NSEGM[2] = stored;
+        const std::string text = print_report();
+        const std::string row = text.substr(text.find("\n 2   ", text.find("nseg")), 70);
+        EXPECT_NE(row.find("        -6 "), std::string::npos) << row;
+    }
+    b->elem_plenum[2] = 0.0;
+    b->elem_NSEGM[2] = 6.0;
+    const std::string text = print_report();
+    EXPECT_NE(text.substr(text.find("\n 2   ", text.find("nseg")), 70).find("         6 "),
+              std::string::npos);
+}
+
+// Cooling flows of a blade row, block by block; rows without a blade or a flow stay empty.
+TEST_F(SourceDataStreamlines, CoolingBlockRows) {
+    make(1);
+    bdLocals* b = block();
+    b->stgtd_cooled[1] = 1.0;
+    b->cool_iGoxl[1] = 0.1;
+    b->cool_iToxl[1] = 600.0;
+    b->cool_iPoxl[1] = 5e5;
+    b->cool_iCoxl[1] = 100.0;
+    b->cool_iAoxl[1] = 30.0;
+    b->cool_oGoxl[2] = 0.2;  // the duct carries no cooling
+    const std::string text = print_report();
+    const auto at = text.find("\nCooling detailed data:");
+    ASSERT_NE(at, std::string::npos);
+    const std::string table = text.substr(at);
+    const std::string T = std::to_string(static_cast<int>(unitsToView(600.0 - 273.15, H2_UNIT_TEMPERATURE)));
+    EXPECT_NE(
+        table.find(" 0   \tBlade's LE:\n 1            0.1 " + std::string(12 - T.size(), ' ') + T +
+                   "       500000          100           30 \n 2   \n 0   \tBlade's TE:\n 1   \n 2   \n"),
+        std::string::npos)
+        << table;
+    EXPECT_NE(table.find(" 0   \tBlade's tip:\n 1   \n 2   \n"), std::string::npos);
 }
 
 }  // namespace

@@ -1,0 +1,48 @@
+// The command-line host running the shipped example: source data, solve and
+// the full results report, as a user sees them.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <regex>
+#include <string>
+
+#include "tests/support/golden.h"
+#include "tests/support/solved_stage.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Runs command through the shell; its standard output and error, and its exit status.
+std::string run(const std::string& command, int& status) {
+    std::string out;
+    std::FILE* p = popen((command + " 2>&1").c_str(), "r");
+    if (p == nullptr) {
+        status = -1;
+        return out;
+    }
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;) out.append(buffer, n);
+    status = pclose(p);
+    return out;
+}
+
+// The numbers of the solved example change with the solver: regenerate this
+// golden with H2_UPDATE_GOLDENS=1 after a solver change, and read the diff.
+TEST(ExampleRun, AirTurbineStageFullReport) {
+    h2::test::TempDir dir;
+    fs::copy_file(h2::test::examples_dir() / "air_turbine_stage.dat", dir.path() / "air_turbine_stage.dat");
+    int status = 0;
+    std::string text = run(std::string("\"") + H2_CLI_PATH + "\" run air_turbine_stage.dat", status);
+    EXPECT_EQ(status, 0) << text;
+    EXPECT_NE(text.find("R E S U L T S"), std::string::npos);
+    for (const char* name : {"expdata.pbd", "expdata.sch", "expdata_Ax.sch"})
+        EXPECT_TRUE(fs::exists(dir.path() / name)) << name;
+    // The elapsed time differs from run to run.
+    text = std::regex_replace(text, std::regex("\ndone +[0-9.]+ sec\n"), "\ndone (time masked) sec\n");
+    h2::test::expect_golden(text, "example_run.txt");
+}
+
+}  // namespace
