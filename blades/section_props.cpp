@@ -33,8 +33,11 @@ void apply_pitch_rule(bdLocals& b, int i, int j, double s) {
         tb = kDefaultRelativePitch;
         t = kDefaultRelativePitch * s;
     }
-    // A zero chord gives a zero pitch: no blade count rather than an infinite one.
-    b.bld_z[i] = h2::blades::whole_count(kTwoPi * b.flow_r2[i][j] / t);
+    // A section without a chord (a streamline the case gives no geometry, e.g.
+    // all but the middle one of a mean-line case) has a zero pitch and says
+    // nothing about the blade count: the row keeps the one it has.
+    const double z = kTwoPi * b.flow_r2[i][j] / t;
+    if (std::isfinite(z)) b.bld_z[i] = h2::blades::whole_count(z);
 }
 
 // Clamps each variable into its range; not a number goes to the low end.

@@ -73,6 +73,9 @@ double elem_inlet_2d(int i, double c) {
         b.flow_w2[i][j] = b.flow_c2[i][j];
         b.flow_w1[i][j] = b.flow_w2[i][j];
         b.cas_B2[i][j] = b.cas_B1[i][j];
+        // The absolute angles of an inlet are its flow angle, as on the mean line.
+        b.cas_A1[i][j] = b.cas_B2[i][j];
+        b.cas_A2[i][j] = b.cas_A1[i][j];
     }
 
     double d = 0.0;

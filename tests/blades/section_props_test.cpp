@@ -80,10 +80,11 @@ TEST_F(SectionPropsTest, PitchRule) {
         {0.05, 0.0, 0.0, 0.035, 0.7, 89.0},  // neither: relative pitch 0.7
         {0.05, 0.04, 0.0, 0.04, 0.8, 78.0},  // relative pitch from the pitch
         {0.05, 0.09, 0.8, 0.04, 0.8, 78.0},  // the relative pitch wins
-        {0.0, 0.0, 0.8, 0.0, 0.8, 0.0},      // zero chord: no blades, not infinitely many
+        {0.0, 0.0, 0.8, 0.0, 0.8, 64.0},     // zero chord: the row keeps its count
     };
     for (const Case& t : cases) {
         rotor_section(t.b, t.tb, 60.0, 25.0);
+        c().bld_z[1] = 64.0;
         c().cas_t[1][0] = t.t;
         WorkGeom(1, 0, 1);
         EXPECT_TRUE(near_rel(c().cas_t[1][0], t.t_out)) << t.b << " " << t.t;

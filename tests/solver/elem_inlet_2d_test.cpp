@@ -47,6 +47,9 @@ TEST_F(Inlet2D, SpreadsAndExpandsEveryStreamline) {
             EXPECT_DOUBLE_EQ(b->isd_i1[0][j], h);
             EXPECT_NEAR(b->flow_c2z[0][j], c, 1e-9 * c);  // B1 90: all axial
             EXPECT_EQ(b->flow_w1[0][j], c);
+            // The absolute angles are the inlet flow angle, as on the mean line.
+            EXPECT_EQ(b->cas_A1[0][j], b->cas_B1[0][j]);
+            EXPECT_EQ(b->cas_A2[0][j], b->cas_B1[0][j]);
         }
         const double G = gas.density(b->isd_p2[0][1], b->isd_i2[0][1]) * c * kArea;
         EXPECT_NEAR(b->elem_G1[0], G, 1e-9 * G);
