@@ -508,13 +508,8 @@ TEST_F(LossStep, LossFreeStageStaysLossFree) {
 // The shipped example with its stand-in loss models converges, loses
 // efficiency, and the stage's loss fields are filled.
 TEST_F(LossStep, ShippedExampleConvergesWithItsLossModels) {
+    ASSERT_TRUE(h2::test::load_example_stage());
     bdLocals* b = block();
-    std::snprintf(b->ModelBase, sizeof b->ModelBase, "%s", H2_PLUGIN_DIR);
-    const std::filesystem::path example =
-        std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "examples" /
-        "air_turbine_stage.dat";
-    ASSERT_EQ(load_data(example.string().c_str()), 0);
-    b->IPP = b->IPI = b->IPO = 0;
     h2::test::CapturedConsole console;
     ASSERT_EQ(bestXN(), 0);
     calc_integral(1);

@@ -10,6 +10,7 @@
 #include "solver/solver_api.h"
 #include "tests/support/captured_console.h"
 #include "tests/support/case_fixture.h"
+#include "tests/support/example_stage.h"
 
 namespace {
 
@@ -18,17 +19,6 @@ constexpr double kTwoPi = 6.2831853;
 
 class StreamlineSolve : public h2::test::LiveCaseTest {
 protected:
-    // The shipped example as a host loads it, plug-ins and all.
-    void load_example() {
-        bdLocals* b = block();
-        std::snprintf(b->ModelBase, sizeof b->ModelBase, "%s", H2_PLUGIN_DIR);
-        const std::filesystem::path example =
-            std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "examples" /
-            "air_turbine_stage.dat";
-        ASSERT_EQ(load_data(example.string().c_str()), 0);
-        b->IPP = 0;
-        b->IPI = 0;
-    }
     h2::test::CapturedConsole console_;
 };
 
@@ -39,7 +29,7 @@ protected:
 // each outlet passes the case's flow; and the stator's swirl makes the hub
 // streamline the fastest (radial equilibrium).
 TEST_F(StreamlineSolve, TheExampleSolvesPerStreamlineWithResult0) {
-    ASSERT_NO_FATAL_FAILURE(load_example());
+    ASSERT_TRUE(h2::test::load_example_stage());
     bdLocals* b = block();
     ASSERT_EQ(b->cyld_force1D, 0);
     ASSERT_EQ(b->cyld_nr, 3);

@@ -15,12 +15,9 @@
 #include "halvorine2/fluid_plugin.h"
 #include "halvorine2/halvorine2.h"
 #include "tests/support/case_fixture.h"
+#include "tests/support/example_stage.h"
 
 namespace h2::test {
-
-inline std::filesystem::path examples_dir() {
-    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "examples";
-}
 
 // Writes one value into every streamline of element i.
 inline void set_rows(const char* key, int i, double value) {
