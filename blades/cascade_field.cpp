@@ -19,6 +19,8 @@ constexpr double kTwoPiExact = 6.283185307179586;
 constexpr double kRadPerDegree = 0.017453292519943295;
 constexpr double kLn2 = 0.6931471805599453;
 constexpr double kEps = 0.0001;  // keeps the vortex row's velocity finite on its own node
+// A field point closer than 1e-12 in phase (squared here) sits on the node.
+constexpr double kOnNode = 1e-24;
 // Beyond this |Y| cosh overflows; the row's induced velocity has long reached its limit.
 constexpr double kFarY = 700.0;
 
@@ -58,15 +60,15 @@ void for_each_node(int n, double t, const Layer* layer, double x, double y, Visi
 // ln|sin((X + i Y) / 2)|^2 = ln((cosh Y - cos X) / 2) = ln(sinh^2(Y/2) + sin^2(X/2)),
 // written as |Y| - 2 ln 2 + ln((1 - e^-|Y|)^2 + 4 sin^2(X/2) e^-|Y|): a sum of
 // non-negative terms (no cancellation near a node) that cannot overflow.
-// sin^2(X/2) is taken from the pitch fraction, so that a node one or more
-// pitches away is met exactly. Returns false on a node (or a copy of it one
-// or more pitches away), where the logarithm is -infinity.
+// sin^2(X/2) is taken from the pitch fraction. Returns false on a node or a
+// copy of it one or more pitches away (within the rounding of the
+// coordinates), where the logarithm is -infinity.
 bool log_sin_squared(const Node& node, double* value) {
     const double a = std::abs(node.Y);
     const double E = std::exp(-a), one_minus_E = -std::expm1(-a);
     const double sn = std::sin(kTwoPiExact / 2.0 * (node.pitches - std::nearbyint(node.pitches)));
     const double r = one_minus_E * one_minus_E + 4.0 * sn * sn * E;
-    if (!(r > 0.0)) return false;
+    if (!(r > kOnNode)) return false;
     *value = a - 2.0 * kLn2 + std::log(r);
     return true;
 }

@@ -207,6 +207,11 @@ TEST(CascadeField, FieldPointOnANode) {
     EXPECT_TRUE(std::isfinite(psi));
     ASSERT_EQ(CasFi(run.n, run.t, run.beta1, run.outlet, 100.0, run.layer, x, y, &phi), 0);
     EXPECT_TRUE(std::isfinite(phi));
+    // The node's copy one pitch on is left out in the same way.
+    double next = NAN;
+    ASSERT_EQ(CasPsi(run.n, run.t, run.beta1, run.outlet, 100.0, run.layer, x + run.t, y, &next), 0);
+    const double scale = 100.0 * std::cos(run.outlet * kDeg);
+    EXPECT_NEAR(next - psi, -scale * run.t, 1e-9 * std::abs(scale));
 }
 
 // Refused with nothing written: no layer or result, n < 0, t = 0, and a block
