@@ -16,6 +16,7 @@
 #include "blades/layer_registry.h"
 #include "halvorine2/blade_layer.h"
 #include "numerics/one_dim.h"
+#include "numerics/plane_geometry.h"
 
 namespace h2::layer {
 namespace {
@@ -57,16 +58,12 @@ Layer* layer_geometry(int n, double t, const Point3* contour) {
         const int p = i - 1, c = i % n;
         s[i] = s[i - 1] + std::hypot(X[c] - X[p], Y[c] - Y[p]);
     }
-    // Curvature of the circle through each point and its two neighbours.
+    // Curvature of the circle through each point and its two neighbours
+    // (positive for a left turn; 0 where points coincide).
     double* kappa = array(layer, n, kCurvature);
+    const auto point = [&](int i) { return Point3{X[i], Y[i], 0.0}; };
     for (int i = 0; i < n; ++i) {
-        const int p = (i + n - 1) % n, q = (i + 1) % n;
-        const double pc = (X[p] - X[i]) * (X[p] - X[i]) + (Y[p] - Y[i]) * (Y[p] - Y[i]);
-        const double cq = (X[i] - X[q]) * (X[i] - X[q]) + (Y[i] - Y[q]) * (Y[i] - Y[q]);
-        const double qp = (X[q] - X[p]) * (X[q] - X[p]) + (Y[q] - Y[p]) * (Y[q] - Y[p]);
-        const double area2 = X[p] * (Y[i] - Y[q]) + X[i] * (Y[q] - Y[p]) + X[q] * (Y[p] - Y[i]);
-        const double norm = std::sqrt(pc * cq * qp);
-        kappa[i] = norm > 0.0 ? 2.0 * area2 / norm : 0.0;  // coincident points: no circle
+        kappa[i] = circle_curvature(point((i + n - 1) % n), point(i), point((i + 1) % n));
     }
     kappa[n] = kappa[0];
     // Tangent from the parabola through each point and its neighbours along s.

@@ -51,15 +51,6 @@ void set_fractions(double* out, int count, const double* values) {
     for (int k = 0; k < count; ++k) out[k] = values[k];
 }
 
-// Curvature of the circle through p, c, q, signed by the turn: four times
-// the triangle area over the product of its sides.
-double circle_curvature(Point3 p, Point3 c, Point3 q) {
-    const double lengths = dist2_xy(p, c) * dist2_xy(c, q) * dist2_xy(q, p);
-    // Coincident points have no circle; they are passed over.
-    if (!(lengths > 0.0)) return 0.0;
-    return 2.0 * tri_area2(p, c, q) / std::sqrt(lengths);
-}
-
 bool crosses_strictly(Point3 a0, Point3 a1, Point3 b0, Point3 b1) {
     const Point3 X = line_intersect(a0, a1, b0, b1);
     if (X.x == kNoIntersection || X.x == kNestedSegments) return false;

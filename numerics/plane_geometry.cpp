@@ -29,6 +29,13 @@ double tri_area2(Point3 a, Point3 b, Point3 c) {
     return (b.y - c.y) * a.x + (c.y - a.y) * b.x + (a.y - b.y) * c.x;
 }
 
+double circle_curvature(Point3 p, Point3 c, Point3 q) {
+    // Four times the triangle's area over the product of its sides.
+    const double lengths = dist2_xy(p, c) * dist2_xy(c, q) * dist2_xy(q, p);
+    if (!(lengths > 0.0)) return 0.0;
+    return 2.0 * tri_area2(p, c, q) / std::sqrt(lengths);
+}
+
 int point_between(Point3 a, Point3 b, Point3 c) {
     // Measured along the coordinate in which ab is longer (y on a tie).
     const bool along_y = std::fabs(a.y - b.y) >= std::fabs(a.x - b.x);

@@ -19,6 +19,9 @@ double dot_xy(Point3 a, Point3 b);
 double angle_xy(Point3 a, Point3 b);
 // Twice the signed area of the triangle abc, positive counter-clockwise.
 double tri_area2(Point3 a, Point3 b, Point3 c);
+// Curvature of the circle through p, c and q, positive when p -> c -> q turns
+// counter-clockwise (left); 0 when two of the points coincide (no circle).
+double circle_curvature(Point3 p, Point3 c, Point3 q);
 // For c on the line ab: 1 strictly between a and b, 0 at an end, -1 outside.
 int point_between(Point3 a, Point3 b, Point3 c);
 // Intersection of the lines p1p2 and p3p4 with z of p1, or the sentinels above.

@@ -74,9 +74,16 @@ H2_API void FreeLayer(Layer* layer);
  * layer of n points (pitch t, inlet and outlet angles beta1, beta2): the
  * surface vortices at the nodes repeated with the pitch, plus the uniform
  * flow of the mean cotangent. CasField writes the velocity in units of the
- * through-flow velocity (u the through-flow component, 1 far away; v the
- * component along the cascade, cot beta1 far upstream); CasPsi the stream
- * function and CasFi the potential, both for the outlet velocity W.
+ * through-flow velocity (u the through-flow component along y, 1 far away;
+ * v the component along the cascade, x, cot beta1 far upstream).
+ * CasPsi and CasFi write the stream function psi and the velocity potential
+ * phi of that same flow, scaled by W cos beta2 (W the outlet velocity):
+ *   dphi/dx = dpsi/dy = W cos(beta2) v,  dphi/dy = -dpsi/dx = W cos(beta2) u,
+ * so phi + i psi is analytic in x + i y. psi grows by -t W cos(beta2) (the
+ * through-flow per pitch) from x to x + t. phi is continuous except across
+ * cuts running downstream (+y) from every node, which together take back the
+ * circulation per blade; it grows by t W cos(beta2) cot(beta1) from x to
+ * x + t. CasPsi leaves out a node the point sits on.
  * 0; -1 with nothing written for a NULL layer or result, n < 0, t = 0, or a
  * layer this library made for another n. */
 H2_API int CasField(int n, double t, double beta1, double beta2, const Layer* layer, double x, double y,

@@ -27,6 +27,20 @@ TEST(PlaneBasics, DotAngleAreaAndDistances) {
     EXPECT_EQ(dist2_xyz(0, 0, 0, 1, 2, 2), 9.0);
 }
 
+// Three points on a circle of radius 2: curvature 1/2, positive for a left
+// turn; coincident points have no circle.
+TEST(PlaneBasics, CircleCurvatureThroughThreePoints) {
+    const auto on_circle = [](double degrees) {
+        const double a = degrees * M_PI / 180.0;
+        return P(1.0 + 2.0 * std::cos(a), -3.0 + 2.0 * std::sin(a));
+    };
+    EXPECT_NEAR(circle_curvature(on_circle(10), on_circle(80), on_circle(200)), 0.5, 1e-14);
+    EXPECT_NEAR(circle_curvature(on_circle(200), on_circle(80), on_circle(10)), -0.5, 1e-14);
+    EXPECT_EQ(circle_curvature(P(0, 0), P(1, 0), P(2, 0)), 0.0);  // straight
+    EXPECT_EQ(circle_curvature(P(1, 1), P(1, 1), P(2, 0)), 0.0);
+    EXPECT_EQ(circle_curvature(P(1, 1), P(2, 0), P(1, 1)), 0.0);
+}
+
 struct BetweenCase {
     const char* name;
     Point3 a, b, c;
