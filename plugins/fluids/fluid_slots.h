@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <cmath>
 #include <cstdint>
 #include <new>
 
@@ -55,6 +56,48 @@ int init_side(bdLocals* block, int slot, int selector, double first, double seco
     Set(*state, first, second);
     (selector == H2_FLUID_MAIN ? block->fluid_func : block->cfluid_func) = Property;
     return 1;
+}
+
+// The case's two constants for a selector: R and k for the main fluid, the
+// cooling R and k for the cooling fluid.
+template <class State, bool (*Set)(State&, double, double), FluidFunc Property>
+int init_from_case(bdLocals* block, int slot, int selector) {
+    if (block == nullptr) return 0;
+    return selector == H2_FLUID_MAIN
+               ? init_side<State, Set, Property>(block, slot, selector, block->cyld_R, block->cyld_k)
+               : init_side<State, Set, Property>(block, slot, selector, block->cyld_cR, block->cyld_ck);
+}
+
+inline bool positive(double x) { return std::isfinite(x) && x > 0.0; }
+
+// A property function for a model whose state holds a reference state
+// (T_ref, p_ref) and is set up from two constants: the codes every such model
+// answers alike are answered here, the rest by Answer (H2_FLUID_NO_ANSWER for
+// codes without meaning). Without a state of this model on the thread, the
+// set-up codes report failure (-1.0) and the others have no answer.
+template <class State, bool (*Set)(State&, double, double),
+          double (*Answer)(const State&, int, double, double)>
+double property(int code, double a, double b, double /*c*/, int which) {
+    constexpr double kSetupFailed = -1.0;
+    State* s = state_for<State>(which);
+    if (s == nullptr) {
+        return code == H2_FLUID_REFERENCE || code == H2_FLUID_SETUP ? kSetupFailed : H2_FLUID_NO_ANSWER;
+    }
+    switch (code) {
+        case H2_FLUID_REFERENCE:
+            if (!positive(a) || !positive(b)) return kSetupFailed;
+            s->T_ref = a;
+            s->p_ref = b;
+            return 0.0;
+        case H2_FLUID_SETUP:
+            return Set(*s, a, b) ? 0.0 : kSetupFailed;
+        case H2_FLUID_ELEMENT_P0:
+        case H2_FLUID_MODULE_SETUP:
+        case H2_FLUID_CHOKE_FLAG:
+            return 0.0;
+        default:
+            return Answer(*s, code, a, b);
+    }
 }
 
 inline constexpr std::uint32_t tag(char a, char b, char c, char d) {

@@ -34,7 +34,6 @@ namespace {
 constexpr double kNoAnswer = H2_FLUID_NO_ANSWER;
 constexpr double kInfinite = H2_FLUID_NO_ANSWER;
 constexpr double kNeverBoils = -1.0;
-constexpr double kSetupFailed = -1.0;
 
 constexpr double kDefaultRho = 1000.0;
 constexpr double kDefaultC = 4000.0;
@@ -51,7 +50,7 @@ struct LiquidState {
     double p_ref = kDefaultPref;
 };
 
-bool positive(double x) { return std::isfinite(x) && x > 0.0; }
+using h2fluid::positive;
 
 bool set_liquid(LiquidState& l, double rho, double c) {
     if (!positive(rho) || !positive(c)) return false;
@@ -62,55 +61,41 @@ bool set_liquid(LiquidState& l, double rho, double c) {
 
 double flow_work(const LiquidState& l, double p) { return (p - l.p_ref) / l.rho; }
 
-double liquid_property(int code, double a, double b, double /*c*/, int which) {
-    LiquidState* l = h2fluid::state_for<LiquidState>(which);
-    if (l == nullptr) {
-        return code == H2_FLUID_REFERENCE || code == H2_FLUID_SETUP ? kSetupFailed : kNoAnswer;
-    }
+double liquid_answer(const LiquidState& l, int code, double a, double b) {
     switch (code) {
         case H2_FLUID_DRYNESS:
             return kNeverBoils;
         case H2_FLUID_T_PI:
-            return (b - flow_work(*l, a)) / l->c;
+            return (b - flow_work(l, a)) / l.c;
         case H2_FLUID_RHO_PI:
-            return l->rho;
+            return l.rho;
         case H2_FLUID_S_PI:
             return 0.0;
         case H2_FLUID_SOUND_PI:
         case H2_FLUID_KAPPA_PI:
             return kInfinite;
         case H2_FLUID_P_IS:
-            return l->p_ref + l->rho * (a - l->c * l->T_ref);
+            return l.p_ref + l.rho * (a - l.c * l.T_ref);
         case H2_FLUID_I_PS:
-            return l->c * l->T_ref + flow_work(*l, a);
+            return l.c * l.T_ref + flow_work(l, a);
         case H2_FLUID_I_PT:
-            return l->c * b + flow_work(*l, a);
+            return l.c * b + flow_work(l, a);
         case H2_FLUID_CP_PI:
-            return l->c;
-        case H2_FLUID_REFERENCE:
-            if (!positive(a) || !positive(b)) return kSetupFailed;
-            l->T_ref = a;
-            l->p_ref = b;
-            return 0.0;
-        case H2_FLUID_SETUP:
-            return set_liquid(*l, a, b) ? 0.0 : kSetupFailed;
-        case H2_FLUID_ELEMENT_P0:
-        case H2_FLUID_MODULE_SETUP:
-        case H2_FLUID_CHOKE_FLAG:
-            return 0.0;
+            return l.c;
         default:
             return kNoAnswer;
     }
 }
 
-constexpr auto init_side = h2fluid::init_side<LiquidState, set_liquid, liquid_property>;
+constexpr auto liquid_property = h2fluid::property<LiquidState, set_liquid, liquid_answer>;
+constexpr auto init_side = h2fluid::init_from_case<LiquidState, set_liquid, liquid_property>;
 
 }  // namespace
 
 H2_FLUID_PLUGIN_API int InitFluid(bdLocals* block, int slot, double /*af*/) {
-    return block ? init_side(block, slot, H2_FLUID_MAIN, block->cyld_R, block->cyld_k) : 0;
+    return init_side(block, slot, H2_FLUID_MAIN);
 }
 
 H2_FLUID_PLUGIN_API int InitcFluid(bdLocals* block, int slot, double /*af*/) {
-    return block ? init_side(block, slot, H2_FLUID_COOLING, block->cyld_cR, block->cyld_ck) : 0;
+    return init_side(block, slot, H2_FLUID_COOLING);
 }

@@ -47,7 +47,6 @@ namespace {
 
 constexpr double kNoAnswer = H2_FLUID_NO_ANSWER;
 constexpr double kDry = -1.0;
-constexpr double kSetupFailed = -1.0;
 
 // Air-like defaults until code 1001 says otherwise; the host's defaults too.
 constexpr double kDefaultR = 287.5;
@@ -74,7 +73,7 @@ struct GasState {
     double s_off = kEntropyOffsetInCp * kDefaultK * kDefaultR / (kDefaultK - 1.0);
 };
 
-bool positive(double x) { return std::isfinite(x) && x > 0.0; }
+using h2fluid::positive;
 
 bool set_gas(GasState& g, double R, double k) {
     if (!positive(R) || !std::isfinite(k) || k <= 1.0) return false;
@@ -96,86 +95,72 @@ double sutherland_mu(double T) {
     return kMu0 * std::pow(T / kSutherlandT0, 1.5) * (kSutherlandT0 + kSutherlandS) / (T + kSutherlandS);
 }
 
-double gas_property(int code, double a, double b, double /*c*/, int which) {
-    GasState* g = h2fluid::state_for<GasState>(which);
-    if (g == nullptr) {
-        return code == H2_FLUID_REFERENCE || code == H2_FLUID_SETUP ? kSetupFailed : kNoAnswer;
-    }
+double gas_answer(const GasState& g, int code, double a, double b) {
     switch (code) {
         case H2_FLUID_DRYNESS:
             return kDry;
         case H2_FLUID_T_PI:
-            return temperature(*g, b);
+            return temperature(g, b);
         case H2_FLUID_RHO_PI: {
-            const double T = temperature(*g, b);
-            return positive(T) ? a / (g->R * T) : kNoAnswer;
+            const double T = temperature(g, b);
+            return positive(T) ? a / (g.R * T) : kNoAnswer;
         }
         case H2_FLUID_S_PI: {
-            const double T = temperature(*g, b);
-            return positive(T) && positive(a) ? entropy(*g, a, T) : kNoAnswer;
+            const double T = temperature(g, b);
+            return positive(T) && positive(a) ? entropy(g, a, T) : kNoAnswer;
         }
         case H2_FLUID_SOUND_PI: {
-            const double T = temperature(*g, b);
-            return T >= 0.0 ? std::sqrt(g->k * g->R * T) : kNoAnswer;
+            const double T = temperature(g, b);
+            return T >= 0.0 ? std::sqrt(g.k * g.R * T) : kNoAnswer;
         }
         case H2_FLUID_KAPPA_PI:
-            return g->k;
+            return g.k;
         case H2_FLUID_P_IS: {
             // Code 3 solved for p at the temperature of the enthalpy.
-            const double T = temperature(*g, a);
+            const double T = temperature(g, a);
             if (!positive(T)) return kNoAnswer;
-            return g->p_ref * std::exp((g->cp * std::log(T / g->T_ref) + g->s_off - b) / g->R);
+            return g.p_ref * std::exp((g.cp * std::log(T / g.T_ref) + g.s_off - b) / g.R);
         }
         case H2_FLUID_I_PS: {
             // Code 3 solved for T at the pressure, then h = cp T.
             if (!positive(a)) return kNoAnswer;
-            const double T = g->T_ref * std::exp((b - g->s_off + g->R * std::log(a / g->p_ref)) / g->cp);
-            return g->cp * T;
+            const double T = g.T_ref * std::exp((b - g.s_off + g.R * std::log(a / g.p_ref)) / g.cp);
+            return g.cp * T;
         }
         case H2_FLUID_I_SAT_VAPOUR:
         case H2_FLUID_I_SAT_LIQUID:
             return 0.0;
         case H2_FLUID_NU_PI: {
-            const double T = temperature(*g, b);
+            const double T = temperature(g, b);
             if (!positive(T) || !positive(a)) return kNoAnswer;
-            return sutherland_mu(T) / (a / (g->R * T));
+            return sutherland_mu(T) / (a / (g.R * T));
         }
         case H2_FLUID_LAMBDA_PI: {
-            const double T = temperature(*g, b);
-            return positive(T) ? sutherland_mu(T) * g->cp / kPrandtl : kNoAnswer;
+            const double T = temperature(g, b);
+            return positive(T) ? sutherland_mu(T) * g.cp / kPrandtl : kNoAnswer;
         }
         case H2_FLUID_I_PT:
-            return g->cp * b;
+            return g.cp * b;
         case H2_FLUID_CP_PI:
-            return g->cp;
+            return g.cp;
         case H2_FLUID_R_PI:
-            return g->R;
+            return g.R;
         case H2_FLUID_P_RHOI:
-            return a * g->R * temperature(*g, b);
-        case H2_FLUID_REFERENCE:
-            if (!positive(a) || !positive(b)) return kSetupFailed;
-            g->T_ref = a;
-            g->p_ref = b;
-            return 0.0;
-        case H2_FLUID_SETUP:
-            return set_gas(*g, a, b) ? 0.0 : kSetupFailed;
-        case H2_FLUID_ELEMENT_P0:
-        case H2_FLUID_MODULE_SETUP:
-        case H2_FLUID_CHOKE_FLAG:
-            return 0.0;
+            return a * g.R * temperature(g, b);
         default:
             return kNoAnswer;
     }
 }
 
-constexpr auto init_side = h2fluid::init_side<GasState, set_gas, gas_property>;
+constexpr auto gas_property = h2fluid::property<GasState, set_gas, gas_answer>;
+constexpr auto init_side = h2fluid::init_from_case<GasState, set_gas, gas_property>;
 
 }  // namespace
 
 H2_FLUID_PLUGIN_API int InitFluid(bdLocals* block, int slot, double /*af*/) {
-    return block ? init_side(block, slot, H2_FLUID_MAIN, block->cyld_R, block->cyld_k) : 0;
+    return init_side(block, slot, H2_FLUID_MAIN);
 }
 
 H2_FLUID_PLUGIN_API int InitcFluid(bdLocals* block, int slot, double /*af*/) {
-    return block ? init_side(block, slot, H2_FLUID_COOLING, block->cyld_cR, block->cyld_ck) : 0;
+    return init_side(block, slot, H2_FLUID_COOLING);
 }
