@@ -26,6 +26,23 @@ int circle_at(const ProfShape& s, int i0, int i1, int i2, double* r, Point3* c) 
     return circle3(s.points[wrap(i0, s.n)], s.points[wrap(i1, s.n)], s.points[wrap(i2, s.n)], r, c);
 }
 
+// The tightest of the circles offered to it, and the index it was found at;
+// with none offered, a zero circle at the starting index.
+struct TightestCircle {
+    explicit TightestCircle(int start) : at(start) {}
+    void offer(double radius, Point3 centre, int index) {
+        if (any && radius >= r) return;
+        r = radius;
+        c = centre;
+        at = index;
+        any = true;
+    }
+    double r = 0.0;
+    Point3 c{0.0, 0.0, 0.0};
+    int at;
+    bool any = false;
+};
+
 // Collects the x and y of the points from `from` to `to`, stepping by `step`
 // (+1 or -1) around the contour; false when more than n points would be taken.
 bool walk(const ProfShape& s, int from, int to, int step, double* xs, double* ys, int* count) {
@@ -165,23 +182,15 @@ int prof_edges(ProfShape* shape) {
         circle_at(s, s.iXmax - 1, s.iXmax, s.iXmax + 1, &r, &c);
         s.iInletEdge = s.iXmax;
     } else {
-        double best = 0.0;
-        Point3 bestC{0.0, 0.0, 0.0};
-        int bestI = s.iXmax;
-        bool first = true;
+        TightestCircle best(s.iXmax);
         for (int i = s.iXmax, steps = 0; steps < n; i = wrap(i + 1, n), ++steps) {
             circle_at(s, i, i + 1, i + 2, &r, &c);
-            if (first || r < best) {
-                best = r;
-                bestC = c;
-                bestI = i;
-                first = false;
-            }
+            best.offer(r, c, i);
             if (i == s.iHead) break;
         }
-        r = best;
-        c = bestC;
-        s.iInletEdge = bestI;
+        r = best.r;
+        c = best.c;
+        s.iInletEdge = best.at;
     }
     s.xbx = c.x;
     s.ybx = c.y;
@@ -191,22 +200,14 @@ int prof_edges(ProfShape* shape) {
         circle_at(s, s.iXmin - 1, s.iXmin, s.iXmin + 1, &r, &c);
         s.iOutletEdge = s.iXmin;
     } else {
-        double best = 0.0;
-        Point3 bestC{0.0, 0.0, 0.0};
-        int bestI = 0;
-        bool first = true;
+        TightestCircle best(0);
         for (int i = std::max(s.iTail - 2, 0); i <= n - 4; ++i) {
             circle_at(s, i, i + 1, i + 2, &r, &c);
-            if (first || r < best) {
-                best = r;
-                bestC = c;
-                bestI = i;
-                first = false;
-            }
+            best.offer(r, c, i);
         }
-        r = best;
-        c = bestC;
-        s.iOutletEdge = bestI;
+        r = best.r;
+        c = best.c;
+        s.iOutletEdge = best.at;
     }
     s.xbyx = c.x;
     s.ybyx = c.y;
