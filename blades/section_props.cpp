@@ -55,6 +55,33 @@ void evaluate_sets(GeomModel model, const double* lo, const double* hi, const do
     for (int k = 0; k < N; ++k) y[k] = model_geom(sm::kVariables, k, lo, hi, model, x);
 }
 
+// Area and moments of inertia from the natural logarithms the section models
+// give them in (per chord^2 and per chord^4), and the section moduli about the
+// edge and camber-normal axes from the extreme-fibre distances per chord
+// (fibre: edge side, camber side, the two sides across).
+struct SectionLogs {
+    double F, Ie, In, Iu;
+};
+struct FibreDistances {
+    double edge, camber, across1, across2;
+};
+
+void store_inertias(bdLocals& c, int i, int j, double chord, const SectionLogs& ln, const FibreDistances& e) {
+    const double chord2 = chord * chord, chord4 = chord2 * chord2;
+    c.prof_F[i][j] = std::exp(ln.F) * chord2;
+    const double Ie = std::exp(ln.Ie) * chord4;
+    const double In = std::exp(ln.In) * chord4;
+    c.prof_Ie[i][j] = Ie;
+    c.prof_In[i][j] = In;
+    c.prof_Iu[i][j] = std::exp(ln.Iu) * chord4;
+    // Section moduli: moment of inertia over the distance of the extreme fibre.
+    c.prof_Wxbx[i][j] = Ie / (chord * e.edge);
+    c.prof_Wxbxx[i][j] = c.prof_Wxbx[i][j];
+    c.prof_Wcn[i][j] = Ie / (chord * e.camber);
+    c.prof_Wybx[i][j] = In / (chord * e.across1);
+    c.prof_Wybxx[i][j] = In / (chord * e.across2);
+}
+
 }  // namespace
 
 extern "C" {
@@ -77,7 +104,6 @@ void WorkGeom(int row, int section, int mode) {
     double y[sm::kRotorSets];
     evaluate_sets(static_cast<GeomModel>(c.model_rotor), sm::kRotorLow, sm::kRotorHigh, x, y);
 
-    const double b2 = b * b, b4 = b2 * b2;
     const double stagger = y[8];  // radians
     c.prof_r0[i][j] = 0.0;
     c.prof_Xst[i][j] = y[3] * b;
@@ -87,21 +113,9 @@ void WorkGeom(int row, int section, int mode) {
     c.prof_B[i][j] = std::cos(stagger) * b;
     c.prof_Cmax[i][j] = y[13] * b;
     c.prof_XCmax[i][j] = y[14] * b;
-    c.prof_F[i][j] = std::exp(y[0]) * b2;
-    const double Ie = std::exp(y[1]) * b4;
-    const double In = std::exp(y[2]) * b4;
-    const double Iu = std::exp(y[17]) * b4;
-    c.prof_Ie[i][j] = Ie;
-    c.prof_In[i][j] = In;
-    c.prof_Iu[i][j] = Iu;
-    // Section moduli: moment of inertia over the distance of the extreme fibre.
-    c.prof_Wxbx[i][j] = Ie / (b * y[9]);
-    c.prof_Wxbxx[i][j] = c.prof_Wxbx[i][j];
-    c.prof_Wcn[i][j] = Ie / (b * y[10]);
-    c.prof_Wybx[i][j] = In / (b * y[11]);
-    c.prof_Wybxx[i][j] = In / (b * y[12]);
-    c.prof_Wubx[i][j] = Iu / (b * y[11]);
-    c.prof_Wubxx[i][j] = Iu / (b * y[12]);
+    store_inertias(c, i, j, b, {y[0], y[1], y[2], y[17]}, {y[9], y[10], y[11], y[12]});
+    c.prof_Wubx[i][j] = c.prof_Iu[i][j] / (b * y[11]);
+    c.prof_Wubxx[i][j] = c.prof_Iu[i][j] / (b * y[12]);
     c.cas_a2[i][j] = std::sin(beta2 * kDegree) * c.cas_t[i][j];
     if (mode == 2) c.cas_Byct[i][j] = stagger / kDegree;
 }
@@ -133,7 +147,6 @@ void GuideGeom(int row, int section, int mode) {
     double y[sm::kStatorSets];
     evaluate_sets(static_cast<GeomModel>(c.model_stator), sm::kStatorLow, sm::kStatorHigh, x, y);
 
-    const double s2 = s * s, s4 = s2 * s2;
     c.prof_r0[i][j] = 0.0;
     c.prof_Xst[i][j] = y[4] * s;
     c.prof_Yst[i][j] = y[5] * s;
@@ -142,20 +155,9 @@ void GuideGeom(int row, int section, int mode) {
     c.prof_lv[i][j] = B - c.prof_Bx[i][j];
     c.prof_Cmax[i][j] = std::fabs(y[10]) * s;
     c.prof_XCmax[i][j] = std::fabs(y[11]) * s;
-    c.prof_F[i][j] = std::exp(y[6]) * s2;
-    const double Ie = std::exp(y[7]) * s4;
-    const double In = std::exp(y[8]) * s4;
-    const double Iu = std::exp(y[18]) * s4;
-    c.prof_Ie[i][j] = Ie;
-    c.prof_In[i][j] = In;
-    c.prof_Iu[i][j] = Iu;
-    c.prof_Wxbx[i][j] = Ie / (s * y[0]);
-    c.prof_Wxbxx[i][j] = c.prof_Wxbx[i][j];
-    c.prof_Wcn[i][j] = Ie / (s * y[1]);
-    c.prof_Wybx[i][j] = In / (s * y[2]);
-    c.prof_Wybxx[i][j] = In / (s * y[3]);
-    c.prof_Wubx[i][j] = Iu / (B - c.prof_Xst[i][j]);
-    c.prof_Wubxx[i][j] = Iu / c.prof_Xst[i][j];
+    store_inertias(c, i, j, s, {y[6], y[7], y[8], y[18]}, {y[0], y[1], y[2], y[3]});
+    c.prof_Wubx[i][j] = c.prof_Iu[i][j] / (B - c.prof_Xst[i][j]);
+    c.prof_Wubxx[i][j] = c.prof_Iu[i][j] / c.prof_Xst[i][j];
     c.cas_a2[i][j] = std::sin(c.cas_B2g[i][j] * kDegree) * c.cas_t[i][j];
     if (mode == 2) c.cas_Byct[i][j] = y[16] / kDegree;
 }
