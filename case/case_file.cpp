@@ -200,26 +200,42 @@ double to_whole(std::string_view t) { return std::trunc(to_real(t)); }
 // middle streamline is m.
 using Column = void (*)(bdLocals& c, int i, int m, double v);
 
+// The columns both element-line layouts share.
+void set_wp(bdLocals& c, int i, int, double v) { c.bld_wp[i] = v; }
+void set_l(bdLocals& c, int i, int, double v) { c.bld_l2[i] = c.bld_l1[i] = v; }
+void set_B1g(bdLocals& c, int i, int m, double v) { c.cas_B1g[i][m] = v; }
+void set_m2(bdLocals& c, int i, int, double v) { c.bld_m2[i] = v; }
+void set_t2(bdLocals& c, int i, int m, double v) { c.cas_t2[i][m] = v; }
+void set_Pa(bdLocals& c, int i, int, double v) { c.elem_Pa[i] = v; }
+void set_z(bdLocals& c, int i, int, double v) { c.bld_z[i] = v; }
+void set_b(bdLocals& c, int i, int m, double v) { c.cas_bx[i][m] = c.cas_b[i][m] = v; }
+void set_r2(bdLocals& c, int i, int m, double v) { c.cas_r2[i][m] = v; }
+void set_x2(bdLocals& c, int i, int m, double v) { c.cas_x2[i][m] = v; }
+void set_Gotb2(bdLocals& c, int i, int, double v) { c.elem_Gotb2[i] = v; }
+void set_stagType(bdLocals& c, int i, int, double v) { c.elem_stagType[i] = v; }
+void set_sectType(bdLocals& c, int i, int, double v) { c.elem_sectType[i] = v; }
+void set_AngMask(bdLocals& c, int i, int, double v) { c.AngMask[i] = v; }
+
 // Element line of analysis tasks (cyld__VART >= 10): the effective exit angle.
 constexpr Column kB2effColumns[] = {
     nullptr,  // element number
-    [](bdLocals& c, int i, int, double v) { c.bld_wp[i] = v; },
+    set_wp,
     [](bdLocals& c, int i, int, double v) { c.bld_d2[i] = c.bld_d1[i] = v; },
-    [](bdLocals& c, int i, int, double v) { c.bld_l2[i] = c.bld_l1[i] = v; },
+    set_l,
     [](bdLocals& c, int i, int m, double v) { c.los_Los[i][m] = v; },
-    [](bdLocals& c, int i, int m, double v) { c.cas_B1g[i][m] = v; },
+    set_B1g,
     [](bdLocals& c, int i, int m, double v) { c.cas_B2g[i][m] = c.cas_B2a[i][m] = v; },
-    [](bdLocals& c, int i, int, double v) { c.bld_m2[i] = v; },
-    [](bdLocals& c, int i, int m, double v) { c.cas_t2[i][m] = v; },
-    [](bdLocals& c, int i, int, double v) { c.elem_Pa[i] = v; },
-    [](bdLocals& c, int i, int, double v) { c.bld_z[i] = v; },
-    [](bdLocals& c, int i, int m, double v) { c.cas_bx[i][m] = c.cas_b[i][m] = v; },
-    [](bdLocals& c, int i, int m, double v) { c.cas_r2[i][m] = v; },
-    [](bdLocals& c, int i, int m, double v) { c.cas_x2[i][m] = v; },
-    [](bdLocals& c, int i, int, double v) { c.elem_Gotb2[i] = v; },
-    [](bdLocals& c, int i, int, double v) { c.elem_stagType[i] = v; },
-    [](bdLocals& c, int i, int, double v) { c.elem_sectType[i] = v; },
-    [](bdLocals& c, int i, int, double v) { c.AngMask[i] = v; },
+    set_m2,
+    set_t2,
+    set_Pa,
+    set_z,
+    set_b,
+    set_r2,
+    set_x2,
+    set_Gotb2,
+    set_stagType,
+    set_sectType,
+    set_AngMask,
     [](bdLocals& c, int i, int, double v) { c.elem_moduleNum[i] = v; },
     [](bdLocals& c, int i, int, double v) { c.elem_stageNum[i] = v; },
 };
@@ -228,27 +244,27 @@ constexpr Column kB2effColumns[] = {
 // flow coefficient; the loss token is the square of the loss coefficient.
 constexpr Column kP2Columns[] = {
     nullptr,  // element number
-    [](bdLocals& c, int i, int, double v) { c.bld_wp[i] = v; },
+    set_wp,
     [](bdLocals& c, int i, int, double v) {
         c.bld_d2s[i] = v;
         if (is_compressing(c)) c.bld_d2[i] = c.bld_d1[i] = v;
     },
-    [](bdLocals& c, int i, int, double v) { c.bld_l2[i] = c.bld_l1[i] = v; },
+    set_l,
     [](bdLocals& c, int i, int m, double v) { c.los_Los[i][m] = loss_from_psi(v); },
-    [](bdLocals& c, int i, int m, double v) { c.cas_B1g[i][m] = v; },
+    set_B1g,
     [](bdLocals& c, int i, int, double v) { c.elem_cz_[i] = v; },
     [](bdLocals& c, int i, int m, double v) { c.elem_Ht[i] = c.isd_p2[i][m] = v; },
-    [](bdLocals& c, int i, int, double v) { c.bld_m2[i] = v; },
-    [](bdLocals& c, int i, int m, double v) { c.cas_t2[i][m] = v; },
-    [](bdLocals& c, int i, int, double v) { c.elem_Pa[i] = v; },
-    [](bdLocals& c, int i, int, double v) { c.bld_z[i] = v; },
-    [](bdLocals& c, int i, int m, double v) { c.cas_bx[i][m] = c.cas_b[i][m] = v; },
-    [](bdLocals& c, int i, int m, double v) { c.cas_r2[i][m] = v; },
-    [](bdLocals& c, int i, int m, double v) { c.cas_x2[i][m] = v; },
-    [](bdLocals& c, int i, int, double v) { c.elem_Gotb2[i] = v; },
-    [](bdLocals& c, int i, int, double v) { c.elem_stagType[i] = v; },
-    [](bdLocals& c, int i, int, double v) { c.elem_sectType[i] = v; },
-    [](bdLocals& c, int i, int, double v) { c.AngMask[i] = v; },
+    set_m2,
+    set_t2,
+    set_Pa,
+    set_z,
+    set_b,
+    set_r2,
+    set_x2,
+    set_Gotb2,
+    set_stagType,
+    set_sectType,
+    set_AngMask,
 };
 
 // Header line: the twelve integers in file order.
