@@ -6,13 +6,11 @@
 #include <vector>
 
 #include "blades/atlas.h"
+#include "tests/blades/atlas_owner.h"
 
 namespace {
 
-struct AtlasDeleter {
-    void operator()(Atlas* a) const { atlas_free(a); }
-};
-using AtlasPtr = std::unique_ptr<Atlas, AtlasDeleter>;
+using h2::test::AtlasPtr;
 
 std::vector<Point3> square(double side) { return {{0, 0, 0}, {side, 0, 0}, {side, side, 0}, {0, side, 0}}; }
 

@@ -11,25 +11,15 @@
 
 #include "blades/atlas.h"
 #include "halvorine2/atlas.h"
+#include "tests/blades/atlas_owner.h"
 #include "tests/support/captured_console.h"
+#include "tests/support/golden.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-const fs::path kGoldenDir = fs::path(__FILE__).parent_path().parent_path() / "golden";
-
-struct AtlasDeleter {
-    void operator()(Atlas* a) const { atlas_free(a); }
-};
-using AtlasPtr = std::unique_ptr<Atlas, AtlasDeleter>;
-
-void write_text(const char* name, const std::string& text) {
-    std::FILE* f = std::fopen(name, "wb");
-    ASSERT_NE(f, nullptr);
-    std::fputs(text.c_str(), f);
-    std::fclose(f);
-}
+using h2::test::AtlasPtr;
+using h2::test::write_text;
 
 // A clockwise chain: a straight top edge, a round leading edge of radius
 // sqrt(0.01^2 + 0.05^2) about (0.99, 0.15), and a straight closing edge.
@@ -199,7 +189,8 @@ TEST_F(ContourFile, TheWriterGivesTheGoldenFormAndReadsBack) {
     ASSERT_EQ(atlas_add(atlas_.get(), 3, pts, "Pts"), 2);
     ASSERT_EQ(atlas_add(atlas_.get(), 0, nullptr, "Empty"), 3);
     ASSERT_EQ(atlas_save(atlas_.get(), "saved.atl"), 0);
-    EXPECT_EQ(h2::test::read_file("saved.atl"), h2::test::read_file(kGoldenDir / "atlas_contour.atl"));
+    EXPECT_EQ(h2::test::read_file("saved.atl"),
+              h2::test::read_file(h2::test::kGoldenFiles / "atlas_contour.atl"));
 
     AtlasPtr back(atlas_create(10, "back"));
     ASSERT_EQ(atlas_load(back.get(), "saved.atl"), 0);

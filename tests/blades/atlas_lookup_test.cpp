@@ -4,13 +4,11 @@
 #include <vector>
 
 #include "blades/atlas.h"
+#include "tests/blades/atlas_owner.h"
 
 namespace {
 
-struct AtlasDeleter {
-    void operator()(Atlas* a) const { atlas_free(a); }
-};
-using AtlasPtr = std::unique_ptr<Atlas, AtlasDeleter>;
+using h2::test::AtlasPtr;
 
 constexpr double kNotFound = 1e20;
 

@@ -8,25 +8,17 @@
 
 #include "blades/atlas.h"
 #include "halvorine2/atlas.h"
+#include "tests/blades/atlas_owner.h"
 #include "tests/support/captured_console.h"
+#include "tests/support/golden.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-const fs::path kGoldenDir = fs::path(__FILE__).parent_path().parent_path() / "golden";
 
-struct AtlasDeleter {
-    void operator()(Atlas* a) const { atlas_free(a); }
-};
-using AtlasPtr = std::unique_ptr<Atlas, AtlasDeleter>;
-
-void write_text(const char* name, const std::string& text) {
-    std::FILE* f = std::fopen(name, "wb");
-    ASSERT_NE(f, nullptr);
-    std::fputs(text.c_str(), f);
-    std::fclose(f);
-}
+using h2::test::AtlasPtr;
+using h2::test::write_text;
 
 // Profile T1 as the golden table file holds it.
 void fill_t1(Atlas* a, int k) {
@@ -111,7 +103,7 @@ TEST_F(TableFile, WriterFormReadsBackAndListsOnce) {
     fill_t1(atlas_.get(), 0);
     atlas_->chord[0] = 0.04;
     ASSERT_EQ(atlas_save_tables(atlas_.get(), 0, "T1", "t.att", nullptr), 0);
-    EXPECT_EQ(h2::test::read_file("t.att"), h2::test::read_file(kGoldenDir / "atlas_tables.att"));
+    EXPECT_EQ(h2::test::read_file("t.att"), h2::test::read_file(h2::test::kGoldenFiles / "atlas_tables.att"));
 
     AtlasPtr back(atlas_create(4, "back"));
     ASSERT_EQ(atlas_load_tables(back.get(), "t.att"), 0);
@@ -127,7 +119,7 @@ TEST_F(TableFile, WriterFormReadsBackAndListsOnce) {
 
     // A name the file lists already: nothing is written.
     EXPECT_EQ(atlas_save_tables(atlas_.get(), 0, "T1", "t.att", "at"), 1);
-    EXPECT_EQ(h2::test::read_file("t.att"), h2::test::read_file(kGoldenDir / "atlas_tables.att"));
+    EXPECT_EQ(h2::test::read_file("t.att"), h2::test::read_file(h2::test::kGoldenFiles / "atlas_tables.att"));
     ASSERT_EQ(atlas_save_tables(atlas_.get(), 0, "T2", "t.att", "at"), 0);
     char buf[2 * 80 + 1];
     EXPECT_EQ(EnumAtt("t.att", buf), 2);
@@ -139,7 +131,8 @@ TEST_F(TableFile, WriterFormReadsBackAndListsOnce) {
     // A file without profiles is created afresh even when asked to append.
     write_text("comments.att", "# only a comment\n");
     ASSERT_EQ(atlas_save_tables(atlas_.get(), 0, nullptr, "comments.att", "at"), 0);
-    EXPECT_EQ(h2::test::read_file("comments.att"), h2::test::read_file(kGoldenDir / "atlas_tables.att"));
+    EXPECT_EQ(h2::test::read_file("comments.att"),
+              h2::test::read_file(h2::test::kGoldenFiles / "atlas_tables.att"));
 }
 
 TEST_F(TableFile, WritersRefuseAndReportFailures) {
@@ -162,11 +155,12 @@ TEST_F(TableFile, ChartAndConsoleFormsAreTheGoldenOnes) {
     ASSERT_EQ(atlas_add(atlas_.get(), 0, nullptr, "T1"), 1);
     fill_t1(atlas_.get(), 0);
     ASSERT_EQ(atlas_save_chart(atlas_.get(), 0, "chart.txt"), 0);
-    EXPECT_EQ(h2::test::read_file("chart.txt"), h2::test::read_file(kGoldenDir / "atlas_chart.txt"));
+    EXPECT_EQ(h2::test::read_file("chart.txt"),
+              h2::test::read_file(h2::test::kGoldenFiles / "atlas_chart.txt"));
 
     h2::test::CapturedConsole console;
     ASSERT_EQ(atlas_save_tables(atlas_.get(), 0, nullptr, nullptr, nullptr), 0);
-    EXPECT_EQ(console.text(), h2::test::read_file(kGoldenDir / "atlas_tables.att"));
+    EXPECT_EQ(console.text(), h2::test::read_file(h2::test::kGoldenFiles / "atlas_tables.att"));
 }
 
 TEST_F(TableFile, ReportsOfBothKindsAreTheGoldenOnes) {
@@ -178,15 +172,15 @@ TEST_F(TableFile, ReportsOfBothKindsAreTheGoldenOnes) {
         h2::test::CapturedConsole console;
         EXPECT_EQ(atlas_report(a.get(), 1), 0);
         EXPECT_EQ(atlas_report(a.get(), 0), 0);
-        EXPECT_EQ(console.text(), h2::test::read_file(kGoldenDir / "atlas_report_contour.txt"));
+        EXPECT_EQ(console.text(), h2::test::read_file(h2::test::kGoldenFiles / "atlas_report_contour.txt"));
     }
     {
         AtlasPtr a(atlas_create(4, "atlas R"));
-        ASSERT_EQ(atlas_load_tables(a.get(), (kGoldenDir / "atlas_tables.att").c_str()), 0);
+        ASSERT_EQ(atlas_load_tables(a.get(), (h2::test::kGoldenFiles / "atlas_tables.att").c_str()), 0);
         h2::test::CapturedConsole console;
         EXPECT_EQ(atlas_report(a.get(), 1), 0);
         EXPECT_EQ(atlas_report(a.get(), 0), 0);
-        EXPECT_EQ(console.text(), h2::test::read_file(kGoldenDir / "atlas_report_tables.txt"));
+        EXPECT_EQ(console.text(), h2::test::read_file(h2::test::kGoldenFiles / "atlas_report_tables.txt"));
     }
     EXPECT_EQ(atlas_report(nullptr, 1), -1);
 }

@@ -8,14 +8,12 @@
 
 #include "blades/atlas.h"
 #include "halvorine2/atlas.h"
+#include "tests/blades/atlas_owner.h"
 #include "tests/support/captured_console.h"
 
 namespace {
 
-struct AtlasDeleter {
-    void operator()(Atlas* a) const { atlas_free(a); }
-};
-using AtlasPtr = std::unique_ptr<Atlas, AtlasDeleter>;
+using h2::test::AtlasPtr;
 
 const std::string kDir = H2_ATLAS_DIR;
 
