@@ -174,6 +174,13 @@ void efficiency_by_stages(const Tables& t) {
     std::fflush(f);
 }
 
+// A dash rule, then the title of the table below it in the heading colour.
+void titled_rule(std::FILE* f, const char* title) {
+    put_dash_rule(f);
+    Coloured colour(kBrightWhite);
+    std::fputs(title, f);
+}
+
 // Terms of the stator-row loss model and the path efficiency they give.
 void loss_model_by_stages(const Tables& t) {
     std::FILE* f = t.f;
@@ -206,11 +213,7 @@ void loss_model_by_stages(const Tables& t) {
 void cooling_by_stages(const Tables& t) {
     std::FILE* f = t.f;
     const bdLocals& c = t.c;
-    put_dash_rule(f);
-    {
-        Coloured colour(kBrightWhite);
-        std::fprintf(f, "\nCooling rates and loses:\n");
-    }
+    titled_rule(f, "\nCooling rates and loses:\n");
     std::fprintf(
         f,
         " is   dG0cool  dG1cool  dG2cool  dH1cool  dH2cool  Effcool  Eff*cool dIcool1   dIcool2  T*mix1  "
@@ -295,11 +298,7 @@ void angle_adjustments(const Tables& t) {
 
 void print_stage_tables(std::FILE* f, bdLocals& c, const ResultLayout& L) {
     const Tables t{f, c, L};
-    put_dash_rule(f);
-    {
-        Coloured colour(kBrightWhite);
-        std::fprintf(f, "\nParameters by stages:\n");
-    }
+    titled_rule(f, "\nParameters by stages:\n");
     massflow_by_stages(t);
     efficiency_by_stages(t);
     if (L.expanding) {
