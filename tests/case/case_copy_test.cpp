@@ -14,17 +14,16 @@
 #include "tests/support/captured_console.h"
 #include "tests/support/case_fixture.h"
 #include "tests/support/case_set.h"
+#include "tests/support/field_marks.h"
 
 namespace {
 
 using h2::FieldInfo;
 using h2::kFields;
 
-double*& element_array(bdLocals* b, const FieldInfo& f) { return *h2::field_at<double*>(b, f.offset); }
-double**& row_table(bdLocals* b, const FieldInfo& f) { return *h2::field_at<double**>(b, f.offset); }
-
-// A value that names the case (seed), the field, the element and the streamline.
-double mark(int seed, int field, int i, int j = 0) { return seed * 1e8 + field * 1e4 + i * 100 + j; }
+using h2::test::element_array;
+using h2::test::mark;
+using h2::test::row_table;
 
 // Writes mark() into every element of every array the case has.
 void fill_arrays(bdLocals* b, int seed) {
