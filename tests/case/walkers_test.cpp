@@ -27,15 +27,8 @@ constexpr Elem kRotor{1.0, 0.0, 3000.0, 60.0};
 constexpr Elem kDuct{0.0};
 
 // A case whose flow path is the given row of elements (element 0 first).
-class PathTest : public h2::test::CaseTest {
+class PathTest : public h2::test::PathCaseTest {
 protected:
-    void TearDown() override {
-        if (block()->elem_stagType != nullptr) {
-            EXPECT_EQ(free_probdata(), 0);
-        }
-        h2::test::CaseTest::TearDown();
-    }
-
     void make_path(std::initializer_list<Elem> elems) {
         bdLocals* b = block();
         b->cyld_ns = static_cast<int>(elems.size()) - 1;

@@ -24,14 +24,8 @@ const double kCp = h2::test::TestFluid{}.cp();
 constexpr double kP1 = 250000.0;
 constexpr double kT1 = 450.0;
 
-class HeatExchanger : public h2::test::CaseTest {
+class HeatExchanger : public h2::test::PathCaseTest {
 protected:
-    void TearDown() override {
-        if (block()->elem_stagType != nullptr) {
-            EXPECT_EQ(free_probdata(), 0);
-        }
-        CaseTest::TearDown();
-    }
     // Inlet, an element of the given kind, the heat exchanger.
     void build(Elem before = Elem::Duct) {
         h2::test::make_flow_path({Elem::Inlet, before, Elem::Duct}, kNr);

@@ -43,7 +43,7 @@ TEST(BetaUstFit, HasNoGuardOnNonPositiveAngles) {
 // ---- profile classification ---------------------------------------------------
 
 // A path of an inlet, element 1 under test and an outlet duct, three sections.
-class ProfileTest : public h2::test::CaseTest {
+class ProfileTest : public h2::test::PathCaseTest {
 protected:
     static constexpr int kNS = 2;
     static constexpr int kNI = 3;
@@ -62,12 +62,6 @@ protected:
             b->cas_ra1[1][j] = b->cas_ra2[1][j] = 0.4 + 0.1 * j;
             b->flow_r1[1][j] = b->flow_r2[1][j] = 0.4 + 0.1 * j;
         }
-    }
-    void TearDown() override {
-        if (block()->elem_stagType != nullptr) {
-            EXPECT_EQ(free_probdata(), 0);
-        }
-        h2::test::CaseTest::TearDown();
     }
 
     void set_row(double stagType, double sectType, double wp, double z) {

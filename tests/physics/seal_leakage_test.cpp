@@ -130,19 +130,13 @@ TEST(CavityDiskLoad, IsTheAnnulusPressuresTimesTheirAreas) {
 
 // ---- the two-stage turbine ------------------------------------------------
 
-class SealLeakageTest : public h2::test::CaseTest {
+class SealLeakageTest : public h2::test::PathCaseTest {
 protected:
     void SetUp() override {
         h2::test::CaseTest::SetUp();
         unitsSetSI();
         g_seal_calls = 0;
         build();
-    }
-    void TearDown() override {
-        if (block()->elem_stagType != nullptr) {
-            EXPECT_EQ(free_probdata(), 0);
-        }
-        h2::test::CaseTest::TearDown();
     }
 
     void build() {

@@ -46,18 +46,12 @@ double swirl_step(double z0, double beta, double r0, double r1, double dr) {
     return (z0 + beta * d * s * s) / (1.0 + 2.0 * d * (beta * s * s + 1.0 / s));
 }
 
-class AsymmetricStage : public CaseTest {
+class AsymmetricStage : public PathCaseTest {
 protected:
     void SetUp() override {
         CaseTest::SetUp();
         unitsSetSI();
         g_conductance = 1e-6;
-    }
-    void TearDown() override {
-        if (block()->elem_stagType != nullptr) {
-            EXPECT_EQ(free_probdata(), 0);
-        }
-        CaseTest::TearDown();
     }
     std::string run() {
         CapturedConsole console;

@@ -35,6 +35,18 @@ private:
     BlockPtr block_;
 };
 
+// A CaseTest whose tests may give the case a flow path: its arrays, where
+// there are any, are freed at the end.
+class PathCaseTest : public CaseTest {
+protected:
+    void TearDown() override {
+        if (block()->elem_stagType != nullptr) {
+            EXPECT_EQ(free_probdata(), 0);
+        }
+        CaseTest::TearDown();
+    }
+};
+
 // A case made and released the way a host does it: binit and bterm.
 class LiveCaseTest : public ::testing::Test {
 protected:
