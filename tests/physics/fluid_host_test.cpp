@@ -230,9 +230,10 @@ TEST_F(FluidHost, EmptyModelBaseUsesTheFileNameAlone) {
     EXPECT_EQ(r.entries().size(), 1u);
 }
 
-TEST_F(FluidHost, EmptyModelBaseFindsABareNameInTheWorkingDirectory) {
-    set_text(block()->fluidName, "rfluid.dll");
-    set_text(block()->ModelBase, "");
+// The recording fluid is not found from an empty directory (unless the
+// loader resolves the bare name elsewhere) and is loaded once from the
+// directory that holds it.
+void expect_loaded_from_working_directory_only() {
     Recorder r("rfluid.so");
     {
         h2::test::TempDir elsewhere;
@@ -245,19 +246,16 @@ TEST_F(FluidHost, EmptyModelBaseFindsABareNameInTheWorkingDirectory) {
     EXPECT_EQ(r.entries().size(), 1u);
 }
 
+TEST_F(FluidHost, EmptyModelBaseFindsABareNameInTheWorkingDirectory) {
+    set_text(block()->fluidName, "rfluid.dll");
+    set_text(block()->ModelBase, "");
+    expect_loaded_from_working_directory_only();
+}
+
 TEST_F(FluidHost, DotModelBaseLoadsFromTheWorkingDirectory) {
     set_text(block()->fluidName, "rfluid.dll");
     set_text(block()->ModelBase, ".");  // as binit leaves it
-    Recorder r("rfluid.so");
-    {
-        h2::test::TempDir elsewhere;
-        if (!relative_name_taken("rfluid.so")) {
-            EXPECT_EQ(InitFluid(0.0), -2);
-        }
-    }
-    ScopedCwd cwd(kTestPlugins);
-    EXPECT_EQ(InitFluid(0.0), 0);
-    EXPECT_EQ(r.entries().size(), 1u);
+    expect_loaded_from_working_directory_only();
 }
 
 TEST_F(FluidHost, MissingNamedLibraryGivesMinusTwoAndKeepsTheFunction) {
