@@ -1,6 +1,7 @@
 // The choke search of one element (the largest flow its outlet can pass and
 // the outlet velocity of it) and the outlet state at which the element passes
 // its own flow, on the mean line and per streamline.
+#include <bit>
 #include <cmath>
 #include <cstdint>
 
@@ -45,12 +46,33 @@ constexpr std::uint16_t kRed = 12;
 bdLocals& cur() { return *get_bdLocals(); }
 int cur_index(const bdLocals& b) { return static_cast<int>(std::trunc(b.lkg_elem)); }
 
+// Cosine and sine of the last outlet angle (radians) this thread turned an
+// outlet at. The choke search and the outlet-speed root turn one outlet at
+// one angle through all their trial speeds; the angle is matched bit for bit,
+// so a hit returns exactly what the functions would.
+struct OutletTrig {
+    std::uint64_t bits = std::bit_cast<std::uint64_t>(0.0);
+    double cos = 1.0;
+    double sin = 0.0;
+};
+
+const OutletTrig& outlet_trig(double angle) {
+    thread_local OutletTrig last;
+    const auto bits = std::bit_cast<std::uint64_t>(angle);
+    if (bits != last.bits) {
+        last.cos = std::cos(angle);
+        last.sin = std::sin(angle);
+        last.bits = bits;
+    }
+    return last;
+}
+
 // Swirl and meridional speed of a turned outlet at angle B2 for the trial
 // speed w in the element's frame.
 void turned_outlet(bdLocals& b, int i, int m, double w) {
-    const double B2 = b.cas_B2[i][m];
-    b.flow_c2u[i][m] = std::cos(kDegree * B2) * w + std::fabs(b.flow_u2[i][m]);
-    b.flow_c2s[i][m] = std::sin(kDegree * B2) * w;
+    const OutletTrig& t = outlet_trig(kDegree * b.cas_B2[i][m]);
+    b.flow_c2u[i][m] = t.cos * w + std::fabs(b.flow_u2[i][m]);
+    b.flow_c2s[i][m] = t.sin * w;
 }
 
 bool passes_losses_as_turbine(const bdLocals& b, int i, int m) {
