@@ -83,6 +83,16 @@ void move_secondary_loss_to_end_walls(bdLocals& c, int i) {
     for (int j = 1; j < L; ++j) XS[j] = 0.0;
 }
 
+// Outlet angle of turbine section j of element i of the checked current case
+// c: the deviation model's answer (or the incidence alone) added to angle.
+double turbine_deviation(bdLocals& c, int i, int j, double angle) {
+    if (!h2::call_section_model(c, H2_LOSS_V, i, j)) c.cas_iR[i][j] = c.cas_B1g[i][j] - c.cas_B1[i][j];
+    double& dR = c.cas_dR[i][j];
+    if (std::isnan(dR) || std::fabs(dR) > kDeviationLimit) dR = 0.0;
+    dR *= c.dev_scale[i];
+    return angle + dR;
+}
+
 }  // namespace
 
 extern "C" {
@@ -155,11 +165,7 @@ int section_losses2(int i) {
 double elem_dev_turb(int i, int j, double angle) {
     bdLocals* c = h2::loss_section_case(i, j);
     if (c == nullptr) return angle;
-    if (!h2::call_section_model(*c, H2_LOSS_V, i, j)) c->cas_iR[i][j] = c->cas_B1g[i][j] - c->cas_B1[i][j];
-    double& dR = c->cas_dR[i][j];
-    if (std::isnan(dR) || std::fabs(dR) > kDeviationLimit) dR = 0.0;
-    dR *= c->dev_scale[i];
-    return angle + dR;
+    return turbine_deviation(*c, i, j, angle);
 }
 
 double elem_block_turb(int i, int j) {
@@ -172,7 +178,7 @@ double elem_block_turb(int i, int j) {
 double row_dev_angle(int i, int j, double angle) {
     bdLocals* c = h2::loss_section_case(i, j);
     if (c == nullptr) return angle;
-    if (h2::is_turbine_row(*c, i)) return elem_dev_turb(i, j, angle);
+    if (h2::is_turbine_row(*c, i)) return turbine_deviation(*c, i, j, angle);
     if (h2::is_compressor_row(*c, i)) {
         const bool deswirler = c->elem_stagType[i] == h2::kDeswirler;
         if (c->elem_sectType[i] == kRadialSections)

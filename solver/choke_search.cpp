@@ -91,12 +91,8 @@ void unbladed_losses(int i, int m, double kind) {
         elem_loss_volout(i, m);
 }
 
-}  // namespace
-
-extern "C" {
-
-double outlet_triangle(int i) {
-    bdLocals& b = cur();
+// Outlet triangle of element i of the current case b, as outlet_triangle.
+double outlet_triangle_of(bdLocals& b, int i) {
     const int m = h2::mid_stream(b);
     const double w = b.flow_w2[i][m];
     const bool angular = b.elem_sectType[i] == h2::kSectAngular;
@@ -129,12 +125,18 @@ double outlet_triangle(int i) {
     return std::fabs(h2::normal_velocity(b, i, m, b.flow_c2s[i][m], b.flow_c2u[i][m]));
 }
 
+}  // namespace
+
+extern "C" {
+
+double outlet_triangle(int i) { return outlet_triangle_of(cur(), i); }
+
 double choke_flow(double w) {
     bdLocals& b = cur();
     const int i = cur_index(b);
     const int m = h2::mid_stream(b);
     b.flow_w2[i][m] = w;
-    const double cn = outlet_triangle(i);
+    const double cn = outlet_triangle_of(b, i);
     const double h = b.isd_i2wx[i][m] - w * w / 2;
     const double p = fluid(b, H2_FLUID_P_IS, h, b.isd_s1[i][m], i);
     const double rho = fluid(b, H2_FLUID_RHO_PI, p, h, i);
@@ -184,7 +186,7 @@ double chavel_residual(double w) {
         b.flow_w1[i][m] = w;
         b.cas_B2[i][m] = b.cas_B1[i][m];
     }
-    const double cn = outlet_triangle(i);
+    const double cn = outlet_triangle_of(b, i);
     const double h = b.isd_i2wx[i][m] - 0.5 * w * w;
     b.isd_i2[i][m] = h;
     if (b.isd_p2[i][m] == 0.0) b.isd_p2[i][m] = b.isd_p1[i][m];
