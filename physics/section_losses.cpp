@@ -10,6 +10,7 @@
 #include "case/case_arrays.h"
 #include "case/walkers_internal.h"
 #include "halvorine2/loss_plugin.h"
+#include "halvorine2/threading.h"
 #include "physics/loss_conversions.h"
 #include "physics/loss_host.h"
 #include "physics/loss_wrappers.h"
@@ -175,19 +176,7 @@ double elem_block_turb(int i, int j) {
     return c->cas_blck[i][j];
 }
 
-double row_dev_angle(int i, int j, double angle) {
-    bdLocals* c = h2::loss_section_case(i, j);
-    if (c == nullptr) return angle;
-    if (h2::is_turbine_row(*c, i)) return turbine_deviation(*c, i, j, angle);
-    if (h2::is_compressor_row(*c, i)) {
-        const bool deswirler = c->elem_stagType[i] == h2::kDeswirler;
-        if (c->elem_sectType[i] == kRadialSections)
-            return deswirler ? elem_dev_other(i, j, angle) : elem_dev_cent(i, j, angle);
-        if (c->elem_sectType[i] == kAxialSections)
-            return deswirler ? elem_dev_other(i, j, angle) : elem_dev_axcomp(i, j, angle);
-    }
-    return angle;
-}
+double row_dev_angle(int i, int j, double angle) { return h2::row_dev_angle_in(get_bdLocals(), i, j, angle); }
 
 double row_blockage(int i, int j) {
     bdLocals* c = h2::loss_section_case(i, j);
@@ -230,3 +219,21 @@ double sin_from_cos(int flag, double x) {
 }
 
 }  // extern "C"
+
+namespace h2 {
+
+double row_dev_angle_in(bdLocals* current, int i, int j, double angle) {
+    bdLocals* c = loss_section_case_in(current, i, j);
+    if (c == nullptr) return angle;
+    if (is_turbine_row(*c, i)) return turbine_deviation(*c, i, j, angle);
+    if (is_compressor_row(*c, i)) {
+        const bool deswirler = c->elem_stagType[i] == kDeswirler;
+        if (c->elem_sectType[i] == kRadialSections)
+            return deswirler ? elem_dev_other(i, j, angle) : elem_dev_cent(i, j, angle);
+        if (c->elem_sectType[i] == kAxialSections)
+            return deswirler ? elem_dev_other(i, j, angle) : elem_dev_axcomp(i, j, angle);
+    }
+    return angle;
+}
+
+}  // namespace h2

@@ -106,7 +106,7 @@ double outlet_triangle_of(bdLocals& b, int i) {
             turned_outlet(b, i, m, w);
         }
     } else if (b.elem_stagType[i] == h2::kKindBlade) {
-        b.cas_B2[i][m] = row_dev_angle(i, m, b.cas_B2a[i][m]);
+        b.cas_B2[i][m] = h2::row_dev_angle_in(&b, i, m, b.cas_B2a[i][m]);
         turned_outlet(b, i, m, w);
     } else if (angular) {
         b.flow_c2u[i][m] = w;
