@@ -15,6 +15,7 @@
 #include "halvorine2/losses.h"
 #include "halvorine2/profiles.h"
 #include "halvorine2/threading.h"
+#include "physics/profile_class.h"
 #include "platform/dynlib.h"
 
 namespace {
@@ -174,7 +175,7 @@ bool is_turbine_row(const bdLocals& b, int i) {
     // In a design task the blade angles are still unknowns: the whole path of
     // an expanding machine counts as turbine.
     if (b.cyld_VART < kFirstAnalysisTask) return is_expanding(b);
-    return is_turb_prof(i, middle_section(b)) == 1;
+    return turb_prof_in(&b, i, middle_section(b)) == 1;
 }
 
 bool is_compressor_row(const bdLocals& b, int i) {
@@ -182,7 +183,7 @@ bool is_compressor_row(const bdLocals& b, int i) {
         const double kind = b.elem_stagType[i];
         return !is_expanding(b) && kind != kVanelessDiffuser && kind != kUBend && kind != kDeswirler;
     }
-    return is_comp_prof(i, middle_section(b)) == 1;
+    return comp_prof_in(&b, i, middle_section(b)) == 1;
 }
 
 LossFamily loss_family(const bdLocals& b, int i) {

@@ -11,8 +11,7 @@ namespace h2 {
 
 // The family of element i of case b (LossFamily), which picks the default
 // library of the models P, S, N, V and B. b must be the calling thread's
-// current case with arrays that hold its elements (the profile tests behind
-// the rule read the current case), and i one of its elements.
+// current case with arrays that hold its elements, and i one of its elements.
 LossFamily loss_family(const bdLocals& b, int i);
 
 // Turbine row and compressor row in the sense of the family rule, for the

@@ -82,8 +82,9 @@ double family_blockage(int i, int j) {
 
 namespace h2 {
 
-bdLocals* loss_section_case(int i, int j) {
-    bdLocals* c = get_bdLocals();
+bdLocals* loss_section_case(int i, int j) { return loss_section_case_in(get_bdLocals(), i, j); }
+
+bdLocals* loss_section_case_in(bdLocals* c, int i, int j) {
     // Without a case or its arrays every read would go through NULL; counts
     // beyond the arrays, or i and j outside them, would read and write past
     // the element arrays and the section rows.

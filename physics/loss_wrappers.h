@@ -23,6 +23,12 @@ namespace h2 {
 // its counts fit them, else nullptr.
 bdLocals* loss_section_case(int i, int j);
 
+// The same checks on the current case c, already at hand.
+bdLocals* loss_section_case_in(bdLocals* c, int i, int j);
+
+// row_dev_angle of the current case c, already at hand.
+double row_dev_angle_in(bdLocals* c, int i, int j, double angle);
+
 // Calls the model of section slot `slot` (H2_LOSS_P .. H2_LOSS_B) for section
 // j of element i when it runs (switch on, entry set); true when it was called.
 bool call_section_model(bdLocals& c, int slot, int i, int j);

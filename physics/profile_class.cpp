@@ -25,33 +25,34 @@ constexpr int kFirstAnalysisTask = 10;  // cyld__VART below this selects a desig
 
 bool has_row(double* const* table, int i) { return table != nullptr && table[i] != nullptr; }
 
-// The current case when it has the element arrays read here and i is one of
-// its elements, else nullptr.
-bdLocals* case_at_element(int i) {
-    bdLocals* c = get_bdLocals();
+// Whether case c has the element arrays read here and i is one of its elements.
+bool element_readable(const bdLocals* c, int i) {
     // Without a case, or before its arrays exist, every read below would go through NULL.
     if (c == nullptr || c->elem_stagType == nullptr || c->elem_sectType == nullptr || c->elem_p0 == nullptr ||
         c->elem_p2 == nullptr || c->bld_z == nullptr || c->bld_wp == nullptr || c->bld_d1 == nullptr ||
         c->bld_d2 == nullptr)
-        return nullptr;
+        return false;
     // An element index outside 0..cyld__ns, or counts that no longer fit the
     // arrays, would read or write past the element arrays.
-    if (!h2::path_fits_arrays(c) || i < 0 || i > c->cyld_ns) return nullptr;
-    return c;
+    return h2::path_fits_arrays(c) && i >= 0 && i <= c->cyld_ns;
 }
 
-// The current case when section j of element i exists in it, with the angle
-// and radius rows of that element, else nullptr.
-const bdLocals* case_at_section(int i, int j) {
-    const bdLocals* c = case_at_element(i);
-    if (c == nullptr) return nullptr;
+// The current case when it has the element arrays read here and i is one of
+// its elements, else nullptr.
+bdLocals* case_at_element(int i) {
+    bdLocals* c = get_bdLocals();
+    return element_readable(c, i) ? c : nullptr;
+}
+
+// Whether section j of element i exists in case c, with the angle and radius
+// rows of that element.
+bool section_readable(const bdLocals* c, int i, int j) {
+    if (!element_readable(c, i)) return false;
     // A section outside 0..cyld__nr-1 would read past the rows; a missing row table or row would go through
     // NULL.
-    if (j < 0 || j >= c->cyld_nr || !has_row(c->cas_B1g, i) || !has_row(c->cas_B2a, i) ||
-        !has_row(c->cas_ra1, i) || !has_row(c->cas_ra2, i) || !has_row(c->flow_r1, i) ||
-        !has_row(c->flow_r2, i))
-        return nullptr;
-    return c;
+    return j >= 0 && j < c->cyld_nr && has_row(c->cas_B1g, i) && has_row(c->cas_B2a, i) &&
+           has_row(c->cas_ra1, i) && has_row(c->cas_ra2, i) && has_row(c->flow_r1, i) &&
+           has_row(c->flow_r2, i);
 }
 
 bool is_radial(const bdLocals& c, int i) { return c.elem_sectType[i] == kRadialSections; }
@@ -119,20 +120,9 @@ constexpr double kNoChartFlowPct = 1000.0;  // coolant flow (%) when no chart co
 
 extern "C" {
 
-int is_turb_prof(int i, int j) {
-    const bdLocals* c = case_at_section(i, j);
-    if (c == nullptr) return 0;
-    return turbine_profile(*c, i, j);
-}
+int is_turb_prof(int i, int j) { return h2::turb_prof_in(get_bdLocals(), i, j); }
 
-int is_comp_prof(int i, int j) {
-    const bdLocals* c = case_at_section(i, j);
-    if (c == nullptr) return 0;
-    if (c->bld_z[i] == 0.0) return 0;
-    if (flows_outward(*c, i)) return 1;
-    if (c->cyld_VART < kFirstAnalysisTask && !is_expanding(*c)) return 1;
-    return turbine_profile(*c, i, j) ? 0 : 1;
-}
+int is_comp_prof(int i, int j) { return h2::comp_prof_in(get_bdLocals(), i, j); }
 
 double BetaUst(double a1, double a2, int flag) {
     // The fit has no meaning for angles that are not set (and a2^-0.25 no value at 0).
@@ -143,6 +133,19 @@ double BetaUst(double a1, double a2, int flag) {
 }  // extern "C"
 
 namespace h2 {
+
+int turb_prof_in(const bdLocals* c, int i, int j) {
+    if (!section_readable(c, i, j)) return 0;
+    return turbine_profile(*c, i, j);
+}
+
+int comp_prof_in(const bdLocals* c, int i, int j) {
+    if (!section_readable(c, i, j)) return 0;
+    if (c->bld_z[i] == 0.0) return 0;
+    if (flows_outward(*c, i)) return 1;
+    if (c->cyld_VART < kFirstAnalysisTask && !is_expanding(*c)) return 1;
+    return turbine_profile(*c, i, j) ? 0 : 1;
+}
 
 double BetaUstFit(double a1, double a2, int flag) {
     // Stagger of a symmetric blade: halfway between the two angles' directions.

@@ -2,7 +2,14 @@
 // axial turbine preliminary design.
 #pragma once
 
+#include "halvorine2/case_block.h"
+
 namespace h2 {
+
+// is_turb_prof and is_comp_prof of the case c rather than the current one
+// (0 without c, its arrays, or section j of element i).
+int turb_prof_in(const bdLocals* c, int i, int j);
+int comp_prof_in(const bdLocals* c, int i, int j);
 
 // BetaUst without its guard on non-positive angles: callers that hold angles
 // from a solved cascade use the fit as it stands.

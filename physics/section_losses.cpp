@@ -10,6 +10,7 @@
 #include "case/case_arrays.h"
 #include "case/walkers_internal.h"
 #include "halvorine2/loss_plugin.h"
+#include "halvorine2/threading.h"
 #include "physics/loss_conversions.h"
 #include "physics/loss_host.h"
 #include "physics/loss_wrappers.h"
@@ -81,6 +82,16 @@ void move_secondary_loss_to_end_walls(bdLocals& c, int i) {
     XS[0] = 4.0 * E / ends;
     XS[L] = ratio * XS[0];
     for (int j = 1; j < L; ++j) XS[j] = 0.0;
+}
+
+// Outlet angle of turbine section j of element i of the checked current case
+// c: the deviation model's answer (or the incidence alone) added to angle.
+double turbine_deviation(bdLocals& c, int i, int j, double angle) {
+    if (!h2::call_section_model(c, H2_LOSS_V, i, j)) c.cas_iR[i][j] = c.cas_B1g[i][j] - c.cas_B1[i][j];
+    double& dR = c.cas_dR[i][j];
+    if (std::isnan(dR) || std::fabs(dR) > kDeviationLimit) dR = 0.0;
+    dR *= c.dev_scale[i];
+    return angle + dR;
 }
 
 }  // namespace
@@ -155,11 +166,7 @@ int section_losses2(int i) {
 double elem_dev_turb(int i, int j, double angle) {
     bdLocals* c = h2::loss_section_case(i, j);
     if (c == nullptr) return angle;
-    if (!h2::call_section_model(*c, H2_LOSS_V, i, j)) c->cas_iR[i][j] = c->cas_B1g[i][j] - c->cas_B1[i][j];
-    double& dR = c->cas_dR[i][j];
-    if (std::isnan(dR) || std::fabs(dR) > kDeviationLimit) dR = 0.0;
-    dR *= c->dev_scale[i];
-    return angle + dR;
+    return turbine_deviation(*c, i, j, angle);
 }
 
 double elem_block_turb(int i, int j) {
@@ -169,19 +176,7 @@ double elem_block_turb(int i, int j) {
     return c->cas_blck[i][j];
 }
 
-double row_dev_angle(int i, int j, double angle) {
-    bdLocals* c = h2::loss_section_case(i, j);
-    if (c == nullptr) return angle;
-    if (h2::is_turbine_row(*c, i)) return elem_dev_turb(i, j, angle);
-    if (h2::is_compressor_row(*c, i)) {
-        const bool deswirler = c->elem_stagType[i] == h2::kDeswirler;
-        if (c->elem_sectType[i] == kRadialSections)
-            return deswirler ? elem_dev_other(i, j, angle) : elem_dev_cent(i, j, angle);
-        if (c->elem_sectType[i] == kAxialSections)
-            return deswirler ? elem_dev_other(i, j, angle) : elem_dev_axcomp(i, j, angle);
-    }
-    return angle;
-}
+double row_dev_angle(int i, int j, double angle) { return h2::row_dev_angle_in(get_bdLocals(), i, j, angle); }
 
 double row_blockage(int i, int j) {
     bdLocals* c = h2::loss_section_case(i, j);
@@ -224,3 +219,21 @@ double sin_from_cos(int flag, double x) {
 }
 
 }  // extern "C"
+
+namespace h2 {
+
+double row_dev_angle_in(bdLocals* current, int i, int j, double angle) {
+    bdLocals* c = loss_section_case_in(current, i, j);
+    if (c == nullptr) return angle;
+    if (is_turbine_row(*c, i)) return turbine_deviation(*c, i, j, angle);
+    if (is_compressor_row(*c, i)) {
+        const bool deswirler = c->elem_stagType[i] == kDeswirler;
+        if (c->elem_sectType[i] == kRadialSections)
+            return deswirler ? elem_dev_other(i, j, angle) : elem_dev_cent(i, j, angle);
+        if (c->elem_sectType[i] == kAxialSections)
+            return deswirler ? elem_dev_other(i, j, angle) : elem_dev_axcomp(i, j, angle);
+    }
+    return angle;
+}
+
+}  // namespace h2

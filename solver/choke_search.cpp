@@ -1,6 +1,7 @@
 // The choke search of one element (the largest flow its outlet can pass and
 // the outlet velocity of it) and the outlet state at which the element passes
 // its own flow, on the mean line and per streamline.
+#include <bit>
 #include <cmath>
 #include <cstdint>
 
@@ -45,12 +46,33 @@ constexpr std::uint16_t kRed = 12;
 bdLocals& cur() { return *get_bdLocals(); }
 int cur_index(const bdLocals& b) { return static_cast<int>(std::trunc(b.lkg_elem)); }
 
+// Cosine and sine of the last outlet angle (radians) this thread turned an
+// outlet at. The choke search and the outlet-speed root turn one outlet at
+// one angle through all their trial speeds; the angle is matched bit for bit,
+// so a hit returns exactly what the functions would.
+struct OutletTrig {
+    std::uint64_t bits = std::bit_cast<std::uint64_t>(0.0);
+    double cos = 1.0;
+    double sin = 0.0;
+};
+
+const OutletTrig& outlet_trig(double angle) {
+    thread_local OutletTrig last;
+    const auto bits = std::bit_cast<std::uint64_t>(angle);
+    if (bits != last.bits) {
+        last.cos = std::cos(angle);
+        last.sin = std::sin(angle);
+        last.bits = bits;
+    }
+    return last;
+}
+
 // Swirl and meridional speed of a turned outlet at angle B2 for the trial
 // speed w in the element's frame.
 void turned_outlet(bdLocals& b, int i, int m, double w) {
-    const double B2 = b.cas_B2[i][m];
-    b.flow_c2u[i][m] = std::cos(kDegree * B2) * w + std::fabs(b.flow_u2[i][m]);
-    b.flow_c2s[i][m] = std::sin(kDegree * B2) * w;
+    const OutletTrig& t = outlet_trig(kDegree * b.cas_B2[i][m]);
+    b.flow_c2u[i][m] = t.cos * w + std::fabs(b.flow_u2[i][m]);
+    b.flow_c2s[i][m] = t.sin * w;
 }
 
 bool passes_losses_as_turbine(const bdLocals& b, int i, int m) {
@@ -69,12 +91,8 @@ void unbladed_losses(int i, int m, double kind) {
         elem_loss_volout(i, m);
 }
 
-}  // namespace
-
-extern "C" {
-
-double outlet_triangle(int i) {
-    bdLocals& b = cur();
+// Outlet triangle of element i of the current case b, as outlet_triangle.
+double outlet_triangle_of(bdLocals& b, int i) {
     const int m = h2::mid_stream(b);
     const double w = b.flow_w2[i][m];
     const bool angular = b.elem_sectType[i] == h2::kSectAngular;
@@ -88,7 +106,7 @@ double outlet_triangle(int i) {
             turned_outlet(b, i, m, w);
         }
     } else if (b.elem_stagType[i] == h2::kKindBlade) {
-        b.cas_B2[i][m] = row_dev_angle(i, m, b.cas_B2a[i][m]);
+        b.cas_B2[i][m] = h2::row_dev_angle_in(&b, i, m, b.cas_B2a[i][m]);
         turned_outlet(b, i, m, w);
     } else if (angular) {
         b.flow_c2u[i][m] = w;
@@ -107,12 +125,18 @@ double outlet_triangle(int i) {
     return std::fabs(h2::normal_velocity(b, i, m, b.flow_c2s[i][m], b.flow_c2u[i][m]));
 }
 
+}  // namespace
+
+extern "C" {
+
+double outlet_triangle(int i) { return outlet_triangle_of(cur(), i); }
+
 double choke_flow(double w) {
     bdLocals& b = cur();
     const int i = cur_index(b);
     const int m = h2::mid_stream(b);
     b.flow_w2[i][m] = w;
-    const double cn = outlet_triangle(i);
+    const double cn = outlet_triangle_of(b, i);
     const double h = b.isd_i2wx[i][m] - w * w / 2;
     const double p = fluid(b, H2_FLUID_P_IS, h, b.isd_s1[i][m], i);
     const double rho = fluid(b, H2_FLUID_RHO_PI, p, h, i);
@@ -162,7 +186,7 @@ double chavel_residual(double w) {
         b.flow_w1[i][m] = w;
         b.cas_B2[i][m] = b.cas_B1[i][m];
     }
-    const double cn = outlet_triangle(i);
+    const double cn = outlet_triangle_of(b, i);
     const double h = b.isd_i2wx[i][m] - 0.5 * w * w;
     b.isd_i2[i][m] = h;
     if (b.isd_p2[i][m] == 0.0) b.isd_p2[i][m] = b.isd_p1[i][m];
