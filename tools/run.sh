@@ -6,6 +6,14 @@ cd "$(dirname "$0")/.."
 tools/ensure_packages.sh
 cmake -S . -B build
 cmake --build build -j"$(nproc)" --target halvorine2_cli h2_plugins
+# The run writes its flow files ("expdata.*") into its working directory:
+# build/run, so that the source tree stays clean. Paths given on the command
+# line are made absolute first.
+args=()
+for a in "${@:-examples/air_turbine_stage.dat}"; do
+  if [ -e "$a" ]; then args+=("$(realpath "$a")"); else args+=("$a"); fi
+done
+mkdir -p build/run
 status=0
-build/bin/halvorine2 run "${@:-examples/air_turbine_stage.dat}" || status=$?
-echo "halvorine2 run finished with result code $status"
+(cd build/run && ../bin/halvorine2 run "${args[@]}") || status=$?
+echo "halvorine2 run finished with result code $status (flow files in build/run)"
