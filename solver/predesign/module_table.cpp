@@ -1,41 +1,76 @@
 // The process-wide predesign module table: at most six module records in flow
 // order, their count, and the prerequisite blocks, one per module. The host
 // fills the records through getRanges and attaches the table to its case with
-// setRanges.
+// setRanges. Design code reaches them only through predesign_tables.h, which a
+// search worker points at its own copy.
 #include "halvorine2/predesign.h"
 #include "halvorine2/threading.h"
+#include "solver/predesign/predesign_tables.h"
 
+namespace h2::predesign {
 namespace {
 
-constexpr int kPrereqSlots = 125;
-
-PD_module g_ranges[PD_MODULE_MAX];
-int g_modules = 0;
-double g_prereq[PD_MODULE_MAX][kPrereqSlots];
+PredesignTables g_tables{};
+thread_local PredesignTables* t_tables = nullptr;
 
 }  // namespace
+
+PredesignTables& process_tables() { return g_tables; }
+PredesignTables& tables() { return t_tables != nullptr ? *t_tables : g_tables; }
+
+ScopedPredesignTables::ScopedPredesignTables(PredesignTables* own) : previous_(t_tables) { t_tables = own; }
+ScopedPredesignTables::~ScopedPredesignTables() { t_tables = previous_; }
+
+int module_count() { return tables().count; }
+
+PD_module* module(int m) {
+    PredesignTables& t = tables();
+    const int n = t.count < PD_MODULE_MAX ? t.count : PD_MODULE_MAX;
+    return (m >= 0 && m < n) ? &t.modules[m] : nullptr;
+}
+
+PD_module* module_records() { return tables().modules; }
+
+double* prereq_block(int m) { return (m >= 0 && m < PD_MODULE_MAX) ? tables().prereq[m] : nullptr; }
+
+double* case_prereq(const bdLocals* b) {
+    return b != nullptr ? static_cast<double*>(b->prereq_ref) : nullptr;
+}
+
+double prereq_slot(const bdLocals* b, int k, double fallback) {
+    const double* p = case_prereq(b);
+    return (p != nullptr && k >= 0 && k < kPrereqSlots) ? p[k] : fallback;
+}
+
+PD_module* case_modules(const bdLocals* b) {
+    return b != nullptr ? static_cast<PD_module*>(b->ranges_ref) : nullptr;
+}
+
+}  // namespace h2::predesign
+
+using h2::predesign::tables;
 
 extern "C" {
 
 int getRanges(int n, PD_module** table) {
-    g_modules = n;
-    if (table != nullptr) *table = g_ranges;
+    tables().count = n;
+    if (table != nullptr) *table = tables().modules;
     return 0;
 }
 
 int setRanges(int n) {
     bdLocals* b = get_bdLocals();
     if (b == nullptr) return -1;
-    g_modules = n;
-    b->ranges_ref = g_ranges;
-    b->prereq_ref = g_prereq[0];
+    tables().count = n;
+    b->ranges_ref = tables().modules;
+    b->prereq_ref = tables().prereq[0];
     return 0;
 }
 
 // The table as the exports read it; the count is the one last given, which
 // readers check against the six records themselves.
 const PD_module* pd_module_table(int* count) {
-    if (count != nullptr) *count = g_modules;
-    return g_ranges;
+    if (count != nullptr) *count = tables().count;
+    return tables().modules;
 }
 }
