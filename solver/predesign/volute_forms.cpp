@@ -71,6 +71,25 @@ void write_slot(Volout& v, double theta0, const double (&x)[kSlotPoints], const 
     v.mB = kSlotPoints;
 }
 
+// Cosines and sines of the evenly spaced angles a0, a0 + da, ... of an arc:
+// one rotation per step in place of two trigonometric calls per point (the
+// rounding this adds over an arc of m steps is of order m * 1e-16).
+class ArcSteps {
+public:
+    ArcSteps(double a0, double da)
+        : c_(std::cos(a0)), s_(std::sin(a0)), dc_(std::cos(da)), ds_(std::sin(da)) {}
+    double cos() const { return c_; }
+    double sin() const { return s_; }
+    void next() {
+        const double c = c_ * dc_ - s_ * ds_;
+        s_ = s_ * dc_ + c_ * ds_;
+        c_ = c;
+    }
+
+private:
+    double c_, s_, dc_, ds_;
+};
+
 // One station of a circular-section spiral.
 struct Station {
     double theta;         // circumferential angle, degrees
@@ -162,15 +181,15 @@ int circular_volute(Volout& v, Law law, Correction correction, Wall wall) {
         row[0] = plane.at(0.0, rim);
         row[1] = plane.at(half, rim);
         const double d = (s.phi_b - s.phi_a) / m;
-        for (int j = 2; j <= m + 2; ++j) {
-            const double phi = radians(s.phi_a + (j - 2) * d);
-            const double u = R + s.e + std::sin(phi) * s.rho;
+        ArcSteps arc(radians(s.phi_a), radians(d));
+        for (int j = 2; j <= m + 2; ++j, arc.next()) {
+            const double u = R + s.e + arc.sin() * s.rho;
             if (s.tongue)
-                row[j] = plane.at(std::cos(phi) * half, k == 0 ? R + s.e + s.rho : u);
+                row[j] = plane.at(arc.cos() * half, k == 0 ? R + s.e + s.rho : u);
             else if (wall == Wall::kSymmetric)
-                row[j] = plane.at(std::cos(phi) * s.rho, u);
+                row[j] = plane.at(arc.cos() * s.rho, u);
             else
-                row[j] = plane.at(std::cos(phi) * s.rho + half - s.rho, u);
+                row[j] = plane.at(arc.cos() * s.rho + half - s.rho, u);
         }
         row[m + 3] = plane.at(-half, rim);
         row[m + 4] = plane.at(0.0, rim);
