@@ -89,6 +89,10 @@ TEST(InletSectionLaws, EveryStationCarriesItsShareOfTheInflow) {
                 const double R = radius(s[0]), W = s[0].x - s[1].x;
                 EXPECT_NEAR(W, 5.0 * b, 1e-15);
                 EXPECT_NEAR(W * std::log(R / r0), b * T * theta, 1e-12) << k;
+                // the side walls reach r0 half way between the section's and the neck's width
+                EXPECT_NEAR(s[7].x, (W / 2.0 + b / 2.0) / 2.0, 1e-15);
+                EXPECT_NEAR(s[2].x, -s[7].x, 1e-15);
+                EXPECT_NEAR(radius(s[7]), r0, 1e-15);
             } else if (form == 2) {
                 // a circle standing on r0 whose area over its centre radius
                 // grows with theta: pi rho^2 / (r0 + rho) = b tan A theta

@@ -140,6 +140,13 @@ TEST(OutletForm0, TongueStationsAndTheOutletPipe) {
         EXPECT_EQ(v->A[0][j].y, 0.0);
         EXPECT_LE(std::fabs(v->A[0][j].x), half + 1e-15);
     }
+    // The tongue's offset closes to 0 at its last station: the arc there
+    // runs from one slot edge at R to the other (to the 1e-7 of the degree
+    // the angles are converted with).
+    EXPECT_NEAR(v->A[4][2].x, half, 1e-8);
+    EXPECT_NEAR(dist(v->A[4][2]), R, 1e-8);
+    EXPECT_NEAR(v->A[4][38].x, -half, 1e-8);
+    EXPECT_NEAR(dist(v->A[4][38]), R, 1e-8);
     // The slot edges of every station.
     for (int k = 0; k < v->nA; ++k) {
         EXPECT_NEAR(dist(v->A[k][0]), R, 1e-15);
@@ -207,6 +214,15 @@ TEST(OutletSectionLaws, FreeVortexOfForms0And10) {
             double rho = c.radius;
             if (form == 0) rho *= std::pow(1.0 - theta / 360.0 * L / (in.cs * in.cs + in.cu * in.cu), 0.25);
             EXPECT_NEAR(vortex_residual(in, theta, rho), 0.0, 1e-6) << k;
+            // The arc starts on the side wall x = b2/2 (form 0 at the slot
+            // edge, form 10 where it touches the wall, level with the centre)
+            // and ends at the slot's other edge (to the 1e-7 rad by which the
+            // degree the angles are converted with falls short).
+            const double tol = 1e-6 * c.radius;
+            EXPECT_NEAR(v->A[k][2].x, half, tol);
+            EXPECT_NEAR(dist(v->A[k][2]), form == 0 ? R : c.r, tol);
+            EXPECT_NEAR(v->A[k][38].x, -half, tol);
+            EXPECT_NEAR(dist(v->A[k][38]), R, tol);
             if (form == 0) {
                 // centred on the slot, through both of its edges at R
                 EXPECT_NEAR(c.x, 0.0, 1e-12);
@@ -353,7 +369,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, OutletRefusals,
                                            Refusal{"no arc points", 1, {}, 36, 0},
                                            Refusal{"more stations than rows", 0, {}, 137, 36},
                                            Refusal{"more points than a row holds", 10, {}, 36, 42},
-                                           Refusal{"rectangular: more stations than rows", 21, {}, 136, 36},
+                                           Refusal{"rectangular: more stations than rows", 21, {}, 135, 36},
                                            Refusal{"missing table", 0, {}, 36, 36, true},
                                            Refusal{"correction without a real root", 0, with(1.0, 110.0)},
                                            Refusal{"tongue of 137 stations", 21, with(0.3, 200.0)},
@@ -390,6 +406,16 @@ TEST(OutletForms, SlotWiderThanEverySectionHasNoTongue) {
             for (int j = 0; j < v->mC; ++j) ASSERT_TRUE(std::isfinite(v->C[r][j].y));
         EXPECT_TRUE(std::isfinite(v->Dk));
     }
+}
+
+TEST(OutletForms, FillsEveryRowTheTablesHold) {
+    // A tongue of one station and 134 spiral stations: 136 rows, all there are.
+    Record v = make_record(21);
+    v->n = 134;
+    ASSERT_EQ(VoloutDesign(v.get()), 0);
+    EXPECT_EQ(v->nA, 136);
+    EXPECT_NEAR(angle(v->A[135][0]), 360.0, 1e-9);
+    v->n = 36;
 }
 
 TEST(OutletForms, RedesignReusesTheRecord) {
