@@ -137,9 +137,11 @@ int circular_volute(Volout& v, Law law, Correction correction, Wall wall) {
     }
 
     const long long rows = static_cast<long long>(nt) + n + 1;
-    const int contour = m + kArcExtra;
+    // Counted wide: an m near the largest int would wrap past the check.
+    const long long points = static_cast<long long>(m) + kArcExtra;
     const int pipe_rows = wall == Wall::kSymmetric ? 4 : 3;
-    if (!tables_hold(v, rows, contour, pipe_rows, contour)) return 1;
+    if (!tables_hold(v, rows, points, pipe_rows, points)) return 1;
+    const int contour = static_cast<int>(points);  // fits: a row holds it
 
     // Every station first: a design that cannot be drawn writes nothing.
     std::vector<Station> stations(static_cast<std::size_t>(rows));
