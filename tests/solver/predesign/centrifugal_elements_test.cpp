@@ -106,8 +106,9 @@ TEST_F(CentrifugalElements, GuideVanesFailWithoutStaticEnthalpyOrHubRoom) {
     };
     // A swirling inflow whose hub swirl, by constant angular momentum, leaves
     // no static enthalpy fails once the annulus is deep enough.
-    for (const Case c : {Case{90.0, 2.0, 0.5, 1, 0}, Case{90.0, 2.0, 20.0, 1, 1}, Case{90.0, 12.0, 0.5, 1, 1},
-                         Case{12.0, 0.2, 0.5, 0, 0}, Case{12.0, 0.66, 0.5, 0, 1}}) {
+    for (const Case c :
+         {Case{90.0, 2.0, 0.5, 1, 0}, Case{90.0, 2.0, 20.0, 1, 1}, Case{90.0, 12.0, 0.5, 1, 1},
+          Case{90.0, 6.0, 0.5, 1, 0}, Case{12.0, 0.2, 0.5, 0, 0}, Case{12.0, 0.66, 0.5, 0, 1}}) {
         SCOPED_TRACE(testing::Message() << c.B1 << ' ' << c.G << ' ' << c.cz);
         bdLocals& b = *block();
         b.cas_B1[0][0] = c.B1;

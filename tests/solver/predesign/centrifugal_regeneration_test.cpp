@@ -198,6 +198,18 @@ TEST_F(CentrifugalRegeneration, ASecondCallReproducesTheStagesAndAZeroHeadRegene
     expect_rel(b.isd_p2x[2][0], p2x, 1e-5, "outlet total pressure");
 }
 
+TEST_F(CentrifugalRegeneration, ALeakageShareOfTheImpellerBecomesAFractionOfItsIsentropicHead) {
+    one_stage(180000.0);
+    bdLocals& b = *block();
+    b.enrg_zrz[1] = 500.0;  // J/kg, kept by every pass
+    ASSERT_EQ(rcgRN(0), 0);
+    const double Co = b.enrg_Co[1][0];  // the isentropic velocity now
+    expect_rel(b.enrg_zrz[1], 500.0 / (Co * Co / 2.0), 1e-12, "leakage share");
+    // The diffuser charged the stage with the leakage enthalpy of the passes.
+    const double losses = 500.0 + b.enrg_dhb[1][0] + b.enrg_dhd[1] + b.enrg_dhb[2][0];
+    expect_rel(b.elem_eff[2], 1.0 - losses / b.enrg_Lu[2][0], 1e-12, "stage efficiency");
+}
+
 TEST_F(CentrifugalRegeneration, RefusedCasesWriteNothing) {
     struct Case {
         const char* what;
