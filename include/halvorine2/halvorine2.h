@@ -19,6 +19,7 @@
 #include "halvorine2/profile_tools.h"
 #include "halvorine2/blade_layer.h"
 #include "halvorine2/profiles.h"
+#include "halvorine2/radial_design.h"
 #include "halvorine2/reports.h"
 #include "halvorine2/runs.h"
 #include "halvorine2/solver.h"

@@ -19,9 +19,4 @@ int scgRN(int, int) {
     put_err("scgRN: axial compressor module regeneration is not available\n");
     return 1;
 }
-
-int rcgRN(int) {
-    put_err("rcgRN: centrifugal compressor regeneration is not available\n");
-    return 1;
-}
 }

@@ -1,0 +1,60 @@
+// Cost of regenerating one centrifugal stage (inlet guide vanes, impeller and
+// vaneless diffuser to 1.8 times the inlet pressure, 37 head passes) through
+// rcgRN, as a design solve does once per iteration.
+#include <benchmark/benchmark.h>
+
+#include "halvorine2/halvorine2.h"
+#include "solver/predesign/predesign_tables.h"
+#include "tests/support/predesign_defaults.h"
+#include "tests/support/test_fluid.h"
+
+namespace {
+
+void prepare(bdLocals* b, h2::predesign::PredesignTables& t) {
+    b->cyld_ns = 2;
+    b->cyld_nr = 1;
+    alloc_probdata(3, 1);
+    h2::test::install_test_fluid(b);
+    h2::test::fill_default_prereq(t.prereq[0]);
+    t.count = 1;
+    PD_module& r = t.modules[0];
+    r.type = COMP_RADIAL;
+    r.igv_form = 1;
+    r.diff_form = 1;
+    r.PD_VAL[PD_VAR_OM] = 3000.0;
+    r.PD_VAL[PD_VAR_D] = 0.15;
+    r.PD_VAL[PD_VAR_CZ] = 0.5;
+    r.PD_VAL[PD_VAR_HT] = 0.6;
+    r.PD_VAL[PD_VAR_KZ] = 1.0;
+    r.PD_VAL[PD_VAR_M] = 1.8;
+    b->ranges_ref = t.modules;
+    b->prereq_ref = t.prereq[0];
+    b->IM = 200;
+    b->RELAX = 0.5;
+    b->acc_limit = 1e-6;
+    b->elem_p0[0] = 1e5;
+    b->elem_i0[0] = 290000.0;
+    b->elem_G1[0] = 2.0;
+    b->cas_B1[0][0] = 90.0;
+    for (int i = 0; i <= 2; ++i) b->elem_moduleType[i] = 5.0;
+    b->isd_p2[2][0] = 180000.0;
+}
+
+void BM_rcgRN_one_stage(benchmark::State& state) {
+    binit_threading();
+    bdLocals* b = binit();
+    static h2::predesign::PredesignTables tables{};
+    h2::predesign::ScopedPredesignTables scope(&tables);
+    prepare(b, tables);
+    int result = 0;
+    for (auto _ : state) {
+        result = rcgRN(0);
+        benchmark::DoNotOptimize(b->elem_Ht[1]);
+    }
+    state.counters["result"] = result;
+    bterm();
+    bend_threading();
+}
+BENCHMARK(BM_rcgRN_one_stage)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
