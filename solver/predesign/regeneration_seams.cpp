@@ -10,16 +10,6 @@ int stgRN(void) {
     return 1;
 }
 
-int sfgRN(void) {
-    put_err("sfgRN: fan module regeneration is not available\n");
-    return 1;
-}
-
-int scgRN(int, int) {
-    put_err("scgRN: axial compressor module regeneration is not available\n");
-    return 1;
-}
-
 int rcgRN(int) {
     put_err("rcgRN: centrifugal compressor regeneration is not available\n");
     return 1;

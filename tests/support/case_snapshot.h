@@ -3,6 +3,8 @@
 // leaves the case bit-identical.
 #pragma once
 
+#include <bit>
+#include <cstdint>
 #include <vector>
 
 #include "case/case_fields.h"
@@ -12,7 +14,7 @@ namespace h2::test {
 
 struct Snapshot {
     std::vector<unsigned char> bytes;
-    std::vector<double> values;
+    std::vector<std::uint64_t> values;  // bit patterns: a NaN equals itself
     std::vector<LossEntry> entries;
     bool operator==(const Snapshot&) const = default;
 };
@@ -23,9 +25,11 @@ inline Snapshot snapshot(bdLocals* b) {
     s.bytes.assign(raw, raw + sizeof(bdLocals));
     for (const auto& fi : h2::kFields)
         for (int i = 0; i < b->alloc_elems; ++i) {
-            if (h2::is_element_array(fi.kind)) s.values.push_back(element_array(b, fi)[i]);
+            if (h2::is_element_array(fi.kind))
+                s.values.push_back(std::bit_cast<std::uint64_t>(element_array(b, fi)[i]));
             if (h2::is_row_array(fi.kind))
-                for (int j = 0; j < b->alloc_streams; ++j) s.values.push_back(row_table(b, fi)[i][j]);
+                for (int j = 0; j < b->alloc_streams; ++j)
+                    s.values.push_back(std::bit_cast<std::uint64_t>(row_table(b, fi)[i][j]));
         }
     for (auto* slot : b->LossSlots)
         if (slot != nullptr)
