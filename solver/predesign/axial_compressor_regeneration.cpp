@@ -112,7 +112,12 @@ int regenerate_axial_run(bdLocals& b, int first, int last) {
     const double p0 = opens_path ? b.elem_p0[first] : b.isd_p2x[first][m];
     double l_out = b.bld_l2[last];
     double target;
-    if (b.cyld_VARTP == 0)
+    if (b.cyld_VARTP == 0 && last == b.cyld_ns && b.elem_p2[last] > 0.0)
+        // The path's outlet target itself: the outlet pressure the previous
+        // iteration left would let each solver iteration move the target by
+        // the pass tolerance, a drift that adds up over the iterations.
+        target = b.elem_p2[last] / p0;
+    else if (b.cyld_VARTP == 0)
         target = b.isd_p2[last][m] / p0;
     else
         target = (b.isd_p2x[last][m] != 0.0 ? b.isd_p2x[last][m] : b.isd_p2[last][m]) / p0;

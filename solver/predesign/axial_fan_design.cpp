@@ -192,7 +192,7 @@ int AxFanDesign(int m) {
     int pass = 0;
     for (; pass < kPassLimit; ++pass) {
         b.bld_wp[1] = omega;
-        b.elem_G1[1] = G;
+        b.elem_G1[1] = b.elem_G2[1] = G;  // the whole-path results read the outlet flow
         for (int e = 0; e <= 1; ++e)
             b.flow_c2s[e][mid] = b.flow_c1s[e][mid] = b.flow_c2z[e][mid] = b.flow_c1z[e][mid] = cz_mean;
         b.clrn_drr[1] = slot(b, kSealGap);

@@ -39,7 +39,8 @@ int regenerate_fan(bdLocals& b) {
     for (; pass < kPassLimit; ++pass) {
         const double D = b.bld_d2s[1];
         b.bld_wp[1] = omega;
-        b.elem_G1[1] = G;
+        // The outlet flow too: the whole-path results read the flow leaving the rotor.
+        b.elem_G1[1] = b.elem_G2[1] = G;
         b.bld_d1[1] = b.bld_d2[1] = mean_diameter(law, D, l_in);
         b.flow_c2z[1][m] = b.bld_d1[1] * 0.5 * omega * b.elem_cz_[1];
         af_rotor_row(1);

@@ -47,6 +47,7 @@ protected:
         b->elem_Ht[1] = 0.32;
         b->elem_Ht[3] = 0.28;
         b->isd_p2[4][0] = 170000.0;
+        b->elem_p2[4] = 170000.0;  // the path's outlet target
     }
 
     // The balances every converged run meets on elements from..to.
