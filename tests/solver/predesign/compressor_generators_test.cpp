@@ -163,6 +163,35 @@ TEST_F(Generator, CompressorRefusesWhatTheRecordForbids) {
     }
 }
 
+TEST_F(Generator, FiftyStagesAreRefusedEvenWhereTheyFit) {
+    ASSERT_EQ(free_probdata(), 0);
+    h2::test::make_compressor_case(102);
+    b = block();
+    b->RELAX = 1.0;
+    b->acc_limit = 1e-9;
+    b->prereq_ref = prereq();
+    compressor();
+    rec().PD_LIM_upper[PD_LIM_STG] = 60.0;
+    rec().PD_VAL[PD_VAR_HT] = 0.01;  // 51332.8 J/kg over 0.01 U^2 = 49.5: 50 stages
+    b->cyld_Nc = b->cyld_eff = 1.0;
+    EXPECT_EQ(AxCompDesign(0), 101);
+    EXPECT_EQ(b->cyld_Nc, 0.0);
+    EXPECT_EQ(b->cyld_eff, 0.0);
+}
+
+TEST_F(Generator, InletGuideVaneTakesTheInletAngle) {
+    compressor();
+    rec().Vflag = 1;
+    b->cas_B1[0][0] = 60.0;
+    ASSERT_EQ(AxCompDesign(0), 0) << b->err_text;
+    ASSERT_EQ(b->cyld_ns, 5);
+    // The flow enters the guide vane axially: the same continuity fixed point.
+    EXPECT_NEAR(b->flow_c1z[0][0], 98.73334, 1e-5);
+    EXPECT_NEAR(b->cas_A2[1][0], 60.0, 1e-12);
+    EXPECT_NEAR(b->flow_c1u[2][0], b->flow_c2z[1][0] / std::tan(60.0 * 0.01745329), 1e-9);
+    EXPECT_NEAR(b->isd_p2[5][0], 170000.0, 170000.0 * 2e-8);
+}
+
 TEST_F(Generator, RestoreFlagAcceptsLimits) {
     compressor();
     rec().PD_LIM_lower[PD_LIM_STG] = 3.0;
