@@ -113,6 +113,9 @@ TEST_F(Generator, CompressorSetUpAndTheModuleItConverges) {
         EXPECT_NEAR(b->clrn_d1[e], 0.2 * b->cas_b[e % 2 == 1 ? e : e - 1][0], 1e-6 * b->clrn_d1[e]);
         if (e % 2 == 1) work += b->flow_u2[e][0] * b->flow_c2u[e][0] - b->flow_u1[e][0] * b->flow_c1u[e][0];
     }
+    // Equal stage work (KU 1): the loadings go with the inverse square of the blade speeds.
+    const double w1 = b->elem_Ht[1] * b->flow_u2[1][0] * b->flow_u2[1][0];
+    EXPECT_NEAR(b->elem_Ht[3] * b->flow_u2[3][0] * b->flow_u2[3][0], w1, 1e-9 * w1);
     EXPECT_EQ(b->strs_g_b[2], 7800.0);
     EXPECT_EQ(b->bld_wp[2], 0.0);
     EXPECT_EQ(b->elem_p2[4], 170000.0);

@@ -144,6 +144,12 @@ TEST_F(AxialRegeneration, RefusedRunsLeaveTheCaseUntouched) {
         {"inlet angle 0", 0, 4, [](bdLocals* c) { c->cas_B1[0][0] = 0.0; }},
         {"inlet angle 180", 0, 4, [](bdLocals* c) { c->cas_B1[0][0] = 180.0; }},
         {"counts beyond the arrays", 0, 4, [](bdLocals* c) { c->cyld_ns = 9; }},
+        {"guide vane angle 200", 0, 3,
+         [](bdLocals* c) {
+             c->bld_wp[1] = 0.0;  // element 1 a guide vane, 2 the rotor
+             c->bld_wp[2] = 1200.0;
+             c->cas_B2[1][0] = 200.0;
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
