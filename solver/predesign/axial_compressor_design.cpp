@@ -208,13 +208,17 @@ int AxCompDesign(int m) {
     const double a = F(b, H2_FLUID_SOUND_PI, d.p0, d.i0);
     double c = G / (rho0 * A * sin_a);
     bool found = false;
+    bool not_a_number = std::isnan(c);
     for (int n = 0; n < kInletIterations; ++n) {
         if (!(c <= a / 2.0)) break;
         const double h = d.i0 - c * c / 2.0;
         const double p = F(b, H2_FLUID_P_IS, h, s0);
         const double rho = F(b, H2_FLUID_RHO_PI, p, h);
         const double c_next = G / (rho * A * sin_a);
-        if (std::isnan(c_next)) break;
+        if (std::isnan(c_next)) {
+            not_a_number = true;
+            break;
+        }
         if (std::fabs(c - c_next) / c < kInletTolerance) {
             found = true;
             break;
@@ -222,7 +226,7 @@ int AxCompDesign(int m) {
         c = c_next;
     }
     if (!found) {
-        if (std::isnan(c)) reset_fpu();
+        if (not_a_number) reset_fpu();
         return corrupted_data(b, kAxCompSource, kLineInletVelocity);
     }
 

@@ -153,6 +153,8 @@ TEST_F(Generator, CompressorRefusesWhatTheRecordForbids) {
              r.PD_VAL[PD_VAR_HT] = 0.06;  // 9 stages: 19 elements
          },
          101, true},
+        // A first row 5 mm high would need more than half the speed of sound.
+        {"inlet too fast", [](PD_module& r, bdLocals*) { r.PD_VAL[PD_VAR_CZ] = 0.005; }, 3, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -160,8 +162,11 @@ TEST_F(Generator, CompressorRefusesWhatTheRecordForbids) {
         PD_module saved = rec();
         c.spoil(rec(), b);
         b->cyld_Nc = b->cyld_eff = 1.0;
+        b->err_text[0] = '\0';
         EXPECT_EQ(AxCompDesign(0), c.result);
         EXPECT_EQ(b->cyld_Nc == 0.0 && b->cyld_eff == 0.0, c.zero_power);
+        EXPECT_EQ(std::string(b->err_text),
+                  c.result == 3 ? "ERRCODE_CORRUPTED_DATA: in solver/predesign/axcompdesign line 387" : "");
         rec() = saved;
     }
 }
