@@ -11,6 +11,7 @@
 
 #include "solver/predesign/compressor_generators.h"
 #include "solver/predesign/predesign_tables.h"
+#include "solver/solver_api.h"
 #include "tests/solver/predesign/compressor_case.h"
 #include "tests/support/case_fixture.h"
 
@@ -125,6 +126,21 @@ TEST_F(Generator, CompressorSetUpAndTheModuleItConverges) {
     const double p_is = kP0 * std::pow(b->isd_i2x[4][0] / kI0, 3.5);
     EXPECT_NEAR(b->isd_p2x[4][0], p_is, 1e-9 * p_is);
     EXPECT_FALSE(std::isnan(b->cyld_eff));
+
+    // The generated module as a design solve takes it: the compressor pass in
+    // every iteration keeps the target and the blade counts.
+    const double z1 = b->bld_z[1];
+    b->cyld_VART = 1;
+    b->IGM = 5;
+    b->IPP = b->IP = 0;
+    ASSERT_EQ(bestXN(), 0);
+    EXPECT_NEAR(b->isd_p2[4][0], 170000.0, 170000.0 * 2e-8);
+    EXPECT_EQ(b->bld_z[1], z1);
+    for (int e = 1; e <= 4; ++e) {
+        const double G = b->isd_Ro2[e][0] * b->flow_c2z[e][0] * kTruncatedPi * b->bld_d2[e] * b->bld_l2[e] *
+                         b->los_Fp[e][0];
+        EXPECT_NEAR(G, 20.0, 20.0 * 1e-6) << e;
+    }
 }
 
 TEST_F(Generator, CompressorRefusesWhatTheRecordForbids) {
@@ -256,6 +272,13 @@ TEST_F(Generator, FanConvergesToTheStaticTarget) {
     const double G = b->isd_Ro2[1][0] * b->flow_c2z[1][0] * kTruncatedPi * b->bld_d2[1] * b->bld_l2[1];
     EXPECT_NEAR(G, 40.0, 1e-12);
     EXPECT_NEAR(b->bld_z[1], std::trunc(kTruncatedPi * b->bld_d2[1] / (0.5 * 0.2 * 1.0)), 0.0);
+
+    // A design solve of the generated fan: the fan pass keeps the target.
+    b->cyld_VART = 1;
+    b->IGM = 5;
+    b->IPP = b->IP = 0;
+    ASSERT_EQ(bestXN(), 0);
+    EXPECT_NEAR(b->isd_p2[1][0], 108000.0, 108000.0 * 2e-6);
 
     struct Case {
         const char* name;
