@@ -194,7 +194,11 @@ int compressor_modules(const bdLocals& b) {
             result = steps.radial_comp_regen(first);
         } else {
             while (first + 1 + count <= NS && b.elem_moduleType[first + 1 + count] != kRadialModule) ++count;
-            result = count == 1 ? steps.fan_regen() : steps.axial_comp_regen(first, count);
+            // The fan pass works on elements 0 and 1 only: a one-element run
+            // behind another module has no pass that could regenerate it.
+            if (count == 1 && first != 0) return kBadData;
+            // The axial pass takes the run's last element.
+            result = count == 1 ? steps.fan_regen() : steps.axial_comp_regen(first, first + count);
         }
         if (result != 0) return kBadData;
         if (count == NS) break;

@@ -8,7 +8,7 @@ namespace h2 {
 struct SolverSteps {
     int (*turbine_regen)();             // whole turbine path; 0 on success
     int (*fan_regen)();                 // single-element fan module
-    int (*axial_comp_regen)(int, int);  // axial compressor module (first, count)
+    int (*axial_comp_regen)(int, int);  // axial compressor run (first, last element)
     int (*radial_comp_regen)(int);      // centrifugal modules (first)
     int (*loss_step)();                 // 0, 3 or -1
 };

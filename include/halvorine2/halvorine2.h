@@ -6,6 +6,7 @@
 #include "halvorine2/case_block.h"
 #include "halvorine2/case_data.h"
 #include "halvorine2/case_file.h"
+#include "halvorine2/compressor_design.h"
 #include "halvorine2/console.h"
 #include "halvorine2/curves.h"
 #include "halvorine2/flow_files.h"

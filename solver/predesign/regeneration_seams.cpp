@@ -9,14 +9,4 @@ int stgRN(void) {
     put_err("stgRN: turbine flow-path regeneration is not available\n");
     return 1;
 }
-
-int sfgRN(void) {
-    put_err("sfgRN: fan module regeneration is not available\n");
-    return 1;
-}
-
-int scgRN(int, int) {
-    put_err("scgRN: axial compressor module regeneration is not available\n");
-    return 1;
-}
 }

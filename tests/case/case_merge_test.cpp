@@ -10,6 +10,7 @@
 #include "tests/support/captured_console.h"
 #include "tests/support/case_fixture.h"
 #include "tests/support/case_set.h"
+#include "tests/support/case_snapshot.h"
 #include "tests/support/field_marks.h"
 
 namespace {
@@ -20,6 +21,8 @@ using h2::kFields;
 using h2::test::element_array;
 using h2::test::mark;
 using h2::test::row_table;
+using h2::test::Snapshot;
+using h2::test::snapshot;
 
 // A loss slot entry that is never called, only compared.
 LossEntry fake_entry(int seed, int slot, int i) {
@@ -40,30 +43,6 @@ void fill(bdLocals* b, int seed) {
         for (int i = 0; i < b->alloc_elems; ++i) b->LossSlots[s][i] = fake_entry(seed, s, i);
     b->cyld_MethodP = b->cyld_MethodS = b->cyld_MethodN = b->cyld_MethodV = seed;
     b->cyld_MethodR = b->cyld_MethodD = b->cyld_MethodB = b->cyld_MethodZ = seed;
-}
-
-// Everything of a block that a merge could touch: its bytes, its arrays and
-// its loss slot entries.
-struct Snapshot {
-    std::vector<unsigned char> bytes;
-    std::vector<double> values;
-    std::vector<LossEntry> entries;
-    bool operator==(const Snapshot&) const = default;
-};
-
-Snapshot snapshot(bdLocals* b) {
-    Snapshot s;
-    const auto* raw = reinterpret_cast<const unsigned char*>(b);
-    s.bytes.assign(raw, raw + sizeof(bdLocals));
-    for (const auto& fi : kFields)
-        for (int i = 0; i < b->alloc_elems; ++i) {
-            if (h2::is_element_array(fi.kind)) s.values.push_back(element_array(b, fi)[i]);
-            if (h2::is_row_array(fi.kind))
-                for (int j = 0; j < b->alloc_streams; ++j) s.values.push_back(row_table(b, fi)[i][j]);
-        }
-    for (auto* slot : b->LossSlots)
-        for (int i = 0; i < b->alloc_elems; ++i) s.entries.push_back(slot[i]);
-    return s;
 }
 
 class CaseMerge : public h2::test::CaseSetTest {

@@ -177,8 +177,8 @@ int fan() {
     calls().log.push_back("sfgRN");
     return 0;
 }
-int axial(int first, int count) {
-    calls().log.push_back("scgRN " + std::to_string(first) + " " + std::to_string(count));
+int axial(int first, int last) {
+    calls().log.push_back("scgRN " + std::to_string(first) + " " + std::to_string(last));
     return 0;
 }
 int radial(int first) {
@@ -219,6 +219,14 @@ TEST_F(SolverDriver, DesignTaskRegeneratesItsModulesEveryIteration) {
         expected.insert(expected.end(), c.per_iteration.begin(), c.per_iteration.end());
         EXPECT_EQ(calls().log, expected);
     }
+    // A one-element run behind a centrifugal stage: the fan pass cannot take it.
+    bdLocals* b = block();
+    b->elem_moduleType[1] = 5.0;
+    b->elem_moduleType[2] = 0.0;
+    b->elem_moduleNum[2] = 1.0;
+    calls().log.clear();
+    EXPECT_EQ(bestXN(), -1);
+    EXPECT_EQ(calls().log, std::vector<std::string>{"rcgRN 0"});
 }
 
 TEST_F(SolverDriver, DesignTaskEndsWithMinusOneWhileItsPassIsMissing) {
