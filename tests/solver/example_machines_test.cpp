@@ -81,4 +81,29 @@ TEST(CompressorExample, MeetsItsDesignTriangles) {
     bend_threading();
 }
 
+// The compressor rotor's tip clearance charges (1.6 R + 1.44) Gr/G1 of its work, R the static
+// enthalpy reaction of the stage (rotor rise over stage rise), Gr the flow over the tips; axial
+// compressor rows carry no disk friction or leakage losses of their own.
+TEST(CompressorExample, TipClearanceLossFollowsTheReactionAndTheLeakShare) {
+    ASSERT_EQ(binit_threading(), 0);
+    ASSERT_NE(binit(), nullptr);
+    ASSERT_TRUE(h2::test::load_example("axial_compressor_stage.dat"));
+    bdLocals* b = get_bdLocals();
+    ASSERT_EQ(bestXN(), 0);
+    const int m = b->cyld_nr / 2, rotor = 1, stator = 2;
+    const double R =
+        (b->isd_i2[rotor][m] - b->isd_i1[rotor][m]) / (b->isd_i2[stator][m] - b->isd_i1[rotor][m]);
+    EXPECT_NEAR(b->elem_R[rotor], R, 1e-12);
+    EXPECT_NEAR(R, 0.5, 0.1);  // the stage was laid out for reaction 0.5
+    ASSERT_GT(b->elem_Gr[rotor], 0.0);
+    EXPECT_NEAR(b->enrg_zrz[rotor], (1.6 * R + 1.44) * b->elem_Gr[rotor] / b->elem_G1[rotor], 1e-12);
+    for (int i : {rotor, stator}) {
+        EXPECT_EQ(b->enrg_dhd[i], 0.0) << i;
+        EXPECT_EQ(b->enrg_dhDA[i], 0.0) << i;
+        EXPECT_EQ(b->GElos_DH[i], 0.0) << i;
+    }
+    bterm();
+    bend_threading();
+}
+
 }  // namespace
