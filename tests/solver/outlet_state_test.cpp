@@ -77,4 +77,60 @@ TEST_F(SideFlowOutlet, ExtractionLeavesTheStreamsStateAndTakesItsFlow) {
     EXPECT_NEAR(b->isd_p1x[kNext][0], b->isd_p2x[kOut][0], 1e-9 * b->isd_p2x[kOut][0]);
 }
 
+// Moisture separation behind the second stator of a two-stage turbine (inlet, stator, rotor, stator,
+// rotor) on the toy wet gas, whose dryness is (i - 200 kJ/kg) / (400 kJ/kg): the stage in front
+// left the steam at a dryness of 0.95, the rotor behind reaches 0.90. Separation takes the share
+// Ksep of the moisture the stage brought in, (1 - 0.95) Ksep, out of the stream: the dryness it
+// aims at is y1 + (1 - y) Ksep, the flow that leaves is that rise in dryness times the rotor's
+// outlet flow of the pass before (mass balance), and the enthalpy at which the remaining mixture has
+// that dryness is the toy gas's own inverse.
+TEST(MoistureSeparation, TakesTheStagesShareOfTheMoistureOutOfTheStream) {
+    ASSERT_EQ(binit_threading(), 0);
+    h2::test::BlockPtr block = h2::test::make_block();
+    ASSERT_EQ(set_bdLocals(block.get()), 1);
+    h2::test::TestFluid wet;
+    wet.wet = true;
+    wet.h_liquid = 2e5;
+    wet.h_vapour = 6e5;
+    h2::test::make_flow_path({Elem::Inlet, Elem::Stator, Elem::Rotor, Elem::Stator, Elem::Rotor}, 1, wet);
+    bdLocals* b = block.get();
+    ASSERT_NE(b->elem_af, nullptr);
+    constexpr int stator = 3, rotor = 4;
+    for (int i = 0; i <= 4; ++i) b->elem_af[i] = 1.0;
+    b->elem_VI[rotor] = 1.0;  // separation on
+    b->wet_stage_count = 2;   // the expansion went wet a stage earlier
+    b->cas_b[rotor][0] = 0.03;
+    b->clrn_DB2[rotor] = 0.004;
+    b->elem_G2[stator] = 3.0;
+    // The rotor's outlet: dryness 0.90, at 1.5 bar total.
+    b->isd_i2[rotor][0] = 2e5 + 0.90 * 4e5;
+    b->isd_i2x[rotor][0] = b->isd_i2[rotor][0] + 1000.0;
+    b->isd_p2x[rotor][0] = 1.5e5;
+    // The stator's own outlet, solved.
+    b->flow_c2s[stator][0] = 150.0;
+    b->flow_c2u[stator][0] = 300.0;
+    b->cas_cosT2[stator][0] = 1.0;
+    b->isd_p2[stator][0] = 2e5;
+    b->isd_i2[stator][0] = 2e5 + 0.93 * 4e5;
+    // The separated flow is figured on the rotor's outlet flow of the pass before.
+    b->elem_G2[rotor] = 3.2;  // unlike its inlet flow, 3.0
+    const double G2_before = b->elem_G2[rotor];
+    double y = 0.95;
+    complete_elem_state(stator, &y);
+    EXPECT_EQ(y, 0.90);  // the running dryness moves on to the rotor's
+    const double K = b->Ksep[rotor];
+    ASSERT_GT(K, 0.0);
+    EXPECT_EQ(b->Ksep[stator], K);
+    const double target = 0.90 + (1.0 - 0.95) * K;
+    EXPECT_NEAR(b->sep_target, target, 1e-15);
+    // Searched from the outlet's total enthalpy up to the saturated vapour's.
+    EXPECT_NEAR(b->sep_enthalpy, 2e5 + target * 4e5, 1e-6 * 4e5);
+    // The separated water leaves the rotor's outlet flow.
+    EXPECT_NEAR(b->elem_Gsep[rotor], -(target - 0.90) * G2_before, 1e-15);
+    EXPECT_NEAR(b->elem_G2[rotor], b->elem_G1[rotor] + b->elem_Gsep[rotor], 1e-12);
+    EXPECT_LT(b->elem_Gsep[rotor], 0.0);
+    EXPECT_EQ(free_probdata(), 0);
+    bend_threading();
+}
+
 }  // namespace
