@@ -431,16 +431,19 @@ void put_schema_head(FlowOut& out, int ns) {
     out.line("%-4d   # element`s number\n", ns);
 }
 
-void put_block_start(FlowOut& out, const char* title, int type, int i, int num, int nlink, const char* gap) {
+// The title names the element by its index i; the type line carries the schema editor's own ind, which
+// for the flow input is 1, not its element index 0.
+void put_block_start(FlowOut& out, const char* title, int i, int type, int ind, int num, int nlink,
+                     const char* gap) {
     out.line("\n#\telement %d (%s)\n", i, title);
     out.put("noname\t\t# subschema description file name\n");
-    out.line("%-4d%-4d%-4d%-4d%s%s\n", type, i, num, nlink, gap, "# type ind num nlink");
+    out.line("%-4d%-4d%-4d%-4d%s%s\n", type, ind, num, nlink, gap, "# type ind num nlink");
     out.line("\n#\tposition  (scale, shift, rot, distort)\n%12g%12g%12g%12g%12g%12g%12g%12g\n", 1.0, 0.0, 0.0,
              0.0, 0.0, 0.0, 0.0, 1.0);
 }
 
 void put_flow_input_block(FlowOut& out, const bdLocals& c, int mid) {
-    put_block_start(out, "Flow input", 16, 0, 1, 1, "   ");
+    put_block_start(out, "Flow input", 0, 16, 1, 1, 1, "   ");
     out.line("%-4ld %-4ld   %s\n", 0L, 16580521L, "# colors");
     out.line("%-4d %-4d   %s\n", 2, 0, "# line_width, line_style");
     out.line("\n%-4d   %s\n", 13, "# data num");
@@ -468,7 +471,7 @@ enum class Block { Compressor, Turbine, Generic };
 // type and value count.
 void put_element_block(FlowOut& out, const bdLocals& c, int i, int mid, Block block, const char* title,
                        int type, int values, bool volute) {
-    put_block_start(out, title, type, i, i, 2, block == Block::Compressor ? "  " : " ");
+    put_block_start(out, title, i, type, i, i, 2, block == Block::Compressor ? "  " : " ");
     out.line("%-4d %-4d   %s\n", 0, c.bld_wp[i] == 0.0 ? 8580089 : 16754093, "# colors");
     out.line("%-4d %-4d   %s\n", 2, 0, "# line_width, line_style");
     out.line("\n%-4d   %s\n", values, "# data num");

@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 #include "case/case_arrays.h"
+#include "case/pitch_inputs.h"
 #include "case/walkers_internal.h"
 #include "halvorine2/flow_files.h"
 #include "halvorine2/fluid_plugin.h"
@@ -406,6 +407,9 @@ void report_result(std::FILE* f) {
     h2::choke_lines(f, c, L);
     if (L.design) h2::diameter_table(f, c, L);
     report_integral(f);
+    // The section routines apply their pitch rule to the case; the report keeps the section
+    // properties they compute but must not change the path a later run solves.
+    const h2::PitchInputsGuard inputs(c);
     if (L.expanding)
         h2::turbine_profile_areas(f, c, L);
     else

@@ -5,6 +5,7 @@
 #include "case/case_arrays.h"
 #include "case/walkers_internal.h"
 #include "halvorine2/console.h"
+#include "halvorine2/fluid_plugin.h"
 #include "halvorine2/profiles.h"
 #include "halvorine2/threading.h"
 #include "halvorine2/units.h"
@@ -359,17 +360,19 @@ extern "C" void report_data(std::FILE* f) {
                  disposition_name(c.cyld_Disp));
 
     const double p0 = c.elem_p0[0], i0 = c.elem_i0[0];
-    const double s0 = fluid(c, 3, p0, i0);
+    const double s0 = fluid(c, H2_FLUID_S_PI, p0, i0);
     std::fprintf(
         f,
         "io=%g %s\tpo=%g %s\tp2=%g %s\tp2x=%g %s\tAo=%g %s\tGo=%g %s\tCzo=%g %s\nTo=%g %s\tRoo=%g %s\t"
         "so=%g %s\ti2tt=%g %s\ti2ttx=%g %s\tao=%g %s\tk=%g\taf=%g\n\n",
         view(i0, 9), label(9), view(p0, 4), label(4), view(c.cyld_p2n, 4), label(4), view(c.cyld_p2nx, 4),
         label(4), view(c.cas_B1[0][L.m], 19), label(19), view(c.elem_G1[0], 3), label(3),
-        view(c.flow_c2z[0][L.m], 18), label(18), h2::view_temperature(fluid(c, 1, p0, i0)), label(5),
-        view(fluid(c, 2, p0, i0), 8), label(8), view(s0, 20), label(20), view(fluid(c, 9, c.cyld_p2n, s0), 9),
-        label(9), view(fluid(c, 9, c.cyld_p2nx, s0), 9), label(9), view(fluid(c, 4, p0, i0), 18), label(18),
-        view(fluid(c, 5, p0, i0), 0), h2::printable(c.cyld_af));
+        view(c.flow_c2z[0][L.m], 18), label(18), h2::view_temperature(fluid(c, H2_FLUID_T_PI, p0, i0)),
+        label(5), view(fluid(c, H2_FLUID_RHO_PI, p0, i0), 8), label(8), view(s0, 20), label(20),
+        view(fluid(c, H2_FLUID_I_PS, c.cyld_p2n, s0), 9), label(9),
+        view(fluid(c, H2_FLUID_I_PS, c.cyld_p2nx, s0), 9), label(9),
+        view(fluid(c, H2_FLUID_SOUND_PI, p0, i0), 18), label(18),
+        view(fluid(c, H2_FLUID_KAPPA_PI, p0, i0), 0), h2::printable(c.cyld_af));
 
     if (c.IPI > 1) {
         loss_models(f, c, L.ns);

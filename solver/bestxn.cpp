@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "case/pitch_inputs.h"
+
 #include "halvorine2/console.h"
 #include "halvorine2/output.h"
 #include "halvorine2/strength.h"
@@ -211,6 +213,9 @@ void strength_pass(bdLocals& b) {
     if (!h2::is_expanding(b) || b.strs_policy == 0 || !(std::fabs(b.accuracy) < b.acc_limit)) return;
     // The strength routines read the section NI/2; the pass prepares the same one.
     const int j = b.cyld_nr / 2;
+    // The section calls below rewrite pitch, relative pitch, chord and blade count; the solve
+    // goes on with the path the host gave.
+    const h2::PitchInputsGuard inputs(b);
     for (int i = 1; i <= b.cyld_ns; ++i) {
         if (b.elem_sectType[i] != h2::kSectAxial || b.elem_sectType[i - 1] != h2::kSectAxial) continue;
         const double T = h2::fluid(b, H2_FLUID_T_PI, b.isd_p1wx[i][j], b.isd_i1wx[i][j], 0);

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "case/walkers_internal.h"
+#include "halvorine2/fluid_plugin.h"
 #include "halvorine2/threading.h"
 #include "physics/angle_mask.h"
 #include "physics/loss_wrappers.h"
@@ -52,28 +53,28 @@ double outlet_angle_before_deviation(const bdLocals& b, int i, int m) {
 // outlet whose relative total pressure p2wx is known: shared by every row type.
 void incompressible_outlet(bdLocals& b, int i, int m) {
     const double s2 = b.isd_s2[i][m];
-    b.isd_i2wx[i][m] = fluid(b, 9, b.isd_p2wx[i][m], s2, i);
+    b.isd_i2wx[i][m] = fluid(b, H2_FLUID_I_PS, b.isd_p2wx[i][m], s2, i);
     b.isd_i2[i][m] = b.isd_i2wx[i][m] - b.flow_w2[i][m] * b.flow_w2[i][m] / 2.0;
-    b.isd_p2[i][m] = fluid(b, 8, b.isd_i2[i][m], s2, i);
+    b.isd_p2[i][m] = fluid(b, H2_FLUID_P_IS, b.isd_i2[i][m], s2, i);
     b.isd_i2x[i][m] = b.flow_c2[i][m] * b.flow_c2[i][m] / 2.0 + b.isd_i2[i][m];
-    b.isd_p2x[i][m] = fluid(b, 8, b.isd_i2x[i][m], s2, i);
+    b.isd_p2x[i][m] = fluid(b, H2_FLUID_P_IS, b.isd_i2x[i][m], s2, i);
 }
 
 void turbine_state(bdLocals& b, int i, int m, double W) {
     if (b.ICLos != 0) {
-        b.isd_p2[i][m] = fluid(b, 8, b.isd_i2[i][m], b.isd_s1[i][m], i);
-        b.isd_a2[i][m] = fluid(b, 4, b.isd_p2[i][m], b.isd_i2[i][m], i);
+        b.isd_p2[i][m] = fluid(b, H2_FLUID_P_IS, b.isd_i2[i][m], b.isd_s1[i][m], i);
+        b.isd_a2[i][m] = fluid(b, H2_FLUID_SOUND_PI, b.isd_p2[i][m], b.isd_i2[i][m], i);
         (void)section_losses(i, m);
     }
     const double phi = b.los_Los[i][m];
     // Ideal expansion to the speed w / phi.
-    b.isd_p2[i][m] = fluid(b, 8, b.isd_i2wx[i][m] - 0.5 * W / (phi * phi), b.isd_s1[i][m], i);
-    b.isd_s2[i][m] = fluid(b, 3, b.isd_p2[i][m], b.isd_i2[i][m], i);
+    b.isd_p2[i][m] = fluid(b, H2_FLUID_P_IS, b.isd_i2wx[i][m] - 0.5 * W / (phi * phi), b.isd_s1[i][m], i);
+    b.isd_s2[i][m] = fluid(b, H2_FLUID_S_PI, b.isd_p2[i][m], b.isd_i2[i][m], i);
     if (b.isd_s1[i][m] != 0.0) {
-        b.isd_p2wx[i][m] = fluid(b, 8, b.isd_i2wx[i][m], b.isd_s2[i][m], i);
+        b.isd_p2wx[i][m] = fluid(b, H2_FLUID_P_IS, b.isd_i2wx[i][m], b.isd_s2[i][m], i);
     } else {
-        b.isd_p2wx[i][m] =
-            fluid(b, 8, b.isd_i2wx[i][m], b.isd_s2[i][m], i) - (1.0 - phi * phi) * W / 2.0 * b.isd_Ro1[i][m];
+        b.isd_p2wx[i][m] = fluid(b, H2_FLUID_P_IS, b.isd_i2wx[i][m], b.isd_s2[i][m], i) -
+                           (1.0 - phi * phi) * W / 2.0 * b.isd_Ro1[i][m];
         incompressible_outlet(b, i, m);
     }
 }
@@ -81,12 +82,13 @@ void turbine_state(bdLocals& b, int i, int m, double W) {
 void radial_compressor_state(bdLocals& b, int i, int m, bool deswirler) {
     if (b.ICLos != 0) (void)(deswirler ? elem_loss_other(i, m) : elem_loss_cent(i, m));
     const double dhb = b.enrg_dhb[i][m];
-    b.isd_p2[i][m] = fluid(b, 8, b.isd_i2[i][m] - dhb, b.isd_s1[i][m], i);
-    b.isd_s2[i][m] = fluid(b, 3, b.isd_p2[i][m], b.isd_i2[i][m], i);
+    b.isd_p2[i][m] = fluid(b, H2_FLUID_P_IS, b.isd_i2[i][m] - dhb, b.isd_s1[i][m], i);
+    b.isd_s2[i][m] = fluid(b, H2_FLUID_S_PI, b.isd_p2[i][m], b.isd_i2[i][m], i);
     if (b.isd_s1[i][m] != 0.0) {
-        b.isd_p2wx[i][m] = fluid(b, 8, b.isd_i2wx[i][m], b.isd_s2[i][m], i);
+        b.isd_p2wx[i][m] = fluid(b, H2_FLUID_P_IS, b.isd_i2wx[i][m], b.isd_s2[i][m], i);
     } else {
-        b.isd_p2wx[i][m] = fluid(b, 8, b.isd_i2wx[i][m], b.isd_s2[i][m], i) - dhb * b.isd_Ro1[i][m];
+        b.isd_p2wx[i][m] =
+            fluid(b, H2_FLUID_P_IS, b.isd_i2wx[i][m], b.isd_s2[i][m], i) - dhb * b.isd_Ro1[i][m];
         incompressible_outlet(b, i, m);
     }
 }
@@ -104,13 +106,13 @@ bool axial_compressor_state(bdLocals& b, int i, int m, bool deswirler) {
     }
     // Total-pressure loss on the inlet's relative dynamic pressure.
     const double dp = (b.isd_p1wx[i][m] - b.isd_p1[i][m]) * b.los_om[i][m];
-    b.isd_p2wx[i][m] = fluid(b, 8, b.isd_i2wx[i][m], b.isd_s1[i][m], i) - dp;
+    b.isd_p2wx[i][m] = fluid(b, H2_FLUID_P_IS, b.isd_i2wx[i][m], b.isd_s1[i][m], i) - dp;
     if (b.isd_s1[i][m] != 0.0) {
-        b.isd_s2[i][m] = fluid(b, 3, b.isd_p2wx[i][m], b.isd_i2wx[i][m], i);
-        b.isd_p2[i][m] = fluid(b, 8, b.isd_i2[i][m], b.isd_s2[i][m], i);
+        b.isd_s2[i][m] = fluid(b, H2_FLUID_S_PI, b.isd_p2wx[i][m], b.isd_i2wx[i][m], i);
+        b.isd_p2[i][m] = fluid(b, H2_FLUID_P_IS, b.isd_i2[i][m], b.isd_s2[i][m], i);
     } else {
         // Evaluated with the entropy the previous evaluation left.
-        b.enrg_dhb[i][m] = fluid(b, 9, dp, b.isd_s2[i][m], i);
+        b.enrg_dhb[i][m] = fluid(b, H2_FLUID_I_PS, dp, b.isd_s2[i][m], i);
         incompressible_outlet(b, i, m);
     }
     return !(b.isd_p2[i][m] > b.isd_p2wx[i][m]);
@@ -135,10 +137,10 @@ double row_choke_limit(int i) {
         // Critical flow through the cascade throats at the inlet totals.
         const double pitch = h2::kPi * b.bld_d1[i] / b.bld_z[i];
         const double throat = std::sin(b.cas_B1g[i][m] * kDegree) * pitch;
-        const double T = fluid(b, 1, p0, h0, i);
-        const double cp = fluid(b, 31, p0, h0, i);
-        const double k = fluid(b, 5, p0, h0, i);
-        (void)fluid(b, 4, p0, h0, i);  // the critical Mach number is a*/a, independent of it
+        const double T = fluid(b, H2_FLUID_T_PI, p0, h0, i);
+        const double cp = fluid(b, H2_FLUID_CP_PI, p0, h0, i);
+        const double k = fluid(b, H2_FLUID_KAPPA_PI, p0, h0, i);
+        (void)fluid(b, H2_FLUID_SOUND_PI, p0, h0, i);  // the critical Mach number is a*/a, independent of it
         const double R = cp - cp / k;
         b.flow_Mcr[i][m] = std::sqrt(2.0 / (k + 1.0));
         const double critical_flux =
@@ -147,11 +149,12 @@ double row_choke_limit(int i) {
     } else if (h2::turbine_row(b, i, m)) {
         // Critical speed through the outlet section; the density is taken at
         // the outlet static pressure and the critical enthalpy.
-        const double k = fluid(b, 5, p0, h0, i);
-        (void)fluid(b, 32, p0, h0, i);
-        const double a = fluid(b, 4, p0, h0, i);
+        const double k = fluid(b, H2_FLUID_KAPPA_PI, p0, h0, i);
+        (void)fluid(b, H2_FLUID_R_PI, p0, h0, i);
+        const double a = fluid(b, H2_FLUID_SOUND_PI, p0, h0, i);
         const double a_crit = std::sqrt(2.0 / (k + 1.0)) * a;
-        const double rho_crit = fluid(b, 2, b.isd_p2[i][m], b.isd_i2wx[i][m] - a_crit * a_crit / 2.0, i);
+        const double rho_crit =
+            fluid(b, H2_FLUID_RHO_PI, b.isd_p2[i][m], b.isd_i2wx[i][m] - a_crit * a_crit / 2.0, i);
         const double x = surface_sine(b, i, m, b.cas_B2[i][m]);
         Gmax = std::fabs(a_crit * x) * rho_crit * b.bld_F2[i] * b.elem_Pa[i] * b.los_Fp[i][m];
     } else {
@@ -185,7 +188,8 @@ double elem_blade_1d(int i, double w) {
     b.isd_i2[i][m] = b.isd_i2wx[i][m] - 0.5 * W;
 
     // First evaluation: the relative total pressure of the isentropic change.
-    if (b.isd_p2wx[i][m] == 0.0) b.isd_p2wx[i][m] = fluid(b, 8, b.isd_i2wx[i][m], b.isd_s1[i][m], i);
+    if (b.isd_p2wx[i][m] == 0.0)
+        b.isd_p2wx[i][m] = fluid(b, H2_FLUID_P_IS, b.isd_i2wx[i][m], b.isd_s1[i][m], i);
 
     const double beta = outlet_angle_before_deviation(b, i, m);
     const bool turbine = h2::turbine_row(b, i, m);
@@ -215,7 +219,7 @@ double elem_blade_1d(int i, double w) {
     }
 
     // Outlet velocity triangle.
-    b.isd_Ro2[i][m] = fluid(b, 2, b.isd_p2[i][m], b.isd_i2[i][m], i);
+    b.isd_Ro2[i][m] = fluid(b, H2_FLUID_RHO_PI, b.isd_p2[i][m], b.isd_i2[i][m], i);
     const double B2 = b.cas_B2[i][m] * kDegree;
     b.flow_c2s[i][m] = w * std::sin(B2);
     b.flow_c2u[i][m] = std::fabs(u2) + w * std::cos(B2);

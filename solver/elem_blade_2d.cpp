@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 
+#include "halvorine2/fluid_plugin.h"
 #include "halvorine2/profiles.h"
 #include "halvorine2/threading.h"
 #include "numerics/one_dim.h"
@@ -133,21 +134,21 @@ double outlet_state(bdLocals& b, const Row& row, int i, int k, double w, double*
         }
         // Total-pressure loss on the inlet's relative dynamic pressure.
         const double s1 = b.isd_s1[i][k];
-        const double ideal_p2wx = fluid(b, 8, i2wx, s1, i);
+        const double ideal_p2wx = fluid(b, H2_FLUID_P_IS, i2wx, s1, i);
         const double dp = (b.isd_p1wx[i][k] - b.isd_p1[i][k]) * b.los_om[i][k];
         b.isd_p2wx[i][k] = ideal_p2wx - dp;
         if (incompressible) {
             // The entropy the previous evaluation left.
-            b.isd_p2[i][k] = fluid(b, 8, h2, b.isd_s2[i][k], i);
-            b.enrg_dhb[i][k] = fluid(b, 9, dp, b.isd_s2[i][k], i);
+            b.isd_p2[i][k] = fluid(b, H2_FLUID_P_IS, h2, b.isd_s2[i][k], i);
+            b.enrg_dhb[i][k] = fluid(b, H2_FLUID_I_PS, dp, b.isd_s2[i][k], i);
         } else {
-            b.isd_s2[i][k] = fluid(b, 3, b.isd_p2wx[i][k], i2wx, i);
-            b.isd_p2[i][k] = fluid(b, 8, h2, b.isd_s2[i][k], i);
-            *a = fluid(b, 4, b.isd_p2[i][k], h2, i);
+            b.isd_s2[i][k] = fluid(b, H2_FLUID_S_PI, b.isd_p2wx[i][k], i2wx, i);
+            b.isd_p2[i][k] = fluid(b, H2_FLUID_P_IS, h2, b.isd_s2[i][k], i);
+            *a = fluid(b, H2_FLUID_SOUND_PI, b.isd_p2[i][k], h2, i);
             // The enthalpy of a gas at the loss pressure means nothing: the
             // loss energy is the isentropic enthalpy step of the lost
             // relative total pressure, dp / rho for a liquid.
-            b.enrg_dhb[i][k] = i2wx - fluid(b, 9, b.isd_p2wx[i][k], s1, i);
+            b.enrg_dhb[i][k] = i2wx - fluid(b, H2_FLUID_I_PS, b.isd_p2wx[i][k], s1, i);
         }
         return h2;
     }
@@ -157,16 +158,16 @@ double outlet_state(bdLocals& b, const Row& row, int i, int k, double w, double*
         b.isd_s2[i][k] = b.isd_s1[i][k];
         b.enrg_dhb[i][k] = (1.0 - phi * phi) * W / 2.0 / (phi * phi);
         h2 -= b.enrg_dhb[i][k];
-        b.isd_p2[i][k] = fluid(b, 8, h2, b.isd_s2[i][k], i);
+        b.isd_p2[i][k] = fluid(b, H2_FLUID_P_IS, h2, b.isd_s2[i][k], i);
         return h2;
     }
     // Ideal expansion to the speed w / phi.
     const double phi = b.los_Los[i][k];
-    b.isd_p2[i][k] = fluid(b, 8, i2wx - W / (2.0 * phi * phi), b.isd_s1[i][k], i);
-    *a = fluid(b, 4, b.isd_p2[i][k], h2, i);
+    b.isd_p2[i][k] = fluid(b, H2_FLUID_P_IS, i2wx - W / (2.0 * phi * phi), b.isd_s1[i][k], i);
+    *a = fluid(b, H2_FLUID_SOUND_PI, b.isd_p2[i][k], h2, i);
     b.isd_a2[i][k] = *a;
     if (b.ICLos != 0) (void)section_losses(i, k);
-    b.isd_s2[i][k] = fluid(b, 3, b.isd_p2[i][k], h2, i);
+    b.isd_s2[i][k] = fluid(b, H2_FLUID_S_PI, b.isd_p2[i][k], h2, i);
     return h2;
 }
 
@@ -207,8 +208,8 @@ h2::StreamSlopes blade_stage(bdLocals& b, const Row& row, int i, int k) {
     const double c2u = b.flow_c2u[i][k];
     b.flow_c2[i][k] = std::sqrt(c2u * c2u + cs * cs);
     b.isd_i2[i][k] = h2;
-    b.isd_T2[i][k] = fluid(b, 1, b.isd_p2[i][k], h2, i);
-    b.isd_Ro2[i][k] = fluid(b, 2, b.isd_p2[i][k], h2, i);
+    b.isd_T2[i][k] = fluid(b, H2_FLUID_T_PI, b.isd_p2[i][k], h2, i);
+    b.isd_Ro2[i][k] = fluid(b, H2_FLUID_RHO_PI, b.isd_p2[i][k], h2, i);
 
     // Radial equilibrium along the stream function: continuity gives dr/dG;
     // the curvature, slope, lean, blade force and rotation give dw/dG, with
@@ -249,10 +250,10 @@ double elem_blade_2d(int i, double w) {
         const double dhb = b.enrg_dhb[i][h2::mid_stream(b)];
         for (int j = 0; j <= n; ++j) {
             b.isd_i2wx[i][j] -= dhb;
-            b.isd_p2wx[i][j] = fluid(b, 8, b.isd_i2wx[i][j], b.isd_s2[i][j], i);
+            b.isd_p2wx[i][j] = fluid(b, H2_FLUID_P_IS, b.isd_i2wx[i][j], b.isd_s2[i][j], i);
             b.isd_i2[i][j] = b.isd_i2wx[i][j] - b.flow_w2[i][j] * b.flow_w2[i][j] / 2.0;
             b.isd_i2x[i][j] = b.flow_c2[i][j] * b.flow_c2[i][j] / 2.0 + b.isd_i2[i][j];
-            b.isd_p2x[i][j] = fluid(b, 8, b.isd_i2x[i][j], b.isd_s2[i][j], i);
+            b.isd_p2x[i][j] = fluid(b, H2_FLUID_P_IS, b.isd_i2x[i][j], b.isd_s2[i][j], i);
         }
     }
     return result;

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 
+#include "halvorine2/fluid_plugin.h"
 #include "halvorine2/threading.h"
 #include "physics/loss_wrappers.h"
 #include "physics/section_losses.h"
@@ -103,24 +104,24 @@ double elem_channel_1d(int i, double w) {
     }
 
     // Static pressure of the isentropic expansion to the enthalpy less the loss.
-    b.isd_p2[i][m] = h2::fluid(b, 8, b.isd_i2[i][m] - b.enrg_dhb[i][m], b.isd_s1[i][m], i);
-    b.isd_s2[i][m] = h2::fluid(b, 3, b.isd_p2[i][m], b.isd_i2[i][m], i);
+    b.isd_p2[i][m] = h2::fluid(b, H2_FLUID_P_IS, b.isd_i2[i][m] - b.enrg_dhb[i][m], b.isd_s1[i][m], i);
+    b.isd_s2[i][m] = h2::fluid(b, H2_FLUID_S_PI, b.isd_p2[i][m], b.isd_i2[i][m], i);
 
     if (b.isd_s2[i][m] == 0.0) {
         // A fluid without entropy: the loss becomes a loss of total pressure.
         const double s2 = b.isd_s2[i][m];
-        b.isd_p2wx[i][m] =
-            h2::fluid(b, 8, b.isd_i2wx[i][m], s2, i) - (1.0 - phi * phi) * W / 2.0 * b.isd_Ro1[i][m];
+        b.isd_p2wx[i][m] = h2::fluid(b, H2_FLUID_P_IS, b.isd_i2wx[i][m], s2, i) -
+                           (1.0 - phi * phi) * W / 2.0 * b.isd_Ro1[i][m];
         b.isd_p2x[i][m] = b.isd_p2wx[i][m];
-        b.isd_i2wx[i][m] = h2::fluid(b, 9, b.isd_p2wx[i][m], s2, i);
+        b.isd_i2wx[i][m] = h2::fluid(b, H2_FLUID_I_PS, b.isd_p2wx[i][m], s2, i);
         b.isd_i2x[i][m] = b.isd_i2wx[i][m];
         b.isd_i2[i][m] = b.isd_i2wx[i][m] - w * w / 2.0;
-        b.isd_p2[i][m] = h2::fluid(b, 8, b.isd_i2[i][m], s2, i);
+        b.isd_p2[i][m] = h2::fluid(b, H2_FLUID_P_IS, b.isd_i2[i][m], s2, i);
     } else {
-        b.isd_p2wx[i][m] = h2::fluid(b, 8, b.isd_i2wx[i][m], b.isd_s2[i][m], i);
+        b.isd_p2wx[i][m] = h2::fluid(b, H2_FLUID_P_IS, b.isd_i2wx[i][m], b.isd_s2[i][m], i);
         b.isd_p2x[i][m] = b.isd_p2wx[i][m];
     }
-    b.isd_Ro2[i][m] = h2::fluid(b, 2, b.isd_p2[i][m], b.isd_i2[i][m], i);
+    b.isd_Ro2[i][m] = h2::fluid(b, H2_FLUID_RHO_PI, b.isd_p2[i][m], b.isd_i2[i][m], i);
 
     // Continuity against the element's inlet flow.
     const double d =

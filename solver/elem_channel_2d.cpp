@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 
+#include "halvorine2/fluid_plugin.h"
 #include "halvorine2/threading.h"
 #include "physics/section_losses.h"
 #include "solver/gravity_head.h"
@@ -52,21 +53,22 @@ h2::StreamSlopes stage(bdLocals& b, int i, int k) {
     if (!incompressible) {
         // Static pressure of the ideal expansion to the speed w / phi.
         b.isd_i2[i][k] = b.isd_i2wx[i][k] - W / 2;
-        b.isd_p2[i][k] = h2::fluid(b, 8, b.isd_i2wx[i][k] - W / (2 * phi * phi), b.isd_s1[i][k], i);
+        b.isd_p2[i][k] =
+            h2::fluid(b, H2_FLUID_P_IS, b.isd_i2wx[i][k] - W / (2 * phi * phi), b.isd_s1[i][k], i);
     } else {
         // The loss (1/phi^2 - 1) W/2 comes off the total head; the static
         // head is that of the ideal acceleration to w / phi.
         b.isd_i2wx[i][k] -= (1.0 / (phi * phi) - 1.0) * W / 2;
         b.isd_i2x[i][k] = b.isd_i2wx[i][k];
-        b.isd_p2wx[i][k] = h2::fluid(b, 8, b.isd_i2wx[i][k], b.isd_s2[i][k], i);
+        b.isd_p2wx[i][k] = h2::fluid(b, H2_FLUID_P_IS, b.isd_i2wx[i][k], b.isd_s2[i][k], i);
         b.isd_p2x[i][k] = b.isd_p2wx[i][k];
         b.isd_i2[i][k] = b.isd_i2wx[i][k] - W / 2;
-        b.isd_p2[i][k] = h2::fluid(b, 8, b.isd_i2[i][k], b.isd_s2[i][k], i);
+        b.isd_p2[i][k] = h2::fluid(b, H2_FLUID_P_IS, b.isd_i2[i][k], b.isd_s2[i][k], i);
     }
-    b.isd_Ro2[i][k] = h2::fluid(b, 2, b.isd_p2[i][k], b.isd_i2[i][k], i);
-    b.isd_s2[i][k] = h2::fluid(b, 3, b.isd_p2[i][k], b.isd_i2[i][k], i);
-    const double a =
-        incompressible ? kIncompressibleSound : h2::fluid(b, 4, b.isd_p2[i][k], b.isd_i2[i][k], i);
+    b.isd_Ro2[i][k] = h2::fluid(b, H2_FLUID_RHO_PI, b.isd_p2[i][k], b.isd_i2[i][k], i);
+    b.isd_s2[i][k] = h2::fluid(b, H2_FLUID_S_PI, b.isd_p2[i][k], b.isd_i2[i][k], i);
+    const double a = incompressible ? kIncompressibleSound
+                                    : h2::fluid(b, H2_FLUID_SOUND_PI, b.isd_p2[i][k], b.isd_i2[i][k], i);
 
     const double cs = floored_sqrt(W - cu * cu, kMarchMeridionalFloor2);
     b.flow_c2s[i][k] = cs;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "halvorine2/fluid_plugin.h"
 #include "halvorine2/threading.h"
 #include "solver/gravity_head.h"
 #include "solver/meanline_triangle.h"
@@ -33,10 +34,10 @@ void inlet_p0_from_flow(double cn) {
     // Continuity at the inlet section fixes the density.
     b.isd_Ro2[0][m] = b.elem_G1[0] / (std::fabs(cn) * b.bld_F2[0]);
     // The fluid model is told the inlet total pressure it had before the fit.
-    (void)b.fluid_func(1002, b.elem_p0[0], 0.0, 0.0, H2_FLUID_MAIN);
-    b.isd_p2[0][m] = h2::fluid(b, 82, b.isd_Ro2[0][m], b.isd_i2[0][m], 0);
-    b.isd_s2[0][m] = h2::fluid(b, 3, b.isd_p2[0][m], b.isd_i2[0][m], 0);
-    b.elem_p0[0] = h2::fluid(b, 8, b.isd_i2wx[0][m], b.isd_s2[0][m], 0);
+    (void)b.fluid_func(H2_FLUID_ELEMENT_P0, b.elem_p0[0], 0.0, 0.0, H2_FLUID_MAIN);
+    b.isd_p2[0][m] = h2::fluid(b, H2_FLUID_P_RHOI, b.isd_Ro2[0][m], b.isd_i2[0][m], 0);
+    b.isd_s2[0][m] = h2::fluid(b, H2_FLUID_S_PI, b.isd_p2[0][m], b.isd_i2[0][m], 0);
+    b.elem_p0[0] = h2::fluid(b, H2_FLUID_P_IS, b.isd_i2wx[0][m], b.isd_s2[0][m], 0);
 
     const int NI = b.cyld_nr;
     if (NI >= 2 && b.cyld_force1D == 0) {
@@ -55,7 +56,7 @@ double elem_inlet_1d(int i, double w) {
     const int m = h2::mid_stream(b);
 
     b.flow_w2[i][m] = w;
-    b.isd_s1[i][m] = h2::fluid(b, 3, b.isd_p1x[i][m], b.isd_i1x[i][m], i);
+    b.isd_s1[i][m] = h2::fluid(b, H2_FLUID_S_PI, b.isd_p1x[i][m], b.isd_i1x[i][m], i);
     b.isd_i2wx[i][m] = b.isd_i1x[i][m] + grav_head_out(i, m);
     b.isd_i2[i][m] = b.isd_i2wx[i][m] - 0.5 * w * w;
     b.isd_i1[i][m] = b.isd_i2[i][m];
@@ -83,9 +84,9 @@ double elem_inlet_1d(int i, double w) {
     } else if (sets_inlet_flow(task)) {
         // Isentropic acceleration from the inlet totals; the flow is what the
         // velocity carries, so the inlet has no defect of its own.
-        b.isd_p2[i][m] = h2::fluid(b, 8, b.isd_i2[i][m], b.isd_s1[i][m], i);
+        b.isd_p2[i][m] = h2::fluid(b, H2_FLUID_P_IS, b.isd_i2[i][m], b.isd_s1[i][m], i);
         b.isd_p1[i][m] = b.isd_p2[i][m];
-        b.isd_Ro2[i][m] = h2::fluid(b, 2, b.isd_p2[i][m], b.isd_i2[i][m], i);
+        b.isd_Ro2[i][m] = h2::fluid(b, H2_FLUID_RHO_PI, b.isd_p2[i][m], b.isd_i2[i][m], i);
         b.isd_Ro1[i][m] = b.isd_Ro2[i][m];
         b.elem_G1[0] = std::fabs(cn) * b.isd_Ro2[i][m] * b.bld_F2[i] * b.los_Fp[i][m];
         b.elem_G2[0] = b.elem_G1[0];

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "halvorine2/fluid_plugin.h"
 #include "halvorine2/threading.h"
 #include "solver/gravity_head.h"
 #include "solver/solver_conventions.h"
@@ -51,12 +52,12 @@ double elem_inlet_2d(int i, double c) {
         if (fits_inlet_pressure(task)) {
             // Every streamline takes the middle streamline's static state.
             b.isd_p2[i][j] = b.isd_p2[i][m];
-            b.isd_s2[i][j] = h2::fluid(b, 3, b.isd_p2[i][m], b.isd_i2[i][m], i);
+            b.isd_s2[i][j] = h2::fluid(b, H2_FLUID_S_PI, b.isd_p2[i][m], b.isd_i2[i][m], i);
             b.isd_Ro2[i][j] = b.isd_Ro2[i][m];
         } else if (expands_from_totals(task)) {
             b.isd_s2[i][j] = b.isd_s1[i][j];
-            b.isd_p2[i][j] = h2::fluid(b, 8, b.isd_i2[i][j], b.isd_s2[i][j], i);
-            b.isd_Ro2[i][j] = h2::fluid(b, 2, b.isd_p2[i][j], b.isd_i2[i][j], i);
+            b.isd_p2[i][j] = h2::fluid(b, H2_FLUID_P_IS, b.isd_i2[i][j], b.isd_s2[i][j], i);
+            b.isd_Ro2[i][j] = h2::fluid(b, H2_FLUID_RHO_PI, b.isd_p2[i][j], b.isd_i2[i][j], i);
         }
         // The inlet element has no length: its inlet station is its outlet.
         b.isd_i1[i][j] = b.isd_i2[i][j];

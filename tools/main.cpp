@@ -29,6 +29,7 @@ constexpr const char* kUsage =
     "        --model-base DIR  directory of the fluid and loss plug-ins\n"
     "                          (default: the plug-ins built beside this program)\n"
     "        --dump FILE       also write the run's output to FILE\n"
+    "        installation data (model_w.bin, model_g.bin, ATLASES/) is read from the working directory\n"
     "units   print the unit table of a new case in SI or US-customary units\n";
 
 int bad_arguments(const std::string& why) {

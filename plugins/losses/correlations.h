@@ -57,6 +57,34 @@ inline double soderberg_reynolds_factor(double Re) {
     return std::pow(1e5 / std::clamp(Re, 1e4, 1e7), 0.25);
 }
 
+// Profile loss added by incidence off design, a total-pressure loss coefficient
+// (taken here, at the Mach numbers of these rows, as an energy loss coefficient):
+//   chi = (d/s)^-1.6 (cos beta1' / cos beta2)^-2 i,
+//   chi >= 0: dY = 0.778e-5 chi + 0.56e-7 chi^2 + 0.4e-10 chi^3 + 2.054e-19 chi^6,
+//   chi <  0: dY = -5.1734e-6 chi + 7.6902e-9 chi^2,
+// with i the incidence in degrees (positive when the flow turns more than the
+// blade), d the leading-edge diameter, s the pitch, beta1' the inlet metal
+// angle and beta2 the exit flow angle, both from the axial direction. Zero at
+// design incidence; it grows both ways, faster towards positive incidence.
+// Source: Moustapha, S.H., Kacker, S.C. & Tremblay, B. (1990), "An Improved
+// Incidence Losses Prediction Method for Turbine Airfoils", ASME J.
+// Turbomach. 112, 267-276 (also in Aungier, R.H., Turbine Aerodynamics, 2006).
+inline double moustapha_incidence_loss(double incidence_deg, double d_over_s, double inlet_metal_axial_deg,
+                                       double exit_axial_deg) {
+    if (!std::isfinite(incidence_deg)) return 0.0;
+    // The correlation's cascades span about 0.02..0.2 in d/s and 800 either way in chi.
+    const double ds = clamp_finite(d_over_s, 0.02, 0.2);
+    const double ratio = std::cos(clamp_finite(inlet_metal_axial_deg, -80.0, 80.0) * kDegree) /
+                         std::cos(clamp_finite(exit_axial_deg, -85.0, 85.0) * kDegree);
+    const double chi =
+        clamp_finite(std::pow(ds, -1.6) * std::pow(ratio, -2.0) * incidence_deg, -800.0, 800.0);
+    if (chi >= 0.0) {
+        const double c3 = chi * chi * chi;
+        return 0.778e-5 * chi + 0.56e-7 * chi * chi + 0.4e-10 * c3 + 2.054e-19 * c3 * c3;
+    }
+    return -5.1734e-6 * chi + 7.6902e-9 * chi * chi;
+}
+
 // Trailing-edge loss as the Borda-Carnot sudden expansion from the throat
 // less the trailing-edge thickness to the full throat:
 //   zeta = (t_te / (o - t_te))^2, energy loss per exit kinetic energy.

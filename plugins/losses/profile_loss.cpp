@@ -6,8 +6,28 @@ namespace {
 
 using namespace h2::losses;
 
+// Leading-edge diameter over pitch of a turbine section: twice the case's
+// leading-edge radius, else a mid-range value of the incidence correlation's
+// cascades.
+constexpr double kTypicalLeadingEdgeToPitch = 0.08;
+double leading_edge_to_pitch(const Section& s) {
+    const double r = s.get(&bdLocals::cas_r1), t = pitch(s);
+    return r > 0.0 && t > 0.0 ? 2.0 * r / t : kTypicalLeadingEdgeToPitch;
+}
+
+// Incidence of a turbine section in degrees, positive when the flow turns more
+// than the blade (angles from the direction of rotation: a nozzle's flow
+// arrives further round than its metal, a rotor's less far); 0 without a metal
+// or flow angle.
+double turbine_incidence(const Section& s) {
+    const double b1 = s.get(&bdLocals::cas_B1), b1g = s.get(&bdLocals::cas_B1g);
+    if (b1 == 0.0 || b1g == 0.0) return 0.0;
+    return is_rotor(s) ? b1g - b1 : b1 - b1g;
+}
+
 // Turbine rows: Soderberg's loss of the deflection (Horlock 1966 / Dixon &
-// Hall ch. 4) with its Reynolds-number factor, the share the end walls add
+// Hall ch. 4) with its Reynolds-number factor, and Moustapha, Kacker &
+// Tremblay's (1990) incidence loss off design; the share the end walls add
 // left to the secondary model.
 void turbine_profile(const Section& s) {
     const double b1 = inlet_angle(s), b2 = exit_angle(s);
@@ -15,7 +35,10 @@ void turbine_profile(const Section& s) {
     // through the axial direction.
     const double deflection = is_rotor(s) ? 180.0 - b1 - b2 : b1 - b2;
     const double Re = reynolds(s, s.get(&bdLocals::flow_w2), chord(s));
-    const double zeta = soderberg_loss(deflection) * soderberg_reynolds_factor(Re);
+    const double incidence =
+        moustapha_incidence_loss(turbine_incidence(s), leading_edge_to_pitch(s),
+                                 axial_angle(s.get(&bdLocals::cas_B1g)), axial_angle(b2));
+    const double zeta = soderberg_loss(deflection) * soderberg_reynolds_factor(Re) + incidence;
     s.put(&bdLocals::los_XP, 100.0 * zeta);
     update_turbine_phi(s);
 }
@@ -144,7 +167,8 @@ void profile_loss(bdLocals* block, int element, int section) {
 constexpr const char* note_text() {
     switch (kFamily) {
         case H2_FAMILY_TURBINE:
-            return "<note>P: Soderberg turbine profile loss</note>";
+            return "<note>P: Soderberg turbine profile loss with Moustapha-Kacker-Tremblay (1990) "
+                   "incidence loss</note>";
         case H2_FAMILY_AXIAL_COMPRESSOR:
             return "<note>P: Lieblein diffusion-ratio profile loss</note>";
         case H2_FAMILY_CENTRIFUGAL:

@@ -293,4 +293,93 @@ TEST_F(CoolingSites, RotorSideSitesWithoutRunningFlowTakeTheRelativeOutletVeloci
     }
 }
 
+// The inlet site blows against the inlet flow along the inlet blade angle b1g: in an axial section
+// (-C sin b1g, -C cos b1g, 0), in a radial one (0, -C cos b1g, C sin b1g). The mixing loss it
+// charges depends on that direction; the row's own running state is the main flow (a stator's inlet
+// totals, a rotor's outlet totals) with the absolute inlet velocity, or for a rotor the relative one.
+struct InletSiteCase {
+    int row;
+    double sectType;
+};
+class StatorAndRotorInletSite : public CoolingSites, public ::testing::WithParamInterface<InletSiteCase> {};
+
+TEST_P(StatorAndRotorInletSite, BlowsAgainstTheFlowAlongTheInletBladeAngle) {
+    const auto [i, sect] = GetParam();
+    bdLocals* b = block();
+    const int m = kMid;
+    b->elem_sectType[i] = sect;
+    const Coolant c{0.04, 720.0, 950000.0, 120.0, 0.0};
+    set_site(&bdLocals::cool_iGoxl, &bdLocals::cool_iToxl, &bdLocals::cool_iPoxl, &bdLocals::cool_iCoxl,
+             &bdLocals::cool_iAoxl, i, c);
+    const bool rotor = i == kRotor;
+    const double b1g = b->cas_B1g[i][m] * kDeg;  // 82 degrees: sine and cosine differ
+    const Vec3 cc = sect == 0.0 ? Vec3{-c.C * std::sin(b1g), -c.C * std::cos(b1g), 0.0}
+                                : Vec3{0.0, -c.C * std::cos(b1g), c.C * std::sin(b1g)};
+    const Stream main{
+        b->elem_G1[i],
+        rotor ? b->isd_p2x[i][m] : b->isd_p1x[i][m],
+        rotor ? b->isd_i2x[i][m] : b->isd_i1x[i][m],
+        {b->flow_c1z[i][m], rotor ? b->flow_w1[i][m] * std::cos(b->cas_B1[i][m] * kDeg) : b->flow_c1u[i][m],
+         b->flow_c1r[i][m]}};
+    const double pref = b->isd_p2[rotor ? i : kRotor][m];
+    const Mixed r = mix(c, cc, main, pref);
+    ASSERT_EQ(rotor ? cool_rotor_row(i) : cool_stator_row(i), 0);
+    EXPECT_DOUBLE_EQ(b->cool_DGOXL1[i], c.G);
+    EXPECT_DOUBLE_EQ(b->cool_HOXL1[i], c.G * r.dic);
+    EXPECT_NEAR(b->cool_DHOXL[i], r.dh, 1e-9 * std::abs(r.dh));
+    EXPECT_NEAR(b->cool_TOXL[i], r.flow.i / kCp, 1e-9 * r.flow.i / kCp);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sections, StatorAndRotorInletSite,
+                         ::testing::Values(InletSiteCase{kStator, 0.0}, InletSiteCase{kStator, 1.0},
+                                           InletSiteCase{kRotor, 0.0}, InletSiteCase{kRotor, 1.0}));
+
+// The running flow is none once an inlet site has blown in as much as the row carried back against
+// it (a row flow of -0.5 kg/s met by 0.5 kg/s of coolant): the side sites then mix into the row's
+// fallback states with the whole row flow, so the pressure of those states shows in the mix: the
+// tip site's is the outlet total pressure, the hub site's the inlet one. (A fallback of a vanishing
+// flow cannot show it.)
+TEST_F(CoolingSites, StatorSideSiteFallbacksStandAtTheirOwnPressures) {
+    bdLocals* b = block();
+    const int m = kMid;
+    b->elem_G1[kStator] = -0.5;
+    b->cas_B1g[kStator][m] = 90.0;  // the inlet coolant straight along the axis
+    b->flow_c1r[kStator][m] = 0.0;  // and the inflow too, so that both pass their flows axially
+    const Coolant ci{0.5, 720.0, 950000.0, 120.0, 0.0};
+    set_site(&bdLocals::cool_iGoxl, &bdLocals::cool_iToxl, &bdLocals::cool_iPoxl, &bdLocals::cool_iCoxl,
+             &bdLocals::cool_iAoxl, kStator, ci);
+    const double pref = b->isd_p2[kRotor][m];
+    const Stream main{-0.5,
+                      b->isd_p1x[kStator][m],
+                      b->isd_i1x[kStator][m],
+                      {b->flow_c1z[kStator][m], b->flow_c1u[kStator][m], b->flow_c1r[kStator][m]}};
+    const Mixed inlet = mix(ci, Vec3{-ci.C, -ci.C * std::cos(90.0 * kDeg), 0.0}, main, pref);
+    ASSERT_LT(std::fabs(inlet.flow.G), 1e-8);  // nothing runs on
+    const Coolant none{0.0, 0.0, 0.0, 0.0, 0.0};
+    for (const bool tip : {true, false}) {
+        SCOPED_TRACE(tip ? "tip" : "hub");
+        const Coolant c = tip ? kT : kH;
+        set_t(kStator, tip ? c : none);
+        set_h(kStator, tip ? none : c);
+        const int j = tip ? kTip : kHub;
+        const double p_own = tip ? b->isd_p2x[kStator][m] : b->isd_p1x[kStator][m];
+        const double p_other = tip ? b->isd_p1x[kStator][m] : b->isd_p2x[kStator][m];
+        const Stream fallback{-0.5,
+                              p_own,
+                              b->isd_i1x[kStator][m],
+                              {b->flow_c2z[kStator][j], b->flow_c2u[kStator][j], b->flow_c2r[kStator][j]}};
+        const Vec3 cc{0.0, c.C * std::sin(c.A * kDeg), c.C * std::cos(c.A * kDeg)};
+        const double k = tip ? 0.22 / (0.22 + 0.035) : 0.22 / (0.22 - 0.035);
+        Stream scaled = fallback;
+        scaled.V[1] *= k;
+        const Mixed first = mix(c, cc, scaled, pref);
+        Stream elsewhere = scaled;
+        elsewhere.p = p_other;
+        ASSERT_GT(std::fabs(mix(c, cc, elsewhere, pref).dh - first.dh), 1e-6 * std::fabs(first.dh));
+        ASSERT_EQ(cool_stator_row(kStator), 0);
+        const double dh = inlet.dh + first.dh + (scaled.V[1] - first.flow.V[1]) * 3000.0 * 0.22 / 2.0;
+        EXPECT_NEAR(b->cool_DHOXL[kStator], dh, 1e-9 * std::abs(dh));
+    }
+}
+
 }  // namespace

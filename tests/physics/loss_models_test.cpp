@@ -148,6 +148,35 @@ TEST_F(StandInTest, TurbineModelsGivePlausibleValues) {
     EXPECT_LT(b->elem_Cr[2], 400.0);
 }
 
+// Off design the turbine profile loss charges incidence: a rotor section whose flow arrives 20
+// degrees off its metal angle, either way, loses more than at design incidence, and the design
+// section's loss is Soderberg's alone.
+TEST_F(StandInTest, TurbineProfileLossGrowsWithIncidenceBothWays) {
+    make_path(true);
+    bdLocals* b = block();
+    row(1, 0.0, 40, 90, 15, 90, 15, 100, 300);
+    row(2, 300.0, 60, 40, 155, 40, 25, 150, 250);
+    ASSERT_EQ(InitLoses(), 0);
+    auto xp = [&](double b1) {
+        b->cas_B1[2][0] = b1;
+        run_model(b, H2_LOSS_P, 2);
+        return at(b->los_XP, 2);
+    };
+    const double design = xp(40.0);
+    // Soderberg at Re 1e6, deflection 180 - 40 - 25 = 115.
+    EXPECT_NEAR(design, 100 * (0.04 + 0.06 * 1.15 * 1.15) * std::pow(0.1, 0.25), 1e-9);
+    const double more_turning = xp(20.0), less_turning = xp(60.0);
+    // With the deflection's own change taken out, the rest is incidence.
+    const double soderberg_more = 100 * (0.04 + 0.06 * 1.35 * 1.35) * std::pow(0.1, 0.25);
+    const double soderberg_less = 100 * (0.04 + 0.06 * 0.95 * 0.95) * std::pow(0.1, 0.25);
+    EXPECT_GT(more_turning - soderberg_more, 0.0);
+    EXPECT_GT(less_turning - soderberg_less, 0.0);
+    // Metal 40 (50 from axial), exit 25 (65 from axial), d/s 0.08 without a leading-edge radius.
+    using h2::losses::moustapha_incidence_loss;
+    EXPECT_NEAR(more_turning - soderberg_more, 100 * moustapha_incidence_loss(20.0, 0.08, 50.0, 65.0), 1e-9);
+    EXPECT_NEAR(less_turning - soderberg_less, 100 * moustapha_incidence_loss(-20.0, 0.08, 50.0, 65.0), 1e-9);
+}
+
 TEST_F(StandInTest, CompressorModelsGivePlausibleValues) {
     make_path(false);
     row(1, 1000.0, 30, 35, 55, 35, 52, 250, 180);  // rotor turning towards axial
@@ -315,6 +344,35 @@ TEST(LossCorrelations, Soderberg) {
     EXPECT_NEAR(soderberg_endwall_loss(0.1, 1.0, true), 1.1 * 1.05 - 1.1, 1e-15);
     // A tall nozzle adds nothing.
     EXPECT_DOUBLE_EQ(soderberg_endwall_loss(0.1, 0.0, false), 0.0);
+}
+
+// Moustapha, Kacker & Tremblay's incidence loss, worked by hand: at d/s 0.1 and equal metal and
+// exit cosines chi = 0.1^-1.6 i = 39.8107 i.
+TEST(LossCorrelations, TurbineIncidence) {
+    using namespace h2::losses;
+    EXPECT_EQ(moustapha_incidence_loss(0.0, 0.1, 30.0, 30.0), 0.0);
+    const double chi = std::pow(0.1, -1.6) * 10.0;  // 398.107
+    const double positive = 0.778e-5 * chi + 0.56e-7 * chi * chi + 0.4e-10 * std::pow(chi, 3) +
+                            2.054e-19 * std::pow(chi, 6);  // 0.015658
+    EXPECT_NEAR(moustapha_incidence_loss(10.0, 0.1, 30.0, 30.0), positive, 1e-12);
+    const double negative = 5.1734e-6 * chi + 7.6902e-9 * chi * chi;  // 0.003278
+    EXPECT_NEAR(moustapha_incidence_loss(-10.0, 0.1, 30.0, 30.0), negative, 1e-12);
+    // The cosine ratio: a metal angle of 0 and an exit at 60 degrees from axial, (1/0.5)^-2 = 1/4.
+    // (The library's degree, 0.01745329 rad, leaves cos 60 a little off 0.5.)
+    EXPECT_NEAR(moustapha_incidence_loss(10.0, 0.1, 0.0, 60.0), moustapha_incidence_loss(2.5, 0.1, 0.0, 0.0),
+                1e-6 * moustapha_incidence_loss(2.5, 0.1, 0.0, 0.0));
+    // It grows both ways, faster towards positive incidence.
+    double last_up = 0.0, last_down = 0.0;
+    for (double i = 5.0; i <= 40.0; i += 5.0) {
+        const double up = moustapha_incidence_loss(i, 0.1, 30.0, 65.0);
+        const double down = moustapha_incidence_loss(-i, 0.1, 30.0, 65.0);
+        EXPECT_GT(up, last_up) << i;
+        EXPECT_GT(down, last_down) << i;
+        EXPECT_GT(up, down) << i;
+        last_up = up;
+        last_down = down;
+    }
+    EXPECT_EQ(moustapha_incidence_loss(std::nan(""), 0.1, 30.0, 30.0), 0.0);
 }
 
 TEST(LossCorrelations, CompressorCascade) {

@@ -334,3 +334,79 @@ TEST_F(AsymmetricStage, DiskLoadTablesOfTwoStagesWithoutHoles) {
 }
 
 }  // namespace
+
+// A duct between the diaphragm and its rotor (inlet, stator, duct, rotor): the main stream at the
+// disk's front root is the duct's outlet (element i - 1), while the root radius and the seal are the
+// diaphragm's (element ps). Each value differs between the two, so one read from the other element
+// changes the balance.
+class DuctBeforeRotor : public PathCaseTest {
+protected:
+    static constexpr int kPs = 1, kDuct = 2, kRotor = 3;
+    void SetUp() override {
+        CaseTest::SetUp();
+        unitsSetSI();
+        make_flow_path({Elem::Inlet, Elem::Stator, Elem::Duct, Elem::Rotor}, 1);
+        bdLocals* b = block();
+        ASSERT_NE(b->elem_af, nullptr);
+        b->fluid_func = b->cfluid_func = &state_fluid_func;
+        for (int k = 0; k <= 3; ++k) b->elem_af[k] = 1.0;
+        make_sealed_stator(b, kPs, &constant_seal);
+        make_holed_rotor(b, kRotor);
+        b->bld_d2[kPs] = 0.21;  // root radius in front of the disk 0.09 m (the duct's is 0.085 m)
+        b->bld_l2[kPs] = 0.03;
+        b->bld_d2[kRotor] = 0.24;  // 0.10 m behind it
+        b->bld_l2[kRotor] = 0.04;
+        // Diaphragm outlet, duct outlet (the disk's front root) and rotor outlet.
+        const double p2[] = {4e5, 3.00e5, 2.90e5, 2.50e5}, i2[] = {3.1e5, 3.00e5, 2.95e5, 2.90e5};
+        const double rho2[] = {3.5, 2.90, 2.70, 2.40}, p1x[] = {4e5, 3.40e5, 3.30e5, 3.0e5};
+        for (int k = 0; k <= 3; ++k) {
+            b->isd_p2[k][0] = p2[k];
+            b->isd_i2[k][0] = i2[k];
+            b->isd_Ro2[k][0] = rho2[k];
+            b->isd_p1x[k][0] = p1x[k];
+        }
+        b->isd_i1x[0][0] = 3.12e5;
+        b->elem_Gr[kRotor] = 0.01;
+        b->ITML = 100;
+        b->IPL = 0;
+    }
+};
+
+TEST_F(DuctBeforeRotor, CavityXSeesTheMainStreamOfTheDuctOutlet) {
+    bdLocals* b = block();
+    b->clrn_Zr8[kRotor] = 0.0;
+    ASSERT_EQ(calc_stage_leakage(kRotor, 0), 0);
+    constexpr double rhoX = 2.70, P11 = 2.90e5, rX = 0.09;
+    // Hole circle (2 min(0.09, 0.10) + 0.12)/2 = 0.15; w = 3000^2/32.
+    const double w = 281250.0;
+    EXPECT_DOUBLE_EQ(b->clrn_ORO[kRotor], 0.15);
+    EXPECT_EQ(b->lkgn_RD[kRotor], rhoX);
+    EXPECT_EQ(b->lkgn_RP[kRotor], rhoX);
+    EXPECT_NEAR(b->lkgn_DPD[kRotor], (0.15 * 0.15 - 0.12 * 0.12) * w * rhoX, 1e-8);  // 6150.9375
+    EXPECT_NEAR(b->lkgn_DPB[kRotor], (4 * rX * rX - 0.15 * 0.15) * w * rhoX, 1e-8);  // 7517.8125
+    EXPECT_NEAR(b->lkgn_PX[kRotor], P11 - (4 * rX * rX - 0.15 * 0.15) * w * rhoX, 1e-8);
+    EXPECT_EQ(b->lkgn_P0DY[kRotor], 3.30e5);
+    // Exponent at the duct outlet (2.90 bar, 295 kJ/kg): 1.3 + 0.029 + 0.01475.
+    EXPECT_NEAR(b->lkgn_KK1[kRotor], 0.34375 / 1.34375, 1e-14);
+    const double FP = rX * 6.2831853 * 0.002;
+    EXPECT_NEAR(b->lkgn_FP[kRotor], FP, 1e-15);
+    EXPECT_NEAR(b->lkgn_CP[kRotor], kSealFlow / (rhoX * FP), 1e-10);
+}
+
+TEST_F(DuctBeforeRotor, MainStreamEnteringCavityXComesFromTheDuctOutlet) {
+    bdLocals* b = block();
+    ASSERT_EQ(calc_stage_leakage(kRotor, 0), 0);
+    // A trial cavity pressure well below the root's: the main stream enters X through the root gap,
+    // expanding isentropically from the duct outlet (2.90 bar, 295 kJ/kg) to PX + DPB.
+    const double PX = 2.6e5, DPB = b->lkgn_DPB[kRotor];
+    b->lkgn_PY[kRotor] = 2.0e5;  // holes pass X to Y
+    leak_residual_x(PX);
+    const double kk1 = 0.34375 / 1.34375;
+    const double IP = std::pow((PX + DPB) / 2.90e5, kk1) * 2.95e5;
+    const double c = -std::sqrt(2.0 * (2.95e5 - IP));
+    const double M = gap_discharge(c, 0.002);
+    EXPECT_NEAR(b->lkgn_MP[kRotor], M, 1e-9);
+    EXPECT_NEAR(b->lkgn_CP[kRotor], M * c, 1e-9 * std::fabs(c));
+    EXPECT_NEAR(b->lkgn_GP[kRotor], 0.09 * 6.2831853 * 0.002 * 2.70 * M * c, 1e-9 * std::fabs(M * c));
+    EXPECT_EQ(b->lkgn_IP[kRotor], 2.95e5);
+}

@@ -345,6 +345,72 @@ TEST_F(BuiltPath, CompressorStageFollowsEulerWorkAndIsentropicHeads) {
     EXPECT_EQ(b->cyld_pil, 0.0);
 }
 
+// A compressor rotor that starts no stage (inlet, rotor, duct) on three streamlines whose states
+// differ: its head runs from the inlet total enthalpy to the isentropic enthalpy at its own total
+// outlet pressure (at the middle streamline, and again at the hub by the streamline sweep), its work is
+// Euler's at the middle streamline with the tip clearance share and the disk friction on top, its efficiency
+// the one over the other, its reaction 1; streamline by streamline the Euler work, the efficiency against the
+// static outlet pressure and the isentropic outlet enthalpy.
+TEST_F(BuiltPath, LoneCompressorRotorFollowsEulerWorkAndIsentropicHeads) {
+    constexpr int nr = 3, m = 1, rotor = 1;
+    bdLocals* b = build({Elem::Inlet, Elem::Rotor, Elem::Duct}, nr);
+    make_compressing(b);
+    b->enrg_zrz[rotor] = 0.02;   // tip clearance share of the work
+    b->enrg_dhd[rotor] = 100.0;  // disk friction, J/kg
+    struct Line {
+        double p1, h1, p1x, i1x, p2, p2x, u1, u2, c1u, c2u, dhb;
+    };
+    std::vector<Line> lines;
+    for (int j = 0; j < nr; ++j) {
+        const double d = j;
+        lines.push_back({0.9e5 + 1000 * d, kCp * 290.0 + 100 * d, 1e5 + 1000 * d, kCp * 300.0 + 100 * d,
+                         1.2e5 + 2000 * d, 1.3e5 + 2000 * d, 230.0 + 20 * d, 235.0 + 20 * d, 5.0 * d,
+                         150.0 + 10 * d, 500.0 + 50 * d});
+        const Line& l = lines.back();
+        b->isd_p1[rotor][j] = l.p1;
+        b->isd_i1[rotor][j] = l.h1;
+        b->isd_p1x[rotor][j] = l.p1x;
+        b->isd_i1x[rotor][j] = l.i1x;
+        b->isd_p2[rotor][j] = l.p2;
+        b->isd_p2x[rotor][j] = l.p2x;
+        b->isd_s1[rotor][j] = h2::test::test_fluid_func(3, l.p1, l.h1, 1.0, 0);
+        b->flow_u1[rotor][j] = l.u1;
+        b->flow_u2[rotor][j] = l.u2;
+        b->flow_c1u[rotor][j] = l.c1u;
+        b->flow_c2u[rotor][j] = l.c2u;
+        b->enrg_dhb[rotor][j] = l.dhb;
+    }
+    calc_integral(1);
+
+    // Isentropic from the inlet's entropy (its static state) to pressure p.
+    auto isentropic = [](const Line& l, double p) { return l.h1 * std::pow(p / l.p1, kM); };
+    const Line& mid = lines[m];
+    const double H = mid.i1x - isentropic(mid, mid.p2x);
+    const double Lu = mid.u1 * mid.c1u - mid.u2 * mid.c2u;  // negative: work done on the flow
+    const double Ns = -std::fabs(Lu) * kG * (1.0 + 0.02) - 100.0 * kG;
+    // The streamline sweep leaves the head of streamline 0 in elem__H; the efficiencies keep the middle's.
+    const Line& hub = lines[0];
+    expect_rel(b->elem_H[rotor], hub.i1x - isentropic(hub, hub.p2x), 1e-9, "elem__H");
+    expect_rel(b->elem_Hx[rotor], H, 1e-9, "elem__Hx");
+    expect_rel(b->elem_Ns[rotor], Ns, 1e-12, "elem__Ns");
+    expect_rel(b->elem_effx[rotor], H * kG / Ns, 1e-9, "elem__effx");
+    expect_rel(b->elem_eff[rotor], H * kG / Ns, 1e-9, "elem__eff");
+    EXPECT_EQ(b->elem_R[rotor], 1.0);
+    expect_rel(b->cyld_Nc, -Ns, 1e-12, "cyld__Nc");
+    for (int j = 0; j < nr; ++j) {
+        SCOPED_TRACE(j);
+        const Line& l = lines[j];
+        const double lu = l.u1 * l.c1u - l.u2 * l.c2u;
+        const double is = isentropic(l, l.p2);
+        expect_rel(b->enrg_Lu[rotor][j], lu, 1e-12, "enrg__Lu");
+        expect_rel(b->enrg_effu[rotor][j], (is - l.i1x) / lu, 1e-9, "enrg__effu");
+        expect_rel(b->enrg_effuz[rotor][j], (lu + l.dhb) / lu, 1e-12, "enrg__effuz");
+        expect_rel(b->enrg_effuz[rotor + 1][j], (lu + l.dhb) / lu, 1e-12, "enrg__effuz behind");
+        expect_rel(b->isd_i2tt[rotor][j], is, 1e-9, "isd__i2tt");
+        EXPECT_EQ(b->flow_R[rotor][j], 1.0);
+    }
+}
+
 // A second stator before the rotor starts no stage of its own: nothing is
 // written into the element before it, one stage is counted, and the rotor's
 // power enters once.

@@ -74,6 +74,47 @@ TEST_F(ResultReports, FlowBalancesAndStressOfTheSolvedTurbine) {
     expect_golden(printed(report_stress), "stress_report.txt");
 }
 
+// The stator's two balance lines add up when the flows do: what enters the rotor is what left the
+// stator, plus its seal leakage Gotb2 and the root-gap flow GP of the cavity in front of the disk,
+// less the flow Gr drawn into the rotor's cavity, plus the stator's tip, hub and outlet coolant; the
+// rotor's outlet adds its separated moisture Gsep and inlet coolant. Every term differs, and the
+// rotor's own values of the stator's terms (and the other way round) are set apart from them, so a
+// term read with a wrong sign or at the wrong element leaves a balance other than 0.
+TEST_F(ResultReports, StatorBalanceLinesAddUpToZeroForABalancedStage) {
+    bdLocals* b = block();
+    constexpr int s = 1, r = 2;
+    b->elem_G2[s] = 3.0;
+    b->elem_Gotb2[s] = 0.05;
+    b->elem_Gotb2[r] = 0.7;
+    b->lkgn_GP[r] = 0.03;
+    b->lkgn_GP[s] = 0.6;
+    b->elem_Gr[r] = 0.02;
+    b->elem_Gr[s] = 0.5;
+    b->cool_tGoxl[s] = 0.01;
+    b->cool_hGoxl[s] = 0.02;
+    b->cool_oGoxl[s] = 0.04;
+    b->cool_tGoxl[r] = b->cool_hGoxl[r] = b->cool_oGoxl[r] = 0.4;
+    b->elem_G1[r] = 3.0 + 0.05 + 0.03 - 0.02 + 0.01 + 0.02 + 0.04;  // 3.13
+    b->elem_Gsep[r] = 0.015;
+    b->elem_Gsep[s] = 0.3;
+    b->cool_iGoxl[r] = 0.005;
+    b->cool_iGoxl[s] = 0.2;
+    b->elem_G2[r] = b->elem_G1[r] + 0.015 + 0.005;  // 3.15
+    const std::string text = printed(report_flow_balances);
+    const std::size_t stator = text.find("\nstator\t   1 (   1):\n");
+    ASSERT_NE(stator, std::string::npos) << text;
+    const std::size_t end = text.find("\nrotor", stator);
+    const std::string block_text = text.substr(stator, end - stator);
+    int balances = 0;
+    for (std::size_t at = block_text.find("(balance ="); at != std::string::npos;
+         at = block_text.find("(balance =", at + 1)) {
+        const double balance = std::stod(block_text.substr(at + 10));
+        EXPECT_NEAR(balance, 0.0, 1e-9) << block_text;
+        ++balances;
+    }
+    EXPECT_EQ(balances, 2) << block_text;
+}
+
 TEST_F(ResultReports, PathWithoutBladeRows) {
     for (int i = 1; i <= 2; ++i) block()->elem_stagType[i] = 0.0;
     calc_integral(1);

@@ -18,13 +18,13 @@ inline std::filesystem::path examples_dir() {
     return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "examples";
 }
 
-// The shipped example as a host loads it, plug-ins and loss models and all,
-// into the current case, with printing off.
-inline ::testing::AssertionResult load_example_stage() {
+// A shipped example (file name in examples/) as a host loads it, plug-ins and
+// loss models and all, into the current case, with printing off.
+inline ::testing::AssertionResult load_example(const char* file) {
     bdLocals* b = get_bdLocals();
     if (b == nullptr) return ::testing::AssertionFailure() << "no current case";
     std::snprintf(b->ModelBase, sizeof b->ModelBase, "%s", H2_PLUGIN_DIR);
-    const std::filesystem::path example = examples_dir() / "air_turbine_stage.dat";
+    const std::filesystem::path example = examples_dir() / file;
     if (load_data(example.string().c_str()) != 0)
         return ::testing::AssertionFailure() << "cannot load " << example;
     b->IPP = 0;
@@ -32,6 +32,9 @@ inline ::testing::AssertionResult load_example_stage() {
     b->IPO = 0;
     return ::testing::AssertionSuccess();
 }
+
+// The shipped air turbine stage.
+inline ::testing::AssertionResult load_example_stage() { return load_example("air_turbine_stage.dat"); }
 
 inline ::testing::AssertionResult load_loss_free_example_stage() {
     if (::testing::AssertionResult loaded = load_example_stage(); !loaded) return loaded;

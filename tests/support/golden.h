@@ -3,8 +3,8 @@
 // With H2_UPDATE_GOLDENS=1 in the environment, expect_golden rewrites the
 // golden file with the text it is given instead of comparing (the test then
 // passes); review the change with git diff before committing it. Otherwise a
-// differing text fails the test and is left as <name>.actual in the directory
-// the test binary was started from.
+// differing text fails the test and is left as <name>.actual beside the test
+// binary (in the build tree, never in the sources).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -23,8 +23,13 @@ namespace h2::test {
 inline const std::filesystem::path kGoldenFiles =
     std::filesystem::path(__FILE__).parent_path().parent_path() / "golden";
 
-// The directory the test binary started in; tests may move into temporary ones.
-inline const std::filesystem::path kStartDir = std::filesystem::current_path();
+// The test binary's own directory: a failed comparison leaves its text there, so a test started
+// from the repository root does not drop files into the source tree.
+inline std::filesystem::path actual_output_dir() {
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::filesystem::temp_directory_path() : exe.parent_path();
+}
 
 // What report prints into a stream.
 inline std::string printed(void (*report)(std::FILE*)) {
@@ -52,7 +57,8 @@ inline void expect_golden(const std::string& text, const char* name) {
     const std::string golden = read_file(golden_path.string());
     EXPECT_FALSE(golden.empty()) << "missing golden " << golden_path << " (H2_UPDATE_GOLDENS=1 writes it)";
     EXPECT_EQ(text, golden) << name;
-    if (text != golden) std::ofstream(kStartDir / (std::string(name) + ".actual"), std::ios::binary) << text;
+    if (text != golden)
+        std::ofstream(actual_output_dir() / (std::string(name) + ".actual"), std::ios::binary) << text;
 }
 
 }  // namespace h2::test
