@@ -405,7 +405,12 @@ int ensure_arrays(bdLocals& b, int elements, int streams) {
     const bool fits = b.elem_stagType != nullptr && b.alloc_elems >= elements && b.alloc_streams >= streams;
     if (fits) return 0;
     if (has_any_array(&b) && free_probdata() != 0) sweep_arrays(&b);
-    return alloc_probdata(elements, streams);
+    // Making the arrays names the default dump file; a host's own name stays.
+    char dump_name[sizeof b.dump_name];
+    std::memcpy(dump_name, b.dump_name, sizeof dump_name);
+    const int r = alloc_probdata(elements, streams);
+    if (dump_name[0] != '\0') std::memcpy(b.dump_name, dump_name, sizeof dump_name);
+    return r;
 }
 
 int load(const char* file) {

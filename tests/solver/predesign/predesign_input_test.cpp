@@ -324,11 +324,36 @@ TEST_F(PredesignInput, ArraysAreMadeForTheLargestPath) {
     ASSERT_EQ(PD_load_data("small.pd"), 0);
     EXPECT_EQ(master()->los_limit, kept);
     EXPECT_EQ(master()->alloc_elems, 25);
-    // Smaller arrays are made anew; the count is held at 101 elements.
+    // Smaller arrays are made anew; the count is held at 101 elements; the
+    // host's dump file name stays.
+    h2::copy_text(master()->dump_name, "host.dump");
     write_file("big.pd", "100 4\n");
     ASSERT_EQ(PD_load_data("big.pd"), 0);
     EXPECT_EQ(master()->alloc_elems, 101);
     EXPECT_EQ(master()->alloc_streams, 4);
+    EXPECT_STREQ(master()->dump_name, "host.dump");
+
+    // Stage limits of 20, 20 and 15 give n = 2 x 55, held at 100: elements 0..100 get defaults.
+    h2::test::clear_predesign_tables();
+    std::string three = "1 1\n" + L2 + "3.3e6 1e5\n0 0\n3\n";
+    for (const double stages : {20.0, 20.0, 15.0})
+        three += module_lines(module_values(TURB_AXIAL, 0, stages));
+    write_file("three.pd", three);
+    ASSERT_EQ(PD_load_data("three.pd"), 0) << console_.text();
+    EXPECT_EQ(master()->los_limit[100], 0.85);
+    EXPECT_EQ(master()->elem_VARTB[100], 1.0);
+
+    // A file of comments only changes no field but the name; the defaults still run.
+    master()->los_limit[0] = 0.3;
+    master()->IPP = 4;
+    const int ns = master()->cyld_ns;
+    write_file("comments.pd", "# nothing\n   \n# else\n");
+    ASSERT_EQ(PD_load_data("comments.pd"), 0);
+    EXPECT_STREQ(master()->name, "comments.pd");
+    EXPECT_EQ(master()->cyld_ns, ns);
+    EXPECT_EQ(module_count(), 3);
+    EXPECT_EQ(master()->los_limit[0], 0.85);
+    EXPECT_EQ(master()->IPO, 4);
 }
 
 TEST_F(PredesignInput, BadFilesChangeNothing) {
@@ -380,9 +405,11 @@ TEST_F(PredesignInput, BadFilesChangeNothing) {
     EXPECT_EQ(0, std::memcmp(with_air.get(), master(), sizeof(bdLocals)));
     EXPECT_DOUBLE_EQ(master()->fluid_func(H2_FLUID_I_PT, 1e5, 300.0, 0.0, 0), 300.0 * h2::test::kAirCp);
 
+    const auto with_bad_name = std::make_unique<bdLocals>(*master());
     EXPECT_EQ(PD_load_data("missing.pd"), 1);
     EXPECT_EQ(PD_load_data(nullptr), -1);
     EXPECT_NE(console_.text().find("Nothing to load"), std::string::npos);
+    EXPECT_EQ(0, std::memcmp(with_bad_name.get(), master(), sizeof(bdLocals)));
     EXPECT_EQ(0, std::memcmp(before_table.data(), module_records(), before_table.size()));
 }
 

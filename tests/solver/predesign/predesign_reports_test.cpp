@@ -15,7 +15,9 @@ namespace {
 
 void data_only(std::FILE* f) { PD_report_data(f, 0); }
 void data_and_report(std::FILE* f) { PD_report_data(f, 1); }
-std::string printed_data(int withAll) { return h2::test::printed(withAll != 0 ? data_and_report : data_only); }
+std::string printed_data(int withAll) {
+    return h2::test::printed(withAll != 0 ? data_and_report : data_only);
+}
 
 class PredesignReports : public h2::test::PredesignTest {
 protected:
