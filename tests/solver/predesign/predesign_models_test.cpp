@@ -303,6 +303,29 @@ TEST_F(PredesignModels, FullStageAndExtraInletRoles) {
     EXPECT_EQ(d.elem_MethodP[1], 0.0);
 }
 
+TEST_F(PredesignModels, TheExtraInletElementOfACompressingMachine) {
+    struct Case {
+        double outlet;  // the last module's outlet pressure; inlet 1e5
+        double methodP;
+    };
+    // Slot 1 is empty: attached, the element's models are off; its limits and
+    // its other switches stay those of every element.
+    for (const Case c : {Case{2e5, 0.0}, Case{1e5, 0.0}, Case{0.5e5, 2.0}}) {
+        PD_module* t = table(1);
+        t[0].type = TURB_AXIAL;
+        t[0].PD_LIM_upper[PD_LIM_STG] = 1.0;
+        t[0].Vflag = 1;
+        t[0].PD_SRC_P0 = 1e5;
+        t[0].PD_SRC_P2N = c.outlet;
+        ASSERT_EQ(InitModels(), 0);
+        const bdLocals& d = model(0);
+        EXPECT_EQ(d.elem_MethodP[1], c.methodP) << c.outlet;
+        EXPECT_EQ(d.elem_MethodB[1], c.methodP == 0.0 ? 0.0 : 8.0) << c.outlet;
+        EXPECT_EQ(d.los_limit[1], 0.5) << c.outlet;
+        EXPECT_EQ(d.elem_MethodP[2], 2.0) << c.outlet;
+    }
+}
+
 TEST_F(PredesignModels, BuildingAgainAndReleasingFreeOnlyWhatWasBuilt) {
     PD_module* t = table(2);
     t[0].PD_LIM_upper[PD_LIM_STG] = 2.0;
