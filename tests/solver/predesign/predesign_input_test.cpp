@@ -161,12 +161,15 @@ TEST_F(PredesignInput, LineSyntax) {
         // A long comment is one line: its tail never becomes a data line.
         {"long comment", "#" + comment + " 7 7 7\n5 3 2\n"},
         {"no final line end", "5 3 2"},
+        {"a CR ends the line", "5 3 2\r 8\n"},
     };
     for (const Case& c : cases) {
         h2::test::clear_predesign_tables();
         write_file("syntax.pd", c.text);
         master()->cyld_ns = 1;
+        master()->IP = 0;
         EXPECT_EQ(PD_load_data("syntax.pd"), 0) << c.name << console_.text();
+        EXPECT_EQ(master()->IP, 0) << c.name;
         EXPECT_EQ(master()->cyld_ns, 5) << c.name;
         EXPECT_EQ(master()->cyld_nr, 3) << c.name;
         EXPECT_EQ(master()->IM, 2) << c.name;
@@ -180,6 +183,13 @@ TEST_F(PredesignInput, LineSyntax) {
     EXPECT_EQ(module_records()[0].Dflag, 1);
     EXPECT_EQ(module_records()[0].PD_SRC_P0, 2e5);
     EXPECT_EQ(module_records()[0].PD_SRC_A0, 45.0);
+
+    // Line 4 gives module 0's length limits when no module line follows.
+    write_file("length.pd", "1 1\n" + L2 + "3.3e6 1e5\n0.25 7.5\n0\n");
+    ASSERT_EQ(PD_load_data("length.pd"), 0);
+    EXPECT_EQ(module_records()[0].PD_LIM_lower[PD_LIM_LENGTH], 0.25);
+    EXPECT_EQ(module_records()[0].PD_LIM_upper[PD_LIM_LENGTH], 7.5);
+    EXPECT_EQ(module_records()[0].PD_LIM_lower[PD_LIM_MASS], 0.0);
 }
 
 TEST_F(PredesignInput, ReadLineAndLineKind) {
@@ -342,6 +352,12 @@ TEST_F(PredesignInput, ArraysAreMadeForTheLargestPath) {
     ASSERT_EQ(PD_load_data("three.pd"), 0) << console_.text();
     EXPECT_EQ(master()->los_limit[100], 0.85);
     EXPECT_EQ(master()->elem_VARTB[100], 1.0);
+    EXPECT_EQ(master()->alloc_elems, 101) << "1 + 42 + 42 + 32 elements, held at 101";
+    // More streamlines than the arrays have: made anew.
+    write_file("wide.pd", "2 6\n");
+    ASSERT_EQ(PD_load_data("wide.pd"), 0);
+    EXPECT_EQ(master()->alloc_streams, 6);
+    EXPECT_EQ(master()->alloc_elems, 101);
 
     // A file of comments only changes no field but the name; the defaults still run.
     master()->los_limit[0] = 0.3;
@@ -379,7 +395,12 @@ TEST_F(PredesignInput, BadFilesChangeNothing) {
         {"infinite", "1 1\n1 1 1 1 1 1 1 1e999\n", 3, "bad.pd line 2: value 8 is not finite"},
         {"options", "1 1\n" + L2 + "3.3e6 1e5\n0 0\n1\n5\n0\n0\n1\n2\n3\n0 0\n", 3,
          "bad.pd line 9: 3 option lines"},
+        {"type 6", "1 1\n" + L2 + "3.3e6 1e5\n0 0\n1\n6\n", 3, "bad.pd line 6: module type 6 outside 0..5"},
+        {"type -1", "1 1\n" + L2 + "3.3e6 1e5\n0 0\n1\n-1\n", 3,
+         "bad.pd line 6: module type -1 outside 0..5"},
         {"fluid 9", "1 1 50 0 2 2 9\n" + L2 + "293.15 1e5\n", 1, "bad.pd line 3: the fluid cannot be set up"},
+        // A numbered fluid whose library is not there loads nothing.
+        {"fluid 6", "1 1 50 0 2 2 6\n" + L2 + "293.15 1e5\n", 1, "bad.pd line 3: the fluid cannot be set up"},
         {"late failure", "1 1 50 0 2 2 0\n" + L2 + "293.15 1e5\n0 0\n1\n8\n", 3, "line 6: module type 8"},
     };
     const auto before_case = std::make_unique<bdLocals>(*master());
