@@ -58,6 +58,13 @@ std::vector<BuiltModel>& built_models() {
     return models;
 }
 
+// Room for one more entry, made before the model exists, so that listing it
+// cannot fail once it does.
+void make_room() {
+    const std::lock_guard<std::mutex> hold(g_models_lock);
+    built_models().reserve(built_models().size() + 1);
+}
+
 void remember(bdLocals* model) {
     const std::lock_guard<std::mutex> hold(g_models_lock);
     built_models().push_back({&tables(), model});
@@ -283,6 +290,7 @@ int build_model(int m, bdLocals* master) {
     const int extra_out = rec->Vflag == 2 || rec->Vflag == 3 ? 1 : 0;
     rec->index = m;
 
+    make_room();
     bdLocals* model = binit();
     if (model == nullptr) return 1;
     remember(model);
@@ -333,7 +341,11 @@ int build_models(bdLocals* master) {
     const int saved_cfluid = master->cyld_cfluid;
     const int count = std::clamp(module_count(), 0, static_cast<int>(PD_MODULE_MAX));
     int result = 0;
-    for (int m = 0; m < count && result == 0; ++m) result = build_model(m, master);
+    try {
+        for (int m = 0; m < count && result == 0; ++m) result = build_model(m, master);
+    } catch (...) {
+        result = 1;  // out of memory: the master is made current again all the same
+    }
     master->cyld_cfluid = saved_cfluid;
     set_bdLocals(master);
     return result;
