@@ -29,4 +29,10 @@ static_assert(offsetof(PD_module, reserved_1452) == offsetof(PD_module, useAtlas
 static_assert(sizeof(PD_module) ==
               (1456 - 4 + sizeof(void*) + alignof(PD_module) - 1) / alignof(PD_module) * alignof(PD_module));
 
+// The 64-bit record as hosts of this build see it: the fixed part up to 631,
+// the model pointer at 632, everything after it 4 bytes on.
+static_assert(sizeof(void*) != 8 ||
+              (offsetof(PD_module, PD_model) == 632 && offsetof(PD_module, atlasListS) == 640 &&
+               offsetof(PD_module, useAtlasR) == 1452 && sizeof(PD_module) == 1464));
+
 }  // namespace
