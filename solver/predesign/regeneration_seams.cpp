@@ -5,11 +5,6 @@
 
 extern "C" {
 
-int stgRN(void) {
-    put_err("stgRN: turbine flow-path regeneration is not available\n");
-    return 1;
-}
-
 int sfgRN(void) {
     put_err("sfgRN: fan module regeneration is not available\n");
     return 1;
