@@ -24,7 +24,9 @@ constexpr double kPitchHigh = 0.9;
 // Relative pitch of a chord sweep whose row has none.
 constexpr double kDefaultPitch = 0.7;
 constexpr double kStatorModelChordRatio = 1.01;
-constexpr double kTwoPi = 6.283185307179586;
+// The rotational frequency takes 2 pi in full (the library's truncated
+// h2::kTwoPi would shift the resonance bands).
+constexpr double kTwoPiExact = 6.283185307179586;
 // Resonance bands around the harmonics 2..6 of the rotational frequency.
 constexpr double kBands[5] = {0.15, 0.08, 0.06, 0.05, 0.04};
 
@@ -65,18 +67,6 @@ void rate_point(bdLocals& b, int e, int m) {
     }
 }
 
-// A rotor whose first bending frequency lies strictly inside a band around
-// one of the harmonics 2..6 of the rotational frequency.
-bool resonant(const bdLocals& b, int e) {
-    const double sk = b.strs_sk[e];
-    for (int k = 2; k <= 6; ++k) {
-        const double f = k * b.bld_wp[e] / kTwoPi;
-        const double d = kBands[k - 2] * f;
-        if (f - d < sk && sk < f + d) return true;
-    }
-    return false;
-}
-
 bool within_stresses(const bdLocals& b, int e) {
     if (b.S1strignore != 0) return true;
     if (h2::is_rotor(b, e))
@@ -91,6 +81,19 @@ Axis pitch_axis(const bdLocals& b, int e) {
 }
 
 }  // namespace
+
+namespace h2::turbine {
+
+bool rotor_resonant(double wp, double sk) {
+    for (int k = 2; k <= 6; ++k) {
+        const double f = k * wp / kTwoPiExact;
+        const double d = kBands[k - 2] * f;
+        if (f - d < sk && sk < f + d) return true;
+    }
+    return false;
+}
+
+}  // namespace h2::turbine
 
 extern "C" {
 
@@ -151,7 +154,9 @@ int LosStrs(int e) {
         p.v[1] = ndim == 2 ? axes[1].lo + u[1] * (axes[1].hi - axes[1].lo) : second;
         apply_point(b, e, m, mode, p);
         rate_point(b, e, m);
-        if (h2::is_rotor(b, e) && b.S1vibrignore == 0 && resonant(b, e)) continue;
+        if (h2::is_rotor(b, e) && b.S1vibrignore == 0 &&
+            h2::turbine::rotor_resonant(b.bld_wp[e], b.strs_sk[e]))
+            continue;
         if (!within_stresses(b, e)) continue;
         section_losses(e, m);
         if (b.los_Los[e][m] > phi_best) {

@@ -42,6 +42,11 @@ inline bdLocals* design_element_case(int e) {
 // Search mode of element e: 0 for an element beyond the tables.
 inline int search_mode(const bdLocals& b, int e) { return e >= 0 && e < kSearchTable ? b.strs_mode[e] : 0; }
 
+// A rotor of speed wp (rad/s) whose first bending frequency sk (Hz) lies
+// strictly inside the band around one of the harmonics 2..6 of its
+// rotational frequency (15, 8, 6, 5 and 4 percent wide on either side).
+bool rotor_resonant(double wp, double sk);
+
 // Loads the stored section models for the life of the object when the case
 // has none, and afterwards puts the model fields back as they were: models
 // the case had before (loaded by an outer scope or put there by a host) stay,
