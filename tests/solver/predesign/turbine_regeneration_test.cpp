@@ -353,6 +353,51 @@ TEST_F(Regeneration, TwoStagesHandTheSwirlOnAndAddTheirPower) {
     }
 }
 
+// Separation follows the code-0 value of the stage before, and the pass keeps
+// that value for its whole call: the inlet counts as the stage before the
+// first stage of the first pass, the last stage of a pass as the one before
+// the first stage of the next. A fluid dry at the inlet and wet after the
+// stator: the first pass only counts the wet stage, later passes run the
+// separation search (its target is the stage's own value while the
+// coefficient of a single wet stage is 0), unless elem__VI switches it off.
+TEST_F(Regeneration, TheSeparationSearchStartsWithTheSecondPassOfAWetPath) {
+    struct Case {
+        double rotor_start;  // 10 kPa off the target: several passes
+        double VI;
+        bool searched;
+    };
+    const Case cases[] = {{200000.0, 0.0, false}, {210000.0, 0.0, true}, {210000.0, -1.0, false}};
+    constexpr double kUnset = -7.0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rotor_start);
+        SCOPED_TRACE(c.VI);
+        load();
+        without_leakage();
+        bdLocals& b = *block();
+        h2::test::install_test_fluid(&b);
+        solve();
+        without_added_terms();
+        h2::test::TestFluid wet;
+        wet.wet = true;
+        wet.h_liquid = 0.0;
+        wet.h_vapour = 950000.0;  // between the inlet and the stator outlet enthalpy
+        h2::test::install_test_fluid(&b, wet);
+        b.cyld_p2n = 200000.0;
+        b.isd_p2[2][m] = c.rotor_start;
+        b.elem_VI[2] = c.VI;
+        b.sep_target = kUnset;
+        b.wet_stage_count = 5;
+        ASSERT_EQ(stgRN(), 0);
+        EXPECT_EQ(b.wet_stage_count, 1);
+        EXPECT_EQ(b.Ksep[1], 0.0);
+        EXPECT_EQ(b.Ksep[2], 0.0);
+        if (c.searched)
+            EXPECT_NEAR(b.sep_target, b.isd_i2[2][m] / 950000.0, 1e-3);
+        else
+            EXPECT_EQ(b.sep_target, kUnset);
+    }
+}
+
 class InletSizing : public LiveCaseTest {
 protected:
     void SetUp() override {
