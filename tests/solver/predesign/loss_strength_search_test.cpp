@@ -172,6 +172,26 @@ TEST_F(SearchTest, TheRedesignRunsAPitchSearchInItsSearchModes) {
     EXPECT_EQ(b.S1result_elem[1], 0);
 }
 
+// Without loss models every point keeps the row's velocity coefficient: the
+// first point of the range is the best, not a later equal one.
+class LossFreeSearchTest : public LiveCaseTest {};
+
+TEST_F(LossFreeSearchTest, AmongEqualPointsTheFirstWins) {
+    ASSERT_TRUE(h2::test::load_loss_free_example_stage());
+    ASSERT_EQ(bestXN(), 0);
+    bdLocals& b = *block();
+    const int m = b.cyld_nr / 2;
+    b.ICLos = 1;
+    ASSERT_EQ(init_model(), 1);
+    b.strs_mode[1] = 3;
+    b.S1range_begin = 5;
+    b.S1range_end = 9;
+    b.S1strignore = b.S1vibrignore = 1;
+    ASSERT_EQ(LosStrs(1), 0);
+    EXPECT_NEAR(b.cas_tb[1][m], 0.5 + 0.4 * radical_inverse(5), 1e-15);
+    term_model();
+}
+
 TEST(RotorResonance, ABandOfFifteenPercentAroundTheSecondHarmonicIsOpen) {
     const double wp = 1000.0;
     const double f2 = 2.0 * wp / 6.283185307179586;

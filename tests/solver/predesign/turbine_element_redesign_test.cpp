@@ -5,6 +5,7 @@
 // coefficient, Euler work and rothalpy. Air as a perfect gas (R 287.5, k 1.4).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -144,6 +145,47 @@ TEST_F(RedesignTest, AHigherFlowCoefficientSteepensTheStatorExitAtTheSameSpeed) 
     // An axial speed above the exit speed has no triangle.
     b.elem_cz_[1] = 2.0;
     EXPECT_EQ(stgR(1), 2);
+}
+
+TEST_F(RedesignTest, TheStrengthPassKeepsTheBladeCountOfTheSizing) {
+    // Equal-area streamlines put the middle radius outside d2/2, so counting
+    // the blades again from the pitch there would give one more.
+    bdLocals& b = *block();
+    b.cyld_force1D = 0;
+    for (int e = 1; e <= 2; ++e) {
+        prepare(e, 1);
+        b.bld_z[e] = 70.0;
+        ASSERT_EQ(stgDesignElem(e), 0);
+        EXPECT_EQ(b.bld_z[e], 70.0) << e;
+        EXPECT_GT(b.prof_F[e][m], 0.0) << e;
+    }
+}
+
+TEST_F(RedesignTest, GapsAroundARotorFromItsHeight) {
+    // A prerequisite block with a gap threshold: the rotor inlet spans the
+    // stator outlet plus the overlaps at tip (g2) and hub (g3).
+    double prereq[125] = {};
+    prereq[21] = 1.0;
+    prereq[28] = prereq[29] = 1.0;
+    bdLocals& b = *block();
+    b.prereq_ref = prereq;
+    for (double cz_scale : {1.0, 0.6}) {  // a lower flow coefficient gives a taller rotor
+        SCOPED_TRACE(cz_scale);
+        prepare(2, 1);
+        b.elem_cz_[2] *= cz_scale;
+        const double l1 = b.bld_l2[1], d1 = b.bld_d2[1];
+        ASSERT_EQ(stgDesignElem(2), 0);
+        const double l = b.bld_l2[2];
+        double g2 = l / 50.0, g3 = l / 50.0;
+        if (l >= 0.052) {
+            g2 = std::min(0.002 + 0.0125 * l, 0.01);
+            g3 = std::min(0.001 + 0.0125 * l, 0.01);
+        }
+        EXPECT_EQ(l >= 0.052, cz_scale < 1.0);
+        EXPECT_NEAR(b.bld_l1[2], g2 + l1 + g3, 1e-12);
+        EXPECT_NEAR(b.bld_d1[2], g2 + d1 - g3, 1e-12);
+    }
+    b.prereq_ref = nullptr;
 }
 
 TEST_F(RedesignTest, BadElementsAnswerMinusOneAndWriteNothing) {
