@@ -487,4 +487,68 @@ TEST_F(InletSizing, NoSizesFromNoSpeedOrNoRoomAndNoneForOtherSections) {
     EXPECT_EQ(b.bld_l2[0], 0.05);
 }
 
+// An inlet volute after the inlet: its outlet state from continuity through
+// the outlet ring at the volute's exit angle, iterated on the density.
+class InletVolute : public LiveCaseTest {
+protected:
+    void SetUp() override {
+        LiveCaseTest::SetUp();
+        allocate(1, 1);  // the volute is the last element: nothing after it is sized
+        bdLocals& b = *block();
+        h2::test::install_test_fluid(&b);
+        b.cyld_VART = 1;
+        b.elem_p0[0] = 400000.0;
+        b.elem_i0[0] = 1006250.0;
+        b.flow_c2[0][0] = b.flow_c2z[0][0] = 50.0;
+        b.elem_stagType[1] = 5.0;
+        b.elem_sectType[1] = 1.0;
+        b.vol_b7[1] = 0.05;
+        b.vol_D7[1] = 0.4;
+        b.vol_A2[1] = 30.0;
+        b.los_Los[1][0] = 1.0;
+    }
+};
+
+// A gas whose speed of sound is 100 m/s, otherwise the test gas.
+double slow_sound_fluid(int code, double a, double b, double c, int sel) {
+    return code == 4 ? 100.0 : h2::test::test_fluid_func(code, a, b, c, sel);
+}
+
+TEST_F(InletVolute, ContinuityAtTheExitAngleWithTheSpeedOfSoundLimitingTheRelativeSpeedOnly) {
+    bdLocals& b = *block();
+    b.elem_G2[1] = 8.0;
+    for (bool slow : {false, true}) {
+        SCOPED_TRACE(slow);
+        if (slow) b.fluid_func = &slow_sound_fluid;
+        ASSERT_EQ(stgVolinSize(1), 0);
+        const double c = b.flow_c2[1][0];
+        const double i2 = 1006250.0 - c * c / 2.0;
+        EXPECT_NEAR(b.isd_i2[1][0], i2, 1e-6);
+        const double p2 = 400000.0 * std::pow(i2 / 1006250.0, kK / (kK - 1.0));
+        EXPECT_LT(rel(b.isd_p2[1][0], p2), 1e-12);
+        // Continuity through the ring pi D7 b7 at the angle A2 (density to the iteration's 1e-6).
+        const double area = kPi * 0.4 * 0.05;
+        EXPECT_LT(rel(8.0, density(p2, i2) * area * c * std::sin(30.0 * kDeg)), 2e-6);
+        EXPECT_LT(rel(b.flow_c2u[1][0], c * std::cos(30.0 * kDeg)), 1e-12);
+        EXPECT_NEAR(b.cas_B2[1][0], 30.0, 1e-5);
+        EXPECT_EQ(b.bld_l2[1], 0.05);
+        EXPECT_EQ(b.bld_d2[1], 0.4);
+        EXPECT_GT(c, 150.0);
+        // Above the speed of sound only the relative speed is held at it.
+        EXPECT_EQ(b.flow_w2[1][0], slow ? 100.0 : c);
+    }
+}
+
+TEST_F(InletVolute, ALossLowersTheOutletPressureByItsEnthalpy) {
+    bdLocals& b = *block();
+    b.elem_G2[1] = 4.0;
+    b.los_Los[1][0] = 0.9;
+    ASSERT_EQ(stgVolinSize(1), 0);
+    const double c = b.flow_c2[1][0];
+    const double i2 = 1006250.0 - c * c / 2.0;
+    const double dhb = (1.0 - 0.81) / 0.81 * c * c / 2.0;
+    EXPECT_LT(rel(b.enrg_dhb[1][0], dhb), 1e-12);
+    EXPECT_LT(rel(b.isd_p2[1][0], 400000.0 * std::pow((i2 - dhb) / 1006250.0, kK / (kK - 1.0))), 1e-6);
+}
+
 }  // namespace
