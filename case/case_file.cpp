@@ -514,6 +514,9 @@ void set_element_models(bdLocals& c, int i) {
     c.elem_MethodD[i] = c.cyld_MethodD;
     c.elem_MethodB[i] = c.cyld_MethodB;
     if (c.cyld_VARTB != 0) c.elem_VARTB[i] = 1.0;
+    // The rows of a design case are sized by the header's diameter variant;
+    // without it every row would be sized from its hub.
+    if (is_design_task(c.cyld_VART)) c.elem_VARTD[i] = c.cyld_VARTD;
 }
 
 // ---------------------------------------------------------------- writing

@@ -10,6 +10,7 @@
 #include "numerics/cg_search.h"
 #include "physics/moisture_sep.h"
 #include "physics/side_flows.h"
+#include "solver/outlet_state.h"
 #include "solver/solver_conventions.h"
 #include "solver/solver_internal.h"
 

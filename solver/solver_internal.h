@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "halvorine2/case_block.h"
+#include "solver/outlet_state.h"
 
 extern "C" {
 
@@ -56,16 +57,11 @@ int ChaVel2D(int i);
 // One march through the path for the given flow; the sum of the defects, 1e6
 // when an element cannot pass its flow.
 double solve_given_mfr(void);
-// Completes element i's outlet state and carries it into element i + 1; y is
-// the running dryness of the pass.
-void complete_elem_state(int i, double* y);
 // Objective of the inverse tasks at the point x (NS + 1 values, NS + 2 for the
 // gauging-angle tasks): one pass through the path at the speeds exp(x[i]) *
 // wb[i]; minus the sum of the element defects and the boundary penalties,
 // NaN as soon as an element's defect is NaN.
 double flow_residual(double* x);
-// Dryness defect of the separation search at the enthalpy x.
-double state_residual(double x);
 
 // ---- Convergence ----
 // 1 converged, 0 go on, 2 not converged, -1 non-finite accuracy.

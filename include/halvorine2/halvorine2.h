@@ -24,6 +24,7 @@
 #include "halvorine2/reports.h"
 #include "halvorine2/runs.h"
 #include "halvorine2/solver.h"
+#include "halvorine2/stage_design.h"
 #include "halvorine2/strength.h"
 #include "halvorine2/threading.h"
 #include "halvorine2/units.h"

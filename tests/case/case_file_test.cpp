@@ -430,6 +430,25 @@ TEST_F(CaseFile, P2ElementColumns) {
     EXPECT_EQ(block()->bld_d1[2], 0.2);  // element 1's D, as every later element's inlet
 }
 
+TEST_F(CaseFile, ADesignCaseSizesEveryRowByTheHeaderDiameterVariant) {
+    struct Case {
+        int vart;
+        int vartd;
+        double element;  // elem__VARTD of every element after loading
+    };
+    const Case cases[] = {{1, 2, 2.0}, {1, 1, 1.0}, {1, 0, 0.0}, {10, 2, 0.0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.vart);
+        SCOPED_TRACE(c.vartd);
+        fresh_case();
+        StageFile s = c.vart < 10 ? p2_stage() : b2eff_stage();
+        s.header_tail = "0 0 100 0 " + std::to_string(c.vartd);  // ITML VARTB IGM VARTP VARTD
+        ASSERT_EQ(load(s), 0);
+        EXPECT_EQ(block()->cyld_VARTD, c.vartd);
+        for (int i = 0; i <= 2; ++i) EXPECT_EQ(block()->elem_VARTD[i], c.element) << i;
+    }
+}
+
 TEST_F(CaseFile, BladeLines) {
     StageFile s = b2eff_stage();
     s.blades = {

@@ -229,11 +229,20 @@ TEST_F(SolverDriver, DesignTaskRegeneratesItsModulesEveryIteration) {
     EXPECT_EQ(calls().log, std::vector<std::string>{"rcgRN 0"});
 }
 
-TEST_F(SolverDriver, DesignTaskEndsWithMinusOneWhileItsPassIsMissing) {
+int failing_turbine() {
+    calls().log.push_back("stgRN");
+    return 2;  // element 1 failed
+}
+
+TEST_F(SolverDriver, DesignTaskEndsWithMinusOneWhenItsRegenerationFails) {
+    h2::solver_steps() =
+        h2::SolverSteps{&failing_turbine, &fan, &axial, &radial, h2::default_solver_steps().loss_step};
     block()->cyld_VART = 1;
+    calls().log.clear();
     CapturedConsole console;
     EXPECT_EQ(bestXN(), -1);
-    EXPECT_EQ(console.text(), "\nstgRN: turbine flow-path regeneration is not available\n\n");
+    EXPECT_EQ(calls().log, std::vector<std::string>{"stgRN"});
+    EXPECT_EQ(console.text(), "");
 }
 
 // ---- gravity ----
