@@ -234,7 +234,7 @@ static_assert(sizeof(MatCurveRecord) == 336 && offsetof(MatCurveRecord, factor) 
                   offsetof(MatCurveRecord, temperature) == 16 && offsetof(MatCurveRecord, value) == 176,
               "material curve record moved");
 static_assert(kTextKeys.size() == 13);
-static_assert(kIntegerKeys.size() == 44);
+static_assert(kIntegerKeys.size() == 45);
 static_assert(kScalarKeys.size() == 79);
 static_assert(kElementKeys.size() == 299);
 static_assert(kRowKeys.size() == 180);

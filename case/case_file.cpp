@@ -15,10 +15,9 @@
 #include <string>
 #include <string_view>
 
-#include <locale.h>
-
 #include "case/case_arrays.h"
 #include "case/case_fields.h"
+#include "case/data_tokens.h"
 #include "case/file_handle.h"
 #include "case/output_internal.h"
 #include "case/text_field.h"
@@ -75,8 +74,6 @@ constexpr double kCasA_ = 0.5;   // cas__a_
 constexpr double kCasB_ = 0.05;  // cas__b_
 constexpr double kBldK = 6.0;    // bld__k
 
-constexpr std::string_view kSeparators = ",; \t";
-
 // SolverTask: below 10 design tasks; x and 10x are the same task with the
 // exit angle held over the span ("twist fixed") or following the twist law
 // ("twist parameterized").
@@ -110,77 +107,9 @@ bool holds_path_arrays(bdLocals& c) {
 
 // ---------------------------------------------------------------- tokens
 
-class Tokens {
-public:
-    explicit Tokens(std::string_view line) : rest_(line) {}
-    std::optional<std::string_view> next() {
-        const auto start = rest_.find_first_not_of(kSeparators);
-        if (start == std::string_view::npos) return std::nullopt;
-        rest_.remove_prefix(start);
-        const auto end = std::min(rest_.find_first_of(kSeparators), rest_.size());
-        const std::string_view token = rest_.substr(0, end);
-        rest_.remove_prefix(end);
-        return token;
-    }
-
-private:
-    std::string_view rest_;
-};
-
-bool is_digit(char ch) { return ch >= '0' && ch <= '9'; }
-
-std::size_t skip_digits(std::string_view t, std::size_t k) {
-    while (k < t.size() && is_digit(t[k])) ++k;
-    return k;
-}
-
-// Optional sign and decimal digits; reading stops at the first other
-// character, no digits give 0. Values beyond the int range are held at its ends.
-int to_int(std::string_view t) {
-    std::size_t k = 0;
-    const bool negative = k < t.size() && t[k] == '-';
-    if (k < t.size() && (t[k] == '-' || t[k] == '+')) ++k;
-    constexpr long long kBeyond = static_cast<long long>(std::numeric_limits<int>::max()) + 1;
-    long long value = 0;
-    for (; k < t.size() && is_digit(t[k]); ++k) value = std::min(value * 10 + (t[k] - '0'), kBeyond);
-    value = negative ? -value : value;
-    return static_cast<int>(
-        std::clamp<long long>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
-}
-
-// Optional sign, digits with an optional decimal point, an optional exponent;
-// reading stops at the first other character, no number gives 0.0. Only that
-// prefix is converted, so hexadecimal, "inf" and "nan" read as 0 or as their
-// leading digits, and the host's locale never changes the decimal point.
-double to_real(std::string_view t) {
-    std::size_t k = 0;
-    if (k < t.size() && (t[k] == '-' || t[k] == '+')) ++k;
-    const std::size_t int_begin = k;
-    k = skip_digits(t, k);
-    std::size_t digits = k - int_begin;
-    if (k < t.size() && t[k] == '.') {
-        const std::size_t frac_begin = k + 1;
-        k = skip_digits(t, frac_begin);
-        digits += k - frac_begin;
-    }
-    if (digits == 0) return 0.0;
-    if (k < t.size() && (t[k] == 'e' || t[k] == 'E')) {
-        std::size_t e = k + 1;
-        if (e < t.size() && (t[e] == '-' || t[e] == '+')) ++e;
-        const std::size_t exp_end = skip_digits(t, e);
-        if (exp_end > e) k = exp_end;
-    }
-    char number[h2::kDataLineSize];
-    const std::size_t n = std::min(k, sizeof number - 1);
-    std::memcpy(number, t.data(), n);
-    number[n] = '\0';
-    static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", locale_t{});
-    const double value = c_locale ? strtod_l(number, nullptr, c_locale) : std::strtod(number, nullptr);
-    // A number beyond the double range is held at its ends, as integers are: an
-    // infinity would be saved as "inf", which reads back as 0.
-    constexpr double kLargest = std::numeric_limits<double>::max();
-    return std::clamp(value, -kLargest, kLargest);
-}
+using Tokens = h2::DataTokens;
+using h2::to_int;
+using h2::to_real;
 
 // The "P2" layout stores the square of the loss coefficient. A negative token
 // keeps its sign, so that the square root of it is no NaN and the saved file

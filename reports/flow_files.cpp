@@ -17,6 +17,9 @@
 #include "halvorine2/threading.h"
 #include "reports/report_format.h"
 
+// The name of a module type, from the predesign folder; NULL outside 0..5.
+extern "C" const char* pd_module_type_name(int type);
+
 namespace h2 {
 
 namespace {
@@ -314,10 +317,10 @@ int export_case(const char* writer, const char* name, Write write) {
     return out.finish();
 }
 
-constexpr const char* kModuleTypeTexts[] = {"TURB_AXIAL", "TURB_RADIAL", "TURB_CURTIS",
-                                            "COMP_AXIAL", "COMP_FAN",    "COMP_RADIAL"};
-
-const char* module_type_text(int type) { return type >= 0 && type < 6 ? kModuleTypeTexts[type] : "unknown"; }
+const char* module_type_text(int type) {
+    const char* text = pd_module_type_name(type);
+    return text != nullptr ? text : "unknown";
+}
 
 void put_module(FlowOut& out, const PD_module& m, int number, int kind) {
     out.line("\n#------------------------ module %2d\t-------------------------\n", number);

@@ -7,6 +7,7 @@
 #define HALVORINE2_PREDESIGN_H
 
 #include <stdint.h>
+#include <stdio.h>
 
 #include "halvorine2/case_block.h"
 #include "halvorine2/export.h"
@@ -23,14 +24,28 @@ enum PD_module_type {
 
 /* The ten design variables, in the order of every value and range array. */
 enum {
-    PD_VAR_OM = 0, PD_VAR_D, PD_VAR_CZ, PD_VAR_HT, PD_VAR_R,
-    PD_VAR_PA, PD_VAR_KU, PD_VAR_KZ, PD_VAR_M, PD_VAR_KH,
+    PD_VAR_OM = 0,
+    PD_VAR_D,
+    PD_VAR_CZ,
+    PD_VAR_HT,
+    PD_VAR_R,
+    PD_VAR_PA,
+    PD_VAR_KU,
+    PD_VAR_KZ,
+    PD_VAR_M,
+    PD_VAR_KH,
     PD_VAR_COUNT
 };
 
 /* The limits, in the order of every limit array (room for ten, seven used). */
 enum {
-    PD_LIM_STG = 0, PD_LIM_DH, PD_LIM_DS, PD_LIM_A1, PD_LIM_LENGTH, PD_LIM_MACH, PD_LIM_MASS,
+    PD_LIM_STG = 0,
+    PD_LIM_DH,
+    PD_LIM_DS,
+    PD_LIM_A1,
+    PD_LIM_LENGTH,
+    PD_LIM_MACH,
+    PD_LIM_MASS,
     PD_LIM_COUNT
 };
 
@@ -51,49 +66,87 @@ typedef struct PD_module {
     int32_t desw_form;
     int32_t lbau_form;
     int32_t lbda_form;
-    int32_t volin_form;    /* inlet volute form, 0 none */
-    int32_t volout_form;   /* outlet volute form, 0 none */
+    int32_t volin_form;                   /* inlet volute form, 0 none */
+    int32_t volout_form;                  /* outlet volute form, 0 none */
     double PD_VAL[PD_MODULE_SLOTS];       /* current values, by PD_VAR_* */
     double PD_VAR_lower[PD_MODULE_SLOTS]; /* range of each variable */
     double PD_VAR_upper[PD_MODULE_SLOTS];
-    int32_t restoreFlag;   /* non-zero: rebuild a known point without limit checks */
+    int32_t restoreFlag; /* non-zero: rebuild a known point without limit checks */
     uint8_t reserved_308[4];
     double PD_ACH[PD_MODULE_SLOTS];       /* achieved values, by PD_LIM_* */
     double PD_LIM_lower[PD_MODULE_SLOTS]; /* limits; a LENGTH or MASS pair of 0.0 is off */
     double PD_LIM_upper[PD_MODULE_SLOTS];
-    double PD_SRC_P0;      /* record 0: machine inlet total pressure */
-    double PD_SRC_I0;      /* record 0: machine inlet total enthalpy */
-    double PD_SRC_A0;      /* record 0: machine inlet flow angle, degrees */
-    double PD_SRC_OM;      /* rotational speed of the module */
-    double PD_SRC_G;       /* mass flow through the module */
-    double PD_SRC_P2N;     /* outlet pressure of the module */
-    double PD_SRC_AF;      /* fluid parameter */
-    double bladeDensity;   /* blade material density */
+    double PD_SRC_P0;    /* record 0: machine inlet total pressure */
+    double PD_SRC_I0;    /* record 0: machine inlet total enthalpy */
+    double PD_SRC_A0;    /* record 0: machine inlet flow angle, degrees */
+    double PD_SRC_OM;    /* rotational speed of the module */
+    double PD_SRC_G;     /* mass flow through the module */
+    double PD_SRC_P2N;   /* outlet pressure of the module */
+    double PD_SRC_AF;    /* fluid parameter */
+    double bladeDensity; /* blade material density */
     double dtm;
     uint8_t reserved_624[8];
-    bdLocals* PD_model;    /* the module's model case block */
+    bdLocals* PD_model; /* the module's model case block */
     char atlasListS[PD_MODULE_TEXT];
     char atlasListR[PD_MODULE_TEXT];
     int32_t prereq28;
     int32_t prereq29;
     char profNameS[PD_MODULE_TEXT];
     char profNameR[PD_MODULE_TEXT];
-    int32_t useAtlasS;     /* record 0: build and load the stator profile atlas */
-    int32_t useAtlasR;     /* record 0: the same for the rotor atlas */
+    int32_t useAtlasS; /* record 0: build and load the stator profile atlas */
+    int32_t useAtlasR; /* record 0: the same for the rotor atlas */
     uint8_t reserved_1452[4];
 } PD_module;
 
 H2_EXTERN_C_BEGIN
 
-/* Sets the module count to n (stored as given; readers use at most
- * PD_MODULE_MAX records) and stores the address of record 0 of the
- * process-wide module table in *table, through which the host writes the
- * records. Touches no case block. Returns 0. */
+/* Stores the address of record 0 of the module table in *table (when table
+ * is not NULL), through which the host writes the records, and sets the
+ * module count to n. Touches no case block. Returns 0; 2 for n outside 0..6,
+ * which leaves the count as it was (the address is still stored). */
 H2_API int getRanges(int n, PD_module** table);
 /* Sets the module count to n and attaches the module table and the first
  * prerequisite block to the calling thread's case, which marks it as a
- * predesign module. Returns 0, or -1 without a current case. */
+ * predesign case. Returns 0; -1 without a current case; 2 for n outside
+ * 0..6 (nothing changes). */
 H2_API int setRanges(int n);
+
+/* Reads a predesign input file into the current case and the module table:
+ * solver switches, the machine inlet state (a temperature below 10000 K is
+ * turned into a total enthalpy with the case's fluid), the module count and
+ * the records. On success the case has arrays for the largest flow path the
+ * stage limits allow, per-element loss defaults, and the table attached as by
+ * setRanges. 0 read; -1 no file name; 1 the file cannot be opened or the
+ * fluid cannot be set up; 2 a dimension or the module count exceeds its
+ * maximum; 3 a value that is no number, not finite, a module type outside
+ * 0..5 or an option block of wrong length. On failure the case (its fluid
+ * included), its name and the table are as before. */
+H2_API int PD_load_data(const char* file);
+
+/* Writes the default prerequisite values into the block the current case
+ * reaches through prereq_ref; slots without a default keep their contents.
+ * Does nothing without a current case or a block. Returns 0. */
+H2_API int PD_default_prereq(void);
+
+/* Builds one model case per module of the table from the current case (the
+ * master): settings, names, fluids and loss models, arrays for the largest
+ * module the stage limits allow. Models built earlier and not yet freed are
+ * released first. 0 built; the code of alloc_probdata when a model's arrays
+ * cannot be made; 1 when a fluid cannot be set up, a loss-model loader fails
+ * or there is no current case; -1 when the set-up of a shared fluid reports
+ * failure. The master is current again on return, with its own settings. */
+H2_API int InitModels(void);
+
+/* Called by the searches on every new best point; does nothing. Returns 0. */
+H2_API int PushHistory(int nmodules, int point, double criterion, PD_module* table);
+
+/* Writes the module table as a block of text to stream when the current
+ * case's IPO is not 0, followed by the case's data report when withAll is not
+ * 0. Nothing is written for a NULL stream or without a current case. */
+H2_API void PD_report_data(FILE* stream, int withAll);
+/* Writes the result report of the current case to stream (nothing for a NULL
+ * stream). */
+H2_API void PD_report_result(FILE* stream);
 
 H2_EXTERN_C_END
 

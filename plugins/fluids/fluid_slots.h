@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <new>
 
 #include "halvorine2/fluid_plugin.h"
@@ -73,16 +74,25 @@ inline bool positive(double x) { return std::isfinite(x) && x > 0.0; }
 // A property function for a model whose state holds a reference state
 // (T_ref, p_ref) and is set up from two constants: the codes every such model
 // answers alike are answered here, the rest by Answer (H2_FLUID_NO_ANSWER for
-// codes without meaning). Without a state of this model on the thread, the
-// set-up codes report failure (-1.0) and the others have no answer.
+// codes without meaning). Without a state of this model on the thread,
+// the set-up codes start one in the thread's block when that holds no state
+// (a case made on the thread after the entry point ran gets fresh blocks, and
+// a case sharing the function sets it up again through these codes); without
+// such a block they report failure (-1.0), and the other codes have no answer.
 template <class State, bool (*Set)(State&, double, double),
           double (*Answer)(const State&, int, double, double)>
 double property(int code, double a, double b, double /*c*/, int which) {
     constexpr double kSetupFailed = -1.0;
+    const bool setup_code = code == H2_FLUID_REFERENCE || code == H2_FLUID_SETUP;
     State* s = state_for<State>(which);
-    if (s == nullptr) {
-        return code == H2_FLUID_REFERENCE || code == H2_FLUID_SETUP ? kSetupFailed : H2_FLUID_NO_ANSWER;
+    if (s == nullptr && setup_code) {
+        // Only a block that holds no plug-in's state yet (zero-filled, tag 0).
+        void* block = block_for(which);
+        std::uint32_t tag_word = 0;
+        if (block != nullptr) std::memcpy(&tag_word, block, sizeof tag_word);
+        if (block != nullptr && tag_word == 0) s = new (block) State{};
     }
+    if (s == nullptr) return setup_code ? kSetupFailed : H2_FLUID_NO_ANSWER;
     switch (code) {
         case H2_FLUID_REFERENCE:
             if (!positive(a) || !positive(b)) return kSetupFailed;

@@ -55,4 +55,8 @@ double prereq_slot(const bdLocals* b, int k, double fallback);
 // The module table attached to a case (its ranges_ref), or nullptr.
 PD_module* case_modules(const bdLocals* b);
 
+// True for a module count the table holds (0..PD_MODULE_MAX); otherwise
+// writes "<function>: number of modules <n> outside 0..6" with put_err.
+bool accept_module_count(const char* function, int n);
+
 }  // namespace h2::predesign
