@@ -1,5 +1,6 @@
 // The volute record: allocation, copy and release of its three point tables.
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 #include "halvorine2/volute.h"
@@ -16,12 +17,25 @@ constexpr int kSparePoints = 10;
 long long table_rows(int n) { return static_cast<long long>(n) + kSpareRows; }
 long long table_points(int m) { return static_cast<long long>(m) + kSparePoints; }
 
+void free_table(Point3** table, long long rows) {
+    if (table == nullptr) return;
+    for (long long r = 0; r < rows; ++r) std::free(table[r]);
+    std::free(table);
+}
+
+// A table whose every row exists, or NULL: a design writes into every row it
+// fills, so a table with a missing row would be written through NULL.
 Point3** alloc_table(long long rows, long long points) {
     if (rows <= 0 || points <= 0) return nullptr;
     auto** table = static_cast<Point3**>(std::calloc(static_cast<std::size_t>(rows), sizeof(Point3*)));
     if (table == nullptr) return nullptr;
-    for (long long r = 0; r < rows; ++r)
+    for (long long r = 0; r < rows; ++r) {
         table[r] = static_cast<Point3*>(std::calloc(static_cast<std::size_t>(points), sizeof(Point3)));
+        if (table[r] == nullptr) {
+            free_table(table, r);
+            return nullptr;
+        }
+    }
     return table;
 }
 
@@ -41,12 +55,6 @@ void copy_table(Point3** to, Point3* const* from, int32_t* rows, int32_t* points
     }
 }
 
-void free_table(Point3** table, long long rows) {
-    if (table == nullptr) return;
-    for (long long r = 0; r < rows; ++r) std::free(table[r]);
-    std::free(table);
-}
-
 }  // namespace
 
 extern "C" {
@@ -59,6 +67,10 @@ Volout* VoloutInit(int form, int n, int m) {
     rec->m = m;
     const long long rows = table_rows(n);
     const long long points = table_points(m);
+    // Extents past a 32-bit count leave the tables out rather than wrap.
+    if (rows > INT32_MAX || points > INT32_MAX) return rec;
+    rec->alloc_rows = static_cast<int32_t>(std::max<long long>(rows, 0));
+    rec->alloc_points = static_cast<int32_t>(std::max<long long>(points, 0));
     rec->A = alloc_table(rows, points);
     rec->B = alloc_table(rows, points);
     rec->C = alloc_table(rows, points);
@@ -79,8 +91,10 @@ int VoloutCopy(bdLocals* src, bdLocals* dst) {
     to->hb2 = from->hb2;
     to->b2 = from->b2;
     to->gap = from->gap;
-    const long long rows = table_rows(from->n);
-    const long long points = table_points(from->m);
+    // Both records' own allocations bound the copy (a host may have changed
+    // the source's n or m since its tables were made).
+    const long long rows = std::min(from->alloc_rows, to->alloc_rows);
+    const long long points = std::min(from->alloc_points, to->alloc_points);
     to->nA = from->nA;
     to->mA = from->mA;
     copy_table(to->A, from->A, &to->nA, &to->mA, rows, points);
@@ -95,7 +109,7 @@ int VoloutCopy(bdLocals* src, bdLocals* dst) {
 
 int VoloutTerm(Volout* rec) {
     if (rec == nullptr) return 0;
-    const long long rows = table_rows(rec->n);
+    const long long rows = rec->alloc_rows;
     free_table(rec->A, rows);
     free_table(rec->B, rows);
     free_table(rec->C, rows);
