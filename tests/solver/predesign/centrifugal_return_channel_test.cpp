@@ -248,4 +248,124 @@ TEST_F(ReturnChannelStage, AsADesignTaskTheVoluteIsTheSame) {
     expect_flow_everywhere();
 }
 
+// Two stages of impeller, vaneless diffuser, U-bend and axial-exit deswirler
+// (elements 1-4 and 5-8), to 170 and 280 kPa.
+TEST_F(ReturnChannelStage, TwoStagesWithReturnChannels) {
+    make_path(8, {1, 5});
+    PD_module& r = record(0);
+    r.igv_form = 0, r.diff_form = 1, r.uband_form = 1, r.desw_form = 1;
+    target(4, 170000.0);
+    target(8, 280000.0);
+    ASSERT_EQ(rcgRN(0), 0);
+    const bdLocals& b = *block();
+    expect_flow_everywhere();
+    expect_rel(b.elem_Ht[1], 0.42755745227, kHead, "first head coefficient");
+    expect_rel(b.elem_Ht[5], 0.439442339553, kHead, "second head coefficient");
+    EXPECT_EQ(b.isd_p2[4][0], 170000.0);
+    EXPECT_EQ(b.isd_p2[8][0], 280000.0);
+
+    for (const int u : {3, 7}) {
+        SCOPED_TRACE(u);
+        // U-bend: twice the inlet width, inner radius 0 (slot 103 unset), outer
+        // 1.5 b1, 3 b1 further on; the swirl kept on the diffuser's radius.
+        const double b1 = b.bld_l2[u - 1];
+        EXPECT_EQ(b.elem_stagType[u], 3.0);
+        EXPECT_EQ(b.bld_l1[u], b1);
+        EXPECT_EQ(b.bld_l2[u], 2.0 * b1);
+        EXPECT_EQ(b.vol_bk[u], 2.0 * b1);
+        EXPECT_EQ(b.bld_Rh1[u], 0.0);
+        EXPECT_EQ(b.bld_Rt1[u], 1.5 * b1);
+        EXPECT_EQ(b.bld_Rt2[u], 1.5 * b1);
+        expect_rel(b.cas_x2[u][0], b.cas_x2[u - 1][0] + 3.0 * b1, 1e-12, "axial position");
+        EXPECT_EQ(b.bld_d1[u], b.bld_d2[u - 1]);
+        EXPECT_EQ(b.bld_d2[u], b.bld_d2[u - 1]);
+        EXPECT_EQ(b.flow_c2u[u][0], b.flow_c1u[u][0]);
+        EXPECT_EQ(b.flow_c1u[u][0], b.flow_c2u[u - 1][0]);
+        EXPECT_EQ(b.isd_i2x[u][0], b.isd_i2x[u - 1][0]);
+        expect_rel(b.cas_B2[u][0], std::atan2(b.flow_c2r[u][0], b.flow_c1u[u][0]) / kDeg, 1e-12, "angle");
+        expect_continuity(u, kPi * b.bld_d2[u] * b.bld_l2[u], b.flow_c2r[u][0], 1e-5);
+        const double c1 = b.flow_c1[u][0], c2 = b.flow_c2[u][0];
+        expect_rel(b.enrg_dhb[u][0], (1.0 - 0.9 * 0.9) * std::max(c1 * c1, c2 * c2) / 2.0, 1e-12, "loss");
+        expect_loss_shifted_isentrope(u, 1e-12);
+        expect_rel(b.elem_eff[u], b.elem_eff[u - 1] - b.enrg_dhb[u][0] / b.enrg_Lu[u - 2][0], 1e-12,
+                   "efficiency");
+        expect_rel(b.elem_cz_[u], b.flow_c2r[u][0] / (3000.0 * b.bld_d2[u] / 2.0), 1e-12, "flow coefficient");
+    }
+    expect_rel(b.bld_l2[3], 0.0259548875517, kHead, "U-bend outlet width");
+    expect_rel(b.cas_B2[3][0], 17.1398696428, kHead, "U-bend outlet angle");
+
+    for (const int d : {4, 8}) {
+        SCOPED_TRACE(d);
+        // Deswirler: onto the eye diameter, with the flow coefficient on the
+        // blade speed there, axially, and (first generation) no turning.
+        EXPECT_EQ(b.elem_stagType[d], 6.0);
+        EXPECT_EQ(b.elem_sectType[d], 0.0);
+        EXPECT_EQ(b.bld_d2[d], 0.15);
+        EXPECT_EQ(b.flow_c2s[d][0], 112.5);
+        EXPECT_EQ(b.flow_c2z[d][0], 112.5);
+        EXPECT_EQ(b.flow_c2r[d][0], 0.0);
+        EXPECT_EQ(b.cas_t2[d][0], 0.0);
+        EXPECT_EQ(b.cas_B2[d][0], 90.0);
+        expect_rel(b.flow_c2u[d][0], std::cos(90.0 * kDeg) * b.flow_c2[d][0], 1e-12, "residual swirl");
+        EXPECT_EQ(b.bld_z[d], 11.0);
+        expect_continuity(d, kPi * b.bld_d2[d] * b.bld_l2[d], 112.5, 1e-5);
+        EXPECT_EQ(b.cas_B[d][0], std::max(2.0 * b.bld_l1[d], b.bld_l2[d]));
+        expect_rel(b.clrn_d1[d], 0.05 * b.cas_B[d][0], 1e-12, "clearance");
+        // The loss model ran from the second pass on: (1 - 0.9^2) w1^2 / 2.
+        const double w1 = b.flow_w1[d][0];
+        expect_rel(b.enrg_dhb[d][0], (1.0 - 0.9 * 0.9) * w1 * w1 / 2.0, 1e-12, "loss");
+        const double i2t = b.isd_i2[d][0] - b.enrg_dhb[d][0];
+        // (the completion set the outlet pressure to the target: held to the iteration's tolerance)
+        expect_rel(b.isd_p2[d][0], isentropic_p(b.isd_p2[d - 1][0], b.isd_i2[d - 1][0], i2t), 2e-6,
+                   "isentrope");
+    }
+    expect_rel(b.bld_l2[4], 0.0224327182427, kHead, "deswirler outlet width");
+    // The second stage's impeller takes the first one's eye.
+    EXPECT_EQ(b.bld_d1[5], b.bld_d1[1]);
+    expect_rel(b.isd_p2x[8][0], 294834.312615, kHead, "second stage total pressure");
+}
+
+// Impeller, vaneless diffuser, U-bend, radial-exit deswirler and kind-12 bend
+// (elements 1-5) to 175 kPa.
+TEST_F(ReturnChannelStage, RadialExitDeswirlerAndKind12Bend) {
+    make_path(5, {1});
+    PD_module& r = record(0);
+    r.igv_form = 0, r.diff_form = 1, r.uband_form = 1, r.desw_form = 2, r.lbda_form = 1;
+    target(5, 175000.0);
+    ASSERT_EQ(rcgRN(0), 0);
+    const bdLocals& b = *block();
+    expect_flow_everywhere();
+
+    // The radial exit lies outside an axial eye by the eye's height.
+    EXPECT_EQ(b.elem_sectType[4], 1.0);
+    EXPECT_EQ(b.cas_t2[4][0], -90.0);
+    expect_rel(b.bld_d2[4], b.bld_d1[1] + 2.0 * b.bld_l1[1], 1e-15, "radial exit");
+    expect_rel(b.bld_d2[4], 0.21606182813, kExact, "radial exit");
+    EXPECT_EQ(b.bld_z[4], 18.0);
+    // The reference diameter of the exit velocity is element 0's.
+    expect_rel(b.flow_c2r[4][0], 0.15 * 3000.0 / 2.0 * 0.5, 1e-15, "exit velocity");
+
+    // Kind-12 bend: onto the impeller eye, axially, r cu kept.
+    EXPECT_EQ(b.elem_stagType[5], 12.0);
+    EXPECT_EQ(b.elem_sectType[5], 0.0);
+    EXPECT_EQ(b.bld_d1[5], b.bld_d2[4]);
+    EXPECT_EQ(b.bld_d2[5], b.bld_d1[1]);
+    const double cm = 3000.0 * b.bld_d2[5] / 2.0 * 0.5;
+    expect_rel(b.flow_c2z[5][0], cm, 1e-15, "meridional velocity");
+    EXPECT_EQ(b.flow_c2s[5][0], b.flow_c2z[5][0]);
+    EXPECT_EQ(b.flow_c2r[5][0], 0.0);
+    EXPECT_EQ(b.elem_cz_[5], 0.5);
+    expect_rel(b.flow_c2u[5][0] * b.bld_d2[5], b.flow_c1u[5][0] * b.bld_d1[5], 1e-12, "angular momentum");
+    EXPECT_EQ(b.cas_B[5][0], std::max(2.0 * b.bld_l1[5], b.bld_l1[1]));
+    expect_rel(b.cas_B[5][0], 0.0330309140651, kExact, "axial extent");
+    expect_rel(b.cas_x2[5][0], b.cas_x2[4][0] + b.cas_B[5][0] - b.bld_l1[5] / 2.0, 1e-12, "axial position");
+    EXPECT_EQ(b.cas_t1[5][0], -90.0);
+    EXPECT_EQ(b.flow_r1[5][0], b.bld_d1[5] / 2.0);
+    EXPECT_EQ(b.flow_r2[5][0], b.bld_d2[5] / 2.0);
+    expect_rel(b.isd_p2x[5][0], 186010.949767, kHead, "outlet total pressure");
+    const double c1 = b.flow_c1[5][0], c2 = b.flow_c2[5][0];
+    expect_rel(b.enrg_dhb[5][0], (1.0 - 0.8 * 0.8) * std::max(c1 * c1, c2 * c2) / 2.0, 1e-12, "loss");
+    EXPECT_EQ(b.isd_p2wx[5][0], b.isd_p2x[5][0]);
+}
+
 }  // namespace
