@@ -277,7 +277,7 @@ TEST_F(CentrifugalModule, TheSolvedImpellerMeetsItsLimitsOrTheModuleGets101) {
     const double angle = 34.4938;  // refined below from the solved path
     for (Case c :
          {Case{"all pass", 0.0, 10.0, 0.0, 180.0, 0, 0}, Case{"hub below 0.2", 0.2, 10.0, 0.0, 180.0, 0, 101},
-          Case{"hub on its bound", kHub, 10.0, 0.0, 180.0, 0, 0},
+          Case{"hub on its bound", -1.0, 10.0, 0.0, 180.0, 0, 0},
           Case{"hub below, restoring", 0.2, 10.0, 0.0, 180.0, 1, 0},
           Case{"outer diameter above 0.28", 0.0, 0.28, 0.0, 180.0, 0, 101},
           Case{"outer diameter on its bound", 0.0, -1.0, 0.0, 180.0, 0, 0},
@@ -295,7 +295,7 @@ TEST_F(CentrifugalModule, TheSolvedImpellerMeetsItsLimitsOrTheModuleGets101) {
         r.PD_LIM_lower[PD_LIM_A1] = c.a1lo;
         r.PD_LIM_upper[PD_LIM_A1] = c.a1hi;
         r.restoreFlag = c.restore;
-        if (c.a1lo < 0.0 || c.ds < 0.0) {
+        if (c.a1lo < 0.0 || c.ds < 0.0 || c.dh < 0.0) {
             // Bounds on the solved values themselves.
             r.PD_LIM_lower[PD_LIM_A1] = 0.0, r.PD_LIM_upper[PD_LIM_A1] = 180.0,
             r.PD_LIM_upper[PD_LIM_DS] = 10.0;
@@ -303,6 +303,7 @@ TEST_F(CentrifugalModule, TheSolvedImpellerMeetsItsLimitsOrTheModuleGets101) {
             const bdLocals& b = *block();
             if (c.a1lo < 0.0) r.PD_LIM_lower[PD_LIM_A1] = r.PD_LIM_upper[PD_LIM_A1] = 180.0 - b.cas_B2a[1][0];
             if (c.ds < 0.0) r.PD_LIM_upper[PD_LIM_DS] = b.bld_d2[1] + b.bld_l2[1];
+            if (c.dh < 0.0) r.PD_LIM_lower[PD_LIM_DH] = b.bld_d1[1] - b.bld_l1[1];
         }
         const int result = RadCompDesign(0);
         EXPECT_EQ(result, c.result);

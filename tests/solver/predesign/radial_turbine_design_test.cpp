@@ -98,6 +98,31 @@ TEST_F(RadialTurbine, HandNumbersOfTheExpansion) {
     EXPECT_NEAR(std::asin(radial_velocity(3.0) / kC1) / kDegree, 21.77, 0.01);
 }
 
+TEST_F(RadialTurbine, TheNozzleTakesTheStatorShareOfTheHead) {
+    struct Case {
+        double reaction;
+    };
+    for (const Case c : {Case{0.5}, Case{0.3}}) {
+        SCOPED_TRACE(c.reaction);
+        model(3.0);
+        record(0).PD_VAL[PD_VAR_R] = c.reaction;
+        block()->cyld_VART = 55;
+        EXPECT_EQ(RadTurbDesign(0), 13);
+        const double i1 = kInletI0 - (1.0 - c.reaction) * kH;
+        const double p1 = kInletP0 * std::pow(i1 / kInletI0, kIsentropicPower);
+        const double c1 = 0.93 * std::sqrt(2.0 * (kInletI0 - i1));
+        const double rho1 = p1 / (kGas * (kInletI0 - c1 * c1 / 2.0) / kCp);
+        const double cr = 3.0 / (kPi * rho1 * kD * kWidth);
+        const bdLocals& b = *block();
+        EXPECT_NEAR(b.elem_p2[1], p1, 1e-9 * p1);
+        EXPECT_EQ(b.isd_p2[1][0], b.elem_p2[1]);
+        EXPECT_EQ(b.elem_p2[2], kP2);
+        EXPECT_NEAR(b.flow_c2z[2][0], cr, 1e-9 * cr);
+        EXPECT_EQ(b.elem_R[1], c.reaction);
+        EXPECT_EQ(b.elem_R[2], c.reaction);
+    }
+}
+
 TEST_F(RadialTurbine, ARadialVelocityAboveTheNozzleVelocityGets101) {
     model(10.0);
     block()->cyld_Nc = block()->cyld_eff = 5.0;
