@@ -81,8 +81,10 @@ int RadTurbDesign(int m) {
     const bool width_given = r.Gflag == 1;
     if (!divides(val[PD_VAR_D]) || !divides(val[PD_VAR_M]) || !divides(val[PD_VAR_CZ]))
         return out_of_limits(b);
-
     const double i0 = b.elem_i0[0], p0 = b.elem_p0[0], G = b.elem_G1[0], p2 = b.cyld_p2n;
+    // No flow sizes the wheel exit as 0 / 0.
+    if (!(G > 0.0) || !std::isfinite(G)) return out_of_limits(b);
+
     const double OM = val[PD_VAR_OM];
 
     // Expansion from the inlet total state to the outlet pressure.

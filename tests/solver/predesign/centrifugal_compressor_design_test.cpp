@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <limits>
+#include <type_traits>
 
 #include "solver/predesign/centrifugal_elements.h"
 #include "solver/predesign/module_generators.h"
@@ -322,6 +323,10 @@ TEST_F(CentrifugalModule, TheSolvedImpellerMeetsItsLimitsOrTheModuleGets101) {
         }
     }
 }
+
+// Composition calls both radial generators through one function type.
+static_assert(std::is_same_v<decltype(&RadCompDesign), h2::predesign::PD_generator>);
+static_assert(std::is_same_v<decltype(&h2::predesign::RadTurbDesign), h2::predesign::PD_generator>);
 
 TEST_F(CentrifugalModule, FailuresOfTheStagesAndOfTheSolvePassThrough) {
     // A stage that cannot be generated: 1, whatever its element's own code.

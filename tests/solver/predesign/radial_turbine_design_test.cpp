@@ -334,6 +334,12 @@ TEST_F(RadialTurbine, DesignValuesThatSizeNothingGet101BeforeAnything) {
         EXPECT_EQ(block()->bld_l2[1], 0.0);
         EXPECT_EQ(block()->bld_wp[2], 0.0);
     }
+    // No flow, or a flow that is not a number.
+    for (double G : {0.0, -1.0, nan}) {
+        model(G);
+        EXPECT_EQ(RadTurbDesign(0), 101) << G;
+        EXPECT_EQ(block()->bld_l2[1], 0.0);
+    }
     // A nozzle wider than its diameter: no shroud, nothing solved.
     model(0.1);
     record(0).PD_VAL[PD_VAR_CZ] = 0.35;
