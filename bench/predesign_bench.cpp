@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "halvorine2/halvorine2.h"
+#include "solver/predesign/module_generators.h"
 #include "solver/predesign/predesign_tables.h"
 #include "tests/support/predesign_defaults.h"
 #include "tests/support/test_fluid.h"
@@ -56,5 +57,35 @@ void BM_rcgRN_one_stage(benchmark::State& state) {
     bend_threading();
 }
 BENCHMARK(BM_rcgRN_one_stage)->Unit(benchmark::kMicrosecond);
+
+// One design point of a one-stage COMP_RADIAL module (inlet guide vanes,
+// impeller, vaneless diffuser to 1.8 times the inlet pressure): the stage
+// count, the stage generated and the module solved as a design task in its
+// model, as composition asks of it for every point of a search (the goal is
+// 1,000 points per second and core, so at most 1 ms).
+void BM_RadCompDesign_one_stage(benchmark::State& state) {
+    binit_threading();
+    bdLocals* b = binit();
+    static h2::predesign::PredesignTables tables{};
+    h2::predesign::ScopedPredesignTables scope(&tables);
+    prepare(b, tables);
+    PD_module& r = tables.modules[0];
+    r.PD_LIM_lower[PD_LIM_STG] = 1.0;
+    r.PD_LIM_upper[PD_LIM_STG] = 1.0;
+    r.PD_LIM_upper[PD_LIM_DS] = 10.0;
+    r.PD_LIM_upper[PD_LIM_A1] = 180.0;
+    b->cyld_p2n = 180000.0;
+    b->cyld_VART = 1;
+    b->IGM = 3;
+    int result = 0;
+    for (auto _ : state) {
+        result = h2::predesign::RadCompDesign(0);
+        benchmark::DoNotOptimize(b->elem_Ht[1]);
+    }
+    state.counters["result"] = result;
+    bterm();
+    bend_threading();
+}
+BENCHMARK(BM_RadCompDesign_one_stage)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
