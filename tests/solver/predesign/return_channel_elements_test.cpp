@@ -11,6 +11,7 @@
 #include "halvorine2/case_data.h"
 #include "halvorine2/volute.h"
 #include "solver/predesign/centrifugal_elements.h"
+#include "solver/predesign/volute_design.h"
 #include "tests/support/centrifugal_case.h"
 
 namespace {
@@ -545,6 +546,31 @@ TEST_F(ReturnChannelElements, InletVoluteWithoutLossAndOnAFluidWithoutEntropy) {
     const double p2x = F(H2_FLUID_P_IS, 360000.0, 0.0) - dhb * b.isd_Ro1[kEl][0];
     expect_rel(b.isd_p2x[kEl][0], p2x, 1e-12, "total pressure less the loss");
     expect_rel(b.isd_i2x[kEl][0], F(H2_FLUID_I_PS, p2x, 0.0), 1e-12, "total enthalpy on it");
+}
+
+TEST_F(ReturnChannelElements, OutletVoluteLossOnTheLargerOfInletAndSectionVelocity) {
+    // A steep inflow leaves the section velocity below the inlet velocity; a
+    // nearly tangential one (angle clamped to 5 degrees) above it. The flow
+    // is the one the inlet ring carries at its radial velocity.
+    for (const double c2r : {60.0, 5.0}) {
+        SCOPED_TRACE(c2r);
+        upstream(c2r, 150.0, 0.4, 0.01);
+        bdLocals& b = *block();
+        const double G = b.elem_G2[kUp] = b.isd_Ro2[kUp][0] * c2r * kPi * 0.4 * 0.01;
+        ASSERT_EQ(rc_volout_design(kEl, 3, kImp), 0);
+        double Dk = 0, bk = 0, hk = 0, ck = 0;
+        ASSERT_EQ(volout_section(1, 0.4, 0.01, b.cas_B2[kUp][0], b.flow_c2[kUp][0], &Dk, &bk, &hk, &ck), 0);
+        const double c1 = std::hypot(c2r, 150.0);
+        EXPECT_EQ(ck > c1, c2r == 5.0);
+        expect_rel(b.enrg_dhb[kEl][0], (1.0 - 0.49) * std::max(c1 * c1, ck * ck) / 2.0, 1e-12, "loss");
+        EXPECT_EQ(b.vol_Dk[kEl], Dk);
+        EXPECT_EQ(b.vol_bk[kEl], bk);
+        EXPECT_EQ(b.vol_hk[kEl], hk);
+        // Continuity through the section, all of the velocity tangential.
+        expect_rel(density(b.isd_p2[kEl][0], b.isd_i2[kEl][0]) * b.flow_c2u[kEl][0] * bk * hk, G, 1e-6,
+                   "continuity");
+        expect_stator_balance(kEl);
+    }
 }
 
 TEST_F(ReturnChannelElements, OutletVoluteRecordMadeOnceAndReused) {
