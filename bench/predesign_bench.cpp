@@ -1,6 +1,8 @@
-// Cost of regenerating one centrifugal stage (inlet guide vanes, impeller and
-// vaneless diffuser to 1.8 times the inlet pressure, 37 head passes) through
-// rcgRN, as a design solve does once per iteration.
+// Cost of regenerating centrifugal stages through rcgRN, as a design solve
+// does once per iteration: one stage (inlet guide vanes, impeller and
+// vaneless diffuser to 1.8 times the inlet pressure, 37 head passes), and two
+// stages with return channels (impeller, vaneless diffuser, U-bend and
+// deswirler each, to 1.7 and 2.8 times the inlet pressure).
 #include <benchmark/benchmark.h>
 
 #include "halvorine2/halvorine2.h"
@@ -11,17 +13,16 @@
 
 namespace {
 
-void prepare(bdLocals* b, h2::predesign::PredesignTables& t) {
-    b->cyld_ns = 2;
+// A path of elements 0..ns for module 0 of the tables, with its inlet.
+void prepare_path(bdLocals* b, h2::predesign::PredesignTables& t, int ns) {
+    b->cyld_ns = ns;
     b->cyld_nr = 1;
-    alloc_probdata(3, 1);
+    alloc_probdata(ns + 1, 1);
     h2::test::install_test_fluid(b);
     h2::test::fill_default_prereq(t.prereq[0]);
     t.count = 1;
     PD_module& r = t.modules[0];
     r.type = COMP_RADIAL;
-    r.igv_form = 1;
-    r.diff_form = 1;
     r.PD_VAL[PD_VAR_OM] = 3000.0;
     r.PD_VAL[PD_VAR_D] = 0.15;
     r.PD_VAL[PD_VAR_CZ] = 0.5;
@@ -37,8 +38,30 @@ void prepare(bdLocals* b, h2::predesign::PredesignTables& t) {
     b->elem_i0[0] = 290000.0;
     b->elem_G1[0] = 2.0;
     b->cas_B1[0][0] = 90.0;
-    for (int i = 0; i <= 2; ++i) b->elem_moduleType[i] = 5.0;
+    for (int i = 0; i <= ns; ++i) b->elem_moduleType[i] = 5.0;
+}
+
+void prepare(bdLocals* b, h2::predesign::PredesignTables& t) {
+    prepare_path(b, t, 2);
+    t.modules[0].igv_form = 1;
+    t.modules[0].diff_form = 1;
     b->isd_p2[2][0] = 180000.0;
+}
+
+// Impellers 1 and 5 marked as the rotors a composed path carries.
+void prepare_return_channels(bdLocals* b, h2::predesign::PredesignTables& t) {
+    prepare_path(b, t, 8);
+    PD_module& r = t.modules[0];
+    r.diff_form = 1;
+    r.uband_form = 1;
+    r.desw_form = 1;
+    for (int i : {1, 5}) {
+        b->elem_stagType[i] = 1.0;
+        b->bld_wp[i] = 3000.0;
+        b->bld_z[i] = 12.0;
+    }
+    b->isd_p2[4][0] = 170000.0;
+    b->isd_p2[8][0] = 280000.0;
 }
 
 void BM_rcgRN_one_stage(benchmark::State& state) {
@@ -57,6 +80,23 @@ void BM_rcgRN_one_stage(benchmark::State& state) {
     bend_threading();
 }
 BENCHMARK(BM_rcgRN_one_stage)->Unit(benchmark::kMicrosecond);
+
+void BM_rcgRN_two_stages_with_return_channels(benchmark::State& state) {
+    binit_threading();
+    bdLocals* b = binit();
+    static h2::predesign::PredesignTables tables{};
+    h2::predesign::ScopedPredesignTables scope(&tables);
+    prepare_return_channels(b, tables);
+    int result = 0;
+    for (auto _ : state) {
+        result = rcgRN(0);
+        benchmark::DoNotOptimize(b->elem_Ht[5]);
+    }
+    state.counters["result"] = result;
+    bterm();
+    bend_threading();
+}
+BENCHMARK(BM_rcgRN_two_stages_with_return_channels)->Unit(benchmark::kMicrosecond);
 
 // One design point of a one-stage COMP_RADIAL module (inlet guide vanes,
 // impeller, vaneless diffuser to 1.8 times the inlet pressure): the stage

@@ -48,11 +48,7 @@ int l_bend_design(int i, int imp, Bend kind) {
     const double c1 = b.flow_c1[i][j];
     const double c1u = b.flow_c1u[i][j];
     const double s1 = b.isd_s1[i][j];
-    const double i1 = b.isd_i1[i][j] = b.elem_i0[i] - c1 * c1 / 2.0;
-    if (!(i1 > 0.0)) return 1;
-    b.isd_p1[i][j] = design_fluid(b, H2_FLUID_P_IS, i1, s1);
-    b.isd_a1[i][j] = design_fluid(b, H2_FLUID_SOUND_PI, b.isd_p1[i][j], i1);
-    b.cas_B1[i][j] = b.cas_B2[p][j];
+    if (!take_inlet_static_state(b, i, j)) return 1;
 
     // Geometry: the outlet aims at the impeller eye, whose size the bend
     // guesses until the impeller has been generated once.

@@ -1,29 +1,26 @@
 // Phases shared by the unbladed and return-channel elements of a centrifugal stage.
 #include "solver/predesign/stage_duct_phases.h"
 
-#include "solver/gravity_head.h"
+#include "solver/predesign/centrifugal_elements.h"
+#include "solver/predesign/diffuser_phases.h"
 
 namespace h2::predesign {
 
 void take_stage_inlet(bdLocals& b, int i, int m) {
-    const int p = i - 1;
-    b.elem_G2[i] = b.elem_G2[p];
-    b.elem_G1[i] = b.elem_G2[i];
-    b.elem_p0[i] = b.isd_p2x[p][m];
-    b.isd_p1wx[i][m] = b.isd_p1x[i][m] = b.elem_p0[i];
-    b.elem_i0[i] = b.isd_i2x[p][m];
-    b.isd_i1wx[i][m] = b.isd_i1x[i][m] = b.elem_i0[i];
-    b.isd_i1x[i][m] += grav_head_in(i, m);
-    b.elem_i0[i] = b.isd_i1wx[i][m] = b.isd_i1x[i][m];
-    b.isd_s1[i][m] = b.isd_s2[p][m];
-    b.isd_Ro1[i][m] = b.isd_Ro2[p][m];
-    b.flow_c1s[i][m] = b.flow_c2s[p][m];
-    b.flow_c1z[i][m] = b.flow_c2z[p][m];
-    b.flow_c1r[i][m] = b.flow_c2r[p][m];
-    b.flow_c1u[i][m] = b.flow_c2u[p][m];
-    b.flow_c1[i][m] = b.flow_c2[p][m];
-    b.flow_w1u[i][m] = b.flow_w2u[p][m];
-    b.flow_w1[i][m] = b.flow_w2[p][m];
+    // The vaneless diffuser's transfer takes everything but these two over.
+    diffuser_inlet_transfer(b, i, m, DiffuserKind::Vaneless);
+    b.isd_i1wx[i][m] = b.isd_i1x[i][m];
+    b.flow_c1s[i][m] = b.flow_c2s[i - 1][m];
+}
+
+bool take_inlet_static_state(bdLocals& b, int i, int m) {
+    const double c1 = b.flow_c1[i][m];
+    const double i1 = b.isd_i1[i][m] = b.isd_i1x[i][m] - c1 * c1 / 2.0;
+    if (!(i1 > 0.0)) return false;
+    b.isd_p1[i][m] = design_fluid(b, H2_FLUID_P_IS, i1, b.isd_s1[i][m]);
+    b.isd_a1[i][m] = design_fluid(b, H2_FLUID_SOUND_PI, b.isd_p1[i][m], i1);
+    b.cas_B1[i][m] = b.cas_B2[i - 1][m];
+    return true;
 }
 
 void book_stage_efficiency(bdLocals& b, int i, int m, int imp) {

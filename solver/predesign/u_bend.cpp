@@ -43,11 +43,7 @@ int rc_ubend_design(int i, int, int imp) {
     const double c1 = b.flow_c1[i][m];
     const double c1u = b.flow_c1u[i][m];
     const double s1 = b.isd_s1[i][m];
-    const double i1 = b.isd_i1[i][m] = h0 - c1 * c1 / 2.0;
-    if (!(i1 > 0.0)) return 1;
-    b.isd_p1[i][m] = design_fluid(b, H2_FLUID_P_IS, i1, s1);
-    b.isd_a1[i][m] = design_fluid(b, H2_FLUID_SOUND_PI, b.isd_p1[i][m], i1);
-    b.cas_B1[i][m] = b.cas_B2[p][m];
+    if (!take_inlet_static_state(b, i, m)) return 1;
 
     // Geometry: the bend keeps the diameter of the element before.
     const double b1 = b.bld_l2[p];

@@ -368,4 +368,21 @@ TEST_F(ReturnChannelStage, RadialExitDeswirlerAndKind12Bend) {
     EXPECT_EQ(b.isd_p2wx[5][0], b.isd_p2x[5][0]);
 }
 
+// An outlet volute ends every stage of its module; it leaves all its velocity
+// tangential, so the impeller of a second stage behind it gets no meridional
+// inflow and fails, and with it the module.
+TEST_F(ReturnChannelStage, ASecondStageBehindAnOutletVoluteHasNoInflow) {
+    make_path(6, {1, 4});
+    PD_module& r = record(0);
+    r.igv_form = 0, r.diff_form = 1, r.volout_form = 3;
+    target(3, 170000.0);
+    target(6, 250000.0);
+    EXPECT_EQ(rcgRN(0), 1);
+    const bdLocals& b = *block();
+    EXPECT_EQ(b.isd_p2[3][0], 170000.0);  // the first stage met its target
+    EXPECT_EQ(b.flow_c2s[3][0], 0.0);
+    EXPECT_EQ(b.flow_c2r[3][0], 0.0);
+    EXPECT_EQ(h2::predesign::rc_stage_design(4, 0, 0, 0, 1, 0, 0, 3, 0, 0), h2::predesign::kStageImpeller);
+}
+
 }  // namespace
