@@ -21,9 +21,9 @@ namespace h2 {
 
 namespace {
 
-constexpr int kFirstAnalysisTask = 10;  // cyld__VART below this selects a design task
-constexpr double kHeatExchanger = 8.0;  // elem__stagType of a heat exchanger
-constexpr double kNoWork = 1e-6;        // J/kg: an enthalpy change below this is no work
+constexpr int kFirstAnalysisTask = 10;     // cyld__VART below this selects a design task
+constexpr double kHeatExchanger = 8.0;     // elem__stagType of a heat exchanger
+constexpr double kNoWork = 1e-6;           // J/kg: an enthalpy change below this is no work
 constexpr double kReactionExponent = 1.8;  // spanwise reaction of a free-vortex row on one streamline
 
 // One call's view of the case and the running sums of the stage sweep.
@@ -67,6 +67,15 @@ double sq(double x) { return x * x; }
 double rh1(const bdLocals& c, int e) { return (c.bld_d1[e] - c.bld_l1[e]) / 2.0; }
 double rh2(const bdLocals& c, int e) { return (c.bld_d2[e] - c.bld_l2[e]) / 2.0; }
 double rt2(const bdLocals& c, int e) { return (c.bld_d2[e] + c.bld_l2[e]) / 2.0; }
+
+// Shaft power of turbine rotor k from the span means of its inlet and
+// mixed-out outlet total enthalpy: the blade flow's drop, the tip leakage's
+// rise dIr taken off. The first law of the row (inlet and leakage flows in,
+// the mixed-out flow leaving) gives the same number; the drop times the blade
+// flow alone would charge the leakage's energy to the shaft.
+double rotor_power(const bdLocals& c, int k, double i1, double i2) {
+    return (i1 - i2 + c.elem_dIr[k]) * c.elem_G1[k];
+}
 
 // Axial and circumferential forces of turbine stage i (stator) and k (rotor).
 void turbine_stage_forces(Results& r, int i, int k) {
@@ -114,7 +123,7 @@ void turbine_stage(Results& r, int i, int k) {
     c.elem_H[i] = c.elem_H[k] = i1 - is_r;
     c.elem_Hx[i] = c.elem_Hx[k] = i1 - isx_r;
     if (r.flag != 0) c.elem_Ht[i] = c.elem_H[i] / sq(c.flow_u2[k][mp]);
-    c.elem_Ns[i] = c.elem_Ns[k] = (i1r - i2r) * c.elem_G1[k];
+    c.elem_Ns[i] = c.elem_Ns[k] = rotor_power(c, k, i1r, i2r);
     c.elem_R[i] = c.elem_R[k] = (is_s - is_r) / c.elem_H[i];
     c.elem_eff[i] = c.elem_eff[k] = c.elem_Ns[i] / c.elem_H[i] / (c.elem_G1[i] + c.elem_Gdu[i]);
     c.elem_effx[i] = c.elem_effx[k] = c.elem_Ns[i] / c.elem_Hx[i] / (c.elem_G1[i] + c.elem_Gdu[i]);
@@ -145,7 +154,7 @@ void lone_turbine_rotor(Results& r, int i) {
     c.elem_H[i] = i1 - r.i_ps(p2, s1, af);
     c.elem_Hx[i] = i1 - r.i_ps(p2x, s1, af);
     if (r.flag != 0) c.elem_Ht[i] = c.elem_H[i] / sq(c.flow_u2[i][m]);
-    c.elem_Ns[i] = (i1 - i2) * c.elem_G1[i];
+    c.elem_Ns[i] = rotor_power(c, i, i1, i2);
     c.elem_R[i] = c.elem_Rt[i] = c.elem_Rh[i] = 1.0;
     c.elem_eff[i] = c.elem_Ns[i] / (c.elem_H[i] * c.elem_G1[i]);
     c.elem_effx[i] = c.elem_Ns[i] / (c.elem_Hx[i] * c.elem_G1[i]);

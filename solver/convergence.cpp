@@ -231,11 +231,14 @@ void convergence_text(const bdLocals& b) {
 
 namespace h2 {
 
-double outlet_span_mean(const bdLocals& b, const double* const* field) {
+double row_span_mean(const bdLocals& b, const double* row) {
     const int n = b.cyld_nr - 1;
-    const double* row = field[b.cyld_ns];
     if (n * b.ZAG != 0.0) return trapezoid_sum(n, b.ZAG, row) / (n * b.ZAG);
     return row[b.cyld_nr / 2];
+}
+
+double outlet_span_mean(const bdLocals& b, const double* const* field) {
+    return row_span_mean(b, field[b.cyld_ns]);
 }
 
 }  // namespace h2
