@@ -91,6 +91,19 @@ void unbladed_losses(int i, int m, double kind) {
         elem_loss_volout(i, m);
 }
 
+// Enthalpy loss of the velocity coefficient phi at the outlet speed w. A
+// blade row reaches w where the ideal expansion would reach w / phi, so it
+// loses (1/phi^2 - 1) w^2/2, as the per-streamline rows charge it; an
+// unbladed element loses the kinetic energy (1 - phi^2) of the faster of its
+// inlet and outlet speeds. A row without a coefficient (phi 0) takes the
+// channel form rather than an infinite loss.
+double velocity_coefficient_loss(const bdLocals& b, int i, int m, double w) {
+    const double phi = b.los_Los[i][m];
+    if (b.elem_stagType[i] == h2::kKindBlade && phi != 0.0) return (1 / (phi * phi) - 1) * w * w / 2;
+    const double w1 = b.flow_w1[i][m];
+    return (1 - phi * phi) * std::fmax(w1 * w1, w * w) / 2;
+}
+
 // Outlet triangle of element i of the current case b, as outlet_triangle.
 double outlet_triangle_of(bdLocals& b, int i) {
     const int m = h2::mid_stream(b);
@@ -221,10 +234,7 @@ double chavel_residual(double w) {
                     }
                 }
             }
-            // Kinetic energy lost by the velocity coefficient, on the faster of inlet and outlet.
-            const double phi = b.los_Los[i][m];
-            const double w1 = b.flow_w1[i][m];
-            b.enrg_dhb[i][m] = (1 - phi * phi) * std::fmax(w1 * w1, w * w) / 2;
+            b.enrg_dhb[i][m] = velocity_coefficient_loss(b, i, m, w);
         }
         const double dhb = b.enrg_dhb[i][m];
         b.isd_p2[i][m] = fluid(b, H2_FLUID_P_IS, h - dhb, b.isd_s1[i][m], i);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "halvorine2/fluid_plugin.h"
 #include "halvorine2/halvorine2.h"
 #include "solver/solver_api.h"
 #include "tests/support/case_fixture.h"
@@ -105,6 +106,33 @@ TEST_F(ExampleStage, PowerIsTheOutletFlowsTotalEnthalpyDrop) {
             EXPECT_LT(b->elem_Gr[ns], 1e-5 * b->cyld_G);
         else
             EXPECT_GT(b->elem_Gr[ns], 1e-2 * b->cyld_G);
+    }
+}
+
+// A stator of fixed velocity coefficient phi (loss and deviation models off)
+// reaches c2 where the ideal expansion to the same pressure reaches c2/phi:
+// h2 - h2s = (1/phi^2 - 1) c2^2/2, with h2s the isentropic enthalpy at p2 from
+// the inlet entropy. The mean line and every streamline charge the same.
+TEST_F(ExampleStage, StatorLosesTheVelocityCoefficientsHead) {
+    for (int ni : {1, 3}) {
+        SCOPED_TRACE(std::to_string(ni) + " streamlines");
+        ASSERT_TRUE(load({{kHeaderNI, header_with_ni(ni)},
+                          {"        1        1        1        1        0   10",
+                           "        0        0        0        0        0   10"}}));
+        bdLocals* b = get_bdLocals();
+        ASSERT_EQ(bestXN(), 0);
+        const int s = 1;
+        ASSERT_EQ(b->bld_wp[s], 0.0);
+        for (int j = 0; j < b->cyld_nr; ++j) {
+            SCOPED_TRACE(j);
+            const double phi = b->los_Los[s][j];
+            EXPECT_EQ(phi, 0.97);
+            const double h2s =
+                b->fluid_func(H2_FLUID_I_PS, b->isd_p2[s][j], b->isd_s1[s][j], b->elem_af[s], H2_FLUID_MAIN);
+            const double c2 = b->flow_c2[s][j];
+            const double loss = (1 / (phi * phi) - 1) * c2 * c2 / 2;
+            EXPECT_NEAR(b->isd_i2[s][j] - h2s, loss, 1e-9 * loss);
+        }
     }
 }
 
