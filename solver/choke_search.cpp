@@ -30,8 +30,10 @@ constexpr double kNarrowBound = 0.2;
 // Golden-section tolerance of the choke search, m/s.
 constexpr double kChokeTol = 1e-8;
 constexpr double kFailedProperty = 1e19;  // fluids answer 1e20 for a state outside their range
-// Relative tolerance of the outlet-speed root.
+// Relative tolerance of the outlet-speed root, and its bound as a share of
+// the relative flow defect sqrt(acc_limit) that the march's accuracy allows.
 constexpr double kRootTol = 1e-4;
+constexpr double kRootShare = 0.1;
 // Steps of the sign-change scan of an outlet state not yet computed.
 constexpr int kScanSteps = 100;
 // Defect left after a successful scan (squared afterwards: 1e-10).
@@ -254,23 +256,35 @@ double chavel_residual(double w) {
     return b.elem_G2[i] - G;
 }
 
+// The flow defect of chavel_residual relative to the flow asked, so that the
+// root and the element's defect do not grow with the size of the machine.
+static double chavel_relative_residual(double w) {
+    const double G = cur().elem_G2[cur_index(cur())];
+    const double r = chavel_residual(w);
+    return G != 0.0 ? r / G : r;
+}
+
 int ChaVel(int i) {
     const double Cmax = findGmax(i);
     if (Cmax < 0.0) return 1;
     bdLocals& b = cur();
     const int m = h2::mid_stream(b);
+    // The speed root is found well inside the accuracy asked of the march: a
+    // relative defect e counts as e^2 against acc_limit.
+    const double tol =
+        b.acc_limit > 0.0 ? std::fmin(kRootTol, kRootShare * std::sqrt(b.acc_limit)) : kRootTol;
     if (b.isd_s2[i][m] == 0.0) {
         // No outlet state yet (or no entropy): scan up to Cmax for a sign change.
         const double G1 = b.elem_G1[i];
         // Without an inlet flow the scan starts at rest, not at infinity.
         double w = G1 != 0.0 ? b.isd_Ro1[i][m] * b.bld_F2[i] * b.elem_Pa[i] * b.los_Fp[i][m] / G1 : 0.0;
         const double s = (Cmax - w) / kScanSteps;
-        double r_prev = chavel_residual(w);
+        double r_prev = chavel_relative_residual(w);
         double r = r_prev;
         double lower = w - s;
         double upper = w;
         for (int k = 1; k < kScanSteps; ++k) {
-            r = chavel_residual(w + s);
+            r = chavel_relative_residual(w + s);
             lower = w;
             upper = w + s;
             w = upper;
@@ -278,11 +292,11 @@ int ChaVel(int i) {
             r_prev = r;
         }
         const bool crossed = r * r_prev < 0.0;
-        b.flow_w2[i][m] = h2::root_falsi(&chavel_residual, lower, upper - lower, kRootTol);
+        b.flow_w2[i][m] = h2::root_falsi(&chavel_relative_residual, lower, upper - lower, tol);
         b.delta[i] = crossed ? kScanDefect : r;
     } else {
-        b.flow_w2[i][m] = h2::root_falsi(&chavel_residual, 0.0, Cmax, kRootTol);
-        b.delta[i] = chavel_residual(b.flow_w2[i][m]);
+        b.flow_w2[i][m] = h2::root_falsi(&chavel_relative_residual, 0.0, Cmax, tol);
+        b.delta[i] = chavel_relative_residual(b.flow_w2[i][m]);
     }
     b.delta[i] = b.delta[i] * b.delta[i];
     if (b.isd_s2[i][m] == 0.0) {
