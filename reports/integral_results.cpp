@@ -291,14 +291,14 @@ void turbine_stage_streamline(Results& r, int i, int k, int j) {
     const double i1 = c.isd_i1x[i][j], s1 = c.isd_s1[i][j];
     const double is_s = r.i_ps(c.isd_p2[i][j], s1, af), is_r = r.i_ps(c.isd_p2[k][j], s1, af);
     const double isx_r = r.i_ps(c.isd_p2x[k][j], s1, af);
-    const double L = c.enrg_dhd[k] + c.GElos_DH[k] + c.enrg_dhDA[k];  // the rotor's extra losses
+    const double L = c.enrg_dhd[k] + c.GElos_DH[k] + c.enrg_dhDA[k];  // the rotor's extra losses, J/kg
 
     c.enrg_H0[i][j] = i1 - is_r;
     c.enrg_H0x[i][j] = i1 - isx_r;
     // Isentropic spouting velocity of the stage and the Euler work of its rotor.
     c.enrg_Co[i][j] = c.enrg_Co[k][j] = std::sqrt(2.0 * std::fabs(i1 - is_r));
     c.enrg_Lu[i][j] = c.enrg_Lu[k][j] = std::fabs(c.flow_u1[k][j]) * c.flow_c1u[k][j] -
-                                        std::fabs(c.flow_u2[k][j]) * c.flow_c2u[k][j] - L / c.elem_G1[i];
+                                        std::fabs(c.flow_u2[k][j]) * c.flow_c2u[k][j] - L;
     c.flow_uCo[i][j] = c.flow_uCo[k][j] = std::fabs(c.flow_u2[k][j]) / c.enrg_Co[k][j];
     c.enrg_effu[i][j] = c.enrg_effu[k][j] = c.enrg_Lu[k][j] / (i1 - is_r);
     c.enrg_effuz[i][j] = c.enrg_effuz[k][j] = c.enrg_Lu[k][j] / (i1 - isx_r);
@@ -323,7 +323,7 @@ void lone_turbine_rotor_streamline(Results& r, int i, int j) {
     if (j == 0) c.elem_H[i] = std::fabs(c.isd_i1x[i][r.m] - c.isd_i2t[i][r.m]);
     c.enrg_Co[i][j] = std::sqrt(2.0 * std::fabs(i1 - is));
     c.enrg_Lu[i][j] = std::fabs(c.flow_u1[i][j]) * c.flow_c1u[i][j] -
-                      std::fabs(c.flow_u2[i][j]) * c.flow_c2u[i][j] - L / c.elem_G1[i];
+                      std::fabs(c.flow_u2[i][j]) * c.flow_c2u[i][j] - L;
     c.flow_uCo[i][j] = std::fabs(c.flow_u2[i][j]) / c.enrg_Co[i][j];
     c.enrg_effu[i][j] = c.enrg_Lu[i][j] / (i1 - is);
     c.enrg_effuz[i][j] = c.enrg_Lu[i][j] / (i1 - isx);

@@ -13,6 +13,8 @@
 
 #include "halvorine2/fluid_plugin.h"
 #include "halvorine2/halvorine2.h"
+#include "reports/report_api.h"
+#include "solver/gravity_head.h"
 #include "solver/solver_api.h"
 #include "tests/support/case_fixture.h"
 #include "tests/support/example_stage.h"
@@ -28,6 +30,9 @@ struct Edit {
 
 // The header record, up to NI: "NS NI" of the example.
 const std::string kHeaderNI = "    2   3  50";
+
+// Streamline counts of the Lu check.
+const int kLuStreamlines[] = {1};
 
 std::string header_with_ni(int ni) { return "    2   " + std::to_string(ni) + "  50"; }
 
@@ -133,6 +138,37 @@ TEST_F(ExampleStage, StatorLosesTheVelocityCoefficientsHead) {
             const double loss = (1 / (phi * phi) - 1) * c2 * c2 / 2;
             EXPECT_NEAR(b->isd_i2[s][j] - h2s, loss, 1e-9 * loss);
         }
+    }
+}
+
+// The rotor's work per kilogram printed as Lu is its Euler work u1 c1u -
+// u2 c2u less the losses charged to the row (disk friction and the stage's
+// leakage losses, J/kg). The blade flow times its span mean is the stage
+// power, once the work of gravity on the stream surface is counted: the
+// blade flow's total enthalpy drops by the Euler work less the row's losses
+// and the gravity head.
+TEST_F(ExampleStage, LuIsTheRotorsEulerWorkLessItsLosses) {
+    for (int ni : kLuStreamlines) {
+        SCOPED_TRACE(std::to_string(ni) + " streamlines");
+        ASSERT_TRUE(load({{kHeaderNI, header_with_ni(ni)}}));
+        bdLocals* b = get_bdLocals();
+        ASSERT_EQ(bestXN(), 0);
+        const int k = b->cyld_ns;
+        // The results of the state the last march left, with the row losses
+        // the loss step found after it (a change within the accuracy).
+        calc_integral(1);
+        const double L = b->enrg_dhd[k] + b->GElos_DH[k] + b->enrg_dhDA[k];
+        ASSERT_GT(L, 10.0);
+        std::vector<double> lu(static_cast<std::size_t>(b->cyld_nr));
+        for (int j = 0; j < b->cyld_nr; ++j) {
+            SCOPED_TRACE(j);
+            const double euler = std::fabs(b->flow_u1[k][j]) * b->flow_c1u[k][j] -
+                                 std::fabs(b->flow_u2[k][j]) * b->flow_c2u[k][j];
+            EXPECT_NEAR(b->enrg_Lu[k][j], euler - L, 1e-9 * euler);
+            lu[static_cast<std::size_t>(j)] = b->enrg_Lu[k][j] - grav_head_out(k, j);
+        }
+        const double N = b->elem_G1[k] * span_mean(*b, lu.data());
+        EXPECT_NEAR(b->elem_Ns[k], N, 1e-6 * N);
     }
 }
 
