@@ -32,7 +32,7 @@ struct Edit {
 const std::string kHeaderNI = "    2   3  50";
 
 // Streamline counts of the Lu check.
-const int kLuStreamlines[] = {1};
+const int kLuStreamlines[] = {1, 3};
 
 std::string header_with_ni(int ni) { return "    2   " + std::to_string(ni) + "  50"; }
 
@@ -169,6 +169,35 @@ TEST_F(ExampleStage, LuIsTheRotorsEulerWorkLessItsLosses) {
         }
         const double N = b->elem_G1[k] * span_mean(*b, lu.data());
         EXPECT_NEAR(b->elem_Ns[k], N, 1e-6 * N);
+    }
+}
+
+// Every streamline of a row ends in the state of its own speed and radius:
+// the rotor keeps its rothalpy i - u cu from inlet to outlet, apart from the
+// gravity head and the row terms added after the blade (disk friction, the
+// stage's leakage losses, the seal and tip leakage mixes, all equal over the
+// span); the stator's outlet speed is its absolute speed.
+TEST_F(ExampleStage, EveryStreamlineKeepsItsRothalpy) {
+    for (int ni : {3, 5}) {
+        SCOPED_TRACE(std::to_string(ni) + " streamlines");
+        ASSERT_TRUE(load({{kHeaderNI, header_with_ni(ni)}}));
+        bdLocals* b = get_bdLocals();
+        ASSERT_EQ(bestXN(), 0);
+        const int s = 1, k = 2;
+        const double terms =
+            b->GElos_DHD[k] + b->GElos_DH[k] + b->enrg_dhDA[k] + b->elem_dIdu[k] + b->elem_dIr[k];
+        ASSERT_GT(b->elem_dIr[k], 100.0);
+        for (int j = 0; j < b->cyld_nr; ++j) {
+            SCOPED_TRACE(j);
+            const double in = b->isd_i1x[k][j] - b->flow_ucu1[k][j];
+            const double out = b->isd_i2x[k][j] - b->flow_ucu2[k][j];
+            EXPECT_NEAR(out - in, grav_head_out(k, j) + terms, 0.05);
+            // The same in the rotor's frame, from the speeds the march stored.
+            const double w2 = b->flow_w2[k][j], u2 = b->flow_u2[k][j];
+            const double out_rel = b->isd_i2[k][j] + (w2 * w2 - u2 * u2) / 2;
+            EXPECT_NEAR(out_rel - in, grav_head_out(k, j) + terms, 0.05);
+            EXPECT_NEAR(b->flow_c2[s][j], b->flow_w2[s][j], 1e-9 * b->flow_w2[s][j]);
+        }
     }
 }
 
