@@ -241,6 +241,20 @@ void one_d_refresh(const bdLocals& b) {
     }
 }
 
+// The element whose last stream tube misses the casing most, when that miss
+// is what keeps a direct per-streamline march that reached the outlet from
+// its accuracy; 0 otherwise. Such a march has not diverged: its streamlines
+// are too few for the span of that element.
+int unclosed_element(const bdLocals& b) {
+    if (!direct_task(b.cyld_VART) || mean_line(b) || !(b.accuracy < kFailedAccuracy)) return 0;
+    int worst = 0;
+    for (int i = 1; i <= b.cyld_ns; ++i)
+        if (b.elem_sectType[i] == h2::kSectAxial && b.elem_stagType[i] != h2::kKindHeatExchanger &&
+            (worst == 0 || b.delta[i] > b.delta[worst]))
+            worst = i;
+    return worst != 0 && b.delta[worst] > b.acc_limit && 2.0 * b.delta[worst] > b.accuracy ? worst : 0;
+}
+
 void mirror_unknowns(bdLocals& b) {
     const std::vector<double>& x = h2::solver_unknowns();
     const int n = std::min(b.cyld_ns, 99);
@@ -321,6 +335,15 @@ int solve(bdLocals& b) {
         if (std::fabs(b.accuracy) <= b.acc_limit) {
             b.div_count = 0;
         } else if (++b.div_count == b.div_limit) {
+            if (const int e = unclosed_element(b); e > 0) {
+                SetConColor(kYellow, kMask);
+                put_dump(
+                    "\nWarning: element %d: the streamline march does not close on the casing with %d "
+                    "streamlines (squared miss %g of the tip radius); the span needs more streamlines\n\n",
+                    e, b.cyld_nr, b.delta[e]);
+                SetConDefColor();
+                return kIterationLimit;
+            }
             return kDiverged;
         }
         if (verdict == 1) break;

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 #include "halvorine2/console.h"
 #include "halvorine2/output.h"
@@ -41,6 +42,10 @@ constexpr double kScanDefect = 1e-5;
 // Start, step and tolerance of the per-streamline line search.
 constexpr double kLineStep = 5.0;
 constexpr double kLineTol = 1e-6;
+// A squared casing miss above this after the walk sends the hub speed search
+// over the whole range, in this many steps.
+constexpr double kClosedMarch = 1e-8;
+constexpr int kHubScanSteps = 64;
 
 constexpr std::uint16_t kMask = 240;
 constexpr std::uint16_t kRed = 12;
@@ -138,6 +143,44 @@ double outlet_triangle_of(bdLocals& b, int i) {
         b.cas_B2[i][m] = h2::flow_angle_deg(b.flow_c2s[i][m], cu);
     }
     return std::fabs(h2::normal_velocity(b, i, m, b.flow_c2s[i][m], b.flow_c2u[i][m]));
+}
+
+// A march whose speeds stay positive and whose streamlines stay in order from
+// hub to casing: the state of a flow, not of an overshoot of the steps.
+bool march_admissible(const bdLocals& b, int i) {
+    for (int j = 0; j < b.cyld_nr; ++j) {
+        if (!(b.flow_w2[i][j] > 0.0)) return false;
+        if (j > 0 && !(b.flow_r2[i][j] > b.flow_r2[i][j - 1])) return false;
+    }
+    return true;
+}
+
+// Few streamlines over a long blade let the march overshoot to speeds that no
+// stream tube can carry: the casing miss then has false maxima, and closures
+// through streamlines of negative speed or crossed radii. When the walk from
+// Cmax/2 ends on one of those, the best admissible march of a scan over the
+// whole speed range starts a second walk; the walk's own speed w (with its
+// defect) stays when no admissible march does better.
+double hub_speed_scan(bdLocals& b, int i, double Cmax, double w, double defect) {
+    const bool admissible = march_admissible(b, i);
+    double best = 0.0, best_defect = -std::numeric_limits<double>::infinity();
+    for (int k = 1; k < kHubScanSteps; ++k) {
+        const double x = Cmax * k / kHubScanSteps;
+        const double d = chavel2d_residual(x);
+        if (d > best_defect && march_admissible(b, i)) {
+            best = x;
+            best_defect = d;
+        }
+    }
+    if (best_defect == -std::numeric_limits<double>::infinity()) return w;
+    const double again = h2::line_max(&chavel2d_residual, best, Cmax / kHubScanSteps / 4, kLineTol);
+    double d = chavel2d_residual(again);
+    double pick = again;
+    if (!march_admissible(b, i)) {
+        pick = best;
+        d = best_defect;
+    }
+    return (!admissible || d > defect) ? pick : w;
 }
 
 }  // namespace
@@ -332,9 +375,15 @@ int ChaVel2D(int i) {
         b.delta[0] = ChaVel(0);
         elem_inlet_2d(0, b.flow_w2[0][m]);
     } else {
-        const double w = h2::line_max(&chavel2d_residual, Cmax / 2, kLineStep, kLineTol);
-        b.flow_w2[i][0] = w;
-        b.delta[i] = std::fabs(chavel2d_residual(w));
+        const double walk = h2::line_max(&chavel2d_residual, Cmax / 2, kLineStep, kLineTol);
+        b.flow_w2[i][0] = walk;
+        const double defect = chavel2d_residual(walk);
+        b.delta[i] = std::fabs(defect);
+        if (!(-defect <= kClosedMarch && march_admissible(b, i))) {
+            const double w = hub_speed_scan(b, i, Cmax, walk, defect);
+            b.flow_w2[i][0] = w;
+            b.delta[i] = std::fabs(chavel2d_residual(w));  // the state of the speed kept
+        }
     }
     if (b.IP > 0)
         put_dump("i=%2d dG=%14g w2=%14g i2=%14g p2=%14g Ro2=%14g s0=%14g\n", i, b.delta[i], b.flow_w2[i][m],
