@@ -263,6 +263,7 @@ void mirror_unknowns(bdLocals& b) {
 
 int solve(bdLocals& b) {
     set_up(b);
+    h2::march_failure() = {};
     double p_ref = 0.0;
     double g_ref = 0.0;
     int sl = 0;
@@ -314,7 +315,10 @@ int solve(bdLocals& b) {
         mirror_unknowns(b);
         if (b.IPP > 3 && b.S1mode == 0 && b.dump_stream != nullptr) report_result(b.dump_stream);
         one_d_refresh(b);
-        calc_integral(vart >= 10 ? 1 : 0);
+        // A direct march that stopped at a choked element left no flow field
+        // past it: the whole-path results keep those of the last full march
+        // rather than turn failed property values into a power or efficiency.
+        if (!(direct_task(vart) && h2::march_failure().elem >= 0)) calc_integral(vart >= 10 ? 1 : 0);
         const int loss = h2::solver_steps().loss_step();
         if (loss != 0) return loss;
         int verdict = check_convergence(it, sl, &p_ref, &g_ref);
@@ -374,6 +378,11 @@ namespace h2 {
 std::vector<double>& solver_unknowns() {
     thread_local std::vector<double> x;
     return x;
+}
+
+MarchFailure& march_failure() {
+    thread_local MarchFailure failure;
+    return failure;
 }
 
 }  // namespace h2

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 
 #include "halvorine2/console.h"
@@ -228,7 +229,13 @@ double findGmax(int i) {
                  b.choke_Gmax);
     if (b.elem_G2[i] > b.choke_Gmax) {
         SetConColor(kRed, kMask);
-        put_err("ChaVel severe error: G2 > Gmax calculation failed!\n");
+        // The specified line, then the element and its choke flow against the flow asked.
+        char text[224];
+        std::snprintf(text, sizeof text,
+                      "ChaVel severe error: G2 > Gmax calculation failed!\n"
+                      "ChaVel: element %d cannot pass its flow: G2 = %.7g kg/s > Gmax = %.7g kg/s\n",
+                      i, b.elem_G2[i], b.choke_Gmax);
+        put_err(text);
         SetConDefColor();
         return -1.0;
     }

@@ -89,7 +89,12 @@ TEST_F(ChokeSearch, FindsTheCriticalSpeedAndFlow) {
             EXPECT_EQ(console.text(), "");
         } else {
             EXPECT_EQ(Cmax, -1.0);
-            EXPECT_EQ(console.text(), "\nChaVel severe error: G2 > Gmax calculation failed!\n\n");
+            // The specified line, then the element with its flow and its
+            // choke flow, 0.1 m^2 times rho* a* = 233.15285 kg/(s m^2).
+            EXPECT_EQ(
+                console.text(),
+                "\nChaVel severe error: G2 > Gmax calculation failed!\n"
+                "ChaVel: element 1 cannot pass its flow: G2 = 23.31531 kg/s > Gmax = 23.31528 kg/s\n\n");
         }
         EXPECT_EQ(b->lkg_elem, 1.0);
     }
@@ -151,6 +156,17 @@ TEST_F(DirectSolve, ChokedPathDiverges) {
     EXPECT_EQ(block()->div_count, 3);
     EXPECT_EQ(block()->iter, 3);
     EXPECT_NE(console.text().find("ChaVel severe error: G2 > Gmax calculation failed!"), std::string::npos);
+    // The narrow duct and its choke flow, the isentropic critical flow of its
+    // 2 bar, 350 K through 0.4 pi x 0.005 m^2: rho* a* A = 2.71255 kg/s.
+    const std::string text = console.text();
+    const std::size_t at = text.find("ChaVel: element 1 cannot pass its flow: G2 = 12 kg/s > Gmax = ");
+    ASSERT_NE(at, std::string::npos) << text;
+    const double Gmax = std::stod(text.substr(text.find("Gmax = ", at) + 7));
+    EXPECT_NEAR(Gmax, 2.71255, 1e-4 * 2.71255);
+    // A march that stopped there has no outlet state: no failure value is
+    // printed, and no convergence claimed.
+    EXPECT_EQ(text.find("e+20"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Convergence"), std::string::npos) << text;
 }
 
 // The example stage without losses: isentropic stator, rothalpy kept in the

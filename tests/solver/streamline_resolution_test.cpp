@@ -63,4 +63,31 @@ TEST_F(StreamlineResolution, LongBladesCloseOnTheCasingOrSaySo) {
     }
 }
 
+// The same turbine asked for 16 kg/s, a third more than it runs at: a rotor
+// of the middle stages cannot pass the flow. The run names it and its choke
+// flow, below the flow asked, and prints no failure value as a pressure or
+// an efficiency; three failed marches end it as diverged.
+TEST_F(StreamlineResolution, ChokedTurbineNamesTheElementAndItsChokeFlow) {
+    for (int ni : {1, 3}) {
+        SCOPED_TRACE(std::to_string(ni) + " streamlines");
+        std::string text;
+        EXPECT_EQ(solve({.ni = ni, .G = 16.0, .force1D = ni == 1 ? 1 : 0}, &text), 5);
+        EXPECT_NE(text.find("ChaVel severe error: G2 > Gmax calculation failed!\n"), std::string::npos);
+        const std::size_t at = text.find("ChaVel: element ");
+        ASSERT_NE(at, std::string::npos) << text;
+        const int e = std::stoi(text.substr(at + 16));
+        EXPECT_GT(e, 0);
+        EXPECT_LE(e, 20);
+        const double G = std::stod(text.substr(text.find("G2 = ", at) + 5));
+        const double Gmax = std::stod(text.substr(text.find("Gmax = ", at) + 7));
+        EXPECT_GE(G, 16.0);
+        EXPECT_LT(Gmax, G);
+        EXPECT_NE(text.find("(choked: element " + std::to_string(e) + " passes Gmax="), std::string::npos)
+            << text;
+        EXPECT_EQ(text.find("e+20"), std::string::npos) << text;
+        EXPECT_EQ(text.find("Convergence"), std::string::npos) << text;
+        EXPECT_EQ(free_probdata(), 0);
+    }
+}
+
 }  // namespace
