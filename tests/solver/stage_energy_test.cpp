@@ -201,4 +201,36 @@ TEST_F(ExampleStage, EveryStreamlineKeepsItsRothalpy) {
     }
 }
 
+// The given flow is the first nozzles'; the diaphragm seal flow passes the
+// inlet beside them. Every whole-machine figure uses that one inlet flow: the
+// efficiency is the power over the isentropic power Ho that the report
+// prints, and the corrected flow is that flow times sqrt(T0/288.15 K) over
+// p0/101325 Pa.
+TEST_F(ExampleStage, WholeMachineFiguresUseTheInletFlow) {
+    ASSERT_TRUE(load({}));
+    bdLocals* b = get_bdLocals();
+    ASSERT_EQ(bestXN(), 0);
+    calc_integral(1);
+    const double G = 3.0 + b->elem_Gdu[1];
+    ASSERT_GT(b->elem_Gdu[1], 0.01);
+    EXPECT_NEAR(b->cyld_G, G, 1e-12 * G);
+    EXPECT_NEAR(b->cyld_eff, b->cyld_Nc / (G * b->cyld_H0), 1e-12);
+
+    std::FILE* f = std::fopen("integral.txt", "w+b");
+    ASSERT_NE(f, nullptr);
+    report_integral(f);
+    std::rewind(f);
+    std::string text;
+    for (int ch; (ch = std::fgetc(f)) != EOF;) text += static_cast<char>(ch);
+    std::fclose(f);
+    const std::size_t ho = text.find("Ho = ");
+    ASSERT_NE(ho, std::string::npos) << text;
+    const double Ho = std::stod(text.substr(ho + 5));
+    EXPECT_NEAR(b->cyld_Nc / Ho, b->cyld_eff, 1e-5);  // Ho printed to six digits
+    const std::size_t gc = text.find("G0cor=");
+    ASSERT_NE(gc, std::string::npos) << text;
+    const double corrected = std::sqrt(1000.0 / 288.15) / (4e5 / 101325.0) * G;
+    EXPECT_NEAR(std::stod(text.substr(gc + 6)), corrected, 5e-4);
+}
+
 }  // namespace
