@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "halvorine2/console.h"
@@ -52,6 +53,7 @@ constexpr double kStatorChordRatio = 1.01;
 constexpr double kRadialModule = 5.0;  // elem__moduleType of a centrifugal compressor stage
 constexpr int kPerLine = 12;
 constexpr int kVelocityUnit = 18;
+constexpr int kPowerUnit = 21;
 
 constexpr std::uint16_t kMask = 240;
 constexpr std::uint16_t kCyan = 3;
@@ -255,6 +257,21 @@ int unclosed_element(const bdLocals& b) {
     return worst != 0 && b.delta[worst] > b.acc_limit && 2.0 * b.delta[worst] > b.accuracy ? worst : 0;
 }
 
+// A path that expands from its inlet to its given outlet pressure is a
+// turbine: one that ends absorbing power, or with an efficiency above 1, has
+// solved to a state no turbine reaches, a sign of wrong input (blade angles,
+// speeds or heights that make its rows compress).
+void warn_absorbing_turbine(const bdLocals& b) {
+    if (!h2::is_expanding(b) || !(b.cyld_Nc < 0.0 || b.cyld_eff > 1.0)) return;
+    SetConColor(kYellow, kMask);
+    put_dump(
+        "\nWarning: %.*s: the expanding path ends with power %g %s and efficiency %g; a turbine does not "
+        "absorb work, check the input\n\n",
+        static_cast<int>(strnlen(b.name, sizeof b.name)), b.name, unitsToView(b.cyld_Nc, kPowerUnit),
+        unitsLabel(kPowerUnit), b.cyld_eff);
+    SetConDefColor();
+}
+
 void mirror_unknowns(bdLocals& b) {
     const std::vector<double>& x = h2::solver_unknowns();
     const int n = std::min(b.cyld_ns, 99);
@@ -365,9 +382,13 @@ int solve(bdLocals& b) {
         else
             put_dump("\nWarning: Loss convergence was not reached during first %d iterations\n\n", b.IGM);
         SetConDefColor();
-        if (std::fabs(b.accuracy) > b.acc_limit) return kIterationLimit;
+        if (std::fabs(b.accuracy) > b.acc_limit) {
+            warn_absorbing_turbine(b);
+            return kIterationLimit;
+        }
     }
     if (design) streamline_pass(b, sl);
+    if (!design) warn_absorbing_turbine(b);
     return kDone;
 }
 

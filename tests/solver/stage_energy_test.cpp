@@ -16,6 +16,7 @@
 #include "reports/report_api.h"
 #include "solver/gravity_head.h"
 #include "solver/solver_api.h"
+#include "tests/support/captured_console.h"
 #include "tests/support/case_fixture.h"
 #include "tests/support/example_stage.h"
 #include "tests/support/temp_dir.h"
@@ -231,6 +232,36 @@ TEST_F(ExampleStage, WholeMachineFiguresUseTheInletFlow) {
     ASSERT_NE(gc, std::string::npos) << text;
     const double corrected = std::sqrt(1000.0 / 288.15) / (4e5 / 101325.0) * G;
     EXPECT_NEAR(std::stod(text.substr(gc + 6)), corrected, 5e-4);
+}
+
+// The example's stage with blades three times as long, of the same angles
+// over the whole span, and the flow raised to keep its speeds: at three
+// streamlines its rotor compresses over much of the span and the expanding
+// path ends absorbing work, which the solve warns of; the shipped stage does
+// not warn.
+TEST_F(ExampleStage, TurbineAbsorbingWorkIsWarnedOf) {
+    const Edit lo{"  0.2   0.035\n", "  0.2   0.11\n"};
+    const std::vector<Edit> long_blades = {
+        {"  0    0      0.2    0.035  1", "  0    0      0.2    0.11   1"},
+        {"  1    0      0.2    0.035  0.97", "  1    0      0.2    0.11   0.97"},
+        {"  2    3000   0.2    0.04   0.95", "  2    3000   0.2    0.11   0.95"},
+        {"   90    3    80    1", "   90    9.43 80    1"},
+        lo,
+        lo,
+        lo};
+    for (bool warped : {false, true}) {
+        SCOPED_TRACE(warped ? "long blades" : "the example");
+        ASSERT_TRUE(load(warped ? long_blades : std::vector<Edit>{}));
+        bdLocals* b = get_bdLocals();
+        h2::test::CapturedConsole console;
+        ASSERT_EQ(bestXN(), 0);
+        const bool warned = console.text().find("the expanding path ends with power") != std::string::npos;
+        EXPECT_EQ(warned, warped) << console.text();
+        EXPECT_EQ(b->cyld_Nc < 0.0 || b->cyld_eff > 1.0, warped);
+        if (warped) {
+            EXPECT_NE(console.text().find("Warning: case.dat: the expanding path"), std::string::npos);
+        }
+    }
 }
 
 }  // namespace
