@@ -325,9 +325,15 @@ int ChaVel(int i) {
         b.acc_limit > 0.0 ? std::fmin(kRootTol, kRootShare * std::sqrt(b.acc_limit)) : kRootTol;
     if (b.isd_s2[i][m] == 0.0) {
         // No outlet state yet (or no entropy): scan up to Cmax for a sign change.
-        const double G1 = b.elem_G1[i];
-        // Without an inlet flow the scan starts at rest, not at infinity.
-        double w = G1 != 0.0 ? b.isd_Ro1[i][m] * b.bld_F2[i] * b.elem_Pa[i] * b.los_Fp[i][m] / G1 : 0.0;
+        // The scan starts at the speed that carries the inlet flow through the
+        // outlet at the inlet's density (continuity, G1 / (rho1 F2 Pa Fp)):
+        // below the root, as the outlet's density and normal speed are
+        // lower. The inverse product, 1/velocity, would start near rest and
+        // walk tens of steps to the sign change. Without an opening, or with
+        // an estimate past Cmax, the scan starts at rest.
+        const double opening = b.isd_Ro1[i][m] * b.bld_F2[i] * b.elem_Pa[i] * b.los_Fp[i][m];
+        double w = opening > 0.0 ? b.elem_G1[i] / opening : 0.0;
+        if (!(w >= 0.0 && w < Cmax)) w = 0.0;
         const double s = (Cmax - w) / kScanSteps;
         double r_prev = chavel_relative_residual(w);
         double r = r_prev;
