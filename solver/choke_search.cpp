@@ -221,8 +221,7 @@ double findGmax(int i) {
         b.isd_i1x[i][m] - b.flow_ucu1[i][m] + 0.5 * b.flow_u2[i][m] * b.flow_u2[i][m] + grav_head_out(i, m);
     if (b.IP > 1)
         put_dump("\ni=%2d G0 =%14g i0=%14g p0=%14g \n", i, b.elem_G2[i], b.isd_i1wx[i][m], b.isd_s1[i][m]);
-    const double Cmax =
-        b.isd_s1[i][m] == 0.0 ? Wup : h2::golden_max(&choke_flow, 1, 0.0, Wup, kChokeTol, 1.0);
+    const double Cmax = b.isd_s1[i][m] == 0.0 ? Wup : h2::brent_max(&choke_flow, 0.0, Wup, kChokeTol);
     b.choke_Gmax = choke_flow(Cmax);
     if (b.IP > 1)
         put_dump("i=%2d c2s=%14g B2=%14g Cmax=%14g Gmax=%14g\n", i, b.flow_c2s[i][m], b.cas_B2[i][m], Cmax,
