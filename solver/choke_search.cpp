@@ -1,6 +1,7 @@
 // The choke search of one element (the largest flow its outlet can pass and
 // the outlet velocity of it) and the outlet state at which the element passes
 // its own flow, on the mean line and per streamline.
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -36,6 +37,12 @@ constexpr double kFailedProperty = 1e19;  // fluids answer 1e20 for a state outs
 // the relative flow defect sqrt(acc_limit) that the march's accuracy allows.
 constexpr double kRootTol = 1e-4;
 constexpr double kRootShare = 0.1;
+// The outlet-speed root from the previous speed: the first step as a share
+// of that speed, the steps (each four times the last) that may look for the
+// sign change, and the Illinois steps that may close it.
+constexpr double kWarmStep = 1e-3;
+constexpr int kWarmSteps = 8;
+constexpr int kIllinoisSteps = 60;
 // Steps of the sign-change scan of an outlet state not yet computed.
 constexpr int kScanSteps = 100;
 // Defect left after a successful scan (squared afterwards: 1e-10).
@@ -313,7 +320,71 @@ static double chavel_relative_residual(double w) {
     return G != 0.0 ? r / G : r;
 }
 
+// Root of f between a and b, whose values fa and fb differ in sign: false
+// position with the Illinois rule (the value of an end kept twice is
+// halved, so that end moves too), until a new point lies within eps of the
+// last one.
+static double illinois_root(h2::ScalarFunc f, double a, double fa, double b, double fb, double eps) {
+    double last = b;
+    int kept = 0;  // +1: a was kept last time, -1: b was
+    for (int step = 0; step < kIllinoisSteps; ++step) {
+        if (fb == fa) break;
+        const double c = (a * fb - b * fa) / (fb - fa);
+        if (std::fabs(c - last) < eps) return c;
+        const double fc = f(c);
+        last = c;
+        if (fc == 0.0) return c;
+        if (fc * fb > 0.0) {
+            b = c;
+            fb = fc;
+            if (kept == 1) fa /= 2;
+            kept = 1;
+        } else {
+            a = c;
+            fa = fc;
+            if (kept == -1) fb /= 2;
+            kept = -1;
+        }
+    }
+    return last;
+}
+
+// The outlet speed at which the element passes its flow, to the same step
+// Cmax * tol as a false position over [0, Cmax]. The previous iteration's
+// speed w0 is close: a step on from it finds the sign change, which the
+// Illinois steps close in a few evaluations; without a bracket there (w0
+// outside the range, or the residual of one sign up to the ends) the search
+// covers [0, Cmax] as it stands.
+static double outlet_speed_root(double w0, double Cmax, double tol) {
+    const double eps = Cmax * tol;
+    if (!(w0 > 0.0 && w0 < Cmax)) return h2::root_falsi(&chavel_relative_residual, 0.0, Cmax, tol);
+    double a = w0;
+    double fa = chavel_relative_residual(a);
+    if (fa == 0.0) return a;
+    // Below the choke speed the flow grows with the speed: a positive defect
+    // (flow asked above the flow passed) lies below the root.
+    double h = std::fmax(2.0 * eps, kWarmStep * w0) * (fa > 0.0 ? 1.0 : -1.0);
+    for (int k = 0; k < kWarmSteps; ++k) {
+        const double b = std::clamp(a + h, 0.0, Cmax);
+        const double fb = chavel_relative_residual(b);
+        if (fb == 0.0) return b;
+        if (fa * fb < 0.0) return illinois_root(&chavel_relative_residual, a, fa, b, fb, eps);
+        if (b == 0.0 || b == Cmax) break;
+        a = b;
+        fa = fb;
+        h *= 4.0;
+    }
+    return h2::root_falsi(&chavel_relative_residual, 0.0, Cmax, tol);
+}
+
 int ChaVel(int i) {
+    // The outlet speed of the previous iteration, before the choke search's
+    // trials overwrite it.
+    const bdLocals* prev = get_bdLocals();
+    const int mid = prev != nullptr ? h2::mid_stream(*prev) : 0;
+    const double w_prev = prev != nullptr && prev->flow_w2 != nullptr && i >= 0 && i <= prev->cyld_ns
+                              ? prev->flow_w2[i][mid]
+                              : 0.0;
     const double Cmax = findGmax(i);
     if (Cmax < 0.0) return 1;
     bdLocals& b = cur();
@@ -350,7 +421,7 @@ int ChaVel(int i) {
         b.flow_w2[i][m] = h2::root_falsi(&chavel_relative_residual, lower, upper - lower, tol);
         b.delta[i] = crossed ? kScanDefect : r;
     } else {
-        b.flow_w2[i][m] = h2::root_falsi(&chavel_relative_residual, 0.0, Cmax, tol);
+        b.flow_w2[i][m] = outlet_speed_root(w_prev, Cmax, tol);
         b.delta[i] = chavel_relative_residual(b.flow_w2[i][m]);
     }
     b.delta[i] = b.delta[i] * b.delta[i];
