@@ -38,10 +38,13 @@ constexpr double kFailedProperty = 1e19;  // fluids answer 1e20 for a state outs
 constexpr double kRootTol = 1e-4;
 constexpr double kRootShare = 0.1;
 // The outlet-speed root from the previous speed: the first step as a share
-// of that speed, the steps (each four times the last) that may look for the
-// sign change, and the Illinois steps that may close it.
+// of that speed, the steps that may look for the
+// sign change (each at least twice the last, on along the secant), and the
+// Illinois steps that may close it.
 constexpr double kWarmStep = 1e-3;
 constexpr int kWarmSteps = 8;
+constexpr double kWarmGrowth = 2.0;
+constexpr double kSecantReach = 1.5;
 constexpr int kIllinoisSteps = 60;
 // Steps of the sign-change scan of an outlet state not yet computed.
 constexpr int kScanSteps = 100;
@@ -370,9 +373,14 @@ static double outlet_speed_root(double w0, double Cmax, double tol) {
         if (fb == 0.0) return b;
         if (fa * fb < 0.0) return illinois_root(&chavel_relative_residual, a, fa, b, fb, eps);
         if (b == 0.0 || b == Cmax) break;
+        // On along the secant through the two points, half as far again, and
+        // at least twice the last step.
+        const double secant = fb != fa ? -fb * (b - a) / (fb - fa) : 0.0;
+        const double grow = kWarmGrowth * std::fabs(h);
+        h = (h > 0.0 ? 1.0 : -1.0) *
+            (secant * h > 0.0 ? std::fmax(grow, kSecantReach * std::fabs(secant)) : grow);
         a = b;
         fa = fb;
-        h *= 4.0;
     }
     return h2::root_falsi(&chavel_relative_residual, 0.0, Cmax, tol);
 }
