@@ -53,6 +53,7 @@ constexpr double kScanDefect = 1e-5;
 // Start, step and tolerance of the per-streamline line search.
 constexpr double kLineStep = 5.0;
 constexpr double kLineTol = 1e-6;
+constexpr double kWarmLineStep = 0.5;
 // A squared casing miss above this after the walk sends the hub speed search
 // over the whole range, in this many steps.
 constexpr double kClosedMarch = 1e-8;
@@ -458,6 +459,13 @@ double chavel2d_residual(double w) {
 }
 
 int ChaVel2D(int i) {
+    // The hub speed of the previous iteration (the hub streamline's outlet
+    // speed, which the choke search leaves alone), before anything else.
+    const bdLocals* prev = get_bdLocals();
+    const double hub_prev = prev != nullptr && prev->flow_w2 != nullptr && i > 0 && i <= prev->cyld_ns &&
+                                    prev->isd_s2 != nullptr && prev->isd_s2[i][0] != 0.0
+                                ? prev->flow_w2[i][0]
+                                : 0.0;
     const double Cmax = findGmax(i);
     if (Cmax < 0.0) return 1;
     bdLocals& b = cur();
@@ -466,7 +474,11 @@ int ChaVel2D(int i) {
         b.delta[0] = ChaVel(0);
         elem_inlet_2d(0, b.flow_w2[0][m]);
     } else {
-        const double walk = h2::line_max(&chavel2d_residual, Cmax / 2, kLineStep, kLineTol);
+        // The walk starts at the previous hub speed, a short step on, once
+        // the element has an outlet state; at Cmax/2 before.
+        const bool warm = hub_prev > 0.0 && hub_prev < Cmax;
+        const double walk = warm ? h2::line_max(&chavel2d_residual, hub_prev, kWarmLineStep, kLineTol)
+                                 : h2::line_max(&chavel2d_residual, Cmax / 2, kLineStep, kLineTol);
         b.flow_w2[i][0] = walk;
         const double defect = chavel2d_residual(walk);
         b.delta[i] = std::fabs(defect);

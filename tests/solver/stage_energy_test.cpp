@@ -16,6 +16,7 @@
 #include "reports/report_api.h"
 #include "solver/gravity_head.h"
 #include "solver/solver_api.h"
+#include "solver/solver_internal.h"
 #include "tests/support/captured_console.h"
 #include "tests/support/case_fixture.h"
 #include "tests/support/example_stage.h"
@@ -261,6 +262,28 @@ TEST_F(ExampleStage, TurbineAbsorbingWorkIsWarnedOf) {
         if (warped) {
             EXPECT_NE(console.text().find("Warning: case.dat: the expanding path"), std::string::npos);
         }
+    }
+}
+
+// Once a row has an outlet state, its hub speed search starts from the last
+// hub speed: the same closed march as a search from Cmax/2 (which a row
+// without an outlet state takes), to the walk's tolerance.
+TEST_F(ExampleStage, HubSpeedSearchStartsFromTheLastHubSpeed) {
+    ASSERT_TRUE(load({}));
+    bdLocals* b = get_bdLocals();
+    ASSERT_EQ(bestXN(), 0);
+    for (int i : {1, 2}) {
+        SCOPED_TRACE(i);
+        const double solved = b->flow_w2[i][0];
+        ASSERT_EQ(ChaVel2D(i), 0);
+        const double warm = b->flow_w2[i][0];
+        EXPECT_LT(b->delta[i], 1e-12);
+        b->isd_s2[i][0] = 0.0;  // no outlet state: the search from Cmax/2
+        ASSERT_EQ(ChaVel2D(i), 0);
+        const double cold = b->flow_w2[i][0];
+        EXPECT_LT(b->delta[i], 1e-12);
+        EXPECT_NEAR(warm, cold, 1e-5 * cold);
+        EXPECT_NEAR(warm, solved, 1e-5 * solved);
     }
 }
 
