@@ -1,22 +1,48 @@
-// Cost of one converged direct solve of a 21-element turbine on the mean line.
+// Cost of converged direct solves of turbines that expand: time per solve,
+// outer iterations and property calls per solve (counted by a wrapper around
+// the installed property function). Each case is solved and checked once
+// (result 0, positive power, efficiency below 1) before it is timed.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
 #include <vector>
 
 #include "halvorine2/halvorine2.h"
 #include "solver/elem_select.h"
 #include "solver/solver_api.h"
 #include "tests/support/mean_line_path.h"
+#include "tests/support/repeating_turbine.h"
 
 namespace {
 
-// Inlet and ten stages of 200 mm mean diameter at 3000 rad/s, 2 kg/s of air
-// from 4 bar and 1000 K, the blade height growing row by row with the falling
-// density. Task-10 accuracy sums squared relative flow defects: 1e-6 suits.
-std::vector<h2::test::PathElement> turbine() {
+// ---- Property calls counted through the installed function ----
+
+thread_local FluidFunc counted_fluid = nullptr;
+thread_local long long property_calls = 0;
+
+double counting_fluid(int code, double a, double b, double c, int which) {
+    ++property_calls;
+    return counted_fluid(code, a, b, c, which);
+}
+
+void count_properties(bdLocals* b) {
+    if (b->fluid_func != &counting_fluid) counted_fluid = b->fluid_func;
+    b->fluid_func = &counting_fluid;
+}
+
+// ---- The cases ----
+
+// Inlet and ten stages of 200 mm mean diameter at 3000 rad/s (300 m/s), 25
+// degree nozzles and 155 degree rotors, 2.5 kg/s of air from 4 bar and 1000 K;
+// the blade heights grow by 3.5 % a row with the falling density, so that
+// every stage expands and does work (pressure ratio about 4).
+std::vector<h2::test::PathElement> mean_line_turbine() {
     std::vector<h2::test::PathElement> e{{0.2, 0.035}};
     double l = 0.035;
-    constexpr double growth = 1.06;
+    constexpr double growth = 1.035;
     for (int stage = 0; stage < 10; ++stage) {
         e.push_back({0.2, l, 0.0, 30.0, 25.0, 0.97});
         l *= growth;
@@ -26,43 +52,123 @@ std::vector<h2::test::PathElement> turbine() {
     return e;
 }
 
-void prepare() {
+void prepare_in_code_gas() {
     bterm();
     binit();
-    get_bdLocals()->IPP = 0;
-    h2::test::make_mean_line_path(turbine(), {4e5, 1000.0, 2.0, 1e5});
+    h2::test::make_mean_line_path(mean_line_turbine(), {4e5, 1000.0, 2.5, 1e5});
     bdLocals* b = get_bdLocals();
     b->IPP = 0;
     b->IP = 0;
     b->acc_limit = 1e-6;
 }
 
-void BM_bestXN_direct_21_elements(benchmark::State& state) {
+// The ten-stage turbine of the tests, written once as a case file, loaded with
+// its fluid and loss plug-ins, or with the loss, secondary, trans-loss and
+// deviation models switched off (the perfect-gas plug-in alone).
+std::string case_file(const h2::test::RepeatingTurbine& t, bool models) {
+    const std::string name = (std::filesystem::temp_directory_path() /
+                              ("h2bench_" + std::to_string(t.ni) + (models ? "m" : "g") + ".dat"))
+                                 .string();
+    std::string text = h2::test::repeating_turbine_text(t);
+    if (!models) {
+        const std::size_t at = text.find("  1  1  1  1  0  10");
+        if (at != std::string::npos) text.replace(at, 19, "  0  0  0  0  0  10");
+    }
+    if (std::FILE* f = std::fopen(name.c_str(), "wb")) {
+        std::fputs(text.c_str(), f);
+        std::fclose(f);
+    }
+    return name;
+}
+
+bool prepare_case_file(const std::string& path) {
+    bterm();
+    bdLocals* b = binit();
+    std::snprintf(b->ModelBase, sizeof b->ModelBase, "%s", H2_PLUGIN_DIR);
+    if (load_data(path.c_str()) != 0) return false;
+    b->IPP = b->IPI = b->IPO = b->IP = 0;
+    return true;
+}
+
+// ---- The timing loop ----
+
+template <class Prepare>
+void time_solves(benchmark::State& state, Prepare prepare) {
     binit_threading();
     binit();
-    int iterations = 0;
-    int result = 0;
+    // The converged state, checked once.
+    if (!prepare()) {
+        state.SkipWithError("case not loaded");
+        bterm();
+        bend_threading();
+        return;
+    }
+    count_properties(get_bdLocals());
+    property_calls = 0;
+    const int result = bestXN();
+    const bdLocals* b = get_bdLocals();
+    const long long calls = property_calls;
+    state.counters["iterations"] = b->iter;
+    state.counters["property_calls"] = static_cast<double>(calls);
+    state.counters["calls_per_element_iteration"] =
+        static_cast<double>(calls) / ((b->cyld_ns + 1) * (b->iter > 0 ? b->iter : 1));
+    state.counters["power_kW"] = b->cyld_Nc / 1000.0;
+    state.counters["eff"] = b->cyld_eff;
+    if (result != 0 || !(b->cyld_Nc > 0.0) || !(b->cyld_eff < 1.0)) {
+        state.SkipWithError(("not a converged turbine: result " + std::to_string(result)).c_str());
+        bterm();
+        bend_threading();
+        return;
+    }
     for (auto _ : state) {
         state.PauseTiming();
         prepare();
+        count_properties(get_bdLocals());
         state.ResumeTiming();
-        result = bestXN();
-        iterations = get_bdLocals()->iter;
+        benchmark::DoNotOptimize(bestXN());
     }
-    state.counters["iterations"] = iterations;
-    state.counters["result"] = result;
     bterm();
     bend_threading();
 }
-BENCHMARK(BM_bestXN_direct_21_elements)->Unit(benchmark::kMillisecond);
 
-// One pass of the mean-line element solvers over the solved turbine, each at
-// its converged outlet speed: the work of one evaluation of the inverse
-// residual, without the outlet-state completion.
+void BM_turbine_21_elements_in_code_gas(benchmark::State& state) {
+    time_solves(state, [] {
+        prepare_in_code_gas();
+        return true;
+    });
+}
+BENCHMARK(BM_turbine_21_elements_in_code_gas)->Unit(benchmark::kMillisecond);
+
+// The ten-stage case file on the mean line, the perfect gas plug-in alone.
+void BM_turbine_21_elements_flxb(benchmark::State& state) {
+    const std::string path = case_file({.ni = 1, .force1D = 1}, false);
+    time_solves(state, [&] { return prepare_case_file(path); });
+}
+BENCHMARK(BM_turbine_21_elements_flxb)->Unit(benchmark::kMillisecond);
+
+// The same with the loss, deviation and leakage plug-ins.
+void BM_turbine_21_elements_loss_plugins(benchmark::State& state) {
+    const std::string path = case_file({.ni = 1, .force1D = 1}, true);
+    time_solves(state, [&] { return prepare_case_file(path); });
+}
+BENCHMARK(BM_turbine_21_elements_loss_plugins)->Unit(benchmark::kMillisecond);
+
+// The ten-stage case streamline by streamline (NI 3 cannot close the long
+// rows and is not timed: the solve ends with 2).
+void BM_turbine_21_elements_streamlines(benchmark::State& state) {
+    const int ni = static_cast<int>(state.range(0));
+    const std::string path = case_file({.ni = ni, .force1D = ni == 1 ? 1 : 0}, true);
+    time_solves(state, [&] { return prepare_case_file(path); });
+}
+BENCHMARK(BM_turbine_21_elements_streamlines)->Arg(1)->Arg(3)->Arg(5)->Arg(9)->Unit(benchmark::kMillisecond);
+
+// One pass of the mean-line element solvers over the solved in-code turbine,
+// each at its converged outlet speed: the work of one evaluation of the
+// inverse residual, without the outlet-state completion.
 void BM_element_solvers_pass_21_elements(benchmark::State& state) {
     binit_threading();
     binit();
-    prepare();
+    prepare_in_code_gas();
     const int result = bestXN();
     bdLocals* b = get_bdLocals();
     const int m = b->cyld_nr / 2;

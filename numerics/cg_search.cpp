@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <limits>
 #include <string_view>
 
 #include "case/output_internal.h"
@@ -192,6 +193,72 @@ double line_max(LineFunc f, double x0, double h, double tol) {
         if (count > kMaxLineSteps) return T;
         if (std::fabs(B - T) <= tol) return T;
     }
+}
+
+double brent_max(LineFunc f, double a, double b, double tol) {
+    // Brent (1973), Algorithms for Minimization without Derivatives, ch. 5,
+    // on -f.
+    constexpr double kGoldenShare = 0.3819660112501051;  // (3 - sqrt 5) / 2
+    constexpr int kMaxSteps = 100;
+    const double rel = std::sqrt(std::numeric_limits<double>::epsilon());
+    if (b < a) std::swap(a, b);
+    const double lo = a, hi = b;
+    double x = a + kGoldenShare * (b - a), w = x, v = x;
+    double fx = -f(x), fw = fx, fv = fx;
+    double d = 0.0, e = 0.0;
+    for (int step = 0; step < kMaxSteps; ++step) {
+        const double mid = 0.5 * (a + b);
+        const double tol1 = rel * std::fabs(x) + tol / 3.0;
+        const double tol2 = 2.0 * tol1;
+        if (std::fabs(x - mid) <= tol2 - 0.5 * (b - a)) break;
+        double p = 0.0, q = 0.0, r = 0.0;
+        if (std::fabs(e) > tol1) {
+            // Parabola through (v, fv), (w, fw), (x, fx).
+            r = (x - w) * (fx - fv);
+            q = (x - v) * (fx - fw);
+            p = (x - v) * q - (x - w) * r;
+            q = 2.0 * (q - r);
+            if (q > 0.0) p = -p;
+            q = std::fabs(q);
+            r = e;
+            e = d;
+        }
+        if (std::fabs(p) < std::fabs(0.5 * q * r) && p > q * (a - x) && p < q * (b - x)) {
+            d = p / q;
+            const double u = x + d;
+            if (u - a < tol2 || b - u < tol2) d = x < mid ? tol1 : -tol1;
+        } else {
+            e = x < mid ? b - x : a - x;
+            d = kGoldenShare * e;
+        }
+        const double u = std::fabs(d) >= tol1 ? x + d : x + (d > 0.0 ? tol1 : -tol1);
+        const double fu = -f(u);
+        if (fu <= fx) {
+            (u < x ? b : a) = x;
+            v = w;
+            fv = fw;
+            w = x;
+            fw = fx;
+            x = u;
+            fx = fu;
+        } else {
+            (u < x ? a : b) = u;
+            if (fu <= fw || w == x) {
+                v = w;
+                fv = fw;
+                w = u;
+                fw = fu;
+            } else if (fu <= fv || v == x || v == w) {
+                v = u;
+                fv = fu;
+            }
+        }
+    }
+    // A maximum at an end: the steps stop a tolerance short of it.
+    const double reach = 2.0 * (rel * std::fabs(x) + tol / 3.0) + tol;
+    if (hi - x <= 2.0 * reach && -f(hi) <= fx) return hi;
+    if (x - lo <= 2.0 * reach && -f(lo) <= fx) return lo;
+    return x;
 }
 
 double golden_max(LineFunc f, int fixed, double a, double h, double tol, double factor) {

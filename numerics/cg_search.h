@@ -40,6 +40,13 @@ double line_max(LineFunc f, double x0, double h, double tol);
 // last interval.
 double golden_max(LineFunc f, int fixed, double a, double h, double tol, double factor);
 
+// Maximum of f over [a, b] by Brent's method: parabolic steps through the
+// three best points, golden-section steps where a parabola does not help. The
+// abscissa is found to tol plus sqrt(machine epsilon) of its size; a maximum
+// at an end of the interval is that end. For smooth functions far fewer
+// evaluations than a golden-section search to the same tolerance.
+double brent_max(LineFunc f, double a, double b, double tol);
+
 // The objective on the current search line of this thread's cg_maximize:
 // writes xt + t * dir into the caller's point and evaluates it.
 double line_value(double t);

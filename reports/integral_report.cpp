@@ -68,13 +68,14 @@ extern "C" void report_integral(std::FILE* f) {
         view(c.cyld_eff, H2_UNIT_NONE), none, view(c.cyld_effx, H2_UNIT_NONE), none,
         view(c.cyld_effp, H2_UNIT_NONE), none, view(c.cyld_effD, H2_UNIT_NONE), none,
         view(c.cyld_effDx, H2_UNIT_NONE), none);
+    // The isentropic powers of the machine's inlet flow, the flow of its efficiency.
+    const double G = c.cyld_G;
     std::fprintf(f, "Ncyl = %g %s  Ho = %g %s      Hox = %g %s\n", view(c.cyld_Nc, H2_UNIT_POWER), power,
-                 view(c.elem_G1[0] * c.cyld_H0, H2_UNIT_POWER), power,
-                 view(c.elem_G1[0] * c.cyld_H0x, H2_UNIT_POWER), power);
+                 view(G * c.cyld_H0, H2_UNIT_POWER), power, view(G * c.cyld_H0x, H2_UNIT_POWER), power);
 
     if (expanding && c.cyld_eff != 0.0) {
         // The quick estimate for the same expansion, to judge the result by.
-        const double estimate = turbine_eff_estimate(c.elem_G1[0], p0, c.elem_i0[0], c.elem_p2[ns]);
+        const double estimate = turbine_eff_estimate(G, p0, c.elem_i0[0], c.elem_p2[ns]);
         std::fprintf(f, "EffBCS = %g %s\n\n", view(estimate, H2_UNIT_NONE), none);
     }
     const char* force = unitsLabel(H2_UNIT_FORCE);
@@ -97,7 +98,7 @@ extern "C" void report_integral(std::FILE* f) {
             if (c.bld_wp[i] > om_max) om_max = c.bld_wp[i];
         std::fprintf(f, "\nCorrected parameters:\tOMcor=%-7.2f %s G0cor=%-7.3f %s\n",
                      view(om_max / a, H2_UNIT_ROTATION), unitsLabel(H2_UNIT_ROTATION),
-                     view(a / pr * c.elem_G1[0], H2_UNIT_MASSFLOW), unitsLabel(H2_UNIT_MASSFLOW));
+                     view(a / pr * G, H2_UNIT_MASSFLOW), unitsLabel(H2_UNIT_MASSFLOW));
     }
     SetConColor(kBrightWhite, kColourMask);
     h2::put_rule(f, '=');

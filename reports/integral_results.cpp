@@ -21,9 +21,9 @@ namespace h2 {
 
 namespace {
 
-constexpr int kFirstAnalysisTask = 10;  // cyld__VART below this selects a design task
-constexpr double kHeatExchanger = 8.0;  // elem__stagType of a heat exchanger
-constexpr double kNoWork = 1e-6;        // J/kg: an enthalpy change below this is no work
+constexpr int kFirstAnalysisTask = 10;     // cyld__VART below this selects a design task
+constexpr double kHeatExchanger = 8.0;     // elem__stagType of a heat exchanger
+constexpr double kNoWork = 1e-6;           // J/kg: an enthalpy change below this is no work
 constexpr double kReactionExponent = 1.8;  // spanwise reaction of a free-vortex row on one streamline
 
 // One call's view of the case and the running sums of the stage sweep.
@@ -67,6 +67,15 @@ double sq(double x) { return x * x; }
 double rh1(const bdLocals& c, int e) { return (c.bld_d1[e] - c.bld_l1[e]) / 2.0; }
 double rh2(const bdLocals& c, int e) { return (c.bld_d2[e] - c.bld_l2[e]) / 2.0; }
 double rt2(const bdLocals& c, int e) { return (c.bld_d2[e] + c.bld_l2[e]) / 2.0; }
+
+// Shaft power of turbine rotor k from the span means of its inlet and
+// mixed-out outlet total enthalpy: the blade flow's drop, the tip leakage's
+// rise dIr taken off. The first law of the row (inlet and leakage flows in,
+// the mixed-out flow leaving) gives the same number; the drop times the blade
+// flow alone would charge the leakage's energy to the shaft.
+double rotor_power(const bdLocals& c, int k, double i1, double i2) {
+    return (i1 - i2 + c.elem_dIr[k]) * c.elem_G1[k];
+}
 
 // Axial and circumferential forces of turbine stage i (stator) and k (rotor).
 void turbine_stage_forces(Results& r, int i, int k) {
@@ -114,7 +123,7 @@ void turbine_stage(Results& r, int i, int k) {
     c.elem_H[i] = c.elem_H[k] = i1 - is_r;
     c.elem_Hx[i] = c.elem_Hx[k] = i1 - isx_r;
     if (r.flag != 0) c.elem_Ht[i] = c.elem_H[i] / sq(c.flow_u2[k][mp]);
-    c.elem_Ns[i] = c.elem_Ns[k] = (i1r - i2r) * c.elem_G1[k];
+    c.elem_Ns[i] = c.elem_Ns[k] = rotor_power(c, k, i1r, i2r);
     c.elem_R[i] = c.elem_R[k] = (is_s - is_r) / c.elem_H[i];
     c.elem_eff[i] = c.elem_eff[k] = c.elem_Ns[i] / c.elem_H[i] / (c.elem_G1[i] + c.elem_Gdu[i]);
     c.elem_effx[i] = c.elem_effx[k] = c.elem_Ns[i] / c.elem_Hx[i] / (c.elem_G1[i] + c.elem_Gdu[i]);
@@ -145,7 +154,7 @@ void lone_turbine_rotor(Results& r, int i) {
     c.elem_H[i] = i1 - r.i_ps(p2, s1, af);
     c.elem_Hx[i] = i1 - r.i_ps(p2x, s1, af);
     if (r.flag != 0) c.elem_Ht[i] = c.elem_H[i] / sq(c.flow_u2[i][m]);
-    c.elem_Ns[i] = (i1 - i2) * c.elem_G1[i];
+    c.elem_Ns[i] = rotor_power(c, i, i1, i2);
     c.elem_R[i] = c.elem_Rt[i] = c.elem_Rh[i] = 1.0;
     c.elem_eff[i] = c.elem_Ns[i] / (c.elem_H[i] * c.elem_G1[i]);
     c.elem_effx[i] = c.elem_Ns[i] / (c.elem_Hx[i] * c.elem_G1[i]);
@@ -282,14 +291,14 @@ void turbine_stage_streamline(Results& r, int i, int k, int j) {
     const double i1 = c.isd_i1x[i][j], s1 = c.isd_s1[i][j];
     const double is_s = r.i_ps(c.isd_p2[i][j], s1, af), is_r = r.i_ps(c.isd_p2[k][j], s1, af);
     const double isx_r = r.i_ps(c.isd_p2x[k][j], s1, af);
-    const double L = c.enrg_dhd[k] + c.GElos_DH[k] + c.enrg_dhDA[k];  // the rotor's extra losses
+    const double L = c.enrg_dhd[k] + c.GElos_DH[k] + c.enrg_dhDA[k];  // the rotor's extra losses, J/kg
 
     c.enrg_H0[i][j] = i1 - is_r;
     c.enrg_H0x[i][j] = i1 - isx_r;
     // Isentropic spouting velocity of the stage and the Euler work of its rotor.
     c.enrg_Co[i][j] = c.enrg_Co[k][j] = std::sqrt(2.0 * std::fabs(i1 - is_r));
-    c.enrg_Lu[i][j] = c.enrg_Lu[k][j] = std::fabs(c.flow_u1[k][j]) * c.flow_c1u[k][j] -
-                                        std::fabs(c.flow_u2[k][j]) * c.flow_c2u[k][j] - L / c.elem_G1[i];
+    c.enrg_Lu[i][j] = c.enrg_Lu[k][j] =
+        std::fabs(c.flow_u1[k][j]) * c.flow_c1u[k][j] - std::fabs(c.flow_u2[k][j]) * c.flow_c2u[k][j] - L;
     c.flow_uCo[i][j] = c.flow_uCo[k][j] = std::fabs(c.flow_u2[k][j]) / c.enrg_Co[k][j];
     c.enrg_effu[i][j] = c.enrg_effu[k][j] = c.enrg_Lu[k][j] / (i1 - is_r);
     c.enrg_effuz[i][j] = c.enrg_effuz[k][j] = c.enrg_Lu[k][j] / (i1 - isx_r);
@@ -313,8 +322,8 @@ void lone_turbine_rotor_streamline(Results& r, int i, int j) {
     // The head from the isentropic outlet enthalpy stored before this sweep rewrites it.
     if (j == 0) c.elem_H[i] = std::fabs(c.isd_i1x[i][r.m] - c.isd_i2t[i][r.m]);
     c.enrg_Co[i][j] = std::sqrt(2.0 * std::fabs(i1 - is));
-    c.enrg_Lu[i][j] = std::fabs(c.flow_u1[i][j]) * c.flow_c1u[i][j] -
-                      std::fabs(c.flow_u2[i][j]) * c.flow_c2u[i][j] - L / c.elem_G1[i];
+    c.enrg_Lu[i][j] =
+        std::fabs(c.flow_u1[i][j]) * c.flow_c1u[i][j] - std::fabs(c.flow_u2[i][j]) * c.flow_c2u[i][j] - L;
     c.flow_uCo[i][j] = std::fabs(c.flow_u2[i][j]) / c.enrg_Co[i][j];
     c.enrg_effu[i][j] = c.enrg_Lu[i][j] / (i1 - is);
     c.enrg_effuz[i][j] = c.enrg_Lu[i][j] / (i1 - isx);
@@ -456,6 +465,19 @@ void streamline_results_sweep(Results& r) {
     }
 }
 
+// Inlet and outlet flows of the whole path and the outlet's volume flow.
+void machine_flows(bdLocals& c, int m) {
+    const int ns = c.cyld_ns;
+    c.cyld_G = c.elem_G1[0];
+    const double q = c.stgtd_cooled[ns] != 0.0
+                         ? c.cool_oGoxl[ns] + c.cool_tGoxl[ns] + c.cool_hGoxl[ns] + c.cool_fGoxl[ns]
+                         : 0.0;
+    c.cyld_Gout = c.elem_G2[ns] + q;
+    if (c.cyld_VART < kFirstAnalysisTask && is_expanding(c)) c.cyld_Gout += c.elem_Gr[ns];
+    c.cyld_Gv = c.elem_G2[ns] / c.isd_Ro2[ns][m];  // volume flow at the outlet
+    if (c.cyld_VART >= kFirstAnalysisTask) add_leak_flows();
+}
+
 }  // namespace
 }  // namespace h2
 
@@ -472,6 +494,9 @@ void calc_integral(int flag) {
     const double p2n = r.sm(c.isd_p2, ns, m), p2nx = r.sm(c.isd_p2x, ns, m);
     const double H_is = i_in - r.i_ps(p2n, s_in, c.elem_af[ns]);
     const bool cooled = any_cooled() != 0;
+    if (flag != 0) h2::machine_flows(c, m);
+    // The machine's inlet flow: the given flow and the seal flow that passes
+    // the inlet beside the first nozzles. Every whole-path figure uses it.
     const double G_entry = c.cyld_G;
 
     const double p1x_in = c.isd_p1x[0][m], p1_in = c.isd_p1[0][m];
@@ -500,7 +525,7 @@ void calc_integral(int flag) {
         c.cyld_uCo = std::sqrt(r.U2 / (2.0 * H_is));
     } else {
         // Work coefficient; compressor stage powers are negative sums.
-        c.cyld_uCo = r.U2 != 0.0 ? std::fabs(c.cyld_Nc / c.elem_G1[0]) / r.U2 : 0.0;
+        c.cyld_uCo = r.U2 != 0.0 ? std::fabs(c.cyld_Nc / G_entry) / r.U2 : 0.0;
         c.cyld_Nc = -c.cyld_Nc;
     }
     if (r.U2 != 0.0) {
@@ -525,8 +550,8 @@ void calc_integral(int flag) {
             const double s = c.isd_s1[0][r.mp];
             is = r.i_ps(p2n, s, af0);
             isx = r.i_ps(p2nx, s, af0);
-            e = (i_in - is) * c.elem_G1[0] / c.cyld_Nc;
-            ex = (i_in - isx) * c.elem_G1[0] / c.cyld_Nc;
+            e = (i_in - is) * G_entry / c.cyld_Nc;
+            ex = (i_in - isx) * G_entry / c.cyld_Nc;
         }
         if (std::isnan(e)) e = 0.0;
         if (std::isnan(ex)) ex = 0.0;
@@ -560,17 +585,6 @@ void calc_integral(int flag) {
         c.cyld_H0x = i_in - r.i_ps(p2x_out, s_in, af0);
         c.cyld_effD = c.cyld_H0 / (i_in - i_out);
         c.cyld_effDx = c.cyld_H0x / (i_in - i_out);
-    }
-
-    if (flag != 0) {
-        c.cyld_G = c.elem_G1[0];
-        const double q = c.stgtd_cooled[ns] != 0.0
-                             ? c.cool_oGoxl[ns] + c.cool_tGoxl[ns] + c.cool_hGoxl[ns] + c.cool_fGoxl[ns]
-                             : 0.0;
-        c.cyld_Gout = c.elem_G2[ns] + q;
-        if (c.cyld_VART < h2::kFirstAnalysisTask && r.expanding()) c.cyld_Gout += c.elem_Gr[ns];
-        c.cyld_Gv = c.elem_G2[ns] / c.isd_Ro2[ns][m];  // volume flow at the outlet
-        if (c.cyld_VART >= h2::kFirstAnalysisTask) add_leak_flows();
     }
 }
 }

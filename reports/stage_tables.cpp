@@ -204,7 +204,7 @@ void loss_model_by_stages(const Tables& t) {
         NGE += c.GElos_LU[i] * c.elem_G2[i];
     }
     double EffGE = 0.0;
-    if (c.cyld_H0 != 0.0) c.cyld_effGE = EffGE = NGE / c.cyld_H0 / c.elem_G1[0];
+    if (c.cyld_H0 != 0.0) c.cyld_effGE = EffGE = NGE / c.cyld_H0 / c.cyld_G;  // the machine's inlet flow
     Coloured colour(kBrightWhite);
     std::fprintf(f, "\nNGE = %g %s\t\tEffGE=%g %s\n", view(NGE, H2_UNIT_POWER), label(H2_UNIT_POWER),
                  none(EffGE), label(H2_UNIT_NONE));

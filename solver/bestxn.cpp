@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "case/pitch_inputs.h"
@@ -54,6 +55,7 @@ constexpr double kStatorChordRatio = 1.01;
 constexpr double kRadialModule = 5.0;  // elem__moduleType of a centrifugal compressor stage
 constexpr int kPerLine = 12;
 constexpr int kVelocityUnit = 18;
+constexpr int kPowerUnit = 21;
 
 constexpr std::uint16_t kMask = 240;
 constexpr std::uint16_t kCyan = 3;
@@ -250,6 +252,35 @@ void one_d_refresh(const bdLocals& b) {
     }
 }
 
+// The element whose last stream tube misses the casing most, when that miss
+// is what keeps a direct per-streamline march that reached the outlet from
+// its accuracy; 0 otherwise. Such a march has not diverged: its streamlines
+// are too few for the span of that element.
+int unclosed_element(const bdLocals& b) {
+    if (!direct_task(b.cyld_VART) || mean_line(b) || !(b.accuracy < kFailedAccuracy)) return 0;
+    int worst = 0;
+    for (int i = 1; i <= b.cyld_ns; ++i)
+        if (b.elem_sectType[i] == h2::kSectAxial && b.elem_stagType[i] != h2::kKindHeatExchanger &&
+            (worst == 0 || b.delta[i] > b.delta[worst]))
+            worst = i;
+    return worst != 0 && b.delta[worst] > b.acc_limit && 2.0 * b.delta[worst] > b.accuracy ? worst : 0;
+}
+
+// A path that expands from its inlet to its given outlet pressure is a
+// turbine: one that ends absorbing power, or with an efficiency above 1, has
+// solved to a state no turbine reaches, a sign of wrong input (blade angles,
+// speeds or heights that make its rows compress).
+void warn_absorbing_turbine(const bdLocals& b) {
+    if (!h2::is_expanding(b) || !(b.cyld_Nc < 0.0 || b.cyld_eff > 1.0)) return;
+    SetConColor(kYellow, kMask);
+    put_dump(
+        "\nWarning: %.*s: the expanding path ends with power %g %s and efficiency %g; a turbine does not "
+        "absorb work, check the input\n\n",
+        static_cast<int>(strnlen(b.name, sizeof b.name)), b.name, unitsToView(b.cyld_Nc, kPowerUnit),
+        unitsLabel(kPowerUnit), b.cyld_eff);
+    SetConDefColor();
+}
+
 void mirror_unknowns(bdLocals& b) {
     const std::vector<double>& x = h2::solver_unknowns();
     const int n = std::min(b.cyld_ns, 99);
@@ -258,6 +289,7 @@ void mirror_unknowns(bdLocals& b) {
 
 int solve(bdLocals& b) {
     set_up(b);
+    h2::march_failure() = {};
     double p_ref = 0.0;
     double g_ref = 0.0;
     int sl = 0;
@@ -309,7 +341,10 @@ int solve(bdLocals& b) {
         mirror_unknowns(b);
         if (b.IPP > 3 && b.S1mode == 0 && b.dump_stream != nullptr) report_result(b.dump_stream);
         one_d_refresh(b);
-        calc_integral(vart >= 10 ? 1 : 0);
+        // A direct march that stopped at a choked element left no flow field
+        // past it: the whole-path results keep those of the last full march
+        // rather than turn failed property values into a power or efficiency.
+        if (!(direct_task(vart) && h2::march_failure().elem >= 0)) calc_integral(vart >= 10 ? 1 : 0);
         const int loss = h2::solver_steps().loss_step();
         if (loss != 0) return loss;
         int verdict = check_convergence(it, sl, &p_ref, &g_ref);
@@ -330,6 +365,15 @@ int solve(bdLocals& b) {
         if (std::fabs(b.accuracy) <= b.acc_limit) {
             b.div_count = 0;
         } else if (++b.div_count == b.div_limit) {
+            if (const int e = unclosed_element(b); e > 0) {
+                SetConColor(kYellow, kMask);
+                put_dump(
+                    "\nWarning: element %d: the streamline march does not close on the casing with %d "
+                    "streamlines (squared miss %g of the tip radius); the span needs more streamlines\n\n",
+                    e, b.cyld_nr, b.delta[e]);
+                SetConDefColor();
+                return kIterationLimit;
+            }
             return kDiverged;
         }
         if (verdict == 1) break;
@@ -347,9 +391,13 @@ int solve(bdLocals& b) {
         else
             put_dump("\nWarning: Loss convergence was not reached during first %d iterations\n\n", b.IGM);
         SetConDefColor();
-        if (std::fabs(b.accuracy) > b.acc_limit) return kIterationLimit;
+        if (std::fabs(b.accuracy) > b.acc_limit) {
+            warn_absorbing_turbine(b);
+            return kIterationLimit;
+        }
     }
     if (design) streamline_pass(b, sl);
+    if (!design) warn_absorbing_turbine(b);
     return kDone;
 }
 
@@ -360,6 +408,11 @@ namespace h2 {
 std::vector<double>& solver_unknowns() {
     thread_local std::vector<double> x;
     return x;
+}
+
+MarchFailure& march_failure() {
+    thread_local MarchFailure failure;
+    return failure;
 }
 
 }  // namespace h2

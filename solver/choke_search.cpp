@@ -1,9 +1,12 @@
 // The choke search of one element (the largest flow its outlet can pass and
 // the outlet velocity of it) and the outlet state at which the element passes
 // its own flow, on the mean line and per streamline.
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <limits>
 
 #include "halvorine2/console.h"
 #include "halvorine2/output.h"
@@ -30,8 +33,19 @@ constexpr double kNarrowBound = 0.2;
 // Golden-section tolerance of the choke search, m/s.
 constexpr double kChokeTol = 1e-8;
 constexpr double kFailedProperty = 1e19;  // fluids answer 1e20 for a state outside their range
-// Relative tolerance of the outlet-speed root.
+// Relative tolerance of the outlet-speed root, and its bound as a share of
+// the relative flow defect sqrt(acc_limit) that the march's accuracy allows.
 constexpr double kRootTol = 1e-4;
+constexpr double kRootShare = 0.1;
+// The outlet-speed root from the previous speed: the first step as a share
+// of that speed, the steps that may look for the
+// sign change (each at least twice the last, on along the secant), and the
+// Illinois steps that may close it.
+constexpr double kWarmStep = 1e-3;
+constexpr int kWarmSteps = 8;
+constexpr double kWarmGrowth = 2.0;
+constexpr double kSecantReach = 1.5;
+constexpr int kIllinoisSteps = 60;
 // Steps of the sign-change scan of an outlet state not yet computed.
 constexpr int kScanSteps = 100;
 // Defect left after a successful scan (squared afterwards: 1e-10).
@@ -39,6 +53,11 @@ constexpr double kScanDefect = 1e-5;
 // Start, step and tolerance of the per-streamline line search.
 constexpr double kLineStep = 5.0;
 constexpr double kLineTol = 1e-6;
+constexpr double kWarmLineStep = 0.5;
+// A squared casing miss above this after the walk sends the hub speed search
+// over the whole range, in this many steps.
+constexpr double kClosedMarch = 1e-8;
+constexpr int kHubScanSteps = 64;
 
 constexpr std::uint16_t kMask = 240;
 constexpr std::uint16_t kRed = 12;
@@ -91,6 +110,19 @@ void unbladed_losses(int i, int m, double kind) {
         elem_loss_volout(i, m);
 }
 
+// Enthalpy loss of the velocity coefficient phi at the outlet speed w. A
+// blade row reaches w where the ideal expansion would reach w / phi, so it
+// loses (1/phi^2 - 1) w^2/2, as the per-streamline rows charge it; an
+// unbladed element loses the kinetic energy (1 - phi^2) of the faster of its
+// inlet and outlet speeds. A row without a coefficient (phi 0) takes the
+// channel form rather than an infinite loss.
+double velocity_coefficient_loss(const bdLocals& b, int i, int m, double w) {
+    const double phi = b.los_Los[i][m];
+    if (b.elem_stagType[i] == h2::kKindBlade && phi != 0.0) return (1 / (phi * phi) - 1) * w * w / 2;
+    const double w1 = b.flow_w1[i][m];
+    return (1 - phi * phi) * std::fmax(w1 * w1, w * w) / 2;
+}
+
 // Outlet triangle of element i of the current case b, as outlet_triangle.
 double outlet_triangle_of(bdLocals& b, int i) {
     const int m = h2::mid_stream(b);
@@ -123,6 +155,44 @@ double outlet_triangle_of(bdLocals& b, int i) {
         b.cas_B2[i][m] = h2::flow_angle_deg(b.flow_c2s[i][m], cu);
     }
     return std::fabs(h2::normal_velocity(b, i, m, b.flow_c2s[i][m], b.flow_c2u[i][m]));
+}
+
+// A march whose speeds stay positive and whose streamlines stay in order from
+// hub to casing: the state of a flow, not of an overshoot of the steps.
+bool march_admissible(const bdLocals& b, int i) {
+    for (int j = 0; j < b.cyld_nr; ++j) {
+        if (!(b.flow_w2[i][j] > 0.0)) return false;
+        if (j > 0 && !(b.flow_r2[i][j] > b.flow_r2[i][j - 1])) return false;
+    }
+    return true;
+}
+
+// Few streamlines over a long blade let the march overshoot to speeds that no
+// stream tube can carry: the casing miss then has false maxima, and closures
+// through streamlines of negative speed or crossed radii. When the walk from
+// Cmax/2 ends on one of those, the best admissible march of a scan over the
+// whole speed range starts a second walk; the walk's own speed w (with its
+// defect) stays when no admissible march does better.
+double hub_speed_scan(bdLocals& b, int i, double Cmax, double w, double defect) {
+    const bool admissible = march_admissible(b, i);
+    double best = 0.0, best_defect = -std::numeric_limits<double>::infinity();
+    for (int k = 1; k < kHubScanSteps; ++k) {
+        const double x = Cmax * k / kHubScanSteps;
+        const double d = chavel2d_residual(x);
+        if (d > best_defect && march_admissible(b, i)) {
+            best = x;
+            best_defect = d;
+        }
+    }
+    if (best_defect == -std::numeric_limits<double>::infinity()) return w;
+    const double again = h2::line_max(&chavel2d_residual, best, Cmax / kHubScanSteps / 4, kLineTol);
+    double d = chavel2d_residual(again);
+    double pick = again;
+    if (!march_admissible(b, i)) {
+        pick = best;
+        d = best_defect;
+    }
+    return (!admissible || d > defect) ? pick : w;
 }
 
 }  // namespace
@@ -162,15 +232,20 @@ double findGmax(int i) {
         b.isd_i1x[i][m] - b.flow_ucu1[i][m] + 0.5 * b.flow_u2[i][m] * b.flow_u2[i][m] + grav_head_out(i, m);
     if (b.IP > 1)
         put_dump("\ni=%2d G0 =%14g i0=%14g p0=%14g \n", i, b.elem_G2[i], b.isd_i1wx[i][m], b.isd_s1[i][m]);
-    const double Cmax =
-        b.isd_s1[i][m] == 0.0 ? Wup : h2::golden_max(&choke_flow, 1, 0.0, Wup, kChokeTol, 1.0);
+    const double Cmax = b.isd_s1[i][m] == 0.0 ? Wup : h2::brent_max(&choke_flow, 0.0, Wup, kChokeTol);
     b.choke_Gmax = choke_flow(Cmax);
     if (b.IP > 1)
         put_dump("i=%2d c2s=%14g B2=%14g Cmax=%14g Gmax=%14g\n", i, b.flow_c2s[i][m], b.cas_B2[i][m], Cmax,
                  b.choke_Gmax);
     if (b.elem_G2[i] > b.choke_Gmax) {
         SetConColor(kRed, kMask);
-        put_err("ChaVel severe error: G2 > Gmax calculation failed!\n");
+        // The specified line, then the element and its choke flow against the flow asked.
+        char text[224];
+        std::snprintf(text, sizeof text,
+                      "ChaVel severe error: G2 > Gmax calculation failed!\n"
+                      "ChaVel: element %d cannot pass its flow: G2 = %.7g kg/s > Gmax = %.7g kg/s\n",
+                      i, b.elem_G2[i], b.choke_Gmax);
+        put_err(text);
         SetConDefColor();
         return -1.0;
     }
@@ -221,10 +296,7 @@ double chavel_residual(double w) {
                     }
                 }
             }
-            // Kinetic energy lost by the velocity coefficient, on the faster of inlet and outlet.
-            const double phi = b.los_Los[i][m];
-            const double w1 = b.flow_w1[i][m];
-            b.enrg_dhb[i][m] = (1 - phi * phi) * std::fmax(w1 * w1, w * w) / 2;
+            b.enrg_dhb[i][m] = velocity_coefficient_loss(b, i, m, w);
         }
         const double dhb = b.enrg_dhb[i][m];
         b.isd_p2[i][m] = fluid(b, H2_FLUID_P_IS, h - dhb, b.isd_s1[i][m], i);
@@ -244,23 +316,110 @@ double chavel_residual(double w) {
     return b.elem_G2[i] - G;
 }
 
+// The flow defect of chavel_residual relative to the flow asked, so that the
+// root and the element's defect do not grow with the size of the machine.
+static double chavel_relative_residual(double w) {
+    const double G = cur().elem_G2[cur_index(cur())];
+    const double r = chavel_residual(w);
+    return G != 0.0 ? r / G : r;
+}
+
+// Root of f between a and b, whose values fa and fb differ in sign: false
+// position with the Illinois rule (the value of an end kept twice is
+// halved, so that end moves too), until a new point lies within eps of the
+// last one.
+static double illinois_root(h2::ScalarFunc f, double a, double fa, double b, double fb, double eps) {
+    double last = b;
+    int kept = 0;  // +1: a was kept last time, -1: b was
+    for (int step = 0; step < kIllinoisSteps; ++step) {
+        if (fb == fa) break;
+        const double c = (a * fb - b * fa) / (fb - fa);
+        if (std::fabs(c - last) < eps) return c;
+        const double fc = f(c);
+        last = c;
+        if (fc == 0.0) return c;
+        if (fc * fb > 0.0) {
+            b = c;
+            fb = fc;
+            if (kept == 1) fa /= 2;
+            kept = 1;
+        } else {
+            a = c;
+            fa = fc;
+            if (kept == -1) fb /= 2;
+            kept = -1;
+        }
+    }
+    return last;
+}
+
+// The outlet speed at which the element passes its flow, to the same step
+// Cmax * tol as a false position over [0, Cmax]. The previous iteration's
+// speed w0 is close: a step on from it finds the sign change, which the
+// Illinois steps close in a few evaluations; without a bracket there (w0
+// outside the range, or the residual of one sign up to the ends) the search
+// covers [0, Cmax] as it stands.
+static double outlet_speed_root(double w0, double Cmax, double tol) {
+    const double eps = Cmax * tol;
+    if (!(w0 > 0.0 && w0 < Cmax)) return h2::root_falsi(&chavel_relative_residual, 0.0, Cmax, tol);
+    double a = w0;
+    double fa = chavel_relative_residual(a);
+    if (fa == 0.0) return a;
+    // Below the choke speed the flow grows with the speed: a positive defect
+    // (flow asked above the flow passed) lies below the root.
+    double h = std::fmax(2.0 * eps, kWarmStep * w0) * (fa > 0.0 ? 1.0 : -1.0);
+    for (int k = 0; k < kWarmSteps; ++k) {
+        const double b = std::clamp(a + h, 0.0, Cmax);
+        const double fb = chavel_relative_residual(b);
+        if (fb == 0.0) return b;
+        if (fa * fb < 0.0) return illinois_root(&chavel_relative_residual, a, fa, b, fb, eps);
+        if (b == 0.0 || b == Cmax) break;
+        // On along the secant through the two points, half as far again, and
+        // at least twice the last step.
+        const double secant = fb != fa ? -fb * (b - a) / (fb - fa) : 0.0;
+        const double grow = kWarmGrowth * std::fabs(h);
+        h = (h > 0.0 ? 1.0 : -1.0) *
+            (secant * h > 0.0 ? std::fmax(grow, kSecantReach * std::fabs(secant)) : grow);
+        a = b;
+        fa = fb;
+    }
+    return h2::root_falsi(&chavel_relative_residual, 0.0, Cmax, tol);
+}
+
 int ChaVel(int i) {
+    // The outlet speed of the previous iteration, before the choke search's
+    // trials overwrite it.
+    const bdLocals* prev = get_bdLocals();
+    const int mid = prev != nullptr ? h2::mid_stream(*prev) : 0;
+    const double w_prev = prev != nullptr && prev->flow_w2 != nullptr && i >= 0 && i <= prev->cyld_ns
+                              ? prev->flow_w2[i][mid]
+                              : 0.0;
     const double Cmax = findGmax(i);
     if (Cmax < 0.0) return 1;
     bdLocals& b = cur();
     const int m = h2::mid_stream(b);
+    // The speed root is found well inside the accuracy asked of the march: a
+    // relative defect e counts as e^2 against acc_limit.
+    const double tol =
+        b.acc_limit > 0.0 ? std::fmin(kRootTol, kRootShare * std::sqrt(b.acc_limit)) : kRootTol;
     if (b.isd_s2[i][m] == 0.0) {
         // No outlet state yet (or no entropy): scan up to Cmax for a sign change.
-        const double G1 = b.elem_G1[i];
-        // Without an inlet flow the scan starts at rest, not at infinity.
-        double w = G1 != 0.0 ? b.isd_Ro1[i][m] * b.bld_F2[i] * b.elem_Pa[i] * b.los_Fp[i][m] / G1 : 0.0;
+        // The scan starts at the speed that carries the inlet flow through the
+        // outlet at the inlet's density (continuity, G1 / (rho1 F2 Pa Fp)):
+        // below the root, as the outlet's density and normal speed are
+        // lower. The inverse product, 1/velocity, would start near rest and
+        // walk tens of steps to the sign change. Without an opening, or with
+        // an estimate past Cmax, the scan starts at rest.
+        const double opening = b.isd_Ro1[i][m] * b.bld_F2[i] * b.elem_Pa[i] * b.los_Fp[i][m];
+        double w = opening > 0.0 ? b.elem_G1[i] / opening : 0.0;
+        if (!(w >= 0.0 && w < Cmax)) w = 0.0;
         const double s = (Cmax - w) / kScanSteps;
-        double r_prev = chavel_residual(w);
+        double r_prev = chavel_relative_residual(w);
         double r = r_prev;
         double lower = w - s;
         double upper = w;
         for (int k = 1; k < kScanSteps; ++k) {
-            r = chavel_residual(w + s);
+            r = chavel_relative_residual(w + s);
             lower = w;
             upper = w + s;
             w = upper;
@@ -268,11 +427,11 @@ int ChaVel(int i) {
             r_prev = r;
         }
         const bool crossed = r * r_prev < 0.0;
-        b.flow_w2[i][m] = h2::root_falsi(&chavel_residual, lower, upper - lower, kRootTol);
+        b.flow_w2[i][m] = h2::root_falsi(&chavel_relative_residual, lower, upper - lower, tol);
         b.delta[i] = crossed ? kScanDefect : r;
     } else {
-        b.flow_w2[i][m] = h2::root_falsi(&chavel_residual, 0.0, Cmax, kRootTol);
-        b.delta[i] = chavel_residual(b.flow_w2[i][m]);
+        b.flow_w2[i][m] = outlet_speed_root(w_prev, Cmax, tol);
+        b.delta[i] = chavel_relative_residual(b.flow_w2[i][m]);
     }
     b.delta[i] = b.delta[i] * b.delta[i];
     if (b.isd_s2[i][m] == 0.0) {
@@ -300,6 +459,13 @@ double chavel2d_residual(double w) {
 }
 
 int ChaVel2D(int i) {
+    // The hub speed of the previous iteration (the hub streamline's outlet
+    // speed, which the choke search leaves alone), before anything else.
+    const bdLocals* prev = get_bdLocals();
+    const double hub_prev = prev != nullptr && prev->flow_w2 != nullptr && i > 0 && i <= prev->cyld_ns &&
+                                    prev->isd_s2 != nullptr && prev->isd_s2[i][0] != 0.0
+                                ? prev->flow_w2[i][0]
+                                : 0.0;
     const double Cmax = findGmax(i);
     if (Cmax < 0.0) return 1;
     bdLocals& b = cur();
@@ -308,9 +474,19 @@ int ChaVel2D(int i) {
         b.delta[0] = ChaVel(0);
         elem_inlet_2d(0, b.flow_w2[0][m]);
     } else {
-        const double w = h2::line_max(&chavel2d_residual, Cmax / 2, kLineStep, kLineTol);
-        b.flow_w2[i][0] = w;
-        b.delta[i] = std::fabs(chavel2d_residual(w));
+        // The walk starts at the previous hub speed, a short step on, once
+        // the element has an outlet state; at Cmax/2 before.
+        const bool warm = hub_prev > 0.0 && hub_prev < Cmax;
+        const double walk = warm ? h2::line_max(&chavel2d_residual, hub_prev, kWarmLineStep, kLineTol)
+                                 : h2::line_max(&chavel2d_residual, Cmax / 2, kLineStep, kLineTol);
+        b.flow_w2[i][0] = walk;
+        const double defect = chavel2d_residual(walk);
+        b.delta[i] = std::fabs(defect);
+        if (!(-defect <= kClosedMarch && march_admissible(b, i))) {
+            const double w = hub_speed_scan(b, i, Cmax, walk, defect);
+            b.flow_w2[i][0] = w;
+            b.delta[i] = std::fabs(chavel2d_residual(w));  // the state of the speed kept
+        }
     }
     if (b.IP > 0)
         put_dump("i=%2d dG=%14g w2=%14g i2=%14g p2=%14g Ro2=%14g s0=%14g\n", i, b.delta[i], b.flow_w2[i][m],

@@ -146,7 +146,14 @@ void progress_line(const bdLocals& b) {
     const char* lP = unitsLabel(kPressureUnit);
     const int steps = std::abs(b.inner_steps);
     SetConColor(kCyan, kMask);
-    if (direct_task(vart)) {
+    if (direct_task(vart) && h2::march_failure().elem >= 0) {
+        // No outlet state to show: the element that stopped the march instead.
+        const h2::MarchFailure& f = h2::march_failure();
+        put_dump(
+            "Loss       iter. #%3d - Eq.acc.=%-7.2f\t\t\t\t\t\t\t(choked: element %d passes Gmax=%-12g %s < "
+            "G=%-12g %s)",
+            b.iter, eq, f.elem, unitsToView(f.Gmax, kMassFlowUnit), lG, unitsToView(f.G, kMassFlowUnit), lG);
+    } else if (direct_task(vart)) {
         const double P = unitsToView(b.isd_p2[b.cyld_ns][m], kPressureUnit);
         if (curve)
             put_dump(
@@ -231,11 +238,14 @@ void convergence_text(const bdLocals& b) {
 
 namespace h2 {
 
-double outlet_span_mean(const bdLocals& b, const double* const* field) {
+double row_span_mean(const bdLocals& b, const double* row) {
     const int n = b.cyld_nr - 1;
-    const double* row = field[b.cyld_ns];
     if (n * b.ZAG != 0.0) return trapezoid_sum(n, b.ZAG, row) / (n * b.ZAG);
     return row[b.cyld_nr / 2];
+}
+
+double outlet_span_mean(const bdLocals& b, const double* const* field) {
+    return row_span_mean(b, field[b.cyld_ns]);
 }
 
 }  // namespace h2
@@ -246,6 +256,8 @@ int check_convergence(int it, int sl, double* p_ref, double* g_ref) {
     bdLocals& b = *get_bdLocals();
     const int vart = b.cyld_VART;
     if (vart < 10) return pressure_test(b, it, p_ref, true);
+    // The outlet of a march stopped at a choked element is no outlet state.
+    if (direct_task(vart) && h2::march_failure().elem >= 0) return 0;
     if (direct_task(vart)) return pressure_test(b, it, p_ref, false);
     if (inverse_task(vart)) return power_test(b, sl, g_ref);
     return 0;
@@ -254,8 +266,9 @@ int check_convergence(int it, int sl, double* p_ref, double* g_ref) {
 int report_iteration(int verdict) {
     bdLocals& b = *get_bdLocals();
     const int m = h2::mid_stream(b);
+    const bool choked = direct_task(b.cyld_VART) && h2::march_failure().elem >= 0;
     if (std::isnan(b.cyld_G) || std::isnan(b.cyld_Gv) || std::isnan(b.cyld_Nc) || std::isnan(b.cyld_eff) ||
-        std::isnan(b.isd_p2[b.cyld_ns][m]))
+        (!choked && std::isnan(b.isd_p2[b.cyld_ns][m])))
         return 3;
     mirror_to_peer(b);
     if (b.IPP > 2) element_table(b);

@@ -19,12 +19,12 @@ struct StreamSlopes {
 // Marches element i's outlet from the hub streamline, whose speed and radius
 // are already in flow__w2[i][0] and flow__r2[i][0], to the casing. stage(k)
 // solves streamline k at the speed and radius held in flow__w2[i][k] and
-// flow__r2[i][k], writes its state and returns its slopes. Streamlines 0 to
-// n - 1 end with the state of their predictor stage, taken at their corrected
-// speed and radius; the last one with its corrector stage, taken at the
-// predicted values while flow__w2 and flow__r2 hold the corrected ones.
-// Returns minus the square of the relative miss of the casing radius
-// bld__Rt2[i].
+// flow__r2[i][k], writes its state and returns its slopes. Every streamline
+// ends with the state of its corrected speed and radius: 0 to n - 1 from their
+// predictor stage, the last one from a stage of its own after the march (its
+// corrector ran at the predicted values, and a state left there would miss
+// the rothalpy and the triangle of the speed stored). Returns minus the
+// square of the relative miss of the casing radius bld__Rt2[i].
 template <class Stage>
 double march_hub_to_tip(bdLocals& b, int i, Stage&& stage) {
     const int n = b.cyld_nr - 1;
@@ -39,6 +39,7 @@ double march_hub_to_tip(bdLocals& b, int i, Stage&& stage) {
         r[j + 1] = r[j] + h * (p.dr_dG + c.dr_dG) / 2.0;
         w[j + 1] = w[j] + h * (p.dw_dG + c.dw_dG) / 2.0;
     }
+    if (n > 0) (void)stage(n);
     const double d = r[n] / b.bld_Rt2[i] - 1.0;
     return -d * d;
 }

@@ -24,6 +24,7 @@
 #include "physics/seal_leakage.h"
 #include "physics/section_losses.h"
 #include "solver/solver_conventions.h"
+#include "solver/solver_internal.h"
 
 namespace h2 {
 
@@ -203,8 +204,15 @@ void rotor_leakage(bdLocals& b, int i) {
         const Mixed mixed = mix_into_outlet(b, i, t, b.elem_Fr[i], c, i_leak, p);
         if (!std::isnan(mixed.I) && !std::isnan(mixed.P)) {
             if (b.elem_Gr[i] / b.elem_G1[i] <= kMaxLeakShare) {
+                const double dIr = b.elem_dIr[i];
                 store_mix(b, i, t, mixed, b.elem_dIr[i], b.elem_dPr[i]);
                 if (b.elem_dPr[i] < 0.0) b.elem_dPr[i] = 0.0;
+                // The mix's streams are those of its areas, not the split of
+                // the row's flow: the enthalpy rise comes from the energy of
+                // the leakage flow itself, on the blade flow's outlet (the
+                // outlet less the rise the march mixed in).
+                if (b.elem_dIr[i] != 0.0)
+                    b.elem_dIr[i] = tip_leak_rise(b, i, row_span_mean(b, b.isd_i2x[i]) - dIr);
             } else {
                 b.elem_dIr[i] = 0.0;
                 b.elem_dPr[i] = 0.0;

@@ -4,6 +4,7 @@
 // inlet state of the next element.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "halvorine2/threading.h"
 #include "halvorine2/walkers.h"
@@ -35,10 +36,35 @@ bool has_blades(const bdLocals& b, int k) {
     return b.elem_stagType[k] == h2::kKindBlade || b.elem_stagType[k] == h2::kKindDeswirler;
 }
 
+// Row terms of turbine rotor i added to its outlet enthalpy before the tip
+// leakage mixes in: disk friction and, behind a stator, the stage's leakage
+// losses, and the seal flows mixed in at the hub.
+double rotor_row_terms(const bdLocals& b, int i) {
+    double dh = b.GElos_DHD[i];
+    if (prev_stator(i) != 0) dh += b.GElos_DH[i] + b.enrg_dhDA[i];
+    return dh + b.elem_dIdu[i];
+}
+
+// Tip leakage rise of rotor i on the blade flow this march left at its
+// outlet, the row terms added.
+double march_tip_leak_rise(const bdLocals& b, int i) {
+    const double dh = rotor_row_terms(b, i);
+    std::vector<double> h0(static_cast<std::size_t>(b.cyld_nr));
+    for (int j = 0; j < b.cyld_nr; ++j) {
+        const double c2u = b.flow_c2u[i][j], c2s = b.flow_c2s[i][j];
+        h0[static_cast<std::size_t>(j)] = b.isd_i2[i][j] + dh + (c2u * c2u + c2s * c2s) / 2;
+    }
+    return h2::tip_leak_rise(b, i, h2::row_span_mean(b, h0.data()));
+}
+
 // A: velocity triangle, row terms and thermodynamic state at the outlet of i.
 void outlet_state(bdLocals& b, int i, bool turbine, bool compressor) {
     const bool rotor = h2::is_rotor(b, i);
     const bool cooled = b.stgtd_cooled[i] != 0.0;
+    // The loss step decides whether the tip leakage mixes back (a rise of 0
+    // keeps it apart) and to which pressure; its enthalpy rise follows from
+    // this march's blade flow, so that the mix conserves energy.
+    if (turbine && rotor && b.elem_dIr[i] != 0.0) b.elem_dIr[i] = march_tip_leak_rise(b, i);
     for (int j = 0; j < b.cyld_nr; ++j) {
         const double c2s = b.flow_c2s[i][j];
         const double c2u = b.flow_c2u[i][j];
@@ -53,9 +79,7 @@ void outlet_state(bdLocals& b, int i, bool turbine, bool compressor) {
         if (turbine) {
             b.isd_i2r[i][j] = i2;
             if (rotor) {
-                double dh = b.GElos_DHD[i];
-                if (prev_stator(i) != 0) dh += b.GElos_DH[i] + b.enrg_dhDA[i];
-                i2 += dh + b.elem_dIr[i] + b.elem_dIdu[i];
+                i2 += rotor_row_terms(b, i) + b.elem_dIr[i];
                 p2 += b.elem_dPr[i] + b.elem_dPdu[i];
             }
             b.isd_s2r[i][j] = fluid(b, H2_FLUID_S_PI, p2, b.isd_i2r[i][j], i);
@@ -293,6 +317,17 @@ void next_inlet(bdLocals& b, int i, bool turbine) {
 }
 
 }  // namespace
+
+namespace h2 {
+
+double tip_leak_rise(const bdLocals& b, int i, double h0_blade) {
+    const double G = b.elem_G1[i] + b.elem_Gr[i];
+    if (G == 0.0) return 0.0;
+    const double h0_leak = b.isd_i1x[i][b.cyld_nr - 1];
+    return b.elem_Gr[i] * (h0_leak - h0_blade) / G;
+}
+
+}  // namespace h2
 
 extern "C" {
 

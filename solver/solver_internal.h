@@ -81,4 +81,12 @@ int parse_streamline_groups(std::vector<std::vector<int>>* groups, int* count);
 // the streamlines, or the middle streamline's value without stream tubes
 // ((NI - 1) * ZAG zero).
 double outlet_span_mean(const bdLocals& b, const double* const* field);
+// The same mean of one element's row of values over the streamlines.
+double row_span_mean(const bdLocals& b, const double* row);
+
+// Rise of the mixed-out total enthalpy of turbine rotor i when its tip
+// leakage elem__Gr, which passed the row without work at the tip's inlet total
+// enthalpy, rejoins the blade flow elem__G1 whose outlet total enthalpy has
+// the span mean h0_blade: (G1 + Gr) dI = Gr (h0 leak - h0 blade).
+double tip_leak_rise(const bdLocals& b, int i, double h0_blade);
 }  // namespace h2

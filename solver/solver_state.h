@@ -10,4 +10,14 @@ namespace h2 {
 // solve_vector as far as it reaches.
 std::vector<double>& solver_unknowns();
 
+// The element at which the last direct march stopped because its outlet
+// cannot pass the flow that reaches it (-1: the march reached the outlet),
+// with its choke flow and that flow, kg/s. Owned by the solving thread.
+struct MarchFailure {
+    int elem = -1;
+    double Gmax = 0.0;
+    double G = 0.0;
+};
+MarchFailure& march_failure();
+
 }  // namespace h2

@@ -324,3 +324,38 @@ TEST(GoldenMax, StopsOnAFunctionThatRisesWithoutEnd) {
 }
 
 }  // namespace
+
+// ---- brent_max ---------------------------------------------------------------
+
+namespace {
+
+int g_brent_calls = 0;
+// A smooth, skewed hump with its maximum at x = 1/0.7 (d/dx of x e^(-0.7 x)).
+double hump(double x) {
+    ++g_brent_calls;
+    return x * std::exp(-0.7 * x);
+}
+double rising_line(double x) {
+    ++g_brent_calls;
+    return 2.0 * x + 1.0;
+}
+double falling_line(double x) {
+    ++g_brent_calls;
+    return -x;
+}
+
+TEST(BrentMax, FindsTheInteriorMaximumInFewEvaluations) {
+    g_brent_calls = 0;
+    const double x = h2::brent_max(hump, 0.0, 10.0, 1e-8);
+    EXPECT_NEAR(x, 1.0 / 0.7, 1e-7);
+    EXPECT_LT(g_brent_calls, 25);
+    // The bounds may come in either order.
+    EXPECT_NEAR(h2::brent_max(hump, 10.0, 0.0, 1e-8), 1.0 / 0.7, 1e-7);
+}
+
+TEST(BrentMax, AMaximumAtAnEndIsThatEnd) {
+    EXPECT_EQ(h2::brent_max(rising_line, 0.0, 3.0, 1e-8), 3.0);
+    EXPECT_EQ(h2::brent_max(falling_line, -1.0, 2.0, 1e-8), -1.0);
+}
+
+}  // namespace

@@ -8,6 +8,7 @@
 
 #include "halvorine2/halvorine2.h"
 #include "solver/solver_api.h"
+#include "solver/solver_internal.h"
 #include "tests/support/captured_console.h"
 #include "tests/support/case_fixture.h"
 #include "tests/support/example_stage.h"
@@ -51,6 +52,12 @@ TEST_F(DirectSolve, LossFreeDuctChainFollowsTheIsentropicContinuity) {
     }
 }
 
+thread_local int outlet_pressure_calls = 0;
+double counting_pressure(int code, double a, double b, double c, int which) {
+    if (code == 8) ++outlet_pressure_calls;
+    return h2::test::test_fluid_func(code, a, b, c, which);
+}
+
 class ChokeSearch : public h2::test::LiveCaseTest {
 protected:
     // Element 1, a duct of outlet area 0.1 m^2, fed at rest from 1 bar and 300 K.
@@ -89,10 +96,34 @@ TEST_F(ChokeSearch, FindsTheCriticalSpeedAndFlow) {
             EXPECT_EQ(console.text(), "");
         } else {
             EXPECT_EQ(Cmax, -1.0);
-            EXPECT_EQ(console.text(), "\nChaVel severe error: G2 > Gmax calculation failed!\n\n");
+            // The specified line, then the element with its flow and its
+            // choke flow, 0.1 m^2 times rho* a* = 233.15285 kg/(s m^2).
+            EXPECT_EQ(
+                console.text(),
+                "\nChaVel severe error: G2 > Gmax calculation failed!\n"
+                "ChaVel: element 1 cannot pass its flow: G2 = 23.31531 kg/s > Gmax = 23.31528 kg/s\n\n");
         }
         EXPECT_EQ(b->lkg_elem, 1.0);
     }
+}
+
+// The same maximum in few evaluations of the flow: each evaluation asks the
+// pressure of the isentropic outlet once. The flow per unit area is flat at
+// its maximum, so it is met to 1e-12 while the speed, found where the flow no
+// longer changes in double precision, is met to 1e-7.
+TEST_F(ChokeSearch, FindsTheMaximumInFewEvaluations) {
+    make();
+    bdLocals* b = block();
+    b->elem_G2[1] = 1.0;
+    b->fluid_func = &counting_pressure;
+    outlet_pressure_calls = 0;
+    const double Cmax = findGmax(1);
+    const double a_star = std::sqrt(2 * kK / (kK + 1) * kR * 300.0);
+    const double flux = 1e5 / (kR * 300.0) * std::pow(2 / (kK + 1), 1 / (kK - 1)) * a_star;
+    EXPECT_NEAR(flux, 233.1528496, 1e-7);
+    EXPECT_NEAR(Cmax, a_star, 1e-7 * a_star);
+    EXPECT_NEAR(b->choke_Gmax / 0.1, flux, 1e-12 * flux);
+    EXPECT_LT(outlet_pressure_calls, 20) << outlet_pressure_calls;
 }
 
 double fluid_with_narrow_bound(int code, double a, double b, double c, int which) {
@@ -113,6 +144,62 @@ TEST_F(ChokeSearch, SearchBoundComesFromTheFluid) {
     make(liquid);
     block()->isd_s1[1][0] = 0.0;
     EXPECT_DOUBLE_EQ(findGmax(1), 0.9 * full);
+}
+
+// An outlet state not yet computed is scanned for: from the speed that
+// carries the flow at the inlet density, the sign change lies a step or two
+// ahead. The root carries the flow, isentropically for phi 1: the static
+// temperature T = T0 - c^2/(2 cp) and rho c A = G with rho = p/(R T).
+TEST_F(ChokeSearch, FirstScanStartsFromTheContinuitySpeed) {
+    make();
+    bdLocals* b = block();
+    b->isd_Ro1[1][0] = 1e5 / (kR * 300.0);
+    b->isd_p1[1][0] = b->isd_p1x[1][0] = 1e5;
+    b->elem_Pa[1] = 1.0;
+    b->elem_G1[1] = b->elem_G2[1] = 12.0;
+    b->fluid_func = &counting_pressure;
+    outlet_pressure_calls = 0;
+    ASSERT_EQ(ChaVel(1), 0);
+    const double c = b->flow_w2[1][0];
+    const double T = 300.0 - c * c / (2 * kCp);
+    const double p = 1e5 * std::pow(T / 300.0, kK / (kK - 1));
+    EXPECT_NEAR(p / (kR * T) * c * 0.1, 12.0, 1e-3);
+    // The choke search's golden section (some 55 pressures), two scan steps
+    // and the root: a scan from near rest takes some 130.
+    EXPECT_LT(outlet_pressure_calls, 100) << outlet_pressure_calls;
+}
+
+// Once an outlet state exists, the next solve of the element starts from its
+// speed: a raised flow is met by a step on and a few Illinois steps, and the
+// root carries the new flow as the isentropic continuity says.
+TEST_F(ChokeSearch, RootStartsFromThePreviousSpeed) {
+    make();
+    bdLocals* b = block();
+    b->isd_Ro1[1][0] = 1e5 / (kR * 300.0);
+    b->isd_p1[1][0] = b->isd_p1x[1][0] = 1e5;
+    b->elem_Pa[1] = 1.0;
+    b->elem_G1[1] = b->elem_G2[1] = 12.0;
+    b->fluid_func = &counting_pressure;
+    ASSERT_EQ(ChaVel(1), 0);
+    ASSERT_NE(b->isd_s2[1][0], 0.0);
+    // The choke search takes some 16 pressures; the root a few more, some
+    // more for a jump of two thirds of the flow to near choke (a false
+    // position over the whole range takes some 16).
+    struct Step {
+        double G;
+        int calls;
+    };
+    for (const auto [G, calls] : {Step{12.6, 28}, Step{12.0, 28}, Step{20.0, 34}}) {
+        SCOPED_TRACE(G);
+        b->elem_G1[1] = b->elem_G2[1] = G;
+        outlet_pressure_calls = 0;
+        ASSERT_EQ(ChaVel(1), 0);
+        const double c = b->flow_w2[1][0];
+        const double T = 300.0 - c * c / (2 * kCp);
+        const double p = 1e5 * std::pow(T / 300.0, kK / (kK - 1));
+        EXPECT_NEAR(p / (kR * T) * c * 0.1, G, 1e-3 * G);
+        EXPECT_LT(outlet_pressure_calls, calls) << outlet_pressure_calls;
+    }
 }
 
 // Partial admission narrows the opening: the choke flow scales with elem__Pa.
@@ -151,6 +238,17 @@ TEST_F(DirectSolve, ChokedPathDiverges) {
     EXPECT_EQ(block()->div_count, 3);
     EXPECT_EQ(block()->iter, 3);
     EXPECT_NE(console.text().find("ChaVel severe error: G2 > Gmax calculation failed!"), std::string::npos);
+    // The narrow duct and its choke flow, the isentropic critical flow of its
+    // 2 bar, 350 K through 0.4 pi x 0.005 m^2: rho* a* A = 2.71255 kg/s.
+    const std::string text = console.text();
+    const std::size_t at = text.find("ChaVel: element 1 cannot pass its flow: G2 = 12 kg/s > Gmax = ");
+    ASSERT_NE(at, std::string::npos) << text;
+    const double Gmax = std::stod(text.substr(text.find("Gmax = ", at) + 7));
+    EXPECT_NEAR(Gmax, 2.71255, 1e-4 * 2.71255);
+    // A march that stopped there has no outlet state: no failure value is
+    // printed, and no convergence claimed.
+    EXPECT_EQ(text.find("e+20"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Convergence"), std::string::npos) << text;
 }
 
 // The example stage without losses: isentropic stator, rothalpy kept in the

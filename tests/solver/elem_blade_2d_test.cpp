@@ -329,7 +329,9 @@ TEST_F(Blade2D, InternalLossesRunOnEveryStage) {
     b->ICLos = 1;
     record_models(1);
     elem_blade_2d(1, 150.0);
-    EXPECT_EQ(h2::test::model_calls(), "VPSVPSVPSVPS");  // two Heun stages per stream tube
+    // Two Heun stages per stream tube, and the last streamline once more at
+    // its corrected speed and radius.
+    EXPECT_EQ(h2::test::model_calls(), "VPSVPSVPSVPSVPS");
     for (int j = 0; j < 3; ++j) EXPECT_EQ(b->flow_w12m[1][j], 1.0);
 }
 

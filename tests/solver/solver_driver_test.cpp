@@ -86,11 +86,14 @@ TEST_F(SolverDriver, NonFiniteAccuracyIsBadData) {
 }
 
 TEST_F(SolverDriver, FluidAnsweringNaNIsRefusedByTheChokeSearch) {
-    // A failed property call counts as no flow, so the element cannot pass its flow.
+    // A failed property call counts as no flow, so the element cannot pass its
+    // flow: every march stops there, and no results are made of its NaNs.
     block()->fluid_func = &nan_fluid;
     CapturedConsole console;
-    EXPECT_EQ(bestXN(), 3);
+    EXPECT_EQ(bestXN(), 5);
     EXPECT_TRUE(contains(console.text(), "ChaVel severe error: G2 > Gmax calculation failed!"));
+    EXPECT_TRUE(contains(console.text(), "ChaVel: element 0 cannot pass its flow"));
+    EXPECT_FALSE(contains(console.text(), "nan"));
 }
 
 void abort_in_second_iteration(bdLocals* b, uintptr_t arg) {
