@@ -590,18 +590,19 @@ void set_element_models(bdLocals& c, int i) {
 // ---------------------------------------------------------------- writing
 
 // A real as "%<width>g" writes it when six significant digits give the value
-// back, else with the fewest more digits that do, up to the 15 that a double
-// always holds (beyond them a computed value shows only rounding noise): a
-// saved case reads back as the same numbers. With six digits only, enthalpies
-// near 1e6 J/kg lost their last digits, and a decision on two nearly equal
-// pressures turned on the next load. Every NaN is "nan".
+// back, else with the fewest more digits that do, up to the 17 that identify
+// every double: a saved case reads back as the same numbers. With six digits
+// only, enthalpies near 1e6 J/kg lost their last digits, and a decision on two
+// nearly equal pressures turned on the next load; with fifteen, a chord such as
+// 0.06301020321842965 came back one unit in the last place off, and a value
+// derived from it on load saved differently the second time. Every NaN is "nan".
 std::string real_text(double v, int width) {
     char text[64];
     if (std::isnan(v)) {
         std::snprintf(text, sizeof text, "%*s", width, "nan");
         return text;
     }
-    for (int digits = 6; digits <= std::numeric_limits<double>::digits10; ++digits) {
+    for (int digits = 6; digits <= std::numeric_limits<double>::max_digits10; ++digits) {
         std::snprintf(text, sizeof text, "%*.*g", width, digits, v);
         if (!std::isfinite(v) || std::strtod(text, nullptr) == v) break;
     }
