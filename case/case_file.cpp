@@ -557,6 +557,9 @@ void spread_over_streamlines(bdLocals& c, int i) {
         c.cas_B2g[i][j] = c.cas_B2a[i][j];
         c.cas_t2[i][j] = c.cas_t2[i][m];
         c.cas_b[i][j] = c.cas_b[i][m];
+        // The section routines read the axial chord on every streamline; a
+        // hub and tip left at 0 gave sections of no area and NaN moduli.
+        c.cas_bx[i][j] = c.cas_bx[i][m];
         c.cas_r2[i][j] = c.cas_r2[i][m];
         c.cas_x2[i][j] = c.cas_x2[i][m];
         const double rh = c.bld_Rh2[i];

@@ -528,6 +528,7 @@ TEST_F(CaseFile, CompletionOfEveryElement) {
             EXPECT_EQ(c.cas_B2a[i][j], c.cas_B2a[i][m]);  // twist fixed
             EXPECT_EQ(c.cas_B2g[i][j], c.cas_B2a[i][j]);
             EXPECT_EQ(c.cas_b[i][j], c.cas_b[i][m]);
+            EXPECT_EQ(c.cas_bx[i][j], c.cas_b[i][m]);
             EXPECT_EQ(c.cas_x2[i][j], c.cas_x2[i][m]);
             EXPECT_EQ(c.cas_a_[i][j], 0.5);
             EXPECT_EQ(c.cas_b_[i][j], 0.05);

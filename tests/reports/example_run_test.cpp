@@ -2,7 +2,9 @@
 // the full results report, as a user sees them.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <regex>
 #include <string>
@@ -40,6 +42,15 @@ TEST(ExampleRun, AirTurbineStageFullReport) {
     EXPECT_NE(text.find("R E S U L T S"), std::string::npos);
     for (const char* name : {"expdata.pbd", "expdata.sch", "expdata_Ax.sch"})
         EXPECT_TRUE(fs::exists(dir.path() / name)) << name;
+    // Every section of the example has its geometry: a finite, positive area.
+    const std::regex area("\nF_([0-9]+)_([0-9]+) = ([^ ]+) ");
+    int sections = 0;
+    for (auto m = std::sregex_iterator(text.begin(), text.end(), area); m != std::sregex_iterator(); ++m) {
+        ++sections;
+        const double F = std::strtod((*m)[3].str().c_str(), nullptr);
+        EXPECT_TRUE(std::isfinite(F) && F > 0.0) << (*m)[0];
+    }
+    EXPECT_EQ(sections, 6);
     // The elapsed time differs from run to run.
     text = std::regex_replace(text, std::regex("\ndone +[0-9.]+ sec\n"), "\ndone (time masked) sec\n");
     h2::test::expect_golden(text, "example_run.txt");
