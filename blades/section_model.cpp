@@ -61,22 +61,25 @@ double float_le(const unsigned char* p) {
     return static_cast<double>(std::bit_cast<float>(bits));
 }
 
-// Why a model file cannot be used, or empty when it can.
+// Why a model file cannot be used, or empty when it can; floats NULL checks the size only.
 std::string refusal(std::FILE* f, int kind, const unsigned char* floats, std::size_t count) {
-    const std::string name = sm::file_name(kind);
+    const char* name = sm::file_name(kind);
     const char* model = kind == 1 ? "rotor" : "stator";
-    const std::string tail = "; the built-in " + std::string(model) + " section model is used";
-    if (std::fseek(f, 0, SEEK_END) != 0) return name + ": the file cannot be read" + tail;
+    if (std::fseek(f, 0, SEEK_END) != 0 || std::ftell(f) < 0)
+        return h2::format_text("%s: the file cannot be read; the built-in %s section model is used", name,
+                               model);
     const long size = std::ftell(f);
-    if (size < 0) return name + ": the file cannot be read" + tail;
     if (static_cast<std::size_t>(size) != 4 * count)
-        return name + ": " + std::to_string(size) + " bytes, where a " + model +
-               " section model file holds " + std::to_string(4 * count) + tail;
+        return h2::format_text(
+            "%s: %ld bytes, where a %s section model file holds %zu; the built-in %s section model is used",
+            name, size, model, 4 * count, model);
     if (floats == nullptr) return {};
     for (std::size_t n = 0; n < count; ++n)
         if (!std::isfinite(float_le(floats + 4 * n)))
-            return name + ": coefficient " + std::to_string(n % sm::kSetSize) + " of set " +
-                   std::to_string(n / sm::kSetSize) + " is not a finite number" + tail;
+            return h2::format_text(
+                "%s: coefficient %zu of set %zu is not a finite number; the built-in %s section model is "
+                "used",
+                name, n % sm::kSetSize, n / sm::kSetSize, model);
     return {};
 }
 
@@ -96,7 +99,8 @@ bool read_model(std::FILE* f, GeomModel m, int kind, bool quiet, bool* refused) 
     if (why.empty()) {
         std::rewind(f);
         if (std::fread(buffer.get(), 4, count, f) != count)
-            why = std::string(sm::file_name(kind)) + ": the file cannot be read";
+            why = h2::format_text("%s: the file cannot be read; the built-in %s section model is used",
+                                  sm::file_name(kind), kind == 1 ? "rotor" : "stator");
         else
             why = refusal(f, kind, buffer.get(), count);
     }
