@@ -1031,6 +1031,7 @@ TEST_F(CaseFileWithPlugins, TheExamplesLoad) {
         ASSERT_EQ(load_data((kExamplesDir / l.example).c_str()), 0);
         EXPECT_NE(block()->fluid_func, nullptr);
         EXPECT_STREQ(block()->fluidName, "flxb.dll");
+        EXPECT_EQ(block()->fluid_loaded, 1);  // fluid 0, as a run will check
         // The blade rows got their profile-loss model.
         EXPECT_NE(block()->LossSlots[3][1], nullptr);
         EXPECT_NE(block()->LossSlots[3][2], nullptr);

@@ -177,4 +177,33 @@ TEST(RunDriverFiles, FbrunOfAFileThatDoesNotLoad) {
     EXPECT_EQ(get_bdLocals(), nullptr);
 }
 
+// Without threading there is no current case to run: the host is told what to call.
+TEST(RunDriverFiles, RunsBeforeThreadingSayWhatToCallFirst) {
+    h2::test::CapturedConsole console;
+    EXPECT_EQ(fbrun("case.dat", 0), -1);
+    EXPECT_EQ(console.text(), "\nfbrun: the host must call binit_threading first (or pass prepare = 1)\n");
+    bdLocals block{};
+    EXPECT_EQ(dbrun(&block, 0), -1);
+    EXPECT_NE(console.text().find("\ndbrun: the host must call binit_threading first"), std::string::npos);
+}
+
+// The fluid is set up when the case loads: a number changed by key afterwards
+// is refused at the run's start instead of being reported but not solved.
+TEST_F(RunDriver, AFluidNumberChangedAfterLoadingIsRefused) {
+    h2::test::CapturedConsole console;
+    block()->fluid_loaded = 1;  // loaded as fluid 0
+    ASSERT_EQ(set_int_par("cyld__fluid", 0), 0);
+    EXPECT_EQ(run_case(), 0);
+    EXPECT_EQ(g_stub_calls, 1);
+    ASSERT_EQ(set_int_par("cyld__fluid", 2), 0);
+    EXPECT_EQ(run_case(), -1);
+    EXPECT_EQ(g_stub_calls, 1);
+    EXPECT_EQ(block()->run_result, -1);
+    EXPECT_NE(
+        console.text().find("\nrun: the fluid number cyld__fluid is 2, but the case was loaded with fluid "
+                            "0; load the case again to change its fluid\n"),
+        std::string::npos)
+        << console.text();
+}
+
 }  // namespace
