@@ -510,6 +510,35 @@ private:
     char line_[h2::kDataLineSize] = {};
 };
 
+// ---------------------------------------------------------------- plug-ins
+
+// InitFluid's answer when the named plug-in cannot be loaded.
+constexpr int kPluginNotFound = -2;
+
+// Fluids whose plug-ins (a component mixture, a real-gas table) this build does not ship.
+constexpr int kMixtureFluid = 6;
+constexpr int kRealGasFluid = 7;
+
+// Names the plug-in the main fluid needs and where it was looked for.
+void report_missing_fluid(const bdLocals& c) {
+    const int name_length = static_cast<int>(strnlen(c.fluidName, sizeof c.fluidName));
+    if (c.cyld_fluid == kMixtureFluid || c.cyld_fluid == kRealGasFluid) {
+        h2::report_error(
+            h2::format_text("load_data: fluid %d needs the plug-in %.*s, which is not part of this "
+                            "build",
+                            c.cyld_fluid, name_length, c.fluidName)
+                .c_str());
+        return;
+    }
+    const int base_length = static_cast<int>(strnlen(c.ModelBase, sizeof c.ModelBase));
+    const std::string where = base_length > 0 ? h2::format_text("%.*s", base_length, c.ModelBase)
+                                              : std::string("the library search path");
+    h2::report_error(h2::format_text("load_data: no property function for the main fluid: its plug-in %.*s "
+                                     "was not found in %s",
+                                     name_length, c.fluidName, where.c_str())
+                         .c_str());
+}
+
 // ---------------------------------------------------------------- completion
 
 void set_element_defaults(bdLocals& c) {
@@ -810,16 +839,17 @@ int load_data(const char* name) {
         if (const int r = CaseFileReader(file.get(), name, *c).read(); r != kDone) return r;
         prepare_loaded_data();
 
-        if (InitFluid(c->cyld_af) != 0) return kFileError;
+        // Every state of the solve goes through the main fluid's function; a case
+        // whose plug-in was not found would call through NULL on its first step.
+        const int fluid = InitFluid(c->cyld_af);
+        if (fluid == kPluginNotFound || (fluid == 0 && c->fluid_func == nullptr)) {
+            report_missing_fluid(*c);
+            return kFileError;
+        }
+        if (fluid != 0) return kFileError;
         c->cyld_cfluid = 0;
         c->cyld_caf = 0.0;
         if (InitcFluid(c->cyld_caf) != 0) return kFileError;
-        // Every state of the solve goes through the main fluid's function; a case
-        // whose plug-in was not found would call through NULL on its first step.
-        if (c->fluid_func == nullptr) {
-            h2::report_error("load_data: no property function for the main fluid");
-            return kFileError;
-        }
         InitLoses();
         return kDone;
     } catch (...) {

@@ -772,7 +772,10 @@ TEST_F(CaseFile, ACaseLeftWithoutAMainFluidFunctionFails) {
     write_text("case.dat", b2eff_stage().text());
     ASSERT_EQ(block()->fluid_func, nullptr);
     EXPECT_EQ(load_data("case.dat"), 1);
-    EXPECT_EQ(console_.text(), "\nload_data: no property function for the main fluid\n");
+    EXPECT_EQ(console_.text(),
+              "\nload_data: no property function for the main fluid: its plug-in flxb.dll was not "
+              "found in " +
+                  dir_.path().string() + "\n");
 }
 
 TEST_F(CaseFile, AFluidLibraryThatCannotBeLoadedFailsTheLoad) {
@@ -1036,6 +1039,37 @@ TEST_F(CaseFileWithPlugins, TheExamplesLoad) {
         EXPECT_NE(block()->LossSlots[3][1], nullptr);
         EXPECT_NE(block()->LossSlots[3][2], nullptr);
         EXPECT_EQ(console_.text(), "");
+    }
+}
+
+// A fluid that cannot be had says which plug-in it needs and where it was looked for.
+TEST_F(CaseFileWithPlugins, AFluidWithoutItsPlugInSaysWhichAndWhere) {
+    struct Case {
+        const char* name;
+        int fluid;
+        const char* model_base;  // nullptr: the built plug-ins
+        const char* line;
+    } cases[] = {
+        {"missing plug-in directory", 0, "no_such_dir",
+         "load_data: no property function for the main fluid: its plug-in flxb.dll was not found in "
+         "no_such_dir"},
+        {"fluid 6", 6, nullptr,
+         "load_data: fluid 6 needs the plug-in flxv.dll, which is not part of this build"},
+        {"fluid 7", 7, nullptr,
+         "load_data: fluid 7 needs the plug-in flxt.dll, which is not part of this build"},
+        {"fluid 9", 9, nullptr, "Fatal error: Unknown fluid type"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fresh_case();
+        h2::copy_text(block()->ModelBase, c.model_base ? c.model_base : H2_PLUGIN_DIR);
+        std::string text = b2eff_stage().text();
+        const std::string header = " 50 0 1 10 0 ";  // ... VART IS
+        text.replace(text.find(header), header.size(), " 50 0 1 10 " + std::to_string(c.fluid) + " ");
+        write_text("case.dat", text);
+        h2::test::CapturedConsole console;
+        EXPECT_EQ(load_data("case.dat"), 1);
+        EXPECT_EQ(console.text(), "\n" + std::string(c.line) + "\n");
     }
 }
 
