@@ -2,12 +2,14 @@
 
 #include <cfenv>
 #include <cstdint>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 
 #include "case/run_driver.h"
 #include "tests/support/captured_console.h"
 #include "tests/support/case_fixture.h"
+#include "tests/support/example_stage.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -175,6 +177,36 @@ TEST(RunDriverFiles, FbrunOfAFileThatDoesNotLoad) {
     EXPECT_NE(fbrun("no_such_case.dat", 1), 0);
     EXPECT_NE(console.text().find("Can't load data file!\n"), std::string::npos);
     EXPECT_EQ(get_bdLocals(), nullptr);
+}
+
+// Eight run threads load and solve the shipped example side by side (the
+// solves take turns under the run lock); each prints its lines and solves to
+// the same result. Under ThreadSanitizer (tools/tsan.sh) this is the test of
+// the run threads' shared state.
+TEST(RunDriverFiles, EightRunThreadsSolveTheExample) {
+    ASSERT_EQ(binit_threading(), 0);
+    h2::test::TempDir dir;
+    // A case file's plug-ins are looked for in the working directory.
+    for (const auto& entry : std::filesystem::directory_iterator(H2_PLUGIN_DIR))
+        if (entry.path().extension() == ".so")
+            std::filesystem::create_symlink(entry.path(), dir.path() / entry.path().filename());
+    std::filesystem::copy_file(h2::test::examples_dir() / "air_turbine_stage.dat", "stage.dat");
+    std::string text;
+    {
+        h2::test::CapturedConsole console;
+        for (int n = 1; n <= 8; ++n) ASSERT_EQ(fbrunt("stage.dat", n), 0);
+        wait_threads();
+        text = console.text();
+    }
+    EXPECT_EQ(running_threads(), 0);
+    for (int n = 1; n <= 8; ++n)
+        EXPECT_NE(text.find("Finished thread " + std::to_string(n) + " (stage.dat)- "), std::string::npos)
+            << n;
+    std::size_t results = 0;
+    for (std::size_t at = 0; (at = text.find("R E S U L T S", at)) != std::string::npos; ++at) ++results;
+    EXPECT_EQ(results, 8u);
+    EXPECT_EQ(text.find("Fatal"), std::string::npos);
+    bend_threading();
 }
 
 // Without threading there is no current case to run: the host is told what to call.
