@@ -3,6 +3,7 @@
 // is no finite number (refused instead of being reported as a solution).
 #include "solver/solved_state_check.h"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <string_view>
@@ -15,32 +16,50 @@
 namespace h2 {
 namespace {
 
+// A checked field: its key and its offset in the block.
+struct Checked {
+    std::string_view key;
+    std::size_t offset;
+};
+
+// The offsets of the keys, found at compile time (a key that is not in the
+// field list does not compile).
+template <std::size_t N>
+constexpr std::array<Checked, N> resolve(const std::string_view (&keys)[N]) {
+    std::array<Checked, N> out{};
+    for (std::size_t k = 0; k < N; ++k) {
+        bool found = false;
+        for (const auto& f : kFields)
+            if (f.key != nullptr && keys[k] == f.key) {
+                out[k] = {keys[k], f.offset};
+                found = true;
+            }
+        if (!found) throw "no such key";
+    }
+    return out;
+}
+
 // The solved flow state and the geometry the solve used, by parameter key:
 // per element and streamline, then per element.
-constexpr std::string_view kStateRows[] = {
+constexpr std::string_view kStateRowKeys[] = {
     "flow__r1",  "flow__c1", "flow__c1z", "flow__c1u", "flow__w1", "flow__r2", "flow__c2", "flow__c2z",
     "flow__c2u", "flow__w2", "isd__p1",   "isd__p1x",  "isd__i1",  "isd__i1x", "isd__s1",  "isd__Ro1",
     "isd__T1",   "isd__p2",  "isd__p2x",  "isd__i2",   "isd__i2x", "isd__s2",  "isd__Ro2", "isd__T2",
     "cas__b",    "cas__bx",  "cas__t",    "cas__tgz",  "prof__F",
 };
-constexpr std::string_view kStateElements[] = {
+constexpr std::string_view kStateElementKeys[] = {
     "elem__G1", "elem__G2", "bld__d1", "bld__l1", "bld__d2", "bld__l2", "elem__R", "elem__Rh", "elem__Rt",
 };
-
-const FieldInfo* keyed_field(std::string_view key) {
-    for (const auto& f : kFields)
-        if (f.key != nullptr && key == f.key) return &f;
-    return nullptr;
-}
+constexpr auto kStateRows = resolve(kStateRowKeys);
+constexpr auto kStateElements = resolve(kStateElementKeys);
 
 }  // namespace
 
 std::string non_finite_result(bdLocals& b) {
     const int ns = b.cyld_ns;
     const int nr = b.cyld_nr;
-    for (const std::string_view key : kStateRows) {
-        const FieldInfo* f = keyed_field(key);
-        double** rows = f != nullptr ? *field_at<double**>(&b, f->offset) : nullptr;
+    for (const auto& [key, offset] : kStateRows) {
+        double** rows = *field_at<double**>(&b, offset);
         if (rows == nullptr) continue;
         for (int i = 0; i <= ns; ++i) {
             if (rows[i] == nullptr) continue;
@@ -50,9 +69,8 @@ std::string non_finite_result(bdLocals& b) {
                                        rows[i][j]);
         }
     }
-    for (const std::string_view key : kStateElements) {
-        const FieldInfo* f = keyed_field(key);
-        const double* values = f != nullptr ? *field_at<double*>(&b, f->offset) : nullptr;
+    for (const auto& [key, offset] : kStateElements) {
+        const double* values = *field_at<double*>(&b, offset);
         if (values == nullptr) continue;
         for (int i = 0; i <= ns; ++i)
             if (!std::isfinite(values[i]))
