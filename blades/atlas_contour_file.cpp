@@ -81,6 +81,15 @@ void spread_by_length(const std::vector<Element>& el, int first, int last, int n
     (*counts)[last] += n - given;
 }
 
+// A coordinate beyond the single-precision range reads as an infinity; a node
+// chain through it has an element of infinite length, and spreading points by
+// length would turn NaN into a point count.
+bool finite_node(const ContourNode& n) {
+    return std::isfinite(n.x) && std::isfinite(n.y) && std::isfinite(n.xc) && std::isfinite(n.yc) &&
+           std::isfinite(n.r);
+}
+bool finite_point(const Point3& p) { return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z); }
+
 // An invalid chain, a stray stop or a full atlas ends loading; whether the
 // result is an error is decided by the caller.
 enum class Block { added, refused, truncated };
@@ -96,6 +105,7 @@ Block load_block(std::FILE* f, Atlas* a, char* line) {
             float v[5] = {0, 0, 0, 0, 0};
             std::sscanf(line, "%f %f %f %f %f", &v[0], &v[1], &v[2], &v[3], &v[4]);
             nodes.push_back({v[0], v[1], v[2], v[3], v[4]});
+            if (!finite_node(nodes.back())) return Block::refused;
         }
         if (atlas_set_records(a, static_cast<int>(nodes.size()), nodes.data()) < 0) return Block::refused;
         // The leading-edge element starts at the node of least radius.
@@ -121,6 +131,7 @@ Block load_block(std::FILE* f, Atlas* a, char* line) {
         float v[3] = {0, 0, 0};
         std::sscanf(line, "%f %f %f", &v[0], &v[1], &v[2]);
         pts.push_back({v[0], v[1], v[2]});
+        if (!finite_point(pts.back())) return Block::refused;
     }
     return atlas_add(a, k, pts.data(), name) < 0 ? Block::refused : Block::added;
 }
@@ -128,7 +139,10 @@ Block load_block(std::FILE* f, Atlas* a, char* line) {
 Point3* lay_chain(const ContourNode* nodes, int k, int iLE, int iLast, int nHeadA, int nHeadB, int nLE,
                   int nAfterLE, int nLast, long long total) {
     std::vector<Element> el;
-    for (int i = 0; i < k; ++i) el.push_back(chain_element(nodes, k, i));
+    for (int i = 0; i < k; ++i) {
+        el.push_back(chain_element(nodes, k, i));
+        if (!std::isfinite(el.back().length) || !std::isfinite(el.back().a0)) return nullptr;
+    }
 
     // Head: the elements before the leading edge; after: those between it and
     // the closing element. A side without elements hands its share to the
@@ -222,6 +236,8 @@ Point3* contour_from_nodes(const ContourNode* nodes, int k, int iLE, int iLast, 
                            int nLE, int nAfterLE, int nLast) {
     if (nodes == nullptr || k < 2 || iLast != k - 1 || iLE < 0 || iLE >= iLast) return nullptr;
     if (nHeadA < 0 || nHeadB < 0 || nLE < 0 || nAfterLE < 0 || nLast < 0) return nullptr;
+    for (int i = 0; i < k; ++i)
+        if (!h2::finite_node(nodes[i])) return nullptr;
     const long long total = 0LL + nHeadA + nHeadB + nLE + nAfterLE + nLast;
     if (total > INT_MAX) return nullptr;
 

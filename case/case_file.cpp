@@ -15,6 +15,10 @@
 #include <string>
 #include <string_view>
 
+
+#include <locale.h>
+#include <strings.h>
+
 #include "case/case_arrays.h"
 #include "case/case_fields.h"
 #include "case/data_tokens.h"
@@ -110,6 +114,20 @@ bool holds_path_arrays(bdLocals& c) {
 using Tokens = h2::DataTokens;
 using h2::to_int;
 using h2::to_real;
+
+// A token that spells an infinity or a NaN ("inf", "-nan", "Infinity"): the
+// conversions would read it as 0, and a case saved from it would hold a
+// different number than the one its author wrote.
+bool non_finite_token(std::string_view t) {
+    if (!t.empty() && (t[0] == '-' || t[0] == '+')) t.remove_prefix(1);
+    const auto starts = [&](std::string_view word) {
+        return t.size() >= word.size() && strncasecmp(t.data(), word.data(), word.size()) == 0;
+    };
+    return starts("inf") || starts("nan");
+}
+
+// A token that begins with a number, as the counts of the header need.
+bool numeric_token(std::string_view t) { return h2::has_leading_int(t); }
 
 // The "P2" layout stores the square of the loss coefficient. A negative token
 // keeps its sign, so that the square root of it is no NaN and the saved file
@@ -248,40 +266,67 @@ public:
         method_line();
         inlet_line(ns, m);
         const bool b2eff = !is_design_task(c_.cyld_VART);
-        for (int i = 0; i <= ns; ++i) element_line(i, m, b2eff);
-        if (b2eff) record(ns + 1, [&](int k, std::string_view t) { c_.wb[k] = to_real(t); });
-        for (int i = 0; i <= ns; ++i) blade_line(i);
+        for (int i = 0; i <= ns && fault_.empty(); ++i) element_line(i, m, b2eff);
+        if (b2eff && fault_.empty()) {
+            where_ = "the CC line";
+            record(ns + 1, [&](int k, std::string_view t) { c_.wb[k] = to_real(t); });
+        }
+        for (int i = 0; i <= ns && fault_.empty(); ++i) blade_line(i);
         if (read_failed_) {
             report_in_error_colour("Can't read file %s\n", name_);
             return kFileError;
+        }
+        if (!fault_.empty()) {
+            h2::report_error(fault_.c_str());
+            return kDimensionError;
         }
         return kDone;
     }
 
 private:
     // Reads the next data line and hands its first `count` tokens to take(k,
-    // token); a missing line leaves the record as it was. False when there was no line.
+    // token). A file that ends before the record, or a token that spells an
+    // infinity or a NaN, is a fault named after the record (where_): fields
+    // left at zero by a missing record failed much later with no word on the
+    // cause. False when the record was not read.
     template <class Take>
     bool record(int count, Take take) {
         // A stream that fails once is not read again: its buffer would hand the
         // previous line out a second time as the next record.
-        if (read_failed_) return false;
+        if (read_failed_ || !fault_.empty()) return false;
         const int status = read_data_line(file_, line_);
         if (status == h2::kReadError) read_failed_ = true;
-        if (status != h2::kLineRead) return false;
+        if (status != h2::kLineRead) {
+            if (!read_failed_)
+                fault_ = h2::format_text("%s: the case file ends in %s", name_, where_.c_str());
+            return false;
+        }
         Tokens tokens(line_);
         for (int k = 0; k < count; ++k) {
             const auto token = tokens.next();
             if (!token) break;
+            if (non_finite_token(*token)) {
+                fault_ = h2::format_text("%s: \"%.*s\" in %s is not a finite number", name_,
+                                         static_cast<int>(token->size()), token->data(), where_.c_str());
+                return false;
+            }
             take(k, *token);
         }
         return true;
     }
 
+    // "element line 2 of 3": the record's name in the file's messages.
+    void name_line(const char* kind, int i) {
+        where_ = h2::format_text("%s line %d of %d", kind, i + 1, c_.cyld_ns + 1);
+    }
+
     int header() {
         int tokens = 0;
+        bool counts_numeric = true;
+        where_ = "the header line";
         const bool found = record(kHeaderTokens, [&](int k, std::string_view t) {
             const int v = to_int(t);
+            if (k < 2 && !numeric_token(t)) counts_numeric = false;
             // A negative fluid number stands for the default fluid, air.
             c_.*kHeaderFields[k] = (kHeaderFields[k] == &bdLocals::cyld_fluid && v < 0) ? 0 : v;
             ++tokens;
@@ -290,10 +335,19 @@ private:
             report_in_error_colour("Can't read file %s\n", name_);
             return kFileError;
         }
-        // Without NS and NI, or with counts that give no element or no
-        // streamline, every array index after this point would be unfounded.
-        const bool counts_read = found && tokens >= 2;
-        if (!counts_read || c_.cyld_ns > kMaxNS || c_.cyld_nr > kMaxNI || c_.cyld_ns < 0 || c_.cyld_nr < 1) {
+        if (!found && fault_.find("is not a finite number") != std::string::npos) {
+            h2::report_error(fault_.c_str());
+            return kDimensionError;
+        }
+        // An empty file, or one whose first data line does not begin with the
+        // element and streamline counts (a binary file, another format), has
+        // nothing to size the case from.
+        if (!found || tokens < 2 || !counts_numeric) {
+            h2::report_error(h2::format_text("%s: the case file has no header line", name_).c_str());
+            return kDimensionError;
+        }
+        // Counts that give no element or no streamline leave every array index unfounded.
+        if (c_.cyld_ns > kMaxNS || c_.cyld_nr > kMaxNI || c_.cyld_ns < 0 || c_.cyld_nr < 1) {
             h2::report_error("Fatal error: dimension exceeds maximum");
             return kDimensionError;
         }
@@ -301,16 +355,19 @@ private:
     }
 
     void method_line() {
+        where_ = "the method line";
         record(kMethodTokens, [&](int k, std::string_view t) { kMethodFields[k](c_, t); });
     }
 
     void inlet_line(int ns, int m) {
+        where_ = "the inlet line";
         record(kInletTokens, [&](int k, std::string_view t) { kInletFields[k](c_, ns, m, to_real(t)); });
     }
 
     void element_line(int i, int m, bool b2eff) {
         const Column* columns = b2eff ? kB2effColumns : kP2Columns;
         const int count = static_cast<int>(b2eff ? std::size(kB2effColumns) : std::size(kP2Columns));
+        name_line("element", i);
         const bool found = record(count, [&](int k, std::string_view t) {
             if (columns[k]) columns[k](c_, i, m, to_real(t));
         });
@@ -331,6 +388,7 @@ private:
     void blade_line(int i) {
         const bool stator = h2::is_stator(c_, i);
         const bool rotor = h2::is_rotor(c_, i);
+        name_line("blade", i);
         record(kBladeTokens, [&](int k, std::string_view t) {
             switch (k) {
                 case 1:
@@ -376,8 +434,39 @@ private:
     const char* name_;
     bdLocals& c_;
     bool read_failed_ = false;
+    std::string where_;  // the record being read, for the messages
+    std::string fault_;  // the first fault met, empty while there is none
     char line_[h2::kDataLineSize] = {};
 };
+
+// ---------------------------------------------------------------- plug-ins
+
+// InitFluid's answer when the named plug-in cannot be loaded.
+constexpr int kPluginNotFound = -2;
+
+// Fluids whose plug-ins (a component mixture, a real-gas table) this build does not ship.
+constexpr int kMixtureFluid = 6;
+constexpr int kRealGasFluid = 7;
+
+// Names the plug-in the main fluid needs and where it was looked for.
+void report_missing_fluid(const bdLocals& c) {
+    const int name_length = static_cast<int>(strnlen(c.fluidName, sizeof c.fluidName));
+    if (c.cyld_fluid == kMixtureFluid || c.cyld_fluid == kRealGasFluid) {
+        h2::report_error(
+            h2::format_text("load_data: fluid %d needs the plug-in %.*s, which is not part of this "
+                            "build",
+                            c.cyld_fluid, name_length, c.fluidName)
+                .c_str());
+        return;
+    }
+    const int base_length = static_cast<int>(strnlen(c.ModelBase, sizeof c.ModelBase));
+    const std::string where = base_length > 0 ? h2::format_text("%.*s", base_length, c.ModelBase)
+                                              : std::string("the library search path");
+    h2::report_error(h2::format_text("load_data: no property function for the main fluid: its plug-in %.*s "
+                                     "was not found in %s",
+                                     name_length, c.fluidName, where.c_str())
+                         .c_str());
+}
 
 // ---------------------------------------------------------------- completion
 
@@ -486,6 +575,9 @@ void spread_over_streamlines(bdLocals& c, int i) {
         c.cas_B2g[i][j] = c.cas_B2a[i][j];
         c.cas_t2[i][j] = c.cas_t2[i][m];
         c.cas_b[i][j] = c.cas_b[i][m];
+        // The section routines read the axial chord on every streamline; a
+        // hub and tip left at 0 gave sections of no area and NaN moduli.
+        c.cas_bx[i][j] = c.cas_bx[i][m];
         c.cas_r2[i][j] = c.cas_r2[i][m];
         c.cas_x2[i][j] = c.cas_x2[i][m];
         const double rh = c.bld_Rh2[i];
@@ -522,18 +614,19 @@ void set_element_models(bdLocals& c, int i) {
 // ---------------------------------------------------------------- writing
 
 // A real as "%<width>g" writes it when six significant digits give the value
-// back, else with the fewest more digits that do, up to the 15 that a double
-// always holds (beyond them a computed value shows only rounding noise): a
-// saved case reads back as the same numbers. With six digits only, enthalpies
-// near 1e6 J/kg lost their last digits, and a decision on two nearly equal
-// pressures turned on the next load. Every NaN is "nan".
+// back, else with the fewest more digits that do, up to the 17 that identify
+// every double: a saved case reads back as the same numbers. With six digits
+// only, enthalpies near 1e6 J/kg lost their last digits, and a decision on two
+// nearly equal pressures turned on the next load; with fifteen, a chord such as
+// 0.06301020321842965 came back one unit in the last place off, and a value
+// derived from it on load saved differently the second time. Every NaN is "nan".
 std::string real_text(double v, int width) {
     char text[64];
     if (std::isnan(v)) {
         std::snprintf(text, sizeof text, "%*s", width, "nan");
         return text;
     }
-    for (int digits = 6; digits <= std::numeric_limits<double>::digits10; ++digits) {
+    for (int digits = 6; digits <= std::numeric_limits<double>::max_digits10; ++digits) {
         std::snprintf(text, sizeof text, "%*.*g", width, digits, v);
         if (!std::isfinite(v) || std::strtod(text, nullptr) == v) break;
     }
@@ -678,16 +771,17 @@ int load_data(const char* name) {
         if (const int r = CaseFileReader(file.get(), name, *c).read(); r != kDone) return r;
         prepare_loaded_data();
 
-        if (InitFluid(c->cyld_af) != 0) return kFileError;
+        // Every state of the solve goes through the main fluid's function; a case
+        // whose plug-in was not found would call through NULL on its first step.
+        const int fluid = InitFluid(c->cyld_af);
+        if (fluid == kPluginNotFound || (fluid == 0 && c->fluid_func == nullptr)) {
+            report_missing_fluid(*c);
+            return kFileError;
+        }
+        if (fluid != 0) return kFileError;
         c->cyld_cfluid = 0;
         c->cyld_caf = 0.0;
         if (InitcFluid(c->cyld_caf) != 0) return kFileError;
-        // Every state of the solve goes through the main fluid's function; a case
-        // whose plug-in was not found would call through NULL on its first step.
-        if (c->fluid_func == nullptr) {
-            h2::report_error("load_data: no property function for the main fluid");
-            return kFileError;
-        }
         InitLoses();
         return kDone;
     } catch (...) {

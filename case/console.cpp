@@ -4,7 +4,9 @@
 #include "halvorine2/console.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -23,10 +25,13 @@ constexpr std::uint16_t kGreyOnBlack = 7;
 constexpr std::string_view kCredit = "  Halvorine2 turbomachine flow paths  ";
 static_assert(kCredit.size() == kSplashWidth - 2);
 
+// Process-wide, and changed by every run thread's coloured lines outside the
+// run lock: the attribute and the flags are atomic, the screen has its lock.
 struct ConsoleState {
-    std::uint16_t attribute = 0;
-    bool output_set = false;  // SetConMode has taken standard output as the console
-    bool own_screen = false;  // SetConMode opened a screen of its own
+    std::atomic<std::uint16_t> attribute{0};
+    std::atomic<bool> output_set{false};  // SetConMode has taken standard output as the console
+    std::atomic<bool> own_screen{false};  // SetConMode opened a screen of its own
+    std::mutex screen_lock;
     h2::platform::ScreenBuffer screen;
 };
 
@@ -65,6 +70,7 @@ void SetConMode(int16_t mode) {
     s.output_set = true;
     if (mode != 1) {
         s.own_screen = true;
+        const std::lock_guard<std::mutex> lock(s.screen_lock);
         s.screen.clear();
         if (terminal) h2::platform::terminal_enter_alternate_screen(out);
     }
@@ -88,6 +94,7 @@ void EGAstr(int16_t row, int16_t column, int length, int8_t background, int8_t f
     const std::string_view shown(text ? text : "", static_cast<std::size_t>(chars));
 
     auto& s = state();
+    const std::lock_guard<std::mutex> lock(s.screen_lock);
     s.screen.write_text(row, column, shown);
     s.screen.fill_attribute(row, column, cells, attribute);
     if (shows_on_terminal()) {
@@ -119,10 +126,15 @@ void ConSplash(const char* title) {
 
 void SetConColor(uint16_t bits, uint16_t mask) {
     auto& s = state();
-    s.attribute = static_cast<std::uint16_t>((s.attribute & mask) | bits);
+    // One read-modify-write, so that concurrent callers each apply their change whole.
+    std::uint16_t now = 0;
+    std::uint16_t before = s.attribute.load();
+    do {
+        now = static_cast<std::uint16_t>((before & mask) | bits);
+    } while (!s.attribute.compare_exchange_weak(before, now));
     if (shows_on_terminal()) {
         char buffer[32];
-        const auto seq = h2::platform::ansi_for_attribute(s.attribute, buffer);
+        const auto seq = h2::platform::ansi_for_attribute(now, buffer);
         std::fwrite(seq.data(), 1, seq.size(), h2::console_stream());
     }
 }

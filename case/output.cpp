@@ -48,6 +48,15 @@ void report_error(const char* text) {
     put_err(text);
     SetConDefColor();
 }
+
+std::string format_text(const char* format, ...) {
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    const int n = std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    return n < 0 ? std::string() : std::string(text);
+}
 }  // namespace h2
 
 extern "C" {

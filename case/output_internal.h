@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 namespace h2 {
 
@@ -12,6 +13,10 @@ void set_console_stream(std::FILE* stream);
 
 // Writes an error text with put_err in bright red on the current background.
 void report_error(const char* text);
+
+// printf-style text of a message (std::to_string would export template
+// instantiations from the library).
+std::string format_text(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 }  // namespace h2
 

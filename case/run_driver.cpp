@@ -124,6 +124,15 @@ int start_run_thread(std::unique_ptr<ThreadRunArgs> args) {
     return 0;
 }
 
+// Without binit_threading there is no current case and no run lock.
+bool threading_ready(const char* caller) {
+    if (get_bdCritSec() != nullptr) return true;
+    h2::report_error(
+        h2::format_text("%s: the host must call binit_threading first (or pass prepare = 1)", caller)
+            .c_str());
+    return false;
+}
+
 }  // namespace
 
 namespace h2 {
@@ -135,6 +144,16 @@ extern "C" {
 int run_case(void) {
     bdLocals* b = get_bdLocals();
     if (b == nullptr) return kNoCase;
+    // The fluid plug-in is set up when the case is loaded; a number changed by
+    // key afterwards was printed in the report while the old fluid was solved.
+    if (b->fluid_loaded != 0 && b->cyld_fluid != b->fluid_loaded - 1) {
+        h2::report_error(h2::format_text("run: the fluid number cyld__fluid is %d, but the case was loaded "
+                                         "with fluid %d; load the case again to change its fluid",
+                                         b->cyld_fluid, b->fluid_loaded - 1)
+                             .c_str());
+        b->run_result = kNoCase;
+        return kNoCase;
+    }
     h2::platform::FpEnvironmentGuard fp_environment;
     const auto start = std::chrono::steady_clock::now();
     CritSec* lock = get_bdCritSec();
@@ -191,6 +210,7 @@ int run_case(void) {
 
 int fbrun(const char* file, int prepare) {
     if (prepare) binit_threading();
+    if (!threading_ready("fbrun")) return kNoCase;
     int code = kNoCase;
     if (binit() != nullptr) {
         code = file ? load_data(file) : kNoCase;
@@ -209,6 +229,7 @@ int fbrun(const char* file, int prepare) {
 
 int dbrun(bdLocals* block, int prepare) {
     if (prepare) binit_threading();
+    if (!threading_ready("dbrun")) return kNoCase;
     if (block == nullptr) block = get_bdLocals();
     int code = kResultNoCopy;
     bdLocals* copy = block ? copy_probdata(block, nullptr) : nullptr;

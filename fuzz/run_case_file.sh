@@ -13,7 +13,7 @@ shift $(($# < 2 ? $# : 2))
 seeds=$build/fuzz/case_file_seeds
 corpus=$build/fuzz/case_file_corpus
 mkdir -p "$seeds" "$corpus"
-cp examples/*.dat tests/golden/case_file_*.dat "$seeds"/
+cp examples/*.dat tests/golden/case_file_*.dat fuzz/corpus/case_file/* "$seeds"/
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}

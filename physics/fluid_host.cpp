@@ -246,8 +246,10 @@ int InitFluid(double af) {
         return 3;
     }
     const FluidRow& row = kMainFluids[n];
-    // Later calls on this case (a copy, an expansion) take the named path.
+    // Later calls on this case (a copy, an expansion) take the named path;
+    // the number is kept so that a run can tell when it has been changed since.
     h2::copy_text(b->fluidName, row.library);
+    b->fluid_loaded = n + 1;
     char path[kPathSize];
     plugin_path(path, *b, b->fluidName);
     return init_numbered(b, kMain, row, path, af);

@@ -282,7 +282,15 @@ void mass_line(std::FILE* f, const bdLocals& c, const ResultLayout& L) {
 // quick estimate from the chord and turning, and the volume and mass of each row.
 void turbine_profile_areas(std::FILE* f, bdLocals& c, const ResultLayout& L) {
     init_model();
-    if (c.elem_sectType[0] == kAxialSections) std::fprintf(f, "\nTurbine profile areas estimation:\n\n");
+    if (c.elem_sectType[0] == kAxialSections) {
+        std::fprintf(f, "\nTurbine profile areas estimation:\n\n");
+        // The models come from the working directory's files when they are sound.
+        const auto source = [&](int bit, const char* file) {
+            return (c.model_source & bit) != 0 ? file : "built-in tables";
+        };
+        std::fprintf(f, "Section models: rotor %s, stator %s\n\n", source(H2_MODEL_ROTOR_FILE, "model_w.bin"),
+                     source(H2_MODEL_STATOR_FILE, "model_g.bin"));
+    }
     for (int i = 1; i <= L.ns; ++i) {
         if (!axial_blade_row(c, i)) continue;
         for (int j = 0; j < L.NI; ++j) {

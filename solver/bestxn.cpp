@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+
+#include <string>
 #include <vector>
 
 #include "case/pitch_inputs.h"
@@ -19,6 +21,7 @@
 #include "numerics/cg_search.h"
 #include "numerics/fr_locals.h"
 #include "reports/report_api.h"
+#include "solver/solved_state_check.h"
 #include "solver/solver_api.h"
 #include "solver/solver_conventions.h"
 #include "solver/solver_internal.h"
@@ -287,6 +290,18 @@ void mirror_unknowns(bdLocals& b) {
     for (int i = 0; i <= n; ++i) b.solve_vector[i] = x[i];
 }
 
+// True, with the line that names the field and the element, when the flow
+// state or the geometry the solve used holds a value that is no finite number.
+bool non_finite_state(bdLocals& b) {
+    const std::string bad = h2::non_finite_result(b);
+    if (bad.empty()) return false;
+    fatal(("Fatal error: Corrupted output data! " + bad).c_str());
+    b.accuracy = kFailedAccuracy;
+    std::snprintf(b.err_text, sizeof b.err_text, "ERRCODE_CORRUPTED_DATA: in %s line %d", kDriverSource,
+                  kCorruptedOutputLine);
+    return true;
+}
+
 int solve(bdLocals& b) {
     set_up(b);
     h2::march_failure() = {};
@@ -334,6 +349,8 @@ int solve(bdLocals& b) {
                 return kBadData;
             }
             strength_pass(b);
+            // Sections rated from absurd geometry leave the loss models nothing to classify.
+            if (non_finite_state(b)) return kCorrupted;
         }
         b.iter = it;
         b.sl_iter = sl;
@@ -431,8 +448,15 @@ int bestXN(void) {
         put_err("bestXN: the flow path needs at least two elements and one streamline");
         return kBadData;
     }
+    if (const std::string bad = h2::unsolvable_input(b); !bad.empty()) {
+        fatal(("bestXN: " + bad).c_str());
+        return kBadData;
+    }
     try {
-        return solve(b);
+        const int result = solve(b);
+        // A solve that ends with a value that is no number has not solved the path.
+        if ((result == kDone || result == kIterationLimit) && non_finite_state(b)) return kCorrupted;
+        return result;
     } catch (...) {
         return kCorrupted;
     }

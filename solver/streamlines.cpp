@@ -137,6 +137,8 @@ bool fit_curve(int kind, const std::vector<double>& x, const std::vector<double>
 // the difference over their one stream tube.
 template <class V>
 double span_deriv(const bdLocals& b, int j, int k0, V v) {
+    // A mean-line solve leaves the stream-tube step at 0: no spread, no slope.
+    if (b.ZAG == 0.0) return 0.0;
     if (b.cyld_nr == 2) return (v(1) - v(0)) / b.ZAG;
     return h2::fd_deriv(j - k0, b.ZAG, b.ZAG, v(k0), v(k0 + 1), v(k0 + 2));
 }

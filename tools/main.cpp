@@ -5,15 +5,20 @@
 //   halvorine2 --help
 //
 // `run` loads each case file into a case of its own and runs it; one file runs
-// on this thread, several run side by side on run threads. The exit code is the
-// run's result code (the first non-zero one of several), 1 for a case that does
-// not load, 2 for bad arguments.
+// on this thread in the working directory, several run side by side, each in a
+// process of its own working in a folder named after its case file (the
+// library writes a run's flow files into the working directory, and one
+// directory would keep only the last case's files). The exit code is the run's
+// result code (the first non-zero one of several), 1 for a case that does not
+// load, 2 for bad arguments.
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "halvorine2/halvorine2.h"
@@ -25,7 +30,8 @@ constexpr const char* kUsage =
     "       halvorine2 units [si|ip]\n"
     "       halvorine2 --help\n"
     "\n"
-    "run     load and run case files; several files run side by side\n"
+    "run     load and run case files; several files run side by side, each in a\n"
+    "        folder of the working directory named after its case file\n"
     "        --model-base DIR  directory of the fluid and loss plug-ins\n"
     "                          (default: the plug-ins built beside this program)\n"
     "        --dump FILE       also write the run's output to FILE\n"
@@ -111,43 +117,96 @@ bdLocals* load_case(const RunOptions& opt, const std::string& file) {
     return b;
 }
 
-int run_cases(const RunOptions& opt) {
+// One case on this thread, loaded from the working directory and run in
+// folder (empty: where it was loaded): its result code.
+int run_one(const RunOptions& opt, const std::string& file, const std::string& folder = {}) {
     if (binit_threading() != 0) {
         std::fprintf(stderr, "halvorine2: threading cannot be prepared\n");
         return 1;
     }
-    std::vector<bdLocals*> cases;
-    int exit_code = 0;
-    for (const auto& file : opt.files) {
-        bdLocals* b = load_case(opt, file);
-        if (b == nullptr) {
-            exit_code = 1;
-            break;
-        }
-        cases.push_back(b);
-    }
-    if (exit_code == 0) {
-        if (cases.size() == 1) {
-            exit_code = dbrun(cases[0], 0);
+    int exit_code = 1;
+    if (bdLocals* b = load_case(opt, file)) {
+        if (folder.empty() || chdir(folder.c_str()) == 0) {
+            exit_code = dbrun(b, 0);
         } else {
-            for (std::size_t k = 0; k < cases.size(); ++k) {
-                if (dbrunt(cases[k], static_cast<int>(k + 1)) != 0) {
-                    std::fprintf(stderr, "halvorine2: %s: no run thread can be started\n",
-                                 opt.files[k].c_str());
-                    exit_code = 1;
-                }
-            }
-            wait_threads();
-            for (bdLocals* b : cases)
-                if (exit_code == 0 && b->run_result != 0) exit_code = b->run_result;
+            std::fprintf(stderr, "halvorine2: %s: cannot work in %s\n", file.c_str(), folder.c_str());
         }
-    }
-    for (bdLocals* b : cases) {
         set_bdLocals(b);
         bterm();
     }
     bend_threading();
     return exit_code;
+}
+
+// Installation data the library reads from the working directory; a case run
+// in its own folder sees the invocation directory's through links.
+constexpr const char* kInstallationData[] = {"model_w.bin", "model_g.bin", "ATLASES"};
+
+// Several cases, each in a child process working in its own folder (the stem
+// of its file name) below the working directory: the first non-zero result.
+int run_in_folders(const RunOptions& opt) {
+    namespace fs = std::filesystem;
+    const fs::path home = fs::current_path();
+    std::vector<fs::path> folders;
+    for (const auto& file : opt.files) {
+        if (!fs::is_regular_file(file)) {
+            std::fprintf(stderr, "halvorine2: %s: no such case file\n", file.c_str());
+            return 1;
+        }
+        const fs::path folder = home / fs::path(file).stem();
+        for (const auto& other : folders)
+            if (other == folder) {
+                std::fprintf(stderr, "halvorine2: %s: another case file runs in the folder %s\n",
+                             file.c_str(), folder.filename().c_str());
+                return 2;
+            }
+        folders.push_back(folder);
+    }
+    std::vector<std::pair<pid_t, std::FILE*>> children;
+    int exit_code = 0;
+    for (std::size_t k = 0; k < opt.files.size(); ++k) {
+        std::error_code ec;
+        fs::create_directories(folders[k], ec);
+        for (const char* item : kInstallationData)
+            if (fs::exists(home / item) && !fs::exists(folders[k] / item))
+                fs::create_symlink(home / item, folders[k] / item, ec);
+        // Each case's output is kept apart and printed whole, case after case.
+        std::FILE* output = std::tmpfile();
+        std::fflush(nullptr);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            if (output != nullptr) dup2(fileno(output), STDOUT_FILENO);
+            const int code = run_one(opt, opt.files[k], folders[k].string());
+            std::fflush(nullptr);
+            _exit(code & 0xff);
+        }
+        if (pid < 0) {
+            std::fprintf(stderr, "halvorine2: %s: no process can be started\n", opt.files[k].c_str());
+            if (output != nullptr) std::fclose(output);
+            exit_code = 1;
+            break;
+        }
+        children.push_back({pid, output});
+    }
+    for (const auto& [pid, output] : children) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        if (output != nullptr) {
+            std::rewind(output);
+            char buffer[8192];
+            for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, output)) > 0;)
+                std::fwrite(buffer, 1, n, stdout);
+            std::fclose(output);
+        }
+        // Result codes are small and may be negative (-1): the low byte, signed.
+        const int code = WIFEXITED(status) ? static_cast<signed char>(WEXITSTATUS(status)) : 3;
+        if (exit_code == 0) exit_code = code;
+    }
+    return exit_code;
+}
+
+int run_cases(const RunOptions& opt) {
+    return opt.files.size() == 1 ? run_one(opt, opt.files[0]) : run_in_folders(opt);
 }
 
 int run_command(int argc, char** argv) {

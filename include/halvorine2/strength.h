@@ -21,11 +21,18 @@ H2_EXTERN_C_BEGIN
  * or 19 (stator, kind 2) and a NULL after its last set; it is one allocation. */
 typedef double*** GeomModel;
 
+/* Bits of the case's model_source after init_model: the models were loaded,
+ * and which of them came from its file (the others from the built-in tables). */
+#define H2_MODEL_ROTOR_FILE 1
+#define H2_MODEL_STATOR_FILE 2
+#define H2_MODEL_LOADED 16
+
 /* Loads both section models into model_rotor and model_stator of the current
  * case, from "model_w.bin" and "model_g.bin" in the working directory when
- * they open, else from the built-in tables. A model the case loaded earlier
- * is released first; a model a host put into a field is left to the host.
- * 1 when both loaded, else 0 (also without a current case). */
+ * they open and hold exactly one model of finite coefficients, else (with a
+ * line naming the file and the fault, once per case) from the built-in tables. A model the case loaded
+ * earlier is released first; a model a host put into a field is left to the host. 1 when both loaded, else 0
+ * (also without a current case). */
 H2_API int init_model(void);
 /* A new model of kind 1 (rotor) or 2 (stator), not stored anywhere; NULL for
  * another kind or when memory runs out. Release it with free(). */

@@ -20,6 +20,7 @@ namespace {
 
 using h2::test::AtlasPtr;
 using h2::test::write_text;
+namespace fs = std::filesystem;
 
 // A clockwise chain: a straight top edge, a round leading edge of radius
 // sqrt(0.01^2 + 0.05^2) about (0.99, 0.15), and a straight closing edge.
@@ -150,6 +151,39 @@ TEST_F(ContourFile, RefusedEntriesStopLoadingAndTruncationIsAnError) {
     EXPECT_EQ(atlas_load(e.get(), "missing.atl"), 0);
     EXPECT_EQ(e->count, 0);
     EXPECT_EQ(e->type, 7);
+}
+
+// A coordinate that is no finite number (beyond the float range, inf, nan)
+// refuses its block: nothing of it enters the atlas, the profiles before it
+// stay, and no point count is ever taken from an infinite length.
+TEST_F(ContourFile, ABlockWithANonFiniteCoordinateIsRefused) {
+    const fs::path kept = fs::path(__FILE__).parent_path().parent_path().parent_path() / "fuzz" / "corpus" /
+                          "atlas_contour" / "atlas_contour_inf_node.atl";
+    std::string points = "21 Q\n";
+    for (int i = 0; i < 21; ++i) points += i == 7 ? "0.5 nan 0\n" : "0.5 0.1 0\n";
+    struct Case {
+        const char* name;
+        std::string text;
+    } cases[] = {
+        {"fuzz finding: a node at 1e39", h2::test::read_file(kept.string())},
+        {"inf radius", std::string(kP1) + "3 P2\n0 0.2 0 0 0\n1 0.2 0.99 0.15 inf\n1 0.1 0 0 0\n"},
+        {"centre beyond the float range",
+         std::string(kP1) + "3 P2\n0 0.2 0 0 0\n1 0.2 -1e39 0.15 0.05\n1 0.1 0 0 0\n"},
+        {"nan point", std::string(kP1) + points},
+    };
+    for (const Case& t : cases) {
+        SCOPED_TRACE(t.name);
+        AtlasPtr atlas{atlas_create(10, "atlas S")};
+        write_text("bad.atl", t.text);
+        EXPECT_EQ(atlas_load(atlas.get(), "bad.atl"), 0);
+        const bool has_p1 = t.text.find("3 P1") != std::string::npos;
+        ASSERT_EQ(atlas->count, has_p1 ? 1 : 0);
+        if (has_p1) {
+            EXPECT_STREQ(atlas->names[0], "P1");
+        }
+    }
+    const ContourNode chain[3] = {{0, 0.2, 0, 0, 0}, {1, 0.2, 0.99, 0.15, INFINITY}, {1, 0.1, 0, 0, 0}};
+    EXPECT_EQ(contour_from_nodes(chain, 3, 1, 2, 60, 90, 20, 120, 10), nullptr);
 }
 
 TEST_F(ContourFile, LoadingStopsAtCapacity) {

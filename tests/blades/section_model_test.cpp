@@ -7,10 +7,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <limits>
+#include <string>
 #include <vector>
 
 #include "blades/section_model_tables.h"
 #include "tests/blades/blade_case.h"
+#include "tests/support/captured_console.h"
 
 namespace {
 
@@ -44,26 +47,83 @@ TEST_F(SectionModelTest, BuiltInModelsAtCentreAndCorners) {
         h2::test::near_rel(model_geom(4, 18, kStatorLo, kStatorHi, stator(c()), kStatorLo), -5.504551));
 }
 
-TEST_F(SectionModelTest, ShortFileFillsTheFirstCoefficientsOnly) {
-    write_floats("model_g.bin", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
-    ASSERT_EQ(init_model(), 1);
-    const double centre[4] = {95, 0.1, 0.85, 2.25};
-    const double z1[4] = {120, 0.1, 0.85, 2.25};
-    // Row 0 is 1..5, row 1 is 6..10 with M10 = 6 below the diagonal, unused.
-    EXPECT_DOUBLE_EQ(model_geom(4, 0, kStatorLo, kStatorHi, stator(c()), centre), 1.0);
-    EXPECT_DOUBLE_EQ(model_geom(4, 0, kStatorLo, kStatorHi, stator(c()), kStatorHi), 49.0);
-    EXPECT_DOUBLE_EQ(model_geom(4, 0, kStatorLo, kStatorHi, stator(c()), z1), 10.0);
-    EXPECT_DOUBLE_EQ(model_geom(4, 1, kStatorLo, kStatorHi, stator(c()), kStatorHi), 0.0);
-    // The rotor has no file here and comes from its table.
-    EXPECT_DOUBLE_EQ(
-        model_geom(4, 0, kRotorLo, kRotorHi, rotor(c()), std::array<double, 4>{70, 20, 25, 0}.data()),
-        -2.653);
+// The tables as a model file holds them: every set's 5 x 5 matrix row by row.
+std::vector<float> table_floats(int kind) {
+    std::vector<float> floats(static_cast<std::size_t>(sm::set_count(kind)) * 25, 0.0f);
+    for (int k = 0; k < sm::set_count(kind); ++k)
+        for (int u = 0; u < sm::kUsed; ++u)
+            floats[static_cast<std::size_t>(k * 25 + sm::kUsedCells[u][0] * 5 + sm::kUsedCells[u][1])] =
+                static_cast<float>(sm::builtin_table(kind)[k][u]);
+    return floats;
 }
 
-TEST_F(SectionModelTest, EmptyFileGivesAnAllZeroModel) {
-    write_floats("model_w.bin", {});
-    ASSERT_EQ(init_model(), 1);
-    EXPECT_EQ(model_geom(4, 0, kRotorLo, kRotorHi, rotor(c()), kRotorHi), 0.0);
+// A model file is used only when it holds exactly one model of finite
+// coefficients; any other is refused with one line, and the built-in table
+// answers. The sound file here is the table with set 0's constant changed, so
+// that a model taken from it tells itself apart from the built-in one.
+TEST_F(SectionModelTest, OnlyAnExactFileOfFiniteCoefficientsIsUsed) {
+    h2::test::CapturedConsole console;
+    const double centre_w[4] = {70, 20, 25, 0};
+    const double centre_g[4] = {95, 0.1, 0.85, 2.25};
+    const auto edited = [](int kind, std::size_t size, std::size_t at, float value) {
+        std::vector<float> f = table_floats(kind);
+        f[0] = 7.0f;
+        f.resize(size, 0.5f);
+        if (at < size) f[at] = value;
+        return f;
+    };
+    constexpr float kNan = std::numeric_limits<float>::quiet_NaN();
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    struct Case {
+        const char* name;
+        int kind;
+        std::vector<float> floats;
+        const char* line;  // empty: the file is used
+    } cases[] = {
+        {"model_w.bin",
+         1,
+         {},
+         "model_w.bin: 0 bytes, where a rotor section model file holds 1800; the built-in rotor section "
+         "model is used"},
+        {"model_g.bin", 2, edited(2, 10, 99, 0),
+         "model_g.bin: 40 bytes, where a stator section model file holds 1900; the built-in stator section "
+         "model is used"},
+        {"model_w.bin", 1, edited(1, 451, 999, 0),
+         "model_w.bin: 1804 bytes, where a rotor section model file holds 1800; the built-in rotor section "
+         "model is used"},
+        {"model_w.bin", 1, edited(1, 450, 57, kNan),
+         "model_w.bin: coefficient 7 of set 2 is not a finite number; the built-in rotor section model is "
+         "used"},
+        {"model_g.bin", 2, edited(2, 475, 474, kInf),
+         "model_g.bin: coefficient 24 of set 18 is not a finite number; the built-in stator section model is "
+         "used"},
+        {"model_w.bin", 1, edited(1, 450, 999, 0), ""},
+        {"model_g.bin", 2, edited(2, 475, 999, 0), ""},
+    };
+    for (const Case& t : cases) {
+        SCOPED_TRACE(t.line);
+        bterm();
+        ASSERT_NE(binit(), nullptr);
+        std::filesystem::remove("model_w.bin");
+        std::filesystem::remove("model_g.bin");
+        write_floats(t.name, t.floats);
+        std::size_t before = console.text().size();
+        ASSERT_EQ(init_model(), 1);
+        const bool used = *t.line == '\0';
+        EXPECT_EQ(console.text().substr(before), used ? std::string() : "\n" + std::string(t.line) + "\n");
+        GeomModel m = t.kind == 1 ? rotor(c()) : stator(c());
+        const double* lo = t.kind == 1 ? kRotorLo : kStatorLo;
+        const double* hi = t.kind == 1 ? kRotorHi : kStatorHi;
+        EXPECT_EQ(model_geom(4, 0, lo, hi, m, t.kind == 1 ? centre_w : centre_g),
+                  used ? 7.0 : sm::builtin_table(t.kind)[0][0]);
+        const int file_bit = t.kind == 1 ? H2_MODEL_ROTOR_FILE : H2_MODEL_STATOR_FILE;
+        EXPECT_EQ(c().model_source, H2_MODEL_LOADED | (used ? file_bit : 0) | (used ? 0 : 4 * t.kind));
+        // The next load of the same case says nothing more.
+        before = console.text().size();
+        ASSERT_EQ(init_model(), 1);
+        EXPECT_EQ(console.text().substr(before), "");
+        term_model();
+    }
 }
 
 TEST_F(SectionModelTest, GeneratedFilesHoldTheTablesAsFloats) {

@@ -2,14 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <iterator>
 #include <limits>
+#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -64,6 +68,16 @@ struct StageFile {
         return t;
     }
 };
+
+// The records after a header line, all zero: NS+1 element lines, the CC
+// line of the analysis layout, NS+1 blade lines.
+std::string zero_records(int ns, bool b2eff) {
+    std::string t = "0\n0\n";
+    for (int i = 0; i <= ns; ++i) t += std::to_string(i) + "\n";
+    if (b2eff) t += "0\n";
+    for (int i = 0; i <= ns; ++i) t += std::to_string(i) + "\n";
+    return t;
+}
 
 StageFile b2eff_stage() {
     StageFile s;
@@ -162,32 +176,42 @@ TEST(DataLine, ALineLongerThanTheBufferIsReadAsSeveral) {
 TEST_F(CaseFile, DimensionsAreCheckedBeforeAnythingIsAllocated) {
     struct Case {
         const char* header;
+        int ns;  // records that follow the header: -1 none
         int result;
+        const char* message;
     };
+    const char* kDimension = "\nFatal error: dimension exceeds maximum\n";
+    const char* kNoHeader = "\ncase.dat: the case file has no header line\n";
     const Case cases[] = {
-        {"100 50", 0}, {"0 1", 0},  {"101 50", 2},
-        {"100 51", 2}, {"-1 3", 2}, {"2 0", 2},
-        {"2 -1", 2},   {"2", 2},    {"# no header line at all", 2},
+        {"100 50", 100, 0, ""},
+        {"0 1", 0, 0, ""},
+        {"101 50", -1, 2, kDimension},
+        {"100 51", -1, 2, kDimension},
+        {"-1 3", -1, 2, kDimension},
+        {"2 0", -1, 2, kDimension},
+        {"2 -1", -1, 2, kDimension},
+        {"2", -1, 2, kNoHeader},
+        {"# no header line at all", -1, 2, kNoHeader},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.header);
         fresh_case();
         h2::test::CapturedConsole console;
-        ASSERT_EQ(load(std::string(c.header) + "\n"), c.result);
+        ASSERT_EQ(load(std::string(c.header) + "\n" + (c.ns >= 0 ? zero_records(c.ns, false) : "")),
+                  c.result);
         if (c.result == 0) {
             EXPECT_EQ(block()->elem_count, block()->cyld_ns + 1);
             EXPECT_EQ(block()->alloc_streams, block()->cyld_nr);
-            EXPECT_EQ(console.text(), "");
         } else {
             EXPECT_EQ(block()->elem_stagType, nullptr);
             EXPECT_EQ(block()->stream_grid, nullptr);
-            EXPECT_EQ(console.text(), "\nFatal error: dimension exceeds maximum\n");
         }
+        EXPECT_EQ(console.text(), c.message);
     }
 }
 
 TEST_F(CaseFile, HeaderFieldsAndTheirResets) {
-    ASSERT_EQ(load("2 3 4 5 6 10 -3 7 8 9 11 12\n"), 0);
+    ASSERT_EQ(load("2 3 4 5 6 10 -3 7 8 9 11 12\n" + zero_records(2, true)), 0);
     const bdLocals& c = *block();
     EXPECT_EQ(c.cyld_ns, 2);
     EXPECT_EQ(c.cyld_nr, 3);
@@ -296,8 +320,8 @@ TEST_F(CaseFile, RealTokens) {
         double value;
     };
     const Case cases[] = {
-        {"1.5e3", 1500.0}, {"2e", 2.0},  {"7.", 7.0},  {".5", 0.5}, {"-.25e-1", -0.025}, {"+3E+2", 300.0},
-        {"0x10", 0.0},     {"inf", 0.0}, {"nan", 0.0}, {"x1", 0.0}, {"1e-400", 0.0},     {"12.5kg", 12.5},
+        {"1.5e3", 1500.0}, {"2e", 2.0},   {"7.", 7.0}, {".5", 0.5},     {"-.25e-1", -0.025},
+        {"+3E+2", 300.0},  {"0x10", 0.0}, {"x1", 0.0}, {"1e-400", 0.0}, {"12.5kg", 12.5},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.token);
@@ -543,6 +567,7 @@ TEST_F(CaseFile, CompletionOfEveryElement) {
             EXPECT_EQ(c.cas_B2a[i][j], c.cas_B2a[i][m]);  // twist fixed
             EXPECT_EQ(c.cas_B2g[i][j], c.cas_B2a[i][j]);
             EXPECT_EQ(c.cas_b[i][j], c.cas_b[i][m]);
+            EXPECT_EQ(c.cas_bx[i][j], c.cas_b[i][m]);
             EXPECT_EQ(c.cas_x2[i][j], c.cas_x2[i][m]);
             EXPECT_EQ(c.cas_a_[i][j], 0.5);
             EXPECT_EQ(c.cas_b_[i][j], 0.05);
@@ -679,18 +704,61 @@ TEST_F(CaseFile, AnOutletVoluteAtTheInletReadsNothingBeforeIt) {
     EXPECT_EQ(block()->vol_Dk[0], 0.2);  // from its own line
 }
 
-TEST_F(CaseFile, MissingLinesLeaveTheirFieldsAsTheyWere) {
-    StageFile s = b2eff_stage();
-    s.elements.resize(1);
-    s.cc.clear();
-    s.blades.clear();
-    ASSERT_EQ(load(s), 0);
-    const bdLocals& c = *block();
-    EXPECT_EQ(c.bld_d2[0], 0.2);
-    EXPECT_EQ(c.bld_d2[1], 0.0);
-    EXPECT_EQ(c.bld_z[2], 0.0);
-    EXPECT_EQ(c.wb[0], 0.0);
-    EXPECT_EQ(c.bld_d1[1], 0.2);  // element 0's D still becomes element 1's inlet
+// A file that ends before its declared records, or a token that spells an
+// infinity or a NaN, is refused with a line that says where (once such files
+// loaded zeros in place of the missing records and failed far from the cause).
+TEST_F(CaseFile, FilesThatEndEarlyOrHoldNoNumberAreRefused) {
+    const auto cut = [](std::size_t elements, bool cc, std::size_t blades) {
+        StageFile s = b2eff_stage();
+        s.elements.resize(elements);
+        if (!cc) s.cc.clear();
+        s.blades.resize(blades);
+        std::string t = s.text();
+        if (!cc) t.erase(t.find("\n\n"), 1);  // the CC line left empty is a blank line
+        return t;
+    };
+    const auto with_inlet = [](const char* inlet) {
+        StageFile s = b2eff_stage();
+        s.inlet = inlet;
+        return s.text();
+    };
+    StageFile hundred = b2eff_stage();
+    hundred.ns = 100;
+    struct Case {
+        const char* name;
+        std::string text;
+        const char* line;
+    } cases[] = {
+        {"empty", "", "case.dat: the case file has no header line"},
+        {"binary",
+         std::string("\x7f"
+                     "ELF\x02\x01\x01\0\0\0",
+                     10) +
+             "\n\x03\0>\0",
+         "case.dat: the case file has no header line"},
+        {"header only", "2 3 50 0 2 10 0 0 0 100 0 0\n", "case.dat: the case file ends in the method line"},
+        {"no inlet line", "2 3 50 0 2 10\n1 1 1 1 0 10 0 0.5 1e-05 0\n",
+         "case.dat: the case file ends in the inlet line"},
+        {"cut after element 0", cut(1, false, 0), "case.dat: the case file ends in element line 2 of 3"},
+        {"cut inside a row", b2eff_stage().text().substr(0, b2eff_stage().text().find("0.97") + 4),
+         "case.dat: the case file ends in element line 3 of 3"},
+        {"no CC line", cut(3, false, 0), "case.dat: the case file ends in the CC line"},
+        {"two blade lines of three", cut(3, true, 2), "case.dat: the case file ends in blade line 3 of 3"},
+        // The CC and blade lines are read as element lines 4 to 7.
+        {"NS 100 with three rows", hundred.text(), "case.dat: the case file ends in element line 8 of 101"},
+        {"nan", with_inlet("nan 400000 200000 90 3 80 1"),
+         "case.dat: \"nan\" in the inlet line is not a finite number"},
+        {"inf", with_inlet("1006250 -inf 200000 90 3 80 1"),
+         "case.dat: \"-inf\" in the inlet line is not a finite number"},
+        {"nan count", "2 NaN 50\n", "case.dat: \"NaN\" in the header line is not a finite number"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fresh_case();
+        h2::test::CapturedConsole console;
+        EXPECT_EQ(load(c.text), 2);
+        EXPECT_EQ(console.text(), "\n" + std::string(c.line) + "\n");
+    }
 }
 
 TEST_F(CaseFile, ShortElementLinesLeaveTheRestOfTheRecord) {
@@ -723,7 +791,10 @@ TEST_F(CaseFile, ACaseLeftWithoutAMainFluidFunctionFails) {
     write_text("case.dat", b2eff_stage().text());
     ASSERT_EQ(block()->fluid_func, nullptr);
     EXPECT_EQ(load_data("case.dat"), 1);
-    EXPECT_EQ(console_.text(), "\nload_data: no property function for the main fluid\n");
+    EXPECT_EQ(console_.text(),
+              "\nload_data: no property function for the main fluid: its plug-in flxb.dll was not "
+              "found in " +
+                  dir_.path().string() + "\n");
 }
 
 TEST_F(CaseFile, AFluidLibraryThatCannotBeLoadedFailsTheLoad) {
@@ -821,30 +892,31 @@ struct RoundTrip {
 };
 const RoundTrip kRoundTrips[] = {
     // The design layout holds the square of the loss coefficient; it was saved as the coefficient.
-    {"DesignLossCoefficient", "0 1 0 0 0 1\n0\n0\n0 0 0 0 0.25\n",
+    {"DesignLossCoefficient", "0 1 0 0 0 1\n0\n0\n0 0 0 0 0.25\n0\n",
      [](const bdLocals& c) { return c.los_Los[0][0]; }, 0.5},
     // A negative square gave a NaN coefficient, saved as "nan" and read back as 0.
-    {"NegativeDesignLossToken", "0 1 0 0 0 1\n0\n0\n0 0 0 0 -0.25\n",
+    {"NegativeDesignLossToken", "0 1 0 0 0 1\n0\n0\n0 0 0 0 -0.25\n0\n",
      [](const bdLocals& c) { return c.los_Los[0][0]; }, -0.5},
     // An infinity was saved as "inf", which reads as 0.
-    {"NumberBeyondTheDoubleRange", "0 1 0 0 0 10\n0\n1e999\n", [](const bdLocals& c) { return c.elem_i0[0]; },
-     std::numeric_limits<double>::max()},
+    {"NumberBeyondTheDoubleRange", "0 1 0 0 0 10\n0\n1e999\n0\n0\n0\n",
+     [](const bdLocals& c) { return c.elem_i0[0]; }, std::numeric_limits<double>::max()},
     // %g writes 2200000 as 2.2e+06, which the integer conversion read as 2.
     {"SevenDigitCountOfARotor",
      "0 1 0 0 0 10\n0\n0\n0 3000 0 0 0 0 0 0 0 0 41 0 0 0 0 1\n0\n0 0 0 0 0 0 0 2200000\n",
      [](const bdLocals& c) { return c.elem_VI[0]; }, 2200000.0},
     // With two streamlines the held angle (streamline 1) sits at the tip, and a
     // law referred to the mean diameter turned it on every load.
-    {"TwistLawWithAnEvenStreamlineCount", "1 2 0 0 0 100\n0\n0\n0\n1 0 0.2 0.04 0 0 18 1 0 0 40 0 0 0 0 1\n",
+    {"TwistLawWithAnEvenStreamlineCount",
+     "1 2 0 0 0 100\n0\n0\n0\n1 0 0.2 0.04 0 0 18 1 0 0 40 0 0 0 0 1\n0\n0\n1\n",
      [](const bdLocals& c) { return c.cas_B2a[1][1]; }, 18.0},
     // Six digits wrote inlet and outlet pressure alike: the reload found a compressing path.
-    {"NearlyEqualPressures", "0 1 0 0 0 1\n0 0 0 0 0 0 0\n0 1.0000002 1.0000001\n",
+    {"NearlyEqualPressures", "0 1 0 0 0 1\n0 0 0 0 0 0 0\n0 1.0000002 1.0000001\n0\n0\n",
      [](const bdLocals& c) { return static_cast<double>(c.ICLos); }, 0.0},
     // Six digits wrote 1.0000001 as 1: the reload found a blade row and gave it seal defaults.
-    {"KindCodeOffByAFraction", "0 1 0 0 0 10\n0\n0\n0 3000 0 0 0 0 0 0 0 0 41 0 0 0 0 1.0000001\n",
+    {"KindCodeOffByAFraction", "0 1 0 0 0 10\n0\n0\n0 3000 0 0 0 0 0 0 0 0 41 0 0 0 0 1.0000001\n0\n0\n",
      [](const bdLocals& c) { return c.clrn_Zrr[0]; }, 0.0},
     // The inlet took the rotor form 180 - B2a of its angle, and the next load turned it back.
-    {"TwistLawOfARotorAtTheInlet", "0 3 0 0 0 100\n0\n0\n0 3000 0 0 0 0 26 0 0 0 41 0 0 0 0 1\n",
+    {"TwistLawOfARotorAtTheInlet", "0 3 0 0 0 100\n0\n0\n0 3000 0 0 0 0 26 0 0 0 41 0 0 0 0 1\n0\n0\n",
      [](const bdLocals& c) { return c.cas_B2a[0][0]; }, 26.0},
 };
 
@@ -863,6 +935,100 @@ TEST_F(CaseFile, SavedCasesLoadAndSaveToTheSameFile) {
         ASSERT_EQ(load_data("saved.dat"), 0);
         // The saved file holds at least six digits.
         EXPECT_NEAR(r.loaded(*block()), r.expected, 1e-5 * std::fabs(r.expected));
+        ASSERT_EQ(save_data("saved.dat", layout), 0);
+        EXPECT_EQ(h2::test::read_file("saved.dat"), first);
+    }
+}
+
+// Every finite double, written as a file holds it and saved again, reads back
+// bit for bit: random bit patterns cover every exponent and the subnormals,
+// random 17-digit decimals the values that need all the digits a double has.
+// (Sixty-one values of up to 23 characters keep the line within the reader's
+// limit of 1999 characters.)
+TEST_F(CaseFile, EveryDoubleSurvivesASaveAndALoad) {
+    constexpr int kNs = 60;
+    constexpr int kFiles = 164;
+    std::mt19937_64 random(20261210);
+    std::uniform_int_distribution<int> digit(0, 9);
+    const auto next_value = [&](int k) {
+        if (k % 2 == 0) {
+            for (;;) {
+                const double v = std::bit_cast<double>(random());
+                if (std::isfinite(v)) return v;
+            }
+        }
+        std::string text = "0.";
+        text += static_cast<char>('1' + digit(random) % 9);
+        for (int d = 1; d < 17; ++d) text += static_cast<char>('0' + digit(random));
+        text += "e" + std::to_string(static_cast<int>(random() % 600) - 300);
+        return std::strtod(text.c_str(), nullptr);
+    };
+    for (int file = 0; file < kFiles; ++file) {
+        std::vector<double> values;
+        std::string text = std::to_string(kNs) + " 1 0 0 0 10\n0\n0\n";
+        for (int i = 0; i <= kNs; ++i) text += std::to_string(i) + "\n";
+        for (int i = 0; i <= kNs; ++i) {
+            values.push_back(next_value(file * (kNs + 1) + i));
+            char number[40];
+            std::snprintf(number, sizeof number, "%.17g ", values.back());
+            text += number;
+        }
+        text += "\n";
+        for (int i = 0; i <= kNs; ++i) text += std::to_string(i) + "\n";
+        fresh_case();
+        ASSERT_EQ(load(text), 0);
+        ASSERT_EQ(save_data("saved.dat", 0), 0);
+        fresh_case();
+        block()->fluid_func = test_fluid;
+        ASSERT_EQ(load_data("saved.dat"), 0);
+        for (int i = 0; i <= kNs; ++i)
+            ASSERT_EQ(std::bit_cast<std::uint64_t>(block()->wb[i]), std::bit_cast<std::uint64_t>(values[i]))
+                << std::setprecision(17) << values[i] << " came back as " << block()->wb[i];
+    }
+}
+
+// Values that need the sixth digit keep the text of six digits; those that
+// need more get the fewest that give them back.
+TEST_F(CaseFile, RealsAreSavedWithTheFewestDigitsThatGiveThemBack) {
+    ASSERT_EQ(load("3 1 0 0 0 10\n0\n0\n0\n1\n2\n3\n0.25 1.0000002 0.06301020321842965 0.1\n0\n1\n2\n3\n"),
+              0);
+    ASSERT_EQ(save_data("saved.dat", 0), 0);
+    const std::string saved = h2::test::read_file("saved.dat");
+    EXPECT_NE(saved.find("0.25    1.0000002    0.06301020321842965    0.1    \n"), std::string::npos)
+        << saved;
+}
+
+// Fuzz findings kept in the corpus: each either loads, and its saved file
+// loads into a new case and saves to the same bytes, or is refused with the
+// line that says why.
+TEST_F(CaseFile, TheFuzzCorpusSurvivesTheRoundTrip) {
+    const fs::path corpus = kTestsDir.parent_path() / "fuzz" / "corpus" / "case_file";
+    struct Finding {
+        const char* file;
+        const char* refusal;  // nullptr: the file loads
+    } findings[] = {
+        {"case_file_roundtrip_16_digits.dat", nullptr},
+        // Its header asks for 91 elements; the torn lines after it hold four.
+        {"case_file_roundtrip_fuzz_artifact.dat", "the case file ends in element line 5 of 91"},
+    };
+    for (const Finding& f : findings) {
+        SCOPED_TRACE(f.file);
+        fresh_case();
+        block()->fluid_func = test_fluid;
+        h2::test::CapturedConsole console;
+        const fs::path file = corpus / f.file;
+        if (f.refusal != nullptr) {
+            EXPECT_EQ(load_data(file.c_str()), 2);
+            EXPECT_EQ(console.text(), "\n" + file.string() + ": " + f.refusal + "\n");
+            continue;
+        }
+        ASSERT_EQ(load_data(file.c_str()), 0);
+        const int layout = block()->cyld_VART < 10 ? 1 : 0;
+        ASSERT_EQ(save_data("saved.dat", layout), 0);
+        const std::string first = h2::test::read_file("saved.dat");
+        fresh_case();
+        block()->fluid_func = test_fluid;
+        ASSERT_EQ(load_data("saved.dat"), 0);
         ASSERT_EQ(save_data("saved.dat", layout), 0);
         EXPECT_EQ(h2::test::read_file("saved.dat"), first);
     }
@@ -887,10 +1053,42 @@ TEST_F(CaseFileWithPlugins, TheExamplesLoad) {
         ASSERT_EQ(load_data((kExamplesDir / l.example).c_str()), 0);
         EXPECT_NE(block()->fluid_func, nullptr);
         EXPECT_STREQ(block()->fluidName, "flxb.dll");
+        EXPECT_EQ(block()->fluid_loaded, 1);  // fluid 0, as a run will check
         // The blade rows got their profile-loss model.
         EXPECT_NE(block()->LossSlots[3][1], nullptr);
         EXPECT_NE(block()->LossSlots[3][2], nullptr);
         EXPECT_EQ(console_.text(), "");
+    }
+}
+
+// A fluid that cannot be had says which plug-in it needs and where it was looked for.
+TEST_F(CaseFileWithPlugins, AFluidWithoutItsPlugInSaysWhichAndWhere) {
+    struct Case {
+        const char* name;
+        int fluid;
+        const char* model_base;  // nullptr: the built plug-ins
+        const char* line;
+    } cases[] = {
+        {"missing plug-in directory", 0, "no_such_dir",
+         "load_data: no property function for the main fluid: its plug-in flxb.dll was not found in "
+         "no_such_dir"},
+        {"fluid 6", 6, nullptr,
+         "load_data: fluid 6 needs the plug-in flxv.dll, which is not part of this build"},
+        {"fluid 7", 7, nullptr,
+         "load_data: fluid 7 needs the plug-in flxt.dll, which is not part of this build"},
+        {"fluid 9", 9, nullptr, "Fatal error: Unknown fluid type"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fresh_case();
+        h2::copy_text(block()->ModelBase, c.model_base ? c.model_base : H2_PLUGIN_DIR);
+        std::string text = b2eff_stage().text();
+        const std::string header = " 50 0 1 10 0 ";  // ... VART IS
+        text.replace(text.find(header), header.size(), " 50 0 1 10 " + std::to_string(c.fluid) + " ");
+        write_text("case.dat", text);
+        h2::test::CapturedConsole console;
+        EXPECT_EQ(load_data("case.dat"), 1);
+        EXPECT_EQ(console.text(), "\n" + std::string(c.line) + "\n");
     }
 }
 

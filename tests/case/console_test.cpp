@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "case/console_internal.h"
 #include "halvorine2/console.h"
@@ -84,6 +87,25 @@ TEST(ConsoleDrawing, SplashBoxFramesTheTitle) {
     EXPECT_EQ(screen.row_text(2, 20, 40), "|b" + std::string(37, ' ') + "|");
     ConSplash(nullptr);
     EXPECT_EQ(screen.row_text(2, 20, 40), "|" + std::string(38, ' ') + "|");
+}
+
+// Run threads colour their lines outside the run lock: each change is one
+// whole read-modify-write, so no thread's bit is lost to another's write.
+TEST(ConsoleColour, ConcurrentChangesAreEachAppliedWhole) {
+    h2::test::CapturedConsole console;
+    SetConColor(0, 0);
+    std::vector<std::thread> threads;
+    for (int k = 0; k < 8; ++k)
+        threads.emplace_back([k] {
+            const auto bit = static_cast<std::uint16_t>(1u << k);
+            for (int n = 0; n < 2000; ++n) {
+                SetConColor(0, static_cast<std::uint16_t>(~bit));  // clear own bit
+                SetConColor(bit, 0xFFFF);                          // set it again
+            }
+        });
+    for (auto& t : threads) t.join();
+    EXPECT_EQ(h2::console_attribute(), 0xFF);
+    SetConDefColor();
 }
 
 }  // namespace

@@ -2,12 +2,14 @@
 
 #include <cfenv>
 #include <cstdint>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 
 #include "case/run_driver.h"
 #include "tests/support/captured_console.h"
 #include "tests/support/case_fixture.h"
+#include "tests/support/example_stage.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -175,6 +177,65 @@ TEST(RunDriverFiles, FbrunOfAFileThatDoesNotLoad) {
     EXPECT_NE(fbrun("no_such_case.dat", 1), 0);
     EXPECT_NE(console.text().find("Can't load data file!\n"), std::string::npos);
     EXPECT_EQ(get_bdLocals(), nullptr);
+}
+
+// Eight run threads load and solve the shipped example side by side (the
+// solves take turns under the run lock); each prints its lines and solves to
+// the same result. Under ThreadSanitizer (tools/tsan.sh) this is the test of
+// the run threads' shared state.
+TEST(RunDriverFiles, EightRunThreadsSolveTheExample) {
+    ASSERT_EQ(binit_threading(), 0);
+    h2::test::TempDir dir;
+    // A case file's plug-ins are looked for in the working directory.
+    for (const auto& entry : std::filesystem::directory_iterator(H2_PLUGIN_DIR))
+        if (entry.path().extension() == ".so")
+            std::filesystem::create_symlink(entry.path(), dir.path() / entry.path().filename());
+    std::filesystem::copy_file(h2::test::examples_dir() / "air_turbine_stage.dat", "stage.dat");
+    std::string text;
+    {
+        h2::test::CapturedConsole console;
+        for (int n = 1; n <= 8; ++n) ASSERT_EQ(fbrunt("stage.dat", n), 0);
+        wait_threads();
+        text = console.text();
+    }
+    EXPECT_EQ(running_threads(), 0);
+    for (int n = 1; n <= 8; ++n)
+        EXPECT_NE(text.find("Finished thread " + std::to_string(n) + " (stage.dat)- "), std::string::npos)
+            << n;
+    std::size_t results = 0;
+    for (std::size_t at = 0; (at = text.find("R E S U L T S", at)) != std::string::npos; ++at) ++results;
+    EXPECT_EQ(results, 8u);
+    EXPECT_EQ(text.find("Fatal"), std::string::npos);
+    bend_threading();
+}
+
+// Without threading there is no current case to run: the host is told what to call.
+TEST(RunDriverFiles, RunsBeforeThreadingSayWhatToCallFirst) {
+    h2::test::CapturedConsole console;
+    EXPECT_EQ(fbrun("case.dat", 0), -1);
+    EXPECT_EQ(console.text(), "\nfbrun: the host must call binit_threading first (or pass prepare = 1)\n");
+    bdLocals block{};
+    EXPECT_EQ(dbrun(&block, 0), -1);
+    EXPECT_NE(console.text().find("\ndbrun: the host must call binit_threading first"), std::string::npos);
+}
+
+// The fluid is set up when the case loads: a number changed by key afterwards
+// is refused at the run's start instead of being reported but not solved.
+TEST_F(RunDriver, AFluidNumberChangedAfterLoadingIsRefused) {
+    h2::test::CapturedConsole console;
+    block()->fluid_loaded = 1;  // loaded as fluid 0
+    ASSERT_EQ(set_int_par("cyld__fluid", 0), 0);
+    EXPECT_EQ(run_case(), 0);
+    EXPECT_EQ(g_stub_calls, 1);
+    ASSERT_EQ(set_int_par("cyld__fluid", 2), 0);
+    EXPECT_EQ(run_case(), -1);
+    EXPECT_EQ(g_stub_calls, 1);
+    EXPECT_EQ(block()->run_result, -1);
+    EXPECT_NE(
+        console.text().find("\nrun: the fluid number cyld__fluid is 2, but the case was loaded with fluid "
+                            "0; load the case again to change its fluid\n"),
+        std::string::npos)
+        << console.text();
 }
 
 }  // namespace

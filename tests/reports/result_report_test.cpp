@@ -94,6 +94,16 @@ TEST_F(ResultReport, SolvedStage) {
     h2::test::expect_golden(text, "result_report.txt");
 }
 
+// The report names the section models it used: a sound file in the working
+// directory, the built-in tables where there is none.
+TEST_F(ResultReport, NamesTheSectionModelsItUsed) {
+    const fs::path data = fs::path(H2_PLUGIN_DIR).parent_path() / "data";
+    fs::copy_file(data / "model_g.bin", dir_.path() / "model_g.bin");
+    calc_integral(1);
+    const std::string text = print_result_report();
+    EXPECT_TRUE(has(text, "\nSection models: rotor built-in tables, stator model_g.bin\n")) << text;
+}
+
 // No stream: the report goes to standard output, the same text as into a stream.
 TEST_F(ResultReport, NullStreamIsStandardOutput) {
     calc_integral(1);
