@@ -84,6 +84,9 @@ std::string unsolvable_input(const bdLocals& b) {
     // march that ended in "G2 > Gmax" or NaN with no word on the cause.
     if (!(b.elem_G1[0] > 0.0))
         return format_text("element 0: the mass flow elem__G1 is %g; it must be positive", b.elem_G1[0]);
+    // A design task sizes its rows in the regeneration passes: diameters,
+    // heights and blade counts may be unset until the first pass.
+    if (b.cyld_VART < 10) return {};
     for (int i = 0; i <= b.cyld_ns; ++i) {
         // Volutes with angular sections carry their size in the volute fields.
         if (b.elem_sectType[i] != kSectAngular) {

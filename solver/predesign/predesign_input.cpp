@@ -171,7 +171,7 @@ bool read_real(const Line& line, std::size_t k, double& out, std::optional<Failu
 class FluidSnapshot {
 public:
     explicit FluidSnapshot(const bdLocals& b)
-        : fluid_(b.cyld_fluid), R_(b.cyld_R), k_(b.cyld_k), func_(b.fluid_func) {
+        : fluid_(b.cyld_fluid), loaded_(b.fluid_loaded), R_(b.cyld_R), k_(b.cyld_k), func_(b.fluid_func) {
         std::memcpy(name_, b.fluidName, sizeof name_);
         if (const void* locals = get_fluidLocals(H2_FLUID_MAIN)) {
             std::memcpy(locals_, locals, sizeof locals_);
@@ -180,6 +180,7 @@ public:
     }
     void restore(bdLocals& b) const {
         b.cyld_fluid = fluid_;
+        b.fluid_loaded = loaded_;
         b.cyld_R = R_;
         b.cyld_k = k_;
         b.fluid_func = func_;
@@ -190,7 +191,7 @@ public:
 
 private:
     char name_[sizeof(bdLocals::fluidName)];
-    int fluid_;
+    int fluid_, loaded_;
     double R_, k_;
     FluidFunc func_;
     unsigned char locals_[H2_FLUID_LOCALS_SIZE] = {};
