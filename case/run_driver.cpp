@@ -128,6 +128,8 @@ int start_run_thread(std::unique_ptr<ThreadRunArgs> args) {
 
 namespace h2 {
 SolverEntry set_solver_entry(SolverEntry entry) { return g_solver.exchange(entry ? entry : &bestXN); }
+void report_to_destinations(const bdLocals* b, void (*report)(std::FILE*)) { to_destinations(b, report); }
+void print_run_rule(const bdLocals* b) { print_rule(b); }
 }  // namespace h2
 
 extern "C" {
