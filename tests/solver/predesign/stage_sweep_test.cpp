@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "halvorine2/fluid_plugin.h"
 #include "halvorine2/halvorine2.h"
 #include "reports/report_api.h"
 #include "solver/predesign/predesign_tables.h"
@@ -169,6 +170,8 @@ TEST_F(StageSweep, TheRebuildGivesSealsGapsSlopesAndTheStatorPressure) {
     bdLocals& b = *block();
     const double rotor_gap = b.clrn_d1[2];
     const double p2r = b.isd_p2[2][m];
+    b.stgtd_Tdy[1] = 0.0;
+    b.stgtd_Tby[2] = 5.0;
     SetStgPoint(1, 2, 3, 6);
     EXPECT_EQ(RebuildStg(1, 2), 0);
     expect_seals();
@@ -194,6 +197,7 @@ TEST_F(StageSweep, TheRebuildGivesSealsGapsSlopesAndTheStatorPressure) {
     EXPECT_LT(rel(b.bld_d1[2], b.bld_d2[2] - 2.0 * dD / w * bx + (g2 - g3) / 2.0), 1e-12);
     EXPECT_LT(rel(b.bld_l1[2], std::min(l2, l2 - 2.0 * dL / w * bx + g2 + g3)), 1e-12);
     EXPECT_LT(rel(b.isd_p2[1][m], stator_pressure(p2r)), 1e-9);
+    EXPECT_EQ(b.isd_s1[1][m], b.fluid_func(H2_FLUID_S_PI, b.isd_p1x[1][m], b.isd_i1x[1][m], b.elem_af[1], 0));
     EXPECT_LT(rel(b.isd_p2[2][m], p2r), 1e-15);
     for (int e = 0; e <= b.cyld_ns; ++e) {
         EXPECT_EQ(b.enrg_dhd[e], 0.0);
@@ -294,6 +298,7 @@ TEST_F(StageSweep, TheBestOfTheSweptPointsIsRebuiltSolvedAndKept) {
     const int best = 1 + static_cast<int>(std::max_element(eff.begin(), eff.end()) - eff.begin());
     fresh();
     bdLocals& b = *block();
+    h2::predesign::tables().count = 0;
     b.S1range_begin = 1;
     b.S1range_end = 6;
     ASSERT_EQ(OptStg2(1, 2, 1), 0);
@@ -350,17 +355,70 @@ TEST_F(StageSweep, NoPointOrNoAdmissiblePointLeavesTheSolvedStart) {
     }
 }
 
-TEST_F(StageSweep, TheBestPointIsReportedOnceUnderTheLock) {
-    bdLocals& b = *block();
-    b.IPO = 1;
-    b.outDst = 1;
-    std::snprintf(b.dump_name, sizeof b.dump_name, "%s", "sweep.dump");
-    b.S1range_begin = 1;
-    b.S1range_end = 2;
-    ASSERT_EQ(OptStg2(1, 2, 1), 0);
-    EXPECT_EQ(b.dump_stream, nullptr);
-    const std::string dump = h2::test::read_file((dir_.path() / "sweep.dump").string());
-    EXPECT_NE(dump.find("Blade's mass"), std::string::npos);
+TEST_F(StageSweep, EveryRangeOfAdmissibilityCanRuleThePointsOut) {
+    struct Case {
+        const char* name;
+        double bdLocals::*field;
+        double value;
+    };
+    // The rotor leaves at about 21 deg to the wheel plane (180 - B2), the
+    // stator at about 15 deg; hub and shroud diameters of a few decimetres.
+    const Case cases[] = {
+        {"stator exit angle above", &bdLocals::S2minA1, 60.0},
+        {"rotor exit angle above", &bdLocals::S2minB2, 60.0},
+        {"rotor exit angle below", &bdLocals::S2maxB2, 5.0},
+        {"hub reaction above", &bdLocals::S2minHubR, 9.0},
+        {"hub reaction below", &bdLocals::S2maxHubR, -9.0},
+        {"hub diameter above", &bdLocals::S2minHubD, 1.0},
+        {"hub diameter below", &bdLocals::S2maxHubD, 0.01},
+        {"shroud diameter above", &bdLocals::S2minShroudD, 1.0},
+        {"shroud diameter below", &bdLocals::S2maxShroudD, 0.01},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fresh();
+        bdLocals& b = *block();
+        b.*c.field = c.value;
+        b.S1range_end = 2;
+        EXPECT_EQ(OptStg2(1, 2, 1), 202);
+    }
+}
+
+TEST_F(StageSweep, TheBestPointIsReportedByThePrintLevels) {
+    struct Case {
+        int IPI, IPO, IP;
+        const char* text;  // in the dump, or nothing at all for nullptr
+    };
+    const std::string rule(131, '=');
+    const Case cases[] = {
+        {0, 1, 0, "Blade's mass"}, {0, 2, 0, "R E S U L T S"}, {1, 1, 0, "P D  r a n g e s"},
+        {0, 0, 1, rule.c_str()},   {0, 0, 0, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.IPO);
+        SCOPED_TRACE(c.IP);
+        fresh();
+        bdLocals& b = *block();
+        b.IPI = c.IPI;
+        b.IPO = c.IPO;
+        b.IP = c.IP;
+        b.outDst = 1;
+        std::snprintf(b.dump_name, sizeof b.dump_name, "%s", "sweep.dump");
+        b.S1range_end = 2;
+        std::remove("sweep.dump");
+        h2::test::CapturedConsole console;
+        ASSERT_EQ(OptStg2(1, 2, 1), 0);
+        EXPECT_EQ(b.dump_stream, nullptr);
+        const std::string dump = h2::test::read_file((dir_.path() / "sweep.dump").string());
+        if (c.text == nullptr) {
+            EXPECT_EQ(dump, "");
+        } else {
+            EXPECT_NE(dump.find(c.text), std::string::npos);
+        }
+        EXPECT_EQ(dump.find("P D  r a n g e s") != std::string::npos, c.IPI > 0);
+        // outDst 1: only the rule line also reaches the console.
+        EXPECT_EQ(console.text(), c.IP > 0 && c.IPO == 0 ? rule + "\n" : "");
+    }
 }
 
 }  // namespace
