@@ -415,7 +415,7 @@ TEST_F(StageSweep, TheBestPointIsReportedByThePrintLevels) {
         } else {
             EXPECT_NE(dump.find(c.text), std::string::npos);
         }
-        EXPECT_EQ(dump.find("P D  r a n g e s") != std::string::npos, c.IPI > 0);
+        EXPECT_EQ(dump.find("P D  r a n g e s") != std::string::npos, c.IPI > 0) << dump;
         // outDst 1: only the rule line also reaches the console.
         EXPECT_EQ(console.text(), c.IP > 0 && c.IPO == 0 ? rule + "\n" : "");
     }
