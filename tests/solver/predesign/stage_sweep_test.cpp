@@ -22,6 +22,7 @@
 #include "tests/support/case_fixture.h"
 #include "tests/support/example_stage.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_fluid.h"
 
 namespace {
 
@@ -419,6 +420,96 @@ TEST_F(StageSweep, TheBestPointIsReportedByThePrintLevels) {
         // outDst 1: only the rule line also reaches the console.
         EXPECT_EQ(console.text(), c.IP > 0 && c.IPO == 0 ? rule + "\n" : "");
     }
+}
+
+TEST_F(StageSweep, TheStartIsRatedByTheCriterionOfS2form) {
+    struct Case {
+        int form;
+        double* (*field)(bdLocals&);
+    };
+    // A start criterion of 2 no efficiency can beat: without force nothing is
+    // rebuilt, whichever of the four values S2form names.
+    const Case cases[] = {
+        {0, [](bdLocals& b) { return &b.elem_eff[1]; }},
+        {1, [](bdLocals& b) { return &b.elem_effx[1]; }},
+        {2, [](bdLocals& b) { return &b.cyld_eff; }},
+        {3, [](bdLocals& b) { return &b.cyld_effx; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.form);
+        fresh();
+        bdLocals& b = *block();
+        b.S2form = c.form;
+        b.S1range_end = 2;
+        b.elem_eff[1] = b.elem_effx[1] = b.cyld_eff = b.cyld_effx = 0.0;
+        *c.field(b) = 2.0;
+        EXPECT_EQ(OptStg2(1, 2, 0), 202);
+    }
+}
+
+// A two-stage path built by hand (no solve): the rebuild of the second stage
+// and of a radial stator.
+class StageRebuild : public h2::test::PathCaseTest {
+protected:
+    void SetUp() override {
+        PathCaseTest::SetUp();
+        ASSERT_EQ(alloc_probdata(5, 1), 0);
+        bdLocals& b = *block();
+        h2::test::install_test_fluid(&b);
+        b.cyld_ns = 4;
+        b.cyld_nr = 1;
+        for (int e = 0; e <= 4; ++e) {
+            b.elem_stagType[e] = e == 0 ? 0.0 : 1.0;
+            b.bld_z[e] = e == 0 ? 0.0 : 40.0;
+            b.bld_wp[e] = e % 2 == 0 && e > 0 ? 3000.0 : 0.0;
+            b.bld_d2[e] = 0.25 + 0.005 * e;
+            b.bld_l2[e] = 0.03 + 0.002 * e;
+            b.bld_du[e] = 0.1 * e;
+            b.bld_dub[e] = 0.2;
+            b.clrn_d1[e] = 0.004;
+            b.clrn_to[e] = 0.0123;
+            b.prof_B[e][0] = 0.02;
+            b.cas_b[e][0] = b.cas_bx[e][0] = 0.02;
+            b.isd_p1x[e][0] = 300000.0;
+            b.isd_i1x[e][0] = 900000.0;
+            b.isd_p2[e][0] = 200000.0;
+            b.elem_R[e] = 0.4;
+        }
+    }
+};
+
+TEST_F(StageRebuild, ASecondStatorFollowsTheRowBeforeIt) {
+    bdLocals& b = *block();
+    EXPECT_EQ(RebuildStg(3, 4), 0);
+    EXPECT_EQ(b.bld_d1[3], b.bld_d2[3]);
+    EXPECT_LT(rel(b.bld_l1[3], 1.01 * b.bld_l2[2]), 1e-12);
+    // Its new seal diameter lies below the hub: it takes the one of the stator before.
+    EXPECT_EQ(b.bld_du[3], 0.1);
+    EXPECT_LT(rel(b.clrn_drd[3], 0.001 * 0.65 * (b.bld_d2[3] - b.bld_l2[3])), 1e-12);
+    // The first stage and element 0 keep their sizes.
+    EXPECT_EQ(b.bld_d2[0], 0.25);
+    EXPECT_EQ(b.bld_d1[1], 0.0);
+    EXPECT_EQ(b.clrn_to[3], std::min(0.02, b.bld_l1[3]));
+}
+
+TEST_F(StageRebuild, ACooledStageKeepsItsSealAndTipClearance) {
+    bdLocals& b = *block();
+    b.stgtd_cooled[4] = 1.0;
+    RebuildStg(3, 4);
+    EXPECT_DOUBLE_EQ(b.bld_du[3], 0.3);
+    EXPECT_LT(rel(b.clrn_drd[3], 0.0003), 1e-12);
+    EXPECT_EQ(b.clrn_to[3], 0.0123);
+}
+
+TEST_F(StageRebuild, ARadialStatorFeedsTheRotorFromItsExit) {
+    bdLocals& b = *block();
+    b.elem_sectType[3] = 1.0;
+    RebuildStg(3, 4);
+    EXPECT_LT(rel(b.bld_d1[3], b.bld_d2[3] + 5.0 * b.bld_l2[3]), 1e-12);
+    EXPECT_EQ(b.bld_l1[3], b.bld_l2[3]);
+    EXPECT_LT(rel(b.bld_d1[4], b.bld_d2[3] - 0.004), 1e-12);
+    EXPECT_EQ(b.bld_l1[4], b.bld_l2[3]);
+    EXPECT_EQ(b.clrn_b1n[4], 0.002);  // no gap sizes
 }
 
 }  // namespace
