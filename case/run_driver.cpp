@@ -137,6 +137,8 @@ bool threading_ready(const char* caller) {
 
 namespace h2 {
 SolverEntry set_solver_entry(SolverEntry entry) { return g_solver.exchange(entry ? entry : &bestXN); }
+void report_to_destinations(const bdLocals* b, void (*report)(std::FILE*)) { to_destinations(b, report); }
+void print_run_rule(const bdLocals* b) { print_rule(b); }
 }  // namespace h2
 
 extern "C" {

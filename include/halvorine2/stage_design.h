@@ -40,6 +40,51 @@ H2_API int LosStrs(int e);
  * above its inlet total pressure; -1 no case or no arrays. */
 H2_API int stgRN(void);
 
+/* Redesign in the loss-versus-strength mode: S1mode is 1 while the rows are
+ * redesigned by stgR and 0 again on return, whatever happened. StgrS1e
+ * redesigns element e, StgrS1 stage s (elements 2s + 1 and 2s + 2), StgrS1sr
+ * the stator and rotor given. Elements missing from the case are skipped and
+ * nothing of them changes. All three return 0, whatever stgR returned. */
+H2_API int StgrS1e(int e);
+H2_API int StgrS1(int s);
+H2_API int StgrS1sr(int stator, int rotor);
+
+/* Solves the current case with S1mode 1, prints the predesign data and result
+ * reports, regenerates the path with S1mode 0, checks the exit axial
+ * coordinate against LengthLimit and the rotor blade mass against MassLimit
+ * (0 = no limit; a value equal to its limit passes), recomputes the whole-path
+ * results and prints the reports again. The floating-point environment is
+ * saved, masked and restored around it. The solver's non-zero result when the
+ * solve fails (nothing printed or checked then, -1 without a case); 101 when
+ * a limit is exceeded; else 0. S1mode is 0 on return. */
+H2_API int StgrS1N(void);
+
+/* Sweeps the stage of stator es and rotor er = es + 1 over the LPtau points
+ * S1range_begin..S1range_end in six variables: reaction (S2minReact..
+ * S2maxReact), stator mean exit diameter (S2minD1Mean..), stator diameter per
+ * height (S2minD1L1..), rotor per stator diameter (S2minD2D1..), rotor per
+ * stator height (S2minL2L1..) and axial gap behind the stator (S2minAxGap..).
+ * Each point starts from the solved case, rebuilds the stage's geometry, seals
+ * and stator exit pressure (the reaction's share of the stage's isentropic
+ * drop), solves the case and rates it by S2form (0 elem__eff, 1 elem__effx of
+ * the stator, 2 cyld__eff, else cyld__effx); a point counts when its criterion
+ * is positive, the best so far, and the stator exit angle, rotor exit angle,
+ * stator hub reaction and rotor hub and shroud diameters lie within their
+ * S2min../S2max.. ranges. The best point is rebuilt, solved and reported
+ * (under the process-wide lock) when force is not 0 or it beats the start.
+ *
+ * The sweep solves with the case's own sizing modes: the swept diameters and
+ * heights survive the solve only for task 2 (cyld__VART 2, heights given)
+ * with mean-diameter rows (elem__VARTD 1), where bld__d2s is the row's mean
+ * diameter; other modes size the rows afresh from their own data.
+ *
+ * 0 the best point was rebuilt, solved and reported; 201 a bad stage (es below
+ * 1, er not es + 1 or beyond cyld__ns; nothing is sampled or changed), no case
+ * copy, an empty point range, the last point's solve or the final solve
+ * failed; 202 no point counted, or none beat the start with force 0. On 201
+ * and 202 the case is the solved start again. Costs (points + 2) solves. */
+H2_API int OptStg2(int es, int er, int force);
+
 H2_EXTERN_C_END
 
 #endif

@@ -49,6 +49,10 @@ void estimate_gaps(double x, double* g1, double* g2, double* g3) {
         *g1 = *g2 = *g3 = x / kGapFraction;
         return;
     }
+    stgGapSizes(x, g1, g2, g3);
+}
+
+void stgGapSizes(double x, double* g1, double* g2, double* g3) {
     // Straight lines through the values at heights 0 and 0.4 m, capped.
     static const double heights[2] = {0.0, 0.4};
     static const double lines[3][2] = {{0.001, 0.003}, {0.002, 0.007}, {0.001, 0.006}};

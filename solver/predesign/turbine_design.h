@@ -73,6 +73,9 @@ extern "C" {
 // The three clearance sizes of a rotor of height x: axial gap g1, tip and hub
 // overlaps g2 and g3.
 void estimate_gaps(double x, double* g1, double* g2, double* g3);
+// The same sizes from their straight lines and caps alone, for any height
+// (the stage sweep's rotor gaps).
+void stgGapSizes(double x, double* g1, double* g2, double* g3);
 
 // Blade height l with (d + l)^2 l = K (hub diameter d), with (d - l)^2 l = K
 // (tip diameter d), and K / d^2 (mean diameter d); -1.0 when not found.
@@ -102,4 +105,14 @@ void CopyLosStrsPoint(const LosStrsPoint* source, LosStrsPoint* target);
 // pass: 0 done, 1 failed.
 int stgInletSize(void);
 int stgVolinSize(int e);
+
+// Steps of the stage sweep on stator es and rotor er = es + 1 (checked by
+// OptStg2): point p of the LPtau sequence (ndim coordinates, six used) into
+// the stage's reaction, diameters, heights and axial gap, and into the current
+// values of module record 0; the pitch and stagger of the sections below the
+// last from the new sizes; the geometry, seals and stator exit pressure that
+// follow from them (always 0).
+void SetStgPoint(int es, int er, int p, int ndim);
+void stgPointPitch(int es, int er);
+int RebuildStg(int es, int er);
 }
