@@ -85,6 +85,10 @@ int rc_ubend_design(int i, int uband_form, int imp);
 int rc_desw_design(int i, int desw_form, int imp);
 int rc_volout_design(int i, int volout_form, int imp);
 
+// U-bend proportions from its inlet width b1: outlet width b1 widthRatio,
+// inner wall radius b1 radiusRatio, outer wall radius (b1 + b2) / 2 + Rh.
+void rc_ubend_dims(double b1, double widthRatio, double radiusRatio, double* b2, double* Rh, double* Rt);
+
 // Stage failure codes: the element that failed, or the head iteration.
 enum StageCode {
     kStageDone = 0,

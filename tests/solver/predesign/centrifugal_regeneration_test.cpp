@@ -128,15 +128,19 @@ TEST_F(CentrifugalRegeneration, EveryElementReportsItsOwnCode) {
         const char* what;
         int volin, lbau, diff, uband, desw, lbda, volout;
         int ns, imp, code;
+        double G = 2.0, A0 = 90.0;
     };
-    // The elements not built yet fail; their codes name them. diff_form 3
-    // counts a slot but generates nothing there.
-    for (const Case c : {Case{"inlet volute", 1, 0, 0, 0, 0, 0, 0, 2, 2, kStageInletVolute},
-                         Case{"kind-11 bend", 0, 1, 0, 0, 0, 0, 0, 2, 2, kStageKind11Bend},
-                         Case{"U-bend", 0, 0, 1, 1, 0, 0, 0, 3, 1, kStageUBend},
-                         Case{"deswirler", 0, 0, 1, 0, 1, 0, 0, 3, 1, kStageDeswirler},
-                         Case{"kind-12 bend", 0, 0, 1, 0, 0, 1, 0, 3, 1, kStageKind12Bend},
-                         Case{"outlet volute", 0, 0, 1, 0, 0, 0, 1, 3, 1, kStageOutletVolute},
+    // Each element is made to fail on its own: the inlet volute by a form it
+    // cannot size for a swirling exit; the kind-11 bend by an inlet annulus
+    // (the volute's exit, widened by its loss) deeper than half its diameter;
+    // the elements behind a diffuser slot of form 3, which counts a slot but
+    // generates nothing there, by the empty outlet of that slot.
+    for (const Case c : {Case{"inlet volute", 4, 0, 0, 0, 0, 0, 0, 2, 2, kStageInletVolute, 2.0, 60.0},
+                         Case{"kind-11 bend", 1, 1, 0, 0, 0, 0, 0, 3, 3, kStageKind11Bend, 9.0},
+                         Case{"U-bend", 0, 0, 3, 1, 0, 0, 0, 3, 1, kStageUBend},
+                         Case{"deswirler", 0, 0, 3, 0, 1, 0, 0, 3, 1, kStageDeswirler},
+                         Case{"kind-12 bend", 0, 0, 3, 0, 0, 1, 0, 3, 1, kStageKind12Bend},
+                         Case{"outlet volute", 0, 0, 3, 0, 0, 0, 1, 3, 1, kStageOutletVolute},
                          Case{"vaned diffuser without vanes", 0, 0, 2, 0, 0, 0, 0, 2, 1, kStageVanedDiffuser},
                          Case{"guide vanes", 0, 0, 1, 0, 0, 0, 0, 2, 1, kStageGuideVanes},
                          Case{"impeller", 0, 0, 0, 0, 0, 0, 0, 1, 1, kStageImpeller}}) {
@@ -144,6 +148,8 @@ TEST_F(CentrifugalRegeneration, EveryElementReportsItsOwnCode) {
         renew_path();
         make_path(c.ns, {c.imp});
         target(c.ns, 180000.0);
+        block()->elem_G1[0] = c.G;
+        block()->cas_B1[0][0] = c.A0;
         PD_module& r = record(0);
         r.igv_form = 1;
         r.volin_form = c.volin, r.lbau_form = c.lbau, r.diff_form = c.diff, r.uband_form = c.uband;
