@@ -23,6 +23,7 @@ protected:
         bdLocals& b = *master();
         b.cyld_VART = 1;
         b.IM = 200;
+        b.IGM = 5;
         b.RELAX = 0.5;
         b.acc_limit = 1e-6;
         b.IPP = 0;
