@@ -249,3 +249,74 @@ TEST_F(Search, MappingTestsItsCoordinateIndexBeforeReadingIt) {
 }
 
 }  // namespace
+
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+bdLocals* g_abort_target = nullptr;
+int g_abort_after = 0;
+void abort_after(bdLocals* b, uintptr_t) {
+    g_seen.push_back({b->search_point, b->cyld_effx, b->cyld_effDx, b->cyld_uCo, b->meter_count});
+    if (b->meter_count == g_abort_after) g_abort_target->need_abort = 1;
+}
+
+TEST_F(Search, AnAbortAfterGoodPointsRebuildsTheBestOfThem) {
+    centrifugal_search();
+    for (int threads : {1, 4}) {
+        SCOPED_TRACE(threads);
+        g_seen.clear();
+        g_abort_target = master();
+        g_abort_after = 2;
+        master()->result_hook = abort_after;
+        master()->need_abort = 0;
+        master()->pd_threads = threads;
+        const int r = OptCyl(0, 12, 0, "cyld__effx");
+        // Workers may have started every point before the request came: then
+        // nothing was left to stop.
+        if (threads == 1 || r != 0) {
+            EXPECT_EQ(r, 4);
+            EXPECT_EQ(master()->need_abort, 1);
+        }
+        ASSERT_GE(g_seen.size(), 2u);
+        if (threads == 1) {
+            EXPECT_EQ(g_seen.size(), 2u) << "no point starts after the abort";
+        }
+        // Points before the first one not evaluated are all counted, in order.
+        for (std::size_t k = 0; k < g_seen.size(); ++k) EXPECT_EQ(g_seen[k].count, static_cast<int>(k) + 1);
+        int best = g_seen[0].point;
+        double effx = g_seen[0].effx;
+        for (const Seen& s : g_seen)
+            if (s.effx > effx) {
+                effx = s.effx;
+                best = s.point;
+            }
+        EXPECT_EQ(master()->meter_opt, best);
+        EXPECT_EQ(master()->cyld_effx, effx);
+    }
+    master()->result_hook = nullptr;
+    master()->need_abort = 0;
+}
+
+TEST_F(Search, TheDumpGetsTheSameBytesOnAnyNumberOfWorkers) {
+    h2::test::TempDir dir;
+    centrifugal_search();
+    master()->IPP = 3;
+    master()->outDst = 2;
+    std::string dumps[2], consoles[2];
+    const int threads[] = {1, 4};
+    for (int k = 0; k < 2; ++k) {
+        const std::string name = "search" + std::to_string(k) + ".dump";
+        set_dump_name(name.c_str());
+        master()->pd_threads = threads[k];
+        CapturedConsole console;
+        ASSERT_EQ(OptCyl(2, 8, 0, "-cyld__effx"), 0);
+        consoles[k] = console.text();
+        dumps[k] = h2::test::read_file(name);
+    }
+    EXPECT_NE(dumps[0].find("ntot=   1 i=   "), std::string::npos);
+    EXPECT_EQ(dumps[0], dumps[1]);
+    EXPECT_EQ(consoles[0], consoles[1]);
+}
+
+}  // namespace
