@@ -186,6 +186,8 @@ double path_blade_mass(const bdLocals& b) {
     return mass;
 }
 
+}  // namespace
+
 // The axial-length and blade-mass limits of the machine.
 bool within_machine_limits(const bdLocals& b) {
     if (b.LengthLimit != 0.0 && b.cas_x2[b.cyld_ns][b.cyld_nr / 2] > b.LengthLimit) return false;
@@ -207,6 +209,8 @@ bool passes_screening(bdLocals& b) {
     }
     return !(b.cyld_uCo > 1.0);
 }
+
+namespace {
 
 // A worker's own inputs: its copy of the table and the models built from a
 // fresh copy of the caller's case for every point.

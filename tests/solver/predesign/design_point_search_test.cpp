@@ -212,7 +212,9 @@ TEST_F(Search, TheKeyPicksTheDirection) {
     };
     // A key naming no double reads 1e20 with or without its sign: minimised
     // (-1e20) or maximised, the first counted point stays best.
-    for (const Case c : {Case{"-cyld__effx", 0}, Case{"no_such_key", 1}, Case{"-no_such_key", 1}}) {
+    // cyld__R is the same for every point: the first of equals stays best.
+    for (const Case c :
+         {Case{"-cyld__effx", 0}, Case{"no_such_key", 1}, Case{"-no_such_key", 1}, Case{"cyld__R", 1}}) {
         SCOPED_TRACE(c.key);
         g_seen.clear();
         const int r = OptCyl(0, 6, 0, c.key);
@@ -317,6 +319,61 @@ TEST_F(Search, TheDumpGetsTheSameBytesOnAnyNumberOfWorkers) {
     EXPECT_NE(dumps[0].find("ntot=   1 i=   "), std::string::npos);
     EXPECT_EQ(dumps[0], dumps[1]);
     EXPECT_EQ(consoles[0], consoles[1]);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Search, ScreeningAndMachineLimits) {
+    bdLocals& b = *master();
+    b.cyld_ns = 2;
+    b.cyld_nr = 1;
+    struct Case {
+        const char* what;
+        double cooled, effDx, effD, s1, uCo;
+        bool stays;
+        double effDx_after;
+    };
+    const Case cases[] = {
+        {"uncooled within (0, 0.99]", 0.0, 0.8, 0.0, 5.0, 0.5, true, 0.8},
+        {"uncooled at 0.99", 0.0, 0.99, 0.0, 5.0, 0.5, true, 0.99},
+        {"uncooled at 0.995 with entropy", 0.0, 0.995, 0.0, 5.0, 0.5, false, 0.995},
+        {"uncooled at 0.995 without entropy", 0.0, 0.995, 0.0, 0.0, 0.5, true, 0.7},
+        {"uncooled at 0", 0.0, 0.0, 0.0, 5.0, 0.5, false, 0.0},
+        {"cooled with effD", 1.0, 0.0, 0.3, 5.0, 0.5, true, 0.0},
+        {"cooled without effD", 1.0, 0.8, 0.0, 5.0, 0.5, false, 0.8},
+        {"uCo 1 stays", 0.0, 0.8, 0.0, 5.0, 1.0, true, 0.8},
+        {"uCo 1.0000001 goes", 0.0, 0.8, 0.0, 5.0, 1.0000001, false, 0.8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        b.stgtd_cooled[1] = c.cooled;
+        b.cyld_effDx = c.effDx;
+        b.cyld_effD = c.effD;
+        b.isd_s1[0][0] = c.s1;
+        b.cyld_uCo = c.uCo;
+        b.cyld_effx = 0.7;
+        EXPECT_EQ(h2::predesign::passes_screening(b), c.stays);
+        EXPECT_EQ(b.cyld_effDx, c.effDx_after);
+    }
+    b.cyld_ns = 0;
+    b.cyld_uCo = 0.5;
+    EXPECT_FALSE(h2::predesign::passes_screening(b)) << "a path without elements";
+
+    b.cyld_ns = 2;
+    b.cas_x2[2][0] = 1.5;
+    b.cyld_mass = 20.0;
+    struct Limit {
+        double length, mass;
+        bool within;
+    };
+    for (const Limit l : {Limit{0.0, 0.0, true}, Limit{1.5, 0.0, true}, Limit{1.49, 0.0, false},
+                          Limit{0.0, 20.0, true}, Limit{0.0, 19.9, false}, Limit{2.0, 25.0, true}}) {
+        b.LengthLimit = l.length;
+        b.MassLimit = l.mass;
+        EXPECT_EQ(h2::predesign::within_machine_limits(b), l.within) << l.length << " " << l.mass;
+    }
 }
 
 }  // namespace
