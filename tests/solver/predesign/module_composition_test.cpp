@@ -181,3 +181,107 @@ TEST_F(Composition, DesignModuleDispatchesByType) {
 }
 
 }  // namespace
+
+namespace {
+
+// A two-stage axial compressor module: hub 0.45 m held, first-row height
+// 0.1 m, HT 0.3, KZ 0.95, 1200 rad/s, 20 kg/s to 170000 Pa from 1 atm, 288.15 K.
+class AxialComposition : public h2::test::SearchTest {
+protected:
+    PD_module* axial() {
+        PD_module* t = table(1);
+        PD_module& r = t[0];
+        r.type = COMP_AXIAL;
+        r.Gflag = 1;
+        r.PD_VAL[PD_VAR_D] = 0.45;
+        r.PD_VAL[PD_VAR_CZ] = 0.10;
+        r.PD_VAL[PD_VAR_HT] = 0.30;
+        r.PD_VAL[PD_VAR_KU] = 1.0;
+        r.PD_VAL[PD_VAR_KZ] = 0.95;
+        r.PD_LIM_lower[PD_LIM_STG] = 1.0;
+        r.PD_LIM_upper[PD_LIM_STG] = 5.0;
+        r.PD_LIM_upper[PD_LIM_DS] = 10.0;
+        r.bladeDensity = 7800.0;
+        r.PD_SRC_OM = 1200.0;
+        r.PD_SRC_G = 20.0;
+        r.PD_SRC_P2N = 170000.0;
+        r.PD_SRC_P0 = kSearchP0;
+        r.PD_SRC_I0 = kAirCp * 288.15;
+        r.PD_SRC_A0 = 0.0;
+        attach(1);
+        double* p = h2::predesign::prereq_block(0);
+        p[37] = 0.2;
+        p[38] = 0.01;
+        p[34] = 1.0;
+        p[40] = 0.05;
+        p[41] = 0.02;
+        master()->acc_limit = 1e-9;
+        master()->RELAX = 1.0;
+        master()->IM = 500;
+        return t;
+    }
+};
+
+TEST_F(AxialComposition, BladeMassAndLengthAgainstTheirStrictLimits) {
+    PD_module* t = axial();
+    build();
+    ASSERT_EQ(PredC(0), 0) << master()->err_text;
+    const bdLocals& model = *t[0].PD_model;
+    const int ns = model.cyld_ns;
+    ASSERT_EQ(ns, 4);
+    EXPECT_EQ(t[0].PD_ACH[PD_LIM_STG], 2.0);
+    // Each row's mass is its blade volume times the density; the module's is their sum.
+    double mass = 0.0;
+    for (int i = 1; i <= ns; ++i) {
+        EXPECT_GT(model.strs_vl[i], 0.0) << i;
+        EXPECT_EQ(model.strs_mass[i], model.strs_vl[i] * 7800.0) << i;
+        mass += model.strs_mass[i];
+    }
+    // No limits set: neither is checked nor stored.
+    EXPECT_EQ(t[0].PD_ACH[PD_LIM_MASS], 0.0);
+    EXPECT_EQ(t[0].PD_ACH[PD_LIM_LENGTH], 0.0);
+    // The joined path's blade mass: every row is an axial blade row.
+    EXPECT_NEAR(master()->cyld_mass, mass, 1e-12 * mass);
+    const double x = model.cas_x2[ns][0];
+    ASSERT_GT(x, 0.0);
+
+    struct Case {
+        const char* what;
+        int limit;
+        double lo, hi;
+        int result;
+        int line;
+    };
+    const Case cases[] = {
+        {"mass inside", PD_LIM_MASS, 0.5 * mass, 2.0 * mass, 0, 0},
+        {"mass at the upper limit", PD_LIM_MASS, 0.5 * mass, mass, 101, 1053},
+        {"mass at the lower limit", PD_LIM_MASS, mass, 2.0 * mass, 101, 1053},
+        {"length inside", PD_LIM_LENGTH, 0.5 * x, 2.0 * x, 0, 0},
+        {"length at the upper limit", PD_LIM_LENGTH, 0.5 * x, x, 101, 980},
+        {"length at the lower limit", PD_LIM_LENGTH, x, 2.0 * x, 101, 980},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        t[0].PD_LIM_lower[c.limit] = c.lo;
+        t[0].PD_LIM_upper[c.limit] = c.hi;
+        t[0].PD_ACH[PD_LIM_MASS] = t[0].PD_ACH[PD_LIM_LENGTH] = -1.0;
+        master()->err_text[0] = '\0';
+        build();  // models as built: a generator run again on its own model converges from elsewhere
+        ASSERT_EQ(PredC(0), c.result);
+        if (c.result == 0) {
+            const double achieved = c.limit == PD_LIM_MASS ? mass : x;
+            EXPECT_NEAR(t[0].PD_ACH[c.limit], achieved, 1e-12 * achieved);
+        } else {
+            const std::string text =
+                "ERRCODE_OUTOFRANGE: in solver/predesign/optcylX line " + std::to_string(c.line);
+            EXPECT_EQ(master()->err_text, text);
+            EXPECT_EQ(t[0].PD_ACH[c.limit], -1.0);
+            // Without the checks the same module composes.
+            build();
+            EXPECT_EQ(PredC(1), 0);
+        }
+        t[0].PD_LIM_lower[c.limit] = t[0].PD_LIM_upper[c.limit] = 0.0;
+    }
+}
+
+}  // namespace
