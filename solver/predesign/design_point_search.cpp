@@ -219,6 +219,7 @@ public:
     explicit PointRunner(const SearchInputs& in) : in_(in) {}
     ~PointRunner() {
         const ScopedPredesignTables scope(&own_);
+        release_working_models();
         PD_free_models();
         release_case(master_);
     }
@@ -244,7 +245,7 @@ private:
     // The point's case: a copy of the caller's case at entry with this
     // worker's table attached, and models built from it.
     int reset(Capture& capture) {
-        PD_free_models();
+        release_working_models();
         release_case(master_);
         master_ = nullptr;
         own_ = in_.tables;
@@ -267,7 +268,7 @@ private:
         }
         map_point(job.u);
         bdLocals& b = *master_;
-        if (const int r = build_models(&b); r != 0) {
+        if (const int r = working_models(b); r != 0) {
             finish(capture, out, Verdict::kComposeFailed, r);
             return;
         }
@@ -315,7 +316,39 @@ private:
         out.dump = capture.dump_text();
     }
 
+    // The models as InitModels' steps build them, once per worker (they do not
+    // depend on the point's values), and for every point copies of them to
+    // generate in. 0, or the preparation's code.
+    int working_models(bdLocals& master) {
+        const int count = std::clamp(own_.count, 0, static_cast<int>(PD_MODULE_MAX));
+        if (!prepared_) {
+            if (const int r = build_models(&master); r != 0) {
+                PD_free_models();
+                set_bdLocals(&master);
+                return r;
+            }
+            for (int m = 0; m < count; ++m) pristine_[m] = own_.modules[m].PD_model;
+            prepared_ = true;
+        }
+        for (int m = 0; m < count; ++m) {
+            working_[m] = copy_probdata(pristine_[m], nullptr);
+            set_bdLocals(&master);
+            if (working_[m] == nullptr) return 1;
+            own_.modules[m].PD_model = working_[m];
+        }
+        return 0;
+    }
+    void release_working_models() {
+        for (bdLocals*& w : working_) {
+            release_case(w);
+            w = nullptr;
+        }
+    }
+
     const SearchInputs& in_;
+    bool prepared_ = false;
+    bdLocals* pristine_[PD_MODULE_MAX] = {};
+    bdLocals* working_[PD_MODULE_MAX] = {};
     PredesignTables own_{};
     bdLocals* master_ = nullptr;
 };
