@@ -381,14 +381,10 @@ public:
         const std::lock_guard<std::mutex> hold(lock_);
         return aborted_;
     }
-    // The points handed out so far end before this index.
-    int handed_out_end() {
+    // No further point is handed out (the merge cannot go on).
+    void stop() {
         const std::lock_guard<std::mutex> hold(lock_);
-        return next_;
-    }
-    bool finished() {
-        const std::lock_guard<std::mutex> hold(lock_);
-        return stopped_ || next_ >= end_;
+        stopped_ = true;
     }
 
 private:
@@ -568,7 +564,7 @@ void run_parallel(bdLocals& caller, const SearchInputs& in, SearchState& st, Dis
     std::mutex lock;
     std::condition_variable ready;
     std::deque<std::unique_ptr<PointOutcome>> results;  // by index - first
-    std::atomic<int> running{workers};
+    std::atomic<int> running{0};
 
     auto work = [&]() {
         {
@@ -593,8 +589,31 @@ void run_parallel(bdLocals& caller, const SearchInputs& in, SearchState& st, Dis
         ready.notify_all();
     };
     std::vector<std::thread> threads;
+    // Every started worker is joined on every way out; a failed merge stops
+    // the hand-out first so that the workers end soon.
+    struct Joiner {
+        std::vector<std::thread>& threads;
+        Dispatcher& d;
+        ~Joiner() {
+            d.stop();
+            for (std::thread& t : threads)
+                if (t.joinable()) t.join();
+        }
+    } joiner{threads, d};
     threads.reserve(static_cast<std::size_t>(workers));
-    for (int w = 0; w < workers; ++w) threads.emplace_back(work);
+    for (int w = 0; w < workers; ++w) {
+        running.fetch_add(1);
+        try {
+            threads.emplace_back(work);
+        } catch (...) {
+            running.fetch_sub(1);  // the system has no more threads to give: fewer workers
+            break;
+        }
+    }
+    if (threads.empty()) {
+        run_serial(caller, in, st, d, ndim);
+        return;
+    }
 
     for (std::size_t slot = 0;; ++slot) {
         std::unique_ptr<PointOutcome> out;
@@ -611,7 +630,6 @@ void run_parallel(bdLocals& caller, const SearchInputs& in, SearchState& st, Dis
         release_case(out->flow);
         set_bdLocals(&caller);
     }
-    for (std::thread& t : threads) t.join();
 }
 
 // The best point rebuilt in the caller's case from the entry inputs.
