@@ -285,3 +285,18 @@ TEST_F(AxialComposition, BladeMassAndLengthAgainstTheirStrictLimits) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(AxialComposition, AFailedGeneratorsTextReachesTheMaster) {
+    PD_module* t = axial();
+    t[0].PD_VAL[PD_VAR_CZ] = 0.005;  // a first row 5 mm high: the inlet would be too fast
+    build();
+    master()->err_text[0] = '\0';
+    EXPECT_EQ(PredC(0), 3);
+    EXPECT_EQ(get_bdLocals(), master());
+    EXPECT_STREQ(master()->err_text, "ERRCODE_CORRUPTED_DATA: in solver/predesign/axcompdesign line 387");
+    EXPECT_EQ(t[0].PD_model->cyld_ns, 0) << "the failed model holds no path";
+}
+
+}  // namespace
