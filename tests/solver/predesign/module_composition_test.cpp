@@ -300,3 +300,28 @@ TEST_F(AxialComposition, AFailedGeneratorsTextReachesTheMaster) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Composition, ThreeModulesFollowOneAnother) {
+    PD_module* t = table(3);
+    centrifugal(t, 0).PD_SRC_P2N = 130000.0;
+    centrifugal(t, 1).PD_SRC_P2N = 165000.0;
+    centrifugal(t, 2);
+    attach(3);
+    build();
+    ASSERT_EQ(PredC(0), 0);
+    const bdLocals& b = *master();
+    int pos = 1;
+    for (int m = 0; m < 3; ++m) {
+        const bdLocals& model = *t[m].PD_model;
+        for (int i = 1; i <= model.cyld_ns; ++i, ++pos) {
+            EXPECT_EQ(b.elem_moduleNum[pos], static_cast<double>(m)) << pos;
+            EXPECT_EQ(b.isd_p2[pos][0], model.isd_p2[i][0]) << pos;
+        }
+    }
+    EXPECT_EQ(b.cyld_ns, pos - 1);
+    EXPECT_NEAR(b.isd_p2[b.cyld_ns][0], kSearchP2, 1e-6 * kSearchP2);
+}
+
+}  // namespace
