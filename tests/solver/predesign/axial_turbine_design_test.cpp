@@ -11,67 +11,17 @@
 #include "physics/turbine_eff_estimate.h"
 #include "solver/predesign/axial_turbine_rows.h"
 #include "solver/predesign/module_generators.h"
+#include "solver/predesign/turbine_design.h"
 #include "solver/solver_api.h"
-#include "tests/support/centrifugal_case.h"
+#include "tests/support/turbine_module_case.h"
 
 namespace {
 
 using h2::predesign::AxTurbDesign;
-using h2::test::kCp;
-using h2::test::kIsentropicPower;
-using h2::test::test_fluid_func;
+using namespace h2::test;
 
-constexpr double kPi = 3.14159265;
-constexpr double kDeg = 0.01745329;
-constexpr double kGas = 287.5;
-constexpr double kT0 = 1000.0, kInI0 = kCp * kT0, kInP0 = 4e5, kFlow = 3.0, kSpeed = 3000.0;
-constexpr double kD = 0.2, kAlpha = 14.0, kHT = 0.6, kR = 0.15, kP2 = 1.2e5;
-
-const double kQ = std::pow(std::tan(kAlpha * kDeg) * kSpeed * kD * (1.0 - kR) / 0.98, 2.0);
-const double kH0 = kInI0 * (1.0 - std::pow(kP2 / kInP0, 1.0 / kIsentropicPower));
-
-double fluid(int code, double a, double b) { return test_fluid_func(code, a, b, 0.0, 0); }
-
-class AxialTurbine : public h2::test::CentrifugalCaseTest {
+class AxialTurbine : public TurbineModuleTest {
 protected:
-    // Module 0's model sized for `capacity` stages; record 0 the TURB_AXIAL
-    // of the hand numbers with stage limits 1..10 and diameter limits that
-    // pass. cyld__VART 55 stops the closing solve (13): the layout is read.
-    void model(int capacity = 10, double p2 = kP2) {
-        if (block()->elem_stagType != nullptr) {
-            ASSERT_EQ(free_probdata(), 0);
-        }
-        make_path(2 * capacity, {});
-        bdLocals& b = *block();
-        b.elem_i0[0] = kInI0;
-        b.elem_p0[0] = kInP0;
-        b.elem_G1[0] = b.elem_G2[0] = kFlow;
-        b.bld_wp[0] = kSpeed;
-        b.cyld_p2n = p2;
-        b.cyld_VART = 55;
-        b.IGM = 20;
-        b.cyld_ns = 0;
-        for (int i = 0; i <= 2 * capacity; ++i) b.elem_moduleType[i] = 0.0;
-        PD_module& r = record(0);
-        r = PD_module{};
-        r.type = TURB_AXIAL;
-        r.Gflag = 2;
-        r.Dflag = 0;
-        r.PD_SRC_G = kFlow;
-        r.PD_VAL[PD_VAR_OM] = kSpeed;
-        r.PD_VAL[PD_VAR_D] = kD;
-        r.PD_VAL[PD_VAR_CZ] = kAlpha;
-        r.PD_VAL[PD_VAR_HT] = kHT;
-        r.PD_VAL[PD_VAR_R] = kR;
-        r.PD_VAL[PD_VAR_PA] = 1.0;
-        r.PD_VAL[PD_VAR_KZ] = 1.0;
-        r.PD_VAL[PD_VAR_KH] = 1.0;
-        r.PD_VAL[PD_VAR_KU] = 7.0;
-        r.PD_VAR_lower[PD_VAR_KU] = 0.0;
-        r.PD_LIM_lower[PD_LIM_STG] = 1.0;
-        r.PD_LIM_upper[PD_LIM_STG] = 10.0;
-        r.PD_LIM_upper[PD_LIM_DH] = r.PD_LIM_upper[PD_LIM_DS] = 10.0;
-    }
     int design() { return AxTurbDesign(0); }
 };
 
@@ -231,6 +181,49 @@ TEST_F(AxialTurbine, PartialAdmissionGrowsAlongTheModule) {
         EXPECT_EQ(b.elem_Pa[4], b.elem_Pa[3]);
         EXPECT_EQ(b.elem_Pa[5], c.pa5);
         EXPECT_EQ(record(0).PD_VAL[PD_VAR_KU], c.KU);
+    }
+}
+
+}  // namespace
+namespace {
+
+double rel(double a, double b) { return std::fabs(a - b) / std::fabs(b); }
+
+// The generated module solved by a design solve that sizes the heights by
+// continuity (cyld__VART 1): its outlet pressure met;
+// every row carrying the flow by continuity, its exit speed from the
+// velocity coefficient over the relative isentropic drop (rothalpy kept),
+// its Euler work and exit triangle; the power the sum of the rows' drops.
+TEST_F(AxialTurbine, TheSolvedModuleMeetsItsOutletAndItsBalances) {
+    model();
+    bdLocals& b = *block();
+    b.cyld_VART = 1;
+    b.IGM = 50;
+    ASSERT_EQ(design(), 0);
+    ASSERT_EQ(b.cyld_ns, 6);
+    EXPECT_NEAR(b.isd_p2[6][0], kP2, 1e-6 * kInP0);
+    double power = 0.0;
+    for (int e = 1; e <= 6; ++e) power += b.elem_G1[e] * (b.isd_i1x[e][0] - b.isd_i2x[e][0]);
+    EXPECT_LT(rel(b.cyld_Nc, power), 1e-6);  // to the accuracy of the closing solve
+    EXPECT_GT(power, 0.0);
+    // The rows as the design pass leaves them (the solver's own steps after
+    // the last pass move their outlets by its loss terms).
+    for (int pass = 0; pass < 20; ++pass) ASSERT_EQ(stgRN(), 0);
+    for (int e = 1; e <= 6; ++e) {
+        SCOPED_TRACE(e);
+        const double p2 = b.isd_p2[e][0], i2 = b.isd_i2r[e][0];
+        const double rho2 = p2 / (kGas * i2 / kCp);
+        EXPECT_LT(rel(b.elem_G2[e], rho2 * kPi * b.bld_d2[e] * b.bld_l2[e] * b.flow_c2z[e][0]), 1e-7);
+        const double u1 = b.flow_u1[e][0], u2 = b.flow_u2[e][0];
+        const double grav = 9.81 * (b.flow_r1[e][0] - b.flow_r2[e][0]);
+        const double i2wx = b.isd_i1wx[e][0] - u1 * u1 / 2.0 + u2 * u2 / 2.0 + grav;
+        EXPECT_LT(rel(i2wx, i2 + b.flow_w2[e][0] * b.flow_w2[e][0] / 2.0), 1e-7);
+        const double i2s = b.isd_i1[e][0] * std::pow(p2 / b.isd_p1[e][0], 1.0 / kIsentropicPower);
+        EXPECT_LT(rel(b.flow_w2[e][0], b.los_Los[e][0] * std::sqrt(2.0 * (i2wx - i2s))), 1e-7);
+        EXPECT_NEAR(b.enrg_Lu[e][0], u1 * b.flow_c1u[e][0] - u2 * b.flow_c2u[e][0], 1e-9 * 1e5);
+        EXPECT_NEAR(b.flow_w2u[e][0], b.flow_c2u[e][0] - std::fabs(u2), 1e-9);
+        EXPECT_LT(rel(b.flow_c2[e][0], std::hypot(b.flow_c2z[e][0], b.flow_c2u[e][0])), 1e-12);
+        EXPECT_NEAR(b.elem_G1[e], kFlow, 1e-9);
     }
 }
 
