@@ -3,6 +3,9 @@
 // rcgRN, as a design solve does once per iteration.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+
+#include "case/output_internal.h"
 #include "halvorine2/halvorine2.h"
 #include "solver/predesign/module_generators.h"
 #include "solver/predesign/predesign_tables.h"
@@ -87,5 +90,43 @@ void BM_RadCompDesign_one_stage(benchmark::State& state) {
     bend_threading();
 }
 BENCHMARK(BM_RadCompDesign_one_stage)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+// Design points per second of a 64-point search of the centrifugal example:
+// every point a composition (models rebuilt, one-stage module generated and
+// solved), the join and the solve of the joined path. pd_threads 1 measures
+// one worker; 0 one per core (the speed-up is the ratio of the two rates).
+namespace {
+
+void BM_search_64_points(benchmark::State& state) {
+    binit_threading();
+    bdLocals* b = binit();
+    std::FILE* quiet = std::fopen("/dev/null", "w");
+    h2::set_console_stream(quiet);
+    set_char_par("ModelBase", H2_PLUGIN_DIR);
+    if (PD_load_data(H2_EXAMPLE_DIR "/predesign_centrifugal.dat") != 0) {
+        state.SkipWithError("the example does not load");
+    } else {
+        double* const first = static_cast<double*>(b->prereq_ref);
+        for (int m = 0; m < PD_MODULE_MAX; ++m) {
+            b->prereq_ref = first + m * 125;
+            PD_default_prereq();
+        }
+        b->prereq_ref = first;
+        b->IPP = 0;
+        b->pd_threads = static_cast<int>(state.range(0));
+        int result = 0;
+        for (auto _ : state) result = OptCyl(0, 64, 0, "cyld__effx");
+        state.counters["result"] = result;
+        state.counters["points/s"] =
+            benchmark::Counter(64.0 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    }
+    h2::set_console_stream(nullptr);
+    std::fclose(quiet);
+    bterm();
+    bend_threading();
+}
+BENCHMARK(BM_search_64_points)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "case/case_arrays.h"
 #include "case/current_case.h"
+#include "case/output_internal.h"
 #include "case/text_field.h"
 #include "case/thread_blocks.h"
 #include "halvorine2/case_data.h"
@@ -52,7 +53,7 @@ void bterm(void) {
         if (free_probdata() != 0) h2::sweep_arrays(b);
     }
     // A dump left open by an interrupted run would otherwise stay open for good.
-    if (b->dump_stream) std::fclose(b->dump_stream);
+    if (b->dump_stream && b->dump_stream != h2::thread_dump_capture()) std::fclose(b->dump_stream);
     h2::clear_current_case();
     std::free(b);
 }

@@ -13,6 +13,9 @@
 
 namespace {
 std::FILE* g_console = nullptr;  // nullptr: standard output
+// A thread's own console and dump destinations while it captures its output.
+thread_local std::FILE* t_console = nullptr;
+thread_local std::FILE* t_dump = nullptr;
 
 // Writes one formatted text to the destinations of the current case. Without a
 // case the text goes to the console only.
@@ -40,8 +43,16 @@ void route_formatted(const char* format, ...) {
 }  // namespace
 
 namespace h2 {
-std::FILE* console_stream() { return g_console ? g_console : stdout; }
+std::FILE* console_stream() {
+    if (t_console != nullptr) return t_console;
+    return g_console ? g_console : stdout;
+}
 void set_console_stream(std::FILE* stream) { g_console = stream; }
+void set_thread_capture(std::FILE* console, std::FILE* dump) {
+    t_console = console;
+    t_dump = dump;
+}
+std::FILE* thread_dump_capture() { return t_dump; }
 
 void report_error(const char* text) {
     SetConColor(12, 240);
@@ -70,7 +81,8 @@ void start_dump(void) {
     bdLocals* b = get_bdLocals();
     if (b == nullptr) return;
     // A dump left open by an interrupted run is kept rather than leaked.
-    if (b->outDst != 0 && b->dump_stream == nullptr) b->dump_stream = std::fopen(b->dump_name, "a");
+    if (b->outDst != 0 && b->dump_stream == nullptr)
+        b->dump_stream = t_dump != nullptr ? t_dump : std::fopen(b->dump_name, "a");
     if (h2::frLocals* fr = get_frLocals()) {
         fr->outDst = b->outDst;
         fr->dump = b->dump_stream;
@@ -83,7 +95,8 @@ void stop_dump(void) {
     // Closed whatever outDst says now: a host that switched the dump off during
     // a run would otherwise leave the file open for good.
     if (b->dump_stream != nullptr) {
-        std::fclose(b->dump_stream);
+        // A captured dump belongs to whoever set up the capture.
+        if (b->dump_stream != t_dump) std::fclose(b->dump_stream);
         b->dump_stream = nullptr;
     }
     if (h2::frLocals* fr = get_frLocals()) fr->dump = nullptr;

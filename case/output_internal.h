@@ -10,6 +10,13 @@ namespace h2 {
 std::FILE* console_stream();
 void set_console_stream(std::FILE* stream);
 
+// Routes the calling thread's console text to `console` and what its cases
+// would write to their dump files to `dump` (start_dump hands that stream
+// out, stop_dump leaves it open); NULLs end the capture. Lets a worker
+// gather a job's text to be written out later in a fixed order.
+void set_thread_capture(std::FILE* console, std::FILE* dump);
+std::FILE* thread_dump_capture();
+
 // Writes an error text with put_err in bright red on the current background.
 void report_error(const char* text);
 

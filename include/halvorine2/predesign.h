@@ -148,6 +148,29 @@ H2_API void PD_report_data(FILE* stream, int withAll);
  * stream). */
 H2_API void PD_report_result(FILE* stream);
 
+/* Composes one design of the whole machine from the module table: every
+ * module generated in its model case (InitModels), checked against its limits
+ * (none when restoreFlag is not 0), each module's outlet handed to the next,
+ * and all joined into the current case, which must have arrays for the joined
+ * flow path. 0 done; -1 no module, a record without a model or a type without
+ * a generator; 101 a limit, or a joined path longer than the case's arrays
+ * (or 101 elements); 3 corrupted data; else the failing generator's code. The
+ * case is current again on every return and holds a failed module's text. */
+H2_API int PredC(int restoreFlag);
+/* Rebuilds, solves and reports the design of the table's current values.
+ * keepModels not 0 uses the models InitModels built (-1 when there are none)
+ * and keeps them; otherwise builds and frees its own (InitModels' code when
+ * that fails). Else the code of PredC or of the solve, 0 done. */
+H2_API int RestorePoint(int keepModels, int restoreFlag);
+/* Searches the design points first..end-1 of the LPtau sequence for the best
+ * by the criterion key (a leading '-' keeps the smallest), leaves the best
+ * solved and reported in the current case and the table at its values. 0 a
+ * best point; 101 none; 4 aborted after good points; -1 a dimension total
+ * outside 2..40, a bad range or key; else a preparation's or the best
+ * point's code. The case field pd_threads picks the workers (0 one per core,
+ * 1 the calling thread only); results and output do not depend on it. */
+H2_API int OptCyl(int first, int end, int reserved, const char* key);
+
 H2_EXTERN_C_END
 
 #endif
