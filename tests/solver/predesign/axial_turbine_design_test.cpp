@@ -61,6 +61,12 @@ TEST_F(AxialTurbine, ThreeStagesSplitTheDropEqually) {
         EXPECT_EQ(b.bld_wp[2 * k + 1], 0.0);
         EXPECT_EQ(b.elem_VARTD[2 * k + 1], 0.0);
         EXPECT_EQ(b.los_Los[2 * k + 1][0], 0.95);
+        if (k > 0) {
+            // A later stator starts where the stage before ends, at the
+            // stage's total enthalpy q/2 above the running static one.
+            EXPECT_EQ(b.elem_p0[2 * k + 1], b.elem_p2[2 * k]);
+            EXPECT_NEAR(b.elem_i0[2 * k + 1], kInI0 - k * dh, 1e-9 * kInI0);
+        }
     }
     // The later stators by continuity at their exit state (hub-diameter form).
     for (int e : {3, 5}) {
@@ -79,6 +85,42 @@ TEST_F(AxialTurbine, ThreeStagesSplitTheDropEqually) {
                 1e-6 * kFlow);  // fixed point of five passes
     EXPECT_EQ(b.bld_l2[0], l1);
     EXPECT_EQ(b.bld_d1[0], b.bld_d2[1]);
+}
+
+// HT 0.8 gives n = floor(H0 / (0.125 (750)^2 - q/2) + 0.5) = 5 stages and
+// kmid 2: stage k's axial velocity ((k - 2)(KZ - 1)/5 + 1) sqrt(q), its drop
+// ((k - 2)(KH - 1)/5 + 1) dh; the running static enthalpy E falls by each
+// later stage's drop and the stage ends at E less that drop again.
+TEST_F(AxialTurbine, KzAndKhChangeTheStagesAboutTheMiddleOne) {
+    model();
+    PD_module& r = record(0);
+    r.PD_VAL[PD_VAR_HT] = 0.8;
+    r.PD_VAL[PD_VAR_KZ] = 1.3;
+    r.PD_VAL[PD_VAR_KH] = 1.2;
+    EXPECT_EQ(design(), 13);
+    const bdLocals& b = *block();
+    const int n = 5, kmid = 2;
+    ASSERT_EQ(std::floor(kH0 / (0.125 * 750.0 * 750.0 - kQ / 2.0) + 0.5), n);
+    ASSERT_EQ(b.cyld_ns, 2 * n);
+    const double eta = turbine_eff_estimate(kFlow, kInP0, kInI0, kP2);
+    const double s0 = fluid(3, kInP0, kInI0);
+    const double i2 = kInI0 - eta * kH0;
+    const double dh = (kInI0 - i2 + kQ / 2.0) / n, ds = (fluid(3, kP2, i2) - s0) / n;
+    const double h0 = ((0.0 - kmid) * 0.2 / n + 1.0) * dh;
+    const double p20 = fluid(8, kInI0 - kQ / 2.0 - h0, s0 + ds);
+    EXPECT_NEAR(b.elem_p2[2], p20, 1e-9 * p20);
+    double E = kInI0 - kQ / 2.0;
+    for (int k = 1; k < n; ++k) {
+        SCOPED_TRACE(k);
+        const double kz = ((k - kmid) * 0.3 / n + 1.0);
+        EXPECT_NEAR(b.flow_c2z[2 * k + 1][0], kz * std::sqrt(kQ), 1e-9);
+        EXPECT_EQ(b.flow_c1z[2 * k + 2][0], b.flow_c2z[2 * k + 1][0]);
+        const double hk = ((k - kmid) * 0.2 / n + 1.0) * dh;
+        E -= hk;
+        const double p2 = fluid(8, E - hk, (k + 1) * ds + s0);
+        EXPECT_NEAR(b.elem_p2[2 * k + 2], p2, 1e-9 * p2);
+        EXPECT_NEAR(b.elem_i0[2 * k + 1], 0.5 * kz * kz * kQ + E, 1e-9 * kInI0);
+    }
 }
 
 TEST_F(AxialTurbine, StageCountsOutsideWhatTheModuleAllowsGive1) {
