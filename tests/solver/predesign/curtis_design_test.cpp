@@ -155,3 +155,37 @@ TEST_F(Curtis, ADflagOutsideItsFormsIs1) {
 }
 
 }  // namespace
+namespace {
+
+double rel(double a, double b) { return std::fabs(a - b) / std::fabs(b); }
+
+// An impulse wheel (R 0, alpha1 12 degrees) to 3.2 bar, solved by a design
+// solve that sizes the heights by continuity: its outlet met, every row
+// carrying the flow by continuity with rothalpy kept, Euler work and the
+// exit triangle.
+TEST_F(Curtis, AnImpulseWheelSolvedToItsOutlet) {
+    curtis();
+    record(0).PD_VAL[PD_VAR_R] = 0.0;
+    record(0).PD_VAL[PD_VAR_CZ] = 12.0;
+    bdLocals& b = *block();
+    b.cyld_p2n = 3.2e5;
+    b.cyld_VART = 1;
+    ASSERT_EQ(CurtisDesign(0), 0);
+    ASSERT_EQ(b.cyld_ns, 4);
+    EXPECT_NEAR(b.isd_p2[4][0], 3.2e5, 1e-6 * kInP0);
+    ASSERT_EQ(stgRN(), 0);
+    for (int e = 1; e <= 4; ++e) {
+        SCOPED_TRACE(e);
+        const double p2 = b.isd_p2[e][0], i2 = b.isd_i2r[e][0];
+        const double rho2 = p2 / (kGas * i2 / kCp);
+        EXPECT_LT(rel(b.elem_G2[e], rho2 * kPi * b.bld_d2[e] * b.bld_l2[e] * b.flow_c2z[e][0]), 1e-7);
+        const double u1 = b.flow_u1[e][0], u2 = b.flow_u2[e][0];
+        const double grav = 9.81 * (b.flow_r1[e][0] - b.flow_r2[e][0]);
+        const double i2wx = b.isd_i1wx[e][0] - u1 * u1 / 2.0 + u2 * u2 / 2.0 + grav;
+        EXPECT_LT(rel(i2wx, i2 + b.flow_w2[e][0] * b.flow_w2[e][0] / 2.0), 1e-7);
+        EXPECT_NEAR(b.enrg_Lu[e][0], u1 * b.flow_c1u[e][0] - u2 * b.flow_c2u[e][0], 1e-9 * 1e5);
+        EXPECT_NEAR(b.flow_w2u[e][0], b.flow_c2u[e][0] - std::fabs(u2), 1e-9);
+    }
+}
+
+}  // namespace
