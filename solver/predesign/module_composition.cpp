@@ -24,9 +24,9 @@ namespace {
 // Generators by module type. A type whose generator this build lacks holds
 // nullptr and fails like an unknown type.
 constexpr PD_generator kGenerators[] = {
-    nullptr,        // TURB_AXIAL
+    AxTurbDesign,   // TURB_AXIAL
     RadTurbDesign,  // TURB_RADIAL
-    nullptr,        // TURB_CURTIS
+    CurtisDesign,   // TURB_CURTIS
     AxCompDesign,   // COMP_AXIAL
     AxFanDesign,    // COMP_FAN
     RadCompDesign,  // COMP_RADIAL

@@ -36,4 +36,18 @@ int rc_stage_number(int m, int k, int per, int n);
 // the solver's result. elemsPerStage is 2 on every return with a record.
 int RadTurbDesign(int m);
 
+// Generator of TURB_AXIAL modules: 0; 1 a stage count below 1 or outside
+// PD_LIM_STG (unless restored), more stages than the case holds, a Dflag
+// outside 0..2, or a case or record unfit to hold the module; 101 a negative
+// diaphragm seal diameter or a rotor hub or tip outside PD_LIM_DH/PD_LIM_DS
+// (then cyld__Nc and cyld__eff are 0); otherwise the solver's result.
+int AxTurbDesign(int m);
+
+// Generator of TURB_CURTIS modules (a nozzle row taking the whole drop and
+// velocity-compounded rows after it): 0; 1 a Dflag outside 0..2, or a case or
+// record unfit to hold the module; 101 an upper stage limit below 2 or a
+// negative diaphragm seal diameter (nothing is solved); otherwise the
+// solver's result.
+int CurtisDesign(int m);
+
 }  // namespace h2::predesign

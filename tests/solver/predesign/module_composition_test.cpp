@@ -107,8 +107,12 @@ TEST_F(Composition, FailuresLeaveTheMasterCurrentWithTheirText) {
         {"impeller wider than DS", [](PD_module* t) { t[0].PD_LIM_upper[PD_LIM_DS] = 0.01; }, 0, 101,
          nullptr},
         {"a type without a generator", [](PD_module* t) { t[0].type = 7; }, 0, -1, nullptr},
-        {"TURB_AXIAL has no generator on this build", [](PD_module* t) { t[0].type = TURB_AXIAL; }, 0, -1,
-         nullptr},
+        {"a TURB_AXIAL record of no diameter form fails in its generator",
+         [](PD_module* t) {
+             t[0].type = TURB_AXIAL;
+             t[0].Dflag = 5;
+         },
+         0, 1, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -173,9 +177,15 @@ TEST_F(Composition, RefusesWhatItCannotCompose) {
 TEST_F(Composition, DesignModuleDispatchesByType) {
     PD_module* t = table(1);
     centrifugal(t, 0);
-    for (int type : {-1, static_cast<int>(TURB_AXIAL), static_cast<int>(TURB_CURTIS), 6}) {
+    for (int type : {-1, 6}) {
         t[0].type = type;
         EXPECT_EQ(PD_design_module(0), -1) << type;
+    }
+    // The turbine generators refuse a record of no diameter form with 1.
+    for (int type : {static_cast<int>(TURB_AXIAL), static_cast<int>(TURB_CURTIS)}) {
+        t[0].type = type;
+        t[0].Dflag = 5;
+        EXPECT_EQ(PD_design_module(0), 1) << type;
     }
     EXPECT_EQ(PD_design_module(1), -1) << "no record 1";
 }
