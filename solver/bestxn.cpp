@@ -72,11 +72,9 @@ void fatal(const char* text) {
     SetConDefColor();
 }
 
-bool design_task(int vart) { return vart < 10; }
-bool direct_task(int vart) { return vart == 10 || vart == 100; }
-bool inverse_task(int vart) {
-    return vart == 20 || vart == 200 || vart == 30 || vart == 300 || vart == 40 || vart == 400;
-}
+using h2::design_task;
+using h2::direct_task;
+using h2::inverse_task;
 bool mean_line(const bdLocals& b) { return b.cyld_nr < 2 || b.cyld_force1D != 0; }
 
 void set_up_element(bdLocals& b, int i) {

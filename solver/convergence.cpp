@@ -39,10 +39,8 @@ constexpr double kChangeOffset = 1e-10;
 // Velocities printed per line.
 constexpr int kPerLine = 12;
 
-bool direct_task(int vart) { return vart == 10 || vart == 100; }
-bool inverse_task(int vart) {
-    return vart == 20 || vart == 200 || vart == 30 || vart == 300 || vart == 40 || vart == 400;
-}
+using h2::direct_task;
+using h2::inverse_task;
 bool per_streamline(const bdLocals& b) { return b.cyld_nr != 1 && b.cyld_force1D == 0; }
 
 int pressure_test(bdLocals& b, int it, double* p_ref, bool design) {

@@ -85,8 +85,9 @@ std::string unsolvable_input(const bdLocals& b) {
     if (!(b.elem_G1[0] > 0.0))
         return format_text("element 0: the mass flow elem__G1 is %g; it must be positive", b.elem_G1[0]);
     // A design task sizes its rows in the regeneration passes: diameters,
-    // heights and blade counts may be unset until the first pass.
-    if (b.cyld_VART < 10) return {};
+    // heights and blade counts may be unset until the first pass. A task
+    // without a handler solves nothing and ends with its own code.
+    if (!direct_task(b.cyld_VART) && !inverse_task(b.cyld_VART)) return {};
     for (int i = 0; i <= b.cyld_ns; ++i) {
         // Volutes with angular sections carry their size in the volute fields.
         if (b.elem_sectType[i] != kSectAngular) {

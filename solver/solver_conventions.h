@@ -13,6 +13,14 @@
 namespace h2 {
 
 // elem__sectType codes.
+// Problem formulations of cyld__VART: below 10 design; 10/100 direct; 20/200,
+// 30/300 and 40/400 inverse.
+inline constexpr bool design_task(int vart) { return vart < 10; }
+inline constexpr bool direct_task(int vart) { return vart == 10 || vart == 100; }
+inline constexpr bool inverse_task(int vart) {
+    return vart == 20 || vart == 200 || vart == 30 || vart == 300 || vart == 40 || vart == 400;
+}
+
 inline constexpr double kSectAxial = 0.0;
 inline constexpr double kSectRadial = 1.0;
 inline constexpr double kSectAngular = 2.0;
