@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "case/output_internal.h"
 #include "case/pitch_inputs.h"
 
 #include "halvorine2/console.h"
@@ -293,7 +294,7 @@ void mirror_unknowns(bdLocals& b) {
 bool non_finite_state(bdLocals& b) {
     const std::string bad = h2::non_finite_result(b);
     if (bad.empty()) return false;
-    fatal(("Fatal error: Corrupted output data! " + bad).c_str());
+    fatal(h2::format_text("Fatal error: Corrupted output data! %s", bad.c_str()).c_str());
     b.accuracy = kFailedAccuracy;
     std::snprintf(b.err_text, sizeof b.err_text, "ERRCODE_CORRUPTED_DATA: in %s line %d", kDriverSource,
                   kCorruptedOutputLine);
@@ -447,7 +448,7 @@ int bestXN(void) {
         return kBadData;
     }
     if (const std::string bad = h2::unsolvable_input(b); !bad.empty()) {
-        fatal(("bestXN: " + bad).c_str());
+        fatal(h2::format_text("bestXN: %s", bad.c_str()).c_str());
         return kBadData;
     }
     try {
