@@ -59,9 +59,10 @@ constexpr double kWarmLineStep = 0.5;
 // over the whole range, in this many steps.
 constexpr double kClosedMarch = 1e-8;
 constexpr int kHubScanSteps = 64;
-// A root from the previous outlet speed that stays this share of the last
-// choke speed below it needs no new choke search, once the flow still rises
-// over this share past the root.
+// A root from the previous outlet speed needs no new choke search when the
+// flow asked stays this share below the last choke flow and the root this
+// share below the last choke speed, once the flow still rises over the
+// second share past the root.
 constexpr double kWarmChokeMargin = 0.01;
 constexpr double kWarmChokeRise = 0.005;
 
@@ -438,9 +439,12 @@ static double outlet_speed_root(double w0, double Cmax, double tol) {
 // root's steps bounded by the last choke speed Cmax of the element. Kept
 // when the root stays clear of that bound, no trial was sonic, and the flow
 // at the isentropic outlet still rises past the root, so that the choke speed
-// lies above it and a full search would bound the same root. NaN otherwise.
+// lies above it and a full search would bound the same root. The choke flow
+// left for the element is then its last one. NaN otherwise.
 static double root_below_last_choke(bdLocals& b, int i, int m, double w_prev, double Cmax, double tol) {
     const double Gmax = choke_memo(b).Gmax[i];
+    // A flow raised toward the last choke flow asks for the choke flow itself.
+    if (!(b.elem_G2[i] <= (1 - kWarmChokeMargin) * Gmax)) return std::numeric_limits<double>::quiet_NaN();
     b.lkg_elem = i;
     outlet_relative_total(b, i, m);
     b.choke_Gmax = Gmax;
