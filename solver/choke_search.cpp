@@ -469,10 +469,29 @@ static void chavel_cold(bdLocals& b, int i, int m, double w_prev, double Cmax, d
         // walk tens of steps to the sign change. Without an opening, or with
         // an estimate past Cmax, the scan starts at rest.
         const double opening = b.isd_Ro1[i][m] * b.bld_F2[i] * b.elem_Pa[i] * b.los_Fp[i][m];
-        double w = opening > 0.0 ? b.elem_G1[i] / opening : 0.0;
+        const double cn = opening > 0.0 ? b.elem_G1[i] / opening : 0.0;
+        double w = cn;
         if (!(w >= 0.0 && w < Cmax)) w = 0.0;
+        // That speed is the outlet's normal speed: a turned outlet reaches it
+        // at a larger speed along its angle, the triangle's normal share at
+        // that speed tells how much larger.
+        double r_prev = 0.0;
+        bool started = false;
+        if (w > 0.0) {
+            b.flow_w2[i][m] = w;
+            const double share = outlet_triangle_of(b, i) / w;
+            const double along = share > 0.0 ? cn / share : 0.0;
+            if (along > w && along < Cmax) {
+                r_prev = chavel_relative_residual(along);
+                // Past the root (an outlet denser than the inlet): the plain estimate.
+                if (r_prev > 0.0) {
+                    w = along;
+                    started = true;
+                }
+            }
+        }
         const double s = (Cmax - w) / kScanSteps;
-        double r_prev = chavel_relative_residual(w);
+        if (!started) r_prev = chavel_relative_residual(w);
         double r = r_prev;
         double lower = w - s;
         double upper = w;
@@ -485,7 +504,11 @@ static void chavel_cold(bdLocals& b, int i, int m, double w_prev, double Cmax, d
             r_prev = r;
         }
         const bool crossed = r * r_prev < 0.0;
-        b.flow_w2[i][m] = h2::root_falsi(&chavel_relative_residual, lower, upper - lower, tol);
+        // The scan's last two values close the bracket: Illinois steps from
+        // them, to the step tolerance of a false position over it.
+        b.flow_w2[i][m] = crossed ? illinois_root(&chavel_relative_residual, lower, r_prev, upper, r,
+                                                  std::fabs((upper - lower) * tol))
+                                  : h2::root_falsi(&chavel_relative_residual, lower, upper - lower, tol);
         b.delta[i] = crossed ? kScanDefect : r;
     } else {
         b.flow_w2[i][m] = outlet_speed_root(w_prev, Cmax, tol);
