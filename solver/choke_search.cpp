@@ -504,11 +504,7 @@ static void chavel_cold(bdLocals& b, int i, int m, double w_prev, double Cmax, d
             r_prev = r;
         }
         const bool crossed = r * r_prev < 0.0;
-        // The scan's last two values close the bracket: Illinois steps from
-        // them, to the step tolerance of a false position over it.
-        b.flow_w2[i][m] = crossed ? illinois_root(&chavel_relative_residual, lower, r_prev, upper, r,
-                                                  std::fabs((upper - lower) * tol))
-                                  : h2::root_falsi(&chavel_relative_residual, lower, upper - lower, tol);
+        b.flow_w2[i][m] = h2::root_falsi(&chavel_relative_residual, lower, upper - lower, tol);
         b.delta[i] = crossed ? kScanDefect : r;
     } else {
         b.flow_w2[i][m] = outlet_speed_root(w_prev, Cmax, tol);
