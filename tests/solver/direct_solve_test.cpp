@@ -120,8 +120,10 @@ TEST_F(ChokeSearch, FindsTheMaximumInFewEvaluations) {
     const double Cmax = findGmax(1);
     const double a_star = std::sqrt(2 * kK / (kK + 1) * kR * 300.0);
     const double flux = 1e5 / (kR * 300.0) * std::pow(2 / (kK + 1), 1 / (kK - 1)) * a_star;
-    EXPECT_NEAR(flux, 233.1528496, 1e-7);
+    EXPECT_NEAR(a_star, 317.2144385, 1e-9 * a_star);
+    EXPECT_NEAR(flux, 233.1528496, 1e-9 * flux);
     EXPECT_NEAR(Cmax, a_star, 1e-7 * a_star);
+    EXPECT_NEAR(b->choke_Gmax / 0.1, 233.1528496, 1e-9 * flux);
     EXPECT_NEAR(b->choke_Gmax / 0.1, flux, 1e-12 * flux);
     EXPECT_LT(outlet_pressure_calls, 20) << outlet_pressure_calls;
 }
