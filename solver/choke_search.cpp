@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <limits>
+#include <vector>
 
 #include "halvorine2/console.h"
 #include "halvorine2/output.h"
@@ -58,6 +59,12 @@ constexpr double kWarmLineStep = 0.5;
 // over the whole range, in this many steps.
 constexpr double kClosedMarch = 1e-8;
 constexpr int kHubScanSteps = 64;
+// A root from the previous outlet speed needs no new choke search when the
+// flow asked stays this share below the last choke flow and the root this
+// share below the last choke speed, once the flow still rises over the
+// second share past the root.
+constexpr double kWarmChokeMargin = 0.01;
+constexpr double kWarmChokeRise = 0.005;
 
 constexpr std::uint16_t kMask = 240;
 constexpr std::uint16_t kRed = 12;
@@ -85,6 +92,35 @@ const OutletTrig& outlet_trig(double angle) {
     }
     return last;
 }
+
+// The choke speed and flow of each element of the case this thread last
+// searched, and the iteration (b.iter) in which its outlet was last solved.
+// Read only as a bound for the root from the previous speed; an iteration
+// whose root comes near that bound, or that cannot prove the flow still
+// rising past its root, searches afresh.
+struct ChokeMemo {
+    const bdLocals* owner = nullptr;
+    int elements = 0;
+    std::vector<double> Cmax, Gmax;
+    std::vector<int> solved_in;
+};
+
+ChokeMemo& choke_memo(const bdLocals& b) {
+    thread_local ChokeMemo memo;
+    const int n = b.cyld_ns + 1;
+    if (memo.owner != &b || memo.elements != n) {
+        memo.owner = &b;
+        memo.elements = n;
+        memo.Cmax.assign(n, 0.0);
+        memo.Gmax.assign(n, 0.0);
+        memo.solved_in.assign(n, -1);
+    }
+    return memo;
+}
+
+// Set by the outlet-state residual when a trial speed passes the speed of
+// sound, where the residual takes the choke flow as the flow passed.
+thread_local bool sonic_trial = false;
 
 // Swirl and meridional speed of a turned outlet at angle B2 for the trial
 // speed w in the element's frame.
@@ -155,6 +191,13 @@ double outlet_triangle_of(bdLocals& b, int i) {
         b.cas_B2[i][m] = h2::flow_angle_deg(b.flow_c2s[i][m], cu);
     }
     return std::fabs(h2::normal_velocity(b, i, m, b.flow_c2s[i][m], b.flow_c2u[i][m]));
+}
+
+// The outlet's relative total enthalpy (rothalpy kept, with the outlet
+// gravity head), where every outlet trial of element i starts.
+void outlet_relative_total(bdLocals& b, int i, int m) {
+    b.isd_i2wx[i][m] =
+        b.isd_i1x[i][m] - b.flow_ucu1[i][m] + 0.5 * b.flow_u2[i][m] * b.flow_u2[i][m] + grav_head_out(i, m);
 }
 
 // A march whose speeds stay positive and whose streamlines stay in order from
@@ -228,8 +271,7 @@ double findGmax(int i) {
         b.fluid_func(H2_FLUID_CHOKE_FLAG, 0.0, 0.0, 0.0, H2_FLUID_MAIN) == 0.0 ? kWideBound : kNarrowBound;
     const double Wup = f * std::sqrt(2 * b.isd_i1wx[i][m]);
     b.lkg_elem = i;
-    b.isd_i2wx[i][m] =
-        b.isd_i1x[i][m] - b.flow_ucu1[i][m] + 0.5 * b.flow_u2[i][m] * b.flow_u2[i][m] + grav_head_out(i, m);
+    outlet_relative_total(b, i, m);
     if (b.IP > 1)
         put_dump("\ni=%2d G0 =%14g i0=%14g p0=%14g \n", i, b.elem_G2[i], b.isd_i1wx[i][m], b.isd_s1[i][m]);
     const double Cmax = b.isd_s1[i][m] == 0.0 ? Wup : h2::brent_max(&choke_flow, 0.0, Wup, kChokeTol);
@@ -308,6 +350,7 @@ double chavel_residual(double w) {
     double G;
     if (w > b.isd_a2[i][m]) {
         G = b.choke_Gmax;  // beyond the speed of sound the outlet passes its choke flow
+        sonic_trial = true;
     } else {
         if (b.ICLos != 0) row_blockage(i, m);
         b.isd_Ro2[i][m] = fluid(b, H2_FLUID_RHO_PI, b.isd_p2[i][m], h, i);
@@ -359,9 +402,10 @@ static double illinois_root(h2::ScalarFunc f, double a, double fa, double b, dou
 // Illinois steps close in a few evaluations; without a bracket there (w0
 // outside the range, or the residual of one sign up to the ends) the search
 // covers [0, Cmax] as it stands.
-static double outlet_speed_root(double w0, double Cmax, double tol) {
+// NaN when the steps find no sign change.
+static double warm_speed_root(double w0, double Cmax, double tol) {
     const double eps = Cmax * tol;
-    if (!(w0 > 0.0 && w0 < Cmax)) return h2::root_falsi(&chavel_relative_residual, 0.0, Cmax, tol);
+    if (!(w0 > 0.0 && w0 < Cmax)) return std::numeric_limits<double>::quiet_NaN();
     double a = w0;
     double fa = chavel_relative_residual(a);
     if (fa == 0.0) return a;
@@ -383,25 +427,39 @@ static double outlet_speed_root(double w0, double Cmax, double tol) {
         a = b;
         fa = fb;
     }
-    return h2::root_falsi(&chavel_relative_residual, 0.0, Cmax, tol);
+    return std::numeric_limits<double>::quiet_NaN();
 }
 
-int ChaVel(int i) {
-    // The outlet speed of the previous iteration, before the choke search's
-    // trials overwrite it.
-    const bdLocals* prev = get_bdLocals();
-    const int mid = prev != nullptr ? h2::mid_stream(*prev) : 0;
-    const double w_prev = prev != nullptr && prev->flow_w2 != nullptr && i >= 0 && i <= prev->cyld_ns
-                              ? prev->flow_w2[i][mid]
-                              : 0.0;
-    const double Cmax = findGmax(i);
-    if (Cmax < 0.0) return 1;
-    bdLocals& b = cur();
-    const int m = h2::mid_stream(b);
-    // The speed root is found well inside the accuracy asked of the march: a
-    // relative defect e counts as e^2 against acc_limit.
-    const double tol =
-        b.acc_limit > 0.0 ? std::fmin(kRootTol, kRootShare * std::sqrt(b.acc_limit)) : kRootTol;
+static double outlet_speed_root(double w0, double Cmax, double tol) {
+    const double w = warm_speed_root(w0, Cmax, tol);
+    return std::isnan(w) ? h2::root_falsi(&chavel_relative_residual, 0.0, Cmax, tol) : w;
+}
+
+// The outlet speed from the previous one without a new choke search: the
+// root's steps bounded by the last choke speed Cmax of the element. Kept
+// when the root stays clear of that bound, no trial was sonic, and the flow
+// at the isentropic outlet still rises past the root, so that the choke speed
+// lies above it and a full search would bound the same root. The choke flow
+// left for the element is then its last one. NaN otherwise.
+static double root_below_last_choke(bdLocals& b, int i, int m, double w_prev, double Cmax, double tol) {
+    const double Gmax = choke_memo(b).Gmax[i];
+    // A flow raised toward the last choke flow asks for the choke flow itself.
+    if (!(b.elem_G2[i] <= (1 - kWarmChokeMargin) * Gmax)) return std::numeric_limits<double>::quiet_NaN();
+    b.lkg_elem = i;
+    outlet_relative_total(b, i, m);
+    b.choke_Gmax = Gmax;
+    sonic_trial = false;
+    const double w = warm_speed_root(w_prev, Cmax, tol);
+    if (!(w <= (1 - kWarmChokeMargin) * Cmax) || sonic_trial) return std::numeric_limits<double>::quiet_NaN();
+    if (!(choke_flow(w) < choke_flow(w + kWarmChokeRise * Cmax)))
+        return std::numeric_limits<double>::quiet_NaN();
+    return w;
+}
+
+// The outlet speed below the choke speed Cmax just searched: a scan for the
+// sign change when the outlet has no state yet (or no entropy), else the
+// root from the previous speed w_prev.
+static void chavel_cold(bdLocals& b, int i, int m, double w_prev, double Cmax, double tol) {
     if (b.isd_s2[i][m] == 0.0) {
         // No outlet state yet (or no entropy): scan up to Cmax for a sign change.
         // The scan starts at the speed that carries the inlet flow through the
@@ -411,10 +469,29 @@ int ChaVel(int i) {
         // walk tens of steps to the sign change. Without an opening, or with
         // an estimate past Cmax, the scan starts at rest.
         const double opening = b.isd_Ro1[i][m] * b.bld_F2[i] * b.elem_Pa[i] * b.los_Fp[i][m];
-        double w = opening > 0.0 ? b.elem_G1[i] / opening : 0.0;
+        const double cn = opening > 0.0 ? b.elem_G1[i] / opening : 0.0;
+        double w = cn;
         if (!(w >= 0.0 && w < Cmax)) w = 0.0;
+        // That speed is the outlet's normal speed: a turned outlet reaches it
+        // at a larger speed along its angle, the triangle's normal share at
+        // that speed tells how much larger.
+        double r_prev = 0.0;
+        bool started = false;
+        if (w > 0.0) {
+            b.flow_w2[i][m] = w;
+            const double share = outlet_triangle_of(b, i) / w;
+            const double along = share > 0.0 ? cn / share : 0.0;
+            if (along > w && along < Cmax) {
+                r_prev = chavel_relative_residual(along);
+                // Past the root (an outlet denser than the inlet): the plain estimate.
+                if (r_prev > 0.0) {
+                    w = along;
+                    started = true;
+                }
+            }
+        }
         const double s = (Cmax - w) / kScanSteps;
-        double r_prev = chavel_relative_residual(w);
+        if (!started) r_prev = chavel_relative_residual(w);
         double r = r_prev;
         double lower = w - s;
         double upper = w;
@@ -433,6 +510,11 @@ int ChaVel(int i) {
         b.flow_w2[i][m] = outlet_speed_root(w_prev, Cmax, tol);
         b.delta[i] = chavel_relative_residual(b.flow_w2[i][m]);
     }
+}
+
+// The squared defect of the speed found, and the state of a fluid without
+// entropy from the relative total pressure.
+static void finish_chavel(bdLocals& b, int i, int m) {
     b.delta[i] = b.delta[i] * b.delta[i];
     if (b.isd_s2[i][m] == 0.0) {
         // A fluid without entropy: the state follows from the relative total pressure.
@@ -448,6 +530,46 @@ int ChaVel(int i) {
     if (b.IP > 0)
         put_dump("i=%2d dG =%14g w2=%14g i2=%14g p2=%14g Ro2=%14g s0=%14g\n", i, b.delta[i], b.flow_w2[i][m],
                  b.isd_i2[i][m], b.isd_p2[i][m], b.isd_Ro2[i][m], b.isd_s2[i][m]);
+}
+
+int ChaVel(int i) {
+    // The outlet speed of the previous iteration, before the choke search's
+    // trials overwrite it.
+    const bdLocals* prev = get_bdLocals();
+    const int mid = prev != nullptr ? h2::mid_stream(*prev) : 0;
+    const double w_prev = prev != nullptr && prev->flow_w2 != nullptr && i >= 0 && i <= prev->cyld_ns
+                              ? prev->flow_w2[i][mid]
+                              : 0.0;
+    bdLocals* bp = h2::solvable_case();
+    if (bp == nullptr || i < 0 || i > bp->cyld_ns) return 1;
+    bdLocals& b = *bp;
+    const int m = h2::mid_stream(b);
+    // The speed root is found well inside the accuracy asked of the march: a
+    // relative defect e counts as e^2 against acc_limit.
+    const double tol =
+        b.acc_limit > 0.0 ? std::fmin(kRootTol, kRootShare * std::sqrt(b.acc_limit)) : kRootTol;
+    // From the second iteration of a solve on, an element solved in the last
+    // iteration tries its root below its last choke speed first.
+    ChokeMemo& memo = choke_memo(b);
+    const bool warm = b.IP <= 1 && b.iter >= 1 && memo.solved_in[i] == b.iter - 1 && b.isd_s2[i][m] != 0.0 &&
+                      memo.Cmax[i] > 0.0;
+    memo.solved_in[i] = b.iter;
+    const double w_warm = warm ? root_below_last_choke(b, i, m, w_prev, memo.Cmax[i], tol)
+                               : std::numeric_limits<double>::quiet_NaN();
+    if (!std::isnan(w_warm)) {
+        b.flow_w2[i][m] = w_warm;
+        b.delta[i] = chavel_relative_residual(w_warm);
+    } else {
+        const double Cmax = findGmax(i);
+        if (Cmax < 0.0) {
+            memo.solved_in[i] = -1;
+            return 1;
+        }
+        memo.Cmax[i] = Cmax;
+        memo.Gmax[i] = b.choke_Gmax;
+        chavel_cold(b, i, m, w_prev, Cmax, tol);
+    }
+    finish_chavel(b, i, m);
     return 0;
 }
 

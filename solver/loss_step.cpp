@@ -38,6 +38,8 @@ constexpr std::uint16_t kMask = 240;
 // A rotor leakage flow above this share of the row's inlet flow is not mixed
 // back into the main flow.
 constexpr double kMaxLeakShare = 0.2;
+// A rotor's leak flow below this share of its inlet flow is none.
+constexpr double kNoLeakShare = 1e-12;
 // Reaction terms of the compressor rotor clearance loss.
 constexpr double kClearanceSlope = 1.6;
 constexpr double kClearanceBase = 1.44;
@@ -194,7 +196,13 @@ void rotor_leakage(bdLocals& b, int i) {
         const double sound = fluid(b, H2_FLUID_SOUND_PI, b.isd_p1x[i][t], b.isd_i1x[i][t], i);
         b.elem_Cr[i] = std::min(b.elem_Fr[i] / area * b.elem_Cr[i], sound);
         b.elem_Fr[i] = area;
-
+    }
+    if (area != 0.0 && !(std::fabs(b.elem_Gr[i]) >= kNoLeakShare * std::fabs(b.elem_G1[i]))) {
+        // A leak flow lost in the rounding of the main flow mixes nothing
+        // into it (the mix of its area alone would still raise the pressure).
+        b.elem_dIr[i] = 0.0;
+        b.elem_dPr[i] = 0.0;
+    } else if (area != 0.0) {
         const double Cr = b.elem_Cr[i];
         const double i_leak = b.isd_i1x[i][t];
         const double s = fluid(b, H2_FLUID_S_PI, b.isd_p2[i][t], i_leak - Cr * Cr / 2.0, i);

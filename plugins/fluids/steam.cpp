@@ -1,10 +1,13 @@
 // flxs: water and steam to IAPWS-IF97 (if97.h), with its wet region, for
 // fluid number 2 and cooling number 2.
 //
-// The plug-in keeps no state: every answer follows from the call's values,
-// so it answers without a fluidLocals block and the set-up codes change
-// nothing. SI throughout; temperatures in kelvin, enthalpy and entropy on
-// IF97's reference state (liquid at the triple point: u = 0, s = 0).
+// Every answer follows from the call's values, so the plug-in answers without
+// a fluidLocals block and the set-up codes change nothing. Where the entry
+// point found a block, it keeps there the last (p, h) point it solved: the
+// solver asks entropy, speed of sound and density at one (p, h) in a row, and
+// each would solve T(p, h) again. The block is the thread's own, so threads
+// never share an entry; a hit returns the values a fresh solve computes. SI throughout; temperatures in
+// kelvin, enthalpy and entropy on IF97's reference state (liquid at the triple point: u = 0, s = 0).
 //
 // Wet states (p below the critical pressure, h'(p) <= h <= h''(p)) take the
 // two saturated phases from the basic equations at T_s(p) and mix them by
@@ -24,10 +27,13 @@
 // A value outside the range (273.15 K to 1073.15 K up to 100 MPa, to
 // 2273.15 K up to 50 MPa), p <= 0, rho <= 0 or a non-finite value answers
 // 1e20 (code 0: -1.0, which callers read as dry).
+#include <bit>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 
 #include "halvorine2/fluid_plugin.h"
+#include "plugins/fluids/fluid_slots.h"
 #include "plugins/fluids/if97.h"
 
 namespace {
@@ -64,7 +70,51 @@ double saturated_enthalpy(double p, bool vapour) {
     return vapour ? g.h : l.h;
 }
 
-double answer(int code, double a, double b) {
+// What the (p, h) codes read of a point, kept for the last point solved.
+struct PhValues {
+    bool solved = false;
+    int region = 0;
+    double x = -1.0, T = 0.0, v = 0.0, s = 0.0, cp = 0.0, sound = 0.0;
+};
+
+PhValues ph_values(double p, double h) {
+    PhValues out;
+    w::Point pt;
+    if (!w::point_ph(p, h, pt)) return out;
+    out.solved = true;
+    out.region = pt.region;
+    out.x = pt.x;
+    out.T = pt.one.T;
+    out.v = pt.one.v;
+    out.s = pt.one.s;
+    out.cp = pt.one.cp;
+    out.sound = sound(pt);
+    return out;
+}
+
+// The one-entry cache in a fluidLocals block, keyed by the bits of (p, h).
+struct PhCache {
+    static constexpr std::uint32_t kTag = h2fluid::tag('I', 'F', '9', '7');
+    std::uint32_t tag = kTag;
+    bool valid = false;
+    std::uint64_t p_bits = 0, h_bits = 0;
+    PhValues values;
+};
+
+PhValues ph_lookup(int which, double p, double h) {
+    PhCache* cache = h2fluid::state_for<PhCache>(which);
+    if (cache == nullptr) return ph_values(p, h);
+    const auto pb = std::bit_cast<std::uint64_t>(p), hb = std::bit_cast<std::uint64_t>(h);
+    if (!cache->valid || cache->p_bits != pb || cache->h_bits != hb) {
+        cache->values = ph_values(p, h);
+        cache->p_bits = pb;
+        cache->h_bits = hb;
+        cache->valid = true;
+    }
+    return cache->values;
+}
+
+double answer(int code, double a, double b, int which) {
     switch (code) {
         case H2_FLUID_R_PI:
             return w::kR;
@@ -88,57 +138,71 @@ double answer(int code, double a, double b) {
             w::Point pt;
             return w::point_rhoh(a, b, pt) ? pt.one.p : kNoAnswer;
         }
+        case H2_FLUID_NU_PI:
+        case H2_FLUID_LAMBDA_PI: {
+            // Transport needs both phases of a wet point: solved afresh.
+            w::Point pt;
+            if (!w::point_ph(a, b, pt)) return kNoAnswer;
+            return code == H2_FLUID_NU_PI ? kinematic_viscosity(pt) : conductivity(pt);
+        }
         default:
             break;
     }
-    w::Point pt;
-    if (!w::point_ph(a, b, pt)) return code == H2_FLUID_DRYNESS ? kDry : kNoAnswer;
+    const PhValues pt = ph_lookup(which, a, b);
+    if (!pt.solved) return code == H2_FLUID_DRYNESS ? kDry : kNoAnswer;
     switch (code) {
         case H2_FLUID_DRYNESS:
             return pt.region == 4 ? pt.x : kDry;
         case H2_FLUID_T_PI:
-            return pt.one.T;
+            return pt.T;
         case H2_FLUID_RHO_PI:
-            return 1.0 / pt.one.v;
+            return 1.0 / pt.v;
         case H2_FLUID_S_PI:
-            return nonzero_entropy(pt.one.s);
+            return nonzero_entropy(pt.s);
         case H2_FLUID_SOUND_PI:
-            return sound(pt);
-        case H2_FLUID_KAPPA_PI: {
-            const double c = sound(pt);
-            return c * c / (pt.one.v * a);
-        }
-        case H2_FLUID_NU_PI:
-            return kinematic_viscosity(pt);
-        case H2_FLUID_LAMBDA_PI:
-            return conductivity(pt);
+            return pt.sound;
+        case H2_FLUID_KAPPA_PI:
+            return pt.sound * pt.sound / (pt.v * a);
         case H2_FLUID_CP_PI:
-            return pt.one.cp;
+            return pt.cp;
         default:
             return kNoAnswer;
     }
 }
 
-double steam_property(int code, double a, double b, double /*c*/, int /*which*/) {
+double steam_property(int code, double a, double b, double /*c*/, int which) {
     // Set-up codes: nothing to set up; 1001 takes any values (the named path
     // sends the case's R and k).
     if (code >= H2_FLUID_REFERENCE && code <= H2_FLUID_CHOKE_FLAG) return 0.0;
     if (!std::isfinite(a) || !std::isfinite(b)) return code == H2_FLUID_DRYNESS ? kDry : kNoAnswer;
-    const double r = answer(code, a, b);
+    const double r = answer(code, a, b, which);
     if (!std::isfinite(r)) return code == H2_FLUID_DRYNESS ? kDry : kNoAnswer;
     return r;
 }
 
 }  // namespace
 
-H2_FLUID_PLUGIN_API int InitFluid(bdLocals* block, int /*slot*/, double /*af*/) {
+namespace {
+
+// The thread's block of the slot gets an empty cache; without a block the
+// plug-in answers uncached.
+void start_cache(int selector, int slot) {
+    h2fluid::remember_slot(selector, slot);
+    h2fluid::new_state<PhCache>(slot);
+}
+
+}  // namespace
+
+H2_FLUID_PLUGIN_API int InitFluid(bdLocals* block, int slot, double /*af*/) {
     if (block == nullptr) return 0;
+    start_cache(H2_FLUID_MAIN, slot);
     block->fluid_func = steam_property;
     return 1;
 }
 
-H2_FLUID_PLUGIN_API int InitcFluid(bdLocals* block, int /*slot*/, double /*af*/) {
+H2_FLUID_PLUGIN_API int InitcFluid(bdLocals* block, int slot, double /*af*/) {
     if (block == nullptr) return 0;
+    start_cache(H2_FLUID_COOLING, slot);
     block->cfluid_func = steam_property;
     return 1;
 }

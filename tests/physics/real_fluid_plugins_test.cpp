@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -375,5 +376,83 @@ TEST_P(Threads, EightCasesAnswerBitIdenticallyToSerial) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Plugins, Threads, ::testing::Values("flxs.dll", "flxg.dll", "flxk.dll", "flxm.dll"));
+
+// ---- Steam's one-entry (p, h) cache ---------------------------------------------------
+
+// Random states of compressed liquid (region 1), superheated steam (region 2)
+// and wet steam, each asked through every (p, h) code in a row and once more
+// after a pressure of the isentrope (code 8), as the solver asks them, then
+// at the same enthalpy at another pressure.
+std::vector<Call> steam_states(FluidFunc f, int count) {
+    std::mt19937_64 rng(31);
+    std::uniform_real_distribution<double> u(0.0, 1.0);
+    std::vector<Call> calls;
+    double p = 0.0;
+    for (int n = 0; n < count; ++n) {
+        // Three states, one of each kind, at one pressure.
+        if (n % 3 == 0) p = std::exp(std::log(2e3) + u(rng) * (std::log(15e6) - std::log(2e3)));
+        const double hl = f(H2_FLUID_I_SAT_LIQUID, p, p, 0.0, 0), hv = f(H2_FLUID_I_SAT_VAPOUR, p, p, 0.0, 0);
+        double h = 0.0;
+        switch (n % 3) {
+            case 0:  // liquid between 280 K and saturation
+                h = f(H2_FLUID_I_PT, p, 280.0, 0.0, 0) + u(rng) * (hl - f(H2_FLUID_I_PT, p, 280.0, 0.0, 0));
+                break;
+            case 1:  // vapour between saturation and 900 K
+                h = hv + u(rng) * (f(H2_FLUID_I_PT, p, 900.0, 0.0, 0) - hv);
+                break;
+            default:  // wet
+                h = hl + u(rng) * (hv - hl);
+        }
+        for (int code : {3, 4, 2, 0, 1, 5, 31}) calls.push_back({code, p, h, 0.0});
+        calls.push_back({8, h, 6.5e3, 0.0});
+        calls.push_back({2, p, h, 0.0});
+        calls.push_back({2, 0.9 * p, h, 0.0});  // the same enthalpy at another pressure
+    }
+    return calls;
+}
+
+std::vector<double> direct_answers(FluidFunc f, const std::vector<Call>& calls) {
+    std::vector<double> out;
+    out.reserve(calls.size());
+    for (const Call& k : calls) out.push_back(f(k.code, k.a, k.b, k.c, 0));
+    return out;
+}
+
+// A thread without a fluidLocals block asks uncached; the case's thread, and
+// eight cases on threads of their own asking an eighth each all at once, ask
+// through their caches: the answers agree bit for bit.
+TEST_F(Steam, CachedAnswersAreBitIdenticalToUncached) {
+    const FluidFunc f = block()->fluid_func;
+    ASSERT_NE(f, nullptr);
+    const std::vector<Call> calls = steam_states(f, 100000);
+    std::vector<double> uncached;
+    std::thread([&] { uncached = direct_answers(f, calls); }).join();
+    int solved = 0;
+    for (std::size_t k = 0; k < calls.size(); ++k) solved += calls[k].code == 1 && uncached[k] < 1e19;
+    EXPECT_EQ(solved, 100000);  // every state lies inside the range
+    const std::vector<double> cached = direct_answers(f, calls);
+    EXPECT_EQ(std::memcmp(cached.data(), uncached.data(), cached.size() * sizeof(double)), 0);
+    std::barrier all(8);
+    std::vector<int> mismatches(8, 0);
+    auto run = [&](int t) {
+        bdLocals* b = binit();
+        if (b == nullptr || load(b, "flxs.dll") != 0) mismatches[t] = -1;
+        all.arrive_and_wait();
+        if (mismatches[t] == 0) {
+            // An eighth of the states each, in whole states of ten calls.
+            const std::size_t states = calls.size() / 9, first = states * t / 8 * 9,
+                              last = states * (t + 1) / 8 * 9;
+            const std::vector<Call> share(calls.begin() + first, calls.begin() + last);
+            const std::vector<double> got = direct_answers(b->fluid_func, share);
+            for (std::size_t k = 0; k < got.size(); ++k)
+                mismatches[t] += std::memcmp(&got[k], &uncached[first + k], sizeof(double)) != 0;
+        }
+        if (b != nullptr) bterm();
+    };
+    std::vector<std::thread> pool;
+    for (int t = 0; t < 8; ++t) pool.emplace_back(run, t);
+    for (auto& t : pool) t.join();
+    for (int t = 0; t < 8; ++t) EXPECT_EQ(mismatches[t], 0) << "thread " << t;
+}
 
 }  // namespace
