@@ -28,6 +28,18 @@ inline bool path_fits_arrays(const bdLocals* b) {
            b->cyld_nr <= b->alloc_streams;
 }
 
+// Element e takes the header's model method switches (profile, secondary,
+// trailing-edge, deviation, leakage, disk and blockage methods).
+inline void copy_method_switches(bdLocals& b, int e) {
+    b.elem_MethodP[e] = b.cyld_MethodP;
+    b.elem_MethodS[e] = b.cyld_MethodS;
+    b.elem_MethodN[e] = b.cyld_MethodN;
+    b.elem_MethodV[e] = b.cyld_MethodV;
+    b.elem_MethodR[e] = b.cyld_MethodR;
+    b.elem_MethodD[e] = b.cyld_MethodD;
+    b.elem_MethodB[e] = b.cyld_MethodB;
+}
+
 // The array held in a per-element or per-element-and-streamline field.
 inline double*& element_array(bdLocals* b, const FieldInfo& f) { return *field_at<double*>(b, f.offset); }
 inline double**& row_table(bdLocals* b, const FieldInfo& f) { return *field_at<double**>(b, f.offset); }

@@ -15,7 +15,6 @@
 #include <string>
 #include <string_view>
 
-
 #include <locale.h>
 #include <strings.h>
 
@@ -598,13 +597,7 @@ void set_element_models(bdLocals& c, int i) {
     c.bld_DA[i] = c.cas_b[i][m] / 10.0;
     c.bld_k[i] = kBldK;
     c.elem_profSer[i] = 1.0;
-    c.elem_MethodP[i] = c.cyld_MethodP;
-    c.elem_MethodS[i] = c.cyld_MethodS;
-    c.elem_MethodN[i] = c.cyld_MethodN;
-    c.elem_MethodV[i] = c.cyld_MethodV;
-    c.elem_MethodR[i] = c.cyld_MethodR;
-    c.elem_MethodD[i] = c.cyld_MethodD;
-    c.elem_MethodB[i] = c.cyld_MethodB;
+    h2::copy_method_switches(c, i);
     if (c.cyld_VARTB != 0) c.elem_VARTB[i] = 1.0;
     // The rows of a design case are sized by the header's diameter variant;
     // without it every row would be sized from its hub.

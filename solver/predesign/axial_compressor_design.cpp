@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "case/case_arrays.h"
 #include "case/host_calls.h"
 #include "halvorine2/fluid_plugin.h"
 #include "reports/report_api.h"
@@ -94,13 +95,7 @@ void row_models(bdLocals& b, int e, int mid) {
     b.bld_k[e] = slot(b, kBldK);
     b.cas_a_[e][mid] = slot(b, kCasA);
     b.cas_b_[e][mid] = slot(b, kCasB);
-    b.elem_MethodP[e] = b.cyld_MethodP;
-    b.elem_MethodS[e] = b.cyld_MethodS;
-    b.elem_MethodN[e] = b.cyld_MethodN;
-    b.elem_MethodV[e] = b.cyld_MethodV;
-    b.elem_MethodR[e] = b.cyld_MethodR;
-    b.elem_MethodD[e] = b.cyld_MethodD;
-    b.elem_MethodB[e] = b.cyld_MethodB;
+    copy_method_switches(b, e);
     b.los_scale[e] = 1.0;
     b.dev_scale[e] = 1.0;
     // A fresh row has no blockage yet: its whole annulus carries the flow (a

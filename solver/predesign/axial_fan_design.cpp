@@ -3,6 +3,7 @@
 // row's work converged until the outlet pressure ratio meets its target.
 #include <cmath>
 
+#include "case/case_arrays.h"
 #include "case/host_calls.h"
 #include "halvorine2/fluid_plugin.h"
 #include "reports/report_api.h"
@@ -173,13 +174,7 @@ int AxFanDesign(int m) {
     b.bld_k[1] = slot(b, kBldK);
     b.cas_a_[1][mid] = slot(b, kCasA);
     b.cas_b_[1][mid] = slot(b, kCasB);
-    b.elem_MethodP[1] = b.cyld_MethodP;
-    b.elem_MethodS[1] = b.cyld_MethodS;
-    b.elem_MethodN[1] = b.cyld_MethodN;
-    b.elem_MethodV[1] = b.cyld_MethodV;
-    b.elem_MethodR[1] = b.cyld_MethodR;
-    b.elem_MethodD[1] = b.cyld_MethodD;
-    b.elem_MethodB[1] = b.cyld_MethodB;
+    copy_method_switches(b, 1);
     b.los_scale[1] = b.dev_scale[1] = 1.0;
     // A fresh row has no blockage yet (a zero area factor sizes it infinitely high).
     if (b.los_Fp[1][mid] == 0.0) b.los_Fp[1][mid] = 1.0;

@@ -32,9 +32,7 @@ int AxTurbDesign(int m) {
     if (rec == nullptr) return 1;
     PD_module& r = *rec;
     r.elemsPerStage = 2;
-    if (bp == nullptr || bp->elem_stagType == nullptr || bp->fluid_func == nullptr || bp->cyld_nr < 1 ||
-        bp->cyld_nr > bp->alloc_streams || !allocated_element(bp, 2))
-        return 1;
+    if (!generator_case_ready(bp, 2)) return 1;
     bdLocals& b = *bp;
     b.cyld_VARTD = r.Dflag;
     if (r.Dflag < 0 || r.Dflag > 2) return 1;

@@ -11,7 +11,17 @@
 // case and leaves them solved when it returns 0.
 #pragma once
 
+#include "case/case_arrays.h"
+#include "halvorine2/case_block.h"
+
 namespace h2::predesign {
+
+// A model case fit to hold a module up to element `last`: arrays, a main
+// fluid and streamlines inside its arrays.
+inline bool generator_case_ready(const bdLocals* b, int last) {
+    return b != nullptr && b->elem_stagType != nullptr && b->fluid_func != nullptr && b->cyld_nr >= 1 &&
+           b->cyld_nr <= b->alloc_streams && allocated_element(b, last);
+}
 
 // Builds module m into the current case; 0 done, a non-zero code otherwise
 // (101 a limit of the module or the machine, 1 or 3 a failed computation, or

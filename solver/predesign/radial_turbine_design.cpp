@@ -67,9 +67,7 @@ int RadTurbDesign(int m) {
     if (rec == nullptr) return 1;
     PD_module& r = *rec;
     r.elemsPerStage = 2;
-    if (bp == nullptr || bp->elem_stagType == nullptr || bp->fluid_func == nullptr || bp->cyld_nr < 1 ||
-        bp->cyld_nr > bp->alloc_streams || !allocated_element(bp, kWheel))
-        return 1;
+    if (!generator_case_ready(bp, kWheel)) return 1;
     bdLocals& b = *bp;
     const int j = b.cyld_nr / 2;
     const double* val = r.PD_VAL;

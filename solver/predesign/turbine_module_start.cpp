@@ -3,6 +3,7 @@
 // continuity height of a stator, and the chord charts of the rows.
 #include <cmath>
 
+#include "case/case_arrays.h"
 #include "case/truncated_pi.h"
 #include "numerics/one_dim.h"
 #include "physics/turbine_eff_estimate.h"
@@ -101,14 +102,6 @@ double stator_height(double G, double cz, double rho, double Pa, double D) {
 double stator_chord_ratio(double theta) { return interp1(4, kChartTheta, kStatorChord, theta); }
 double rotor_chord_ratio(double theta) { return interp1(4, kChartTheta, kRotorChord, theta); }
 
-void row_methods(bdLocals& b, int e) {
-    b.elem_MethodP[e] = b.cyld_MethodP;
-    b.elem_MethodS[e] = b.cyld_MethodS;
-    b.elem_MethodN[e] = b.cyld_MethodN;
-    b.elem_MethodV[e] = b.cyld_MethodV;
-    b.elem_MethodR[e] = b.cyld_MethodR;
-    b.elem_MethodD[e] = b.cyld_MethodD;
-    b.elem_MethodB[e] = b.cyld_MethodB;
-}
+void row_methods(bdLocals& b, int e) { copy_method_switches(b, e); }
 
 }  // namespace h2::predesign
