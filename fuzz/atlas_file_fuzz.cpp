@@ -14,21 +14,13 @@
 #include <vector>
 
 #include "blades/atlas.h"
+#include "fuzz/fuzz_files.h"
 #include "halvorine2/atlas.h"
 
 namespace {
 
-std::string make_temp() {
-    const char* dir = std::getenv("TMPDIR");
-    std::string name = std::string(dir && *dir ? dir : "/tmp") + "/h2_fuzz_atlas_XXXXXX";
-    const int fd = mkstemp(name.data());
-    if (fd < 0) std::abort();
-    close(fd);
-    return name;
-}
-
 const std::string& input_file() {
-    static const std::string name = make_temp();
+    static const std::string name = h2::fuzz::make_temp("h2_fuzz_atlas_");
     return name;
 }
 
@@ -45,10 +37,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::FILE* f = std::fopen(input_file().c_str(), "wb");
-    if (f == nullptr) std::abort();
-    if (std::fwrite(data, 1, size, f) != size) std::abort();
-    std::fclose(f);
+    if (!h2::fuzz::write_file(input_file(), data, size)) std::abort();
 
     Atlas* contours = atlas_create(50, "fuzz contours");
     if (contours == nullptr) std::abort();

@@ -15,11 +15,15 @@
 
 #include "case/output_internal.h"
 #include "case/text_field.h"
+#include "fuzz/fuzz_files.h"
 #include "halvorine2/case_data.h"
 #include "halvorine2/case_file.h"
 #include "halvorine2/threading.h"
 
 namespace {
+
+using h2::fuzz::make_temp;
+using h2::fuzz::write_file;
 
 // Temporary files of this process: the input, and the file each save writes.
 // Both saves use one name, since save_data writes the name into the file.
@@ -28,25 +32,9 @@ struct Files {
     std::string saved;
 };
 
-std::string make_temp(const char* stem) {
-    const char* dir = std::getenv("TMPDIR");
-    std::string name = std::string(dir && *dir ? dir : "/tmp") + "/" + stem + "XXXXXX";
-    const int fd = mkstemp(name.data());
-    if (fd < 0) std::abort();
-    close(fd);
-    return name;
-}
-
 const Files& files() {
     static const Files f{make_temp("h2_fuzz_in_"), make_temp("h2_fuzz_saved_")};
     return f;
-}
-
-bool write_file(const std::string& name, const std::uint8_t* data, std::size_t size) {
-    std::FILE* f = std::fopen(name.c_str(), "wb");
-    if (f == nullptr) return false;
-    const bool ok = std::fwrite(data, 1, size, f) == size;
-    return std::fclose(f) == 0 && ok;
 }
 
 std::string read_file(const std::string& name) {

@@ -17,6 +17,7 @@
 
 #include "case/output_internal.h"
 #include "case/text_field.h"
+#include "fuzz/fuzz_files.h"
 #include "halvorine2/case_data.h"
 #include "halvorine2/flow_files.h"
 #include "halvorine2/predesign.h"
@@ -25,30 +26,17 @@
 
 namespace {
 
+using h2::fuzz::make_temp;
+using h2::fuzz::write_file;
+
 struct Files {
     std::string input;
     std::string design;
 };
 
-std::string make_temp(const char* stem) {
-    const char* dir = std::getenv("TMPDIR");
-    std::string name = std::string(dir && *dir ? dir : "/tmp") + "/" + stem + "XXXXXX";
-    const int fd = mkstemp(name.data());
-    if (fd < 0) std::abort();
-    close(fd);
-    return name;
-}
-
 const Files& files() {
     static const Files f{make_temp("h2_pdfuzz_in_"), make_temp("h2_pdfuzz_design_")};
     return f;
-}
-
-bool write_file(const std::string& name, const std::uint8_t* data, std::size_t size) {
-    std::FILE* f = std::fopen(name.c_str(), "wb");
-    if (f == nullptr) return false;
-    const bool ok = std::fwrite(data, 1, size, f) == size;
-    return std::fclose(f) == 0 && ok;
 }
 
 void remove_files() {

@@ -16,6 +16,7 @@
 
 #include "blades/section_model_tables.h"
 #include "case/output_internal.h"
+#include "fuzz/fuzz_files.h"
 #include "halvorine2/halvorine2.h"
 
 namespace {
@@ -31,10 +32,7 @@ void remove_dir() {
 }
 
 void write(const char* name, const std::uint8_t* data, std::size_t size) {
-    std::FILE* f = std::fopen(name, "wb");
-    if (f == nullptr) std::abort();
-    if (size > 0 && std::fwrite(data, 1, size, f) != size) std::abort();
-    std::fclose(f);
+    if (!h2::fuzz::write_file(name, data, size)) std::abort();
 }
 
 void evaluate(GeomModel m, int kind) {

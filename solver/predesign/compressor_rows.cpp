@@ -244,6 +244,23 @@ void rotor_row(bdLocals& b, int i, bool fan) {
     }
 }
 
+// The stationary row i behind element p once its outlet swirl is set: the
+// outlet triangle of a row that turns no work (w = c), the total enthalpies
+// carried over with the gravity heads, the inlet state, and the inlet angles
+// from the flow leaving p.
+void stationary_row_inlet(bdLocals& b, int i, int p, int m, double cs) {
+    b.flow_w2u[i][m] = b.flow_c2u[i][m];
+    b.flow_c2[i][m] = std::sqrt(cs * cs + b.flow_c2u[i][m] * b.flow_c2u[i][m]);
+    b.flow_w2[i][m] = b.flow_c2[i][m];
+    b.isd_i1x[i][m] = b.isd_i2x[p][m] + grav_head_in(i, m);
+    b.isd_i2x[i][m] = b.isd_i1x[i][m] + grav_head_out(i, m);
+    inlet_state_from(b, i, p, m);
+    stationary_totals(b, i, m);
+    b.cas_B1[i][m] = b.cas_A2[p][m];
+    b.cas_A1[i][m] = b.cas_B1[i][m];
+    b.cas_B1g[i][m] = b.cas_B1[i][m] + b.cas_iR[i][m];
+}
+
 }  // namespace
 
 int ac_row_state(double cz, double alpha1) {
@@ -285,18 +302,7 @@ int ac_stator_row(int k) {
     b.flow_w1[j][m] = b.flow_c1[j][m] = b.flow_c2[k][m];
     // Repeating stage: the swirl at the rotor's inlet, scaled with the axial velocity.
     b.flow_c2u[j][m] = b.flow_c1u[k][m] * b.flow_c2z[j][m] / b.flow_c1z[k][m];
-    b.flow_w2u[j][m] = b.flow_c2u[j][m];
-    b.flow_c2[j][m] = std::sqrt(cs * cs + b.flow_c2u[j][m] * b.flow_c2u[j][m]);
-    b.flow_w2[j][m] = b.flow_c2[j][m];
-
-    b.isd_i1x[j][m] = b.isd_i2x[k][m] + grav_head_in(j, m);
-    b.isd_i2x[j][m] = b.isd_i1x[j][m] + grav_head_out(j, m);
-    inlet_state_from(b, j, k, m);
-    stationary_totals(b, j, m);
-
-    b.cas_B1[j][m] = b.cas_A2[k][m];
-    b.cas_A1[j][m] = b.cas_B1[j][m];
-    b.cas_B1g[j][m] = b.cas_B1[j][m] + b.cas_iR[j][m];
+    stationary_row_inlet(b, j, k, m, cs);
     b.cas_A2[j][m] = flow_angle_deg(b.flow_c2z[j][m], b.flow_c2u[j][m]);
     b.cas_B2[j][m] = b.cas_A2[j][m];
     b.cas_B2g[j][m] = b.cas_B2[j][m] + b.cas_dR[j][m];
@@ -336,18 +342,7 @@ int ac_guide_vane_row(int i, int kind, double alpha2) {
 
     // Outlet swirl from the set angle.
     b.flow_c2u[i][m] = b.flow_c2z[i][m] / std::tan(alpha2 * kDegree);
-    b.flow_w2u[i][m] = b.flow_c2u[i][m];
-    b.flow_c2[i][m] = std::sqrt(cs * cs + b.flow_c2u[i][m] * b.flow_c2u[i][m]);
-    b.flow_w2[i][m] = b.flow_c2[i][m];
-
-    b.isd_i1x[i][m] = b.isd_i2x[p][m] + grav_head_in(i, m);
-    b.isd_i2x[i][m] = b.isd_i1x[i][m] + grav_head_out(i, m);
-    inlet_state_from(b, i, p, m);
-    stationary_totals(b, i, m);
-
-    b.cas_B1[i][m] = b.cas_A2[p][m];
-    b.cas_A1[i][m] = b.cas_B1[i][m];
-    b.cas_B1g[i][m] = b.cas_B1[i][m] + b.cas_iR[i][m];
+    stationary_row_inlet(b, i, p, m, cs);
     b.cas_B2g[i][m] = b.cas_B2a[i][m] = b.cas_B2[i][m] = b.cas_A2[i][m] = alpha2;
 
     if (b.ICLos != 0) {
