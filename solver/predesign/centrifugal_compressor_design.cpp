@@ -10,6 +10,7 @@
 #include "halvorine2/threading.h"
 #include "solver/predesign/centrifugal_elements.h"
 #include "solver/predesign/module_generators.h"
+#include "solver/predesign/predesign_data.h"
 #include "solver/solver_api.h"
 
 namespace h2::predesign {
@@ -18,11 +19,6 @@ namespace {
 // Efficiency assumed for the stage estimate: the head the stages must deliver
 // is the isentropic head over it.
 constexpr double kEstimateEfficiency = 0.8;
-// Loss limits of the U-bend family and of the outlet volutes in a module
-// (every element but the last).
-constexpr double kUBendLossLimit = 0.4;
-constexpr double kVoluteLossLimit = 0.5;
-
 int present(int form) { return form != 0 ? 1 : 0; }
 
 // Elements one stage of the record's options takes: the impeller and every
@@ -165,8 +161,9 @@ int RadCompDesign(int m) {
     b.isd_p2[per * n][j] = b.cyld_p2n;
     b.isd_p2x[per * n][j] = b.cyld_p2n;
 
+    // Every element but the module's last takes the bend and volute loss limits.
     for (int e = 1; e < per * n; ++e) {
-        b.ublos_limit[e] = kUBendLossLimit;
+        b.ublos_limit[e] = kBendLossLimit;
         b.volos_limit[e] = kVoluteLossLimit;
     }
 

@@ -18,6 +18,10 @@ inline constexpr int kNameSlots = 15;
 // Stages the upper STG limit of a record allows: trunc(upper), held inside
 // 0..kMaxModuleStages so a non-finite or huge limit sizes nothing absurd.
 inline constexpr int kMaxModuleStages = 100;
+
+// Loss limits of the bends and volutes of a predesign case's elements.
+inline constexpr double kBendLossLimit = 0.4;
+inline constexpr double kVoluteLossLimit = 0.5;
 int stage_limit(const PD_module& rec);
 // Elements a stage of the module type may take at most: 8 for a centrifugal
 // compressor stage, 2 for every other type.

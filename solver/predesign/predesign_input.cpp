@@ -58,8 +58,6 @@ constexpr int kVoluteOptionLines = 1;
 
 // Per-element defaults of a freshly read predesign case.
 constexpr double kLossLimit = 0.85;
-constexpr double kBendLossLimit = 0.4;
-constexpr double kVoluteLossLimit = 0.5;
 
 // A field of the case that a line sets: an integer or a real.
 struct CaseField {
