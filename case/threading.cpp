@@ -1,6 +1,7 @@
 // The thread's current case, the process-wide run lock and the lock utilities.
 #include "halvorine2/threading.h"
 
+#include <atomic>
 #include <mutex>
 #include <new>
 
@@ -17,12 +18,33 @@ struct CritSec {
 namespace {
 h2::platform::TlsIndex g_case_slot = h2::platform::kNoSlot;
 CritSec* g_bdCritSec = nullptr;
+
+// The solver asks for the current case at every trial of every element, so
+// each thread keeps its own copy of what it last put in or read from the
+// slot. The copy is only good for the slot it came from: a new or freed slot
+// moves the generation on, and the next read goes to the slot again.
+std::atomic<unsigned> g_slot_generation{1};
+struct CaseMirror {
+    unsigned generation = 0;
+    bdLocals* block = nullptr;
+};
+thread_local CaseMirror t_case;
+
+void put_case(bdLocals* block) {
+    if (h2::platform::tls_set(g_case_slot, block))
+        t_case = {g_slot_generation.load(std::memory_order_acquire), block};
+    else
+        t_case = {};  // read the slot again next time
+}
 }  // namespace
 
 extern "C" {
 
 int binit_threading(void) {
-    if (g_case_slot == h2::platform::kNoSlot) g_case_slot = h2::platform::tls_alloc();
+    if (g_case_slot == h2::platform::kNoSlot) {
+        g_case_slot = h2::platform::tls_alloc();
+        g_slot_generation.fetch_add(1, std::memory_order_acq_rel);
+    }
     if (g_case_slot == h2::platform::kNoSlot) return 1;
     // A repeated call keeps the lock: another thread may be holding it.
     if (g_bdCritSec == nullptr) g_bdCritSec = InitCritSec();
@@ -36,6 +58,7 @@ int bend_threading(void) {
     if (g_case_slot != h2::platform::kNoSlot) {
         h2::platform::tls_free(g_case_slot);
         g_case_slot = h2::platform::kNoSlot;
+        g_slot_generation.fetch_add(1, std::memory_order_acq_rel);
     }
     // Cleared so that get_bdCritSec never hands out a freed lock.
     DelCritSec(g_bdCritSec);
@@ -48,11 +71,16 @@ int bend_threading(void) {
 
 int set_bdLocals(bdLocals* block) {
     if (g_case_slot == h2::platform::kNoSlot || block == nullptr) return 0;
-    h2::platform::tls_set(g_case_slot, block);
+    put_case(block);
     return 1;
 }
 
-bdLocals* get_bdLocals(void) { return static_cast<bdLocals*>(h2::platform::tls_get(g_case_slot)); }
+bdLocals* get_bdLocals(void) {
+    const unsigned generation = g_slot_generation.load(std::memory_order_acquire);
+    if (t_case.generation != generation)
+        t_case = {generation, static_cast<bdLocals*>(h2::platform::tls_get(g_case_slot))};
+    return t_case.block;
+}
 
 CritSec* get_bdCritSec(void) { return g_bdCritSec; }
 
@@ -72,5 +100,5 @@ int isValidptr(const void* p) { return p != nullptr ? 1 : 0; }
 }
 
 namespace h2 {
-void clear_current_case() { platform::tls_set(g_case_slot, nullptr); }
+void clear_current_case() { put_case(nullptr); }
 }  // namespace h2

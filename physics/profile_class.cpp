@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstddef>
+#include <utility>
 
 #include "case/case_arrays.h"
 #include "case/walkers_internal.h"
@@ -116,6 +118,34 @@ constexpr double kThetaChartMin = 0.08;     // below it the charts are read at k
 constexpr double kThetaRaised = 0.081;      // just inside chart 1
 constexpr double kNoChartFlowPct = 1000.0;  // coolant flow (%) when no chart covers theta
 
+h2::ProfileClassScope::Memo& class_memo() {
+    thread_local h2::ProfileClassScope::Memo memo;
+    return memo;
+}
+
+// The scope's slot for section j of element i of c, or nullptr when no scope
+// holds that section.
+signed char* held_class(std::vector<signed char> h2::ProfileClassScope::Memo::*table, const bdLocals* c, int i,
+                        int j) {
+    h2::ProfileClassScope::Memo& memo = class_memo();
+    if (memo.c == nullptr || memo.c != c || i < memo.first || i > memo.last || j < 0 || j >= memo.sections)
+        return nullptr;
+    return &(memo.*table)[static_cast<std::size_t>(i - memo.first) * memo.sections + j];
+}
+
+int turbine_class(const bdLocals* c, int i, int j) {
+    if (!section_readable(c, i, j)) return 0;
+    return turbine_profile(*c, i, j);
+}
+
+int compressor_class(const bdLocals* c, int i, int j) {
+    if (!section_readable(c, i, j)) return 0;
+    if (c->bld_z[i] == 0.0) return 0;
+    if (flows_outward(*c, i)) return 1;
+    if (c->cyld_VART < kFirstAnalysisTask && !is_expanding(*c)) return 1;
+    return turbine_profile(*c, i, j) ? 0 : 1;
+}
+
 }  // namespace
 
 extern "C" {
@@ -134,17 +164,38 @@ double BetaUst(double a1, double a2, int flag) {
 
 namespace h2 {
 
+ProfileClassScope::ProfileClassScope(const bdLocals* c, int first, int last) {
+    Memo& memo = class_memo();
+    if (c == nullptr || first > last || c->cyld_nr < 1) return;
+    if (memo.c == c && memo.first <= first && last <= memo.last && memo.sections == c->cyld_nr) return;
+    active_ = true;
+    outer_ = std::move(memo);
+    memo = Memo{};
+    memo.c = c;
+    memo.first = first;
+    memo.last = last;
+    memo.sections = c->cyld_nr;
+    const std::size_t n = static_cast<std::size_t>(last - first + 1) * c->cyld_nr;
+    memo.turbine.assign(n, -1);
+    memo.compressor.assign(n, -1);
+}
+
+ProfileClassScope::~ProfileClassScope() {
+    if (active_) class_memo() = std::move(outer_);
+}
+
 int turb_prof_in(const bdLocals* c, int i, int j) {
-    if (!section_readable(c, i, j)) return 0;
-    return turbine_profile(*c, i, j);
+    signed char* held = held_class(&ProfileClassScope::Memo::turbine, c, i, j);
+    if (held == nullptr) return turbine_class(c, i, j);
+    if (*held < 0) *held = static_cast<signed char>(turbine_class(c, i, j));
+    return *held;
 }
 
 int comp_prof_in(const bdLocals* c, int i, int j) {
-    if (!section_readable(c, i, j)) return 0;
-    if (c->bld_z[i] == 0.0) return 0;
-    if (flows_outward(*c, i)) return 1;
-    if (c->cyld_VART < kFirstAnalysisTask && !is_expanding(*c)) return 1;
-    return turbine_profile(*c, i, j) ? 0 : 1;
+    signed char* held = held_class(&ProfileClassScope::Memo::compressor, c, i, j);
+    if (held == nullptr) return compressor_class(c, i, j);
+    if (*held < 0) *held = static_cast<signed char>(compressor_class(c, i, j));
+    return *held;
 }
 
 double BetaUstFit(double a1, double a2, int flag) {

@@ -2,6 +2,8 @@
 // axial turbine preliminary design.
 #pragma once
 
+#include <vector>
+
 #include "halvorine2/case_block.h"
 
 namespace h2 {
@@ -10,6 +12,33 @@ namespace h2 {
 // (0 without c, its arrays, or section j of element i).
 int turb_prof_in(const bdLocals* c, int i, int j);
 int comp_prof_in(const bdLocals* c, int i, int j);
+
+// Keeps the profile classes of elements first..last of case c while they
+// are solved. Between the trial speeds of an element solve, and over one
+// iteration of an analysis solve, the blade angles, counts and section radii
+// stay as they are, so each section's turbine and compressor tests are
+// worked out once, on the first ask, and answered from the scope after it.
+// A scope for elements an open scope of the same case already holds adds
+// nothing; otherwise scopes nest, the inner one answering for its elements.
+// A scope belongs to the thread that opened it.
+class ProfileClassScope {
+public:
+    ProfileClassScope(const bdLocals* c, int first, int last);
+    ~ProfileClassScope();
+    ProfileClassScope(const ProfileClassScope&) = delete;
+    ProfileClassScope& operator=(const ProfileClassScope&) = delete;
+
+    struct Memo {
+        const bdLocals* c = nullptr;
+        int first = 0, last = -1, sections = 0;
+        // Per element and section: -1 not asked yet, else the answer.
+        std::vector<signed char> turbine, compressor;
+    };
+
+private:
+    bool active_ = false;
+    Memo outer_;
+};
 
 // BetaUst without its guard on non-positive angles: callers that hold angles
 // from a solved cascade use the fit as it stands.

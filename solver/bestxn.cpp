@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include <string>
 #include <vector>
@@ -21,6 +22,7 @@
 #include "halvorine2/units.h"
 #include "numerics/cg_search.h"
 #include "numerics/fr_locals.h"
+#include "physics/profile_class.h"
 #include "reports/report_api.h"
 #include "solver/solved_state_check.h"
 #include "solver/solver_api.h"
@@ -322,6 +324,12 @@ int solve(bdLocals& b) {
             if (!(design && it == 1)) streamline_pass(b, sl);
             ++sl;
         }
+        // Once the streamlines of the iteration are laid, an analysis leaves
+        // the blade angles, counts and radii alone until the next: each
+        // section's profile class holds for the whole iteration. A design
+        // task resizes its rows in the iteration and asks afresh.
+        std::optional<h2::ProfileClassScope> classes;
+        if (!design) classes.emplace(&b, 0, b.cyld_ns);
         if (design) {
             if (h2::is_expanding(b)) {
                 if (h2::solver_steps().turbine_regen() != 0) return kBadData;

@@ -17,6 +17,7 @@
 #include "numerics/one_dim.h"
 #include "physics/loss_conversions.h"
 #include "physics/loss_wrappers.h"
+#include "physics/profile_class.h"
 #include "physics/section_losses.h"
 #include "solver/gravity_head.h"
 #include "solver/solver_conventions.h"
@@ -543,6 +544,8 @@ int ChaVel(int i) {
     bdLocals* bp = h2::solvable_case();
     if (bp == nullptr || i < 0 || i > bp->cyld_ns) return 1;
     bdLocals& b = *bp;
+    // Every trial speed below asks the same element the same profile tests.
+    const h2::ProfileClassScope classes(&b, i, i);
     const int m = h2::mid_stream(b);
     // The speed root is found well inside the accuracy asked of the march: a
     // relative defect e counts as e^2 against acc_limit.
@@ -588,6 +591,7 @@ int ChaVel2D(int i) {
                                     prev->isd_s2 != nullptr && prev->isd_s2[i][0] != 0.0
                                 ? prev->flow_w2[i][0]
                                 : 0.0;
+    const h2::ProfileClassScope classes(prev, i, i);
     const double Cmax = findGmax(i);
     if (Cmax < 0.0) return 1;
     bdLocals& b = cur();
