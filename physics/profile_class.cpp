@@ -6,7 +6,6 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
-#include <utility>
 
 #include "case/case_arrays.h"
 #include "case/walkers_internal.h"
@@ -118,19 +117,17 @@ constexpr double kThetaChartMin = 0.08;     // below it the charts are read at k
 constexpr double kThetaRaised = 0.081;      // just inside chart 1
 constexpr double kNoChartFlowPct = 1000.0;  // coolant flow (%) when no chart covers theta
 
-h2::ProfileClassScope::Memo& class_memo() {
-    thread_local h2::ProfileClassScope::Memo memo;
-    return memo;
-}
+// The memo of the innermost open scope of this thread, nullptr without one.
+thread_local h2::ProfileClassScope::Memo* t_class_memo = nullptr;
 
 // The scope's slot for section j of element i of c, or nullptr when no scope
 // holds that section.
 signed char* held_class(std::vector<signed char> h2::ProfileClassScope::Memo::*table, const bdLocals* c, int i,
                         int j) {
-    h2::ProfileClassScope::Memo& memo = class_memo();
-    if (memo.c == nullptr || memo.c != c || i < memo.first || i > memo.last || j < 0 || j >= memo.sections)
+    h2::ProfileClassScope::Memo* memo = t_class_memo;
+    if (memo == nullptr || memo->c != c || i < memo->first || i > memo->last || j < 0 || j >= memo->sections)
         return nullptr;
-    return &(memo.*table)[static_cast<std::size_t>(i - memo.first) * memo.sections + j];
+    return &(memo->*table)[static_cast<std::size_t>(i - memo->first) * memo->sections + j];
 }
 
 int turbine_class(const bdLocals* c, int i, int j) {
@@ -165,23 +162,25 @@ double BetaUst(double a1, double a2, int flag) {
 namespace h2 {
 
 ProfileClassScope::ProfileClassScope(const bdLocals* c, int first, int last) {
-    Memo& memo = class_memo();
     if (c == nullptr || first > last || c->cyld_nr < 1) return;
-    if (memo.c == c && memo.first <= first && last <= memo.last && memo.sections == c->cyld_nr) return;
-    active_ = true;
-    outer_ = std::move(memo);
-    memo = Memo{};
-    memo.c = c;
-    memo.first = first;
-    memo.last = last;
-    memo.sections = c->cyld_nr;
+    const Memo* open = t_class_memo;
+    if (open != nullptr && open->c == c && open->first <= first && last <= open->last &&
+        open->sections == c->cyld_nr)
+        return;
+    memo_.c = c;
+    memo_.first = first;
+    memo_.last = last;
+    memo_.sections = c->cyld_nr;
     const std::size_t n = static_cast<std::size_t>(last - first + 1) * c->cyld_nr;
-    memo.turbine.assign(n, -1);
-    memo.compressor.assign(n, -1);
+    memo_.turbine.assign(n, -1);
+    memo_.compressor.assign(n, -1);
+    outer_ = t_class_memo;
+    t_class_memo = &memo_;
+    active_ = true;
 }
 
 ProfileClassScope::~ProfileClassScope() {
-    if (active_) class_memo() = std::move(outer_);
+    if (active_) t_class_memo = outer_;
 }
 
 int turb_prof_in(const bdLocals* c, int i, int j) {

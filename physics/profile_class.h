@@ -36,8 +36,9 @@ public:
     };
 
 private:
+    Memo memo_;
+    Memo* outer_ = nullptr;
     bool active_ = false;
-    Memo outer_;
 };
 
 // BetaUst without its guard on non-positive angles: callers that hold angles
