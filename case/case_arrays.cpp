@@ -79,7 +79,23 @@ bool has_any_array(const bdLocals* b) {
     return b->stream_grid != nullptr;
 }
 
+namespace {
+constinit thread_local ArraysCheckedScope::Checked t_checked{};
+
+bool checked_by_scope(const bdLocals* b) {
+    return t_checked.b != nullptr && t_checked.b == b && t_checked.ns == b->cyld_ns &&
+           t_checked.alloc_elems == b->alloc_elems;
+}
+}  // namespace
+
+ArraysCheckedScope::ArraysCheckedScope(const bdLocals* b) : outer_(t_checked) {
+    if (b != nullptr && has_every_array(b)) t_checked = {b, b->cyld_ns, b->alloc_elems};
+}
+
+ArraysCheckedScope::~ArraysCheckedScope() { t_checked = outer_; }
+
 bool has_every_array(const bdLocals* b) {
+    if (checked_by_scope(b)) return true;
     auto* mb = const_cast<bdLocals*>(b);
     const int rows = std::min<int>(b->cyld_ns + 1, b->alloc_elems);
     for (const auto& f : kFields) {

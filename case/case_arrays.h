@@ -56,6 +56,27 @@ bool all_present(const P*... arrays) {
     return ((arrays != nullptr) && ...);
 }
 
+// While an analysis solves case b its arrays stay the ones it started with:
+// the solve checks them once and the steps it runs every iteration take
+// has_every_array(b) as shown, for as long as b keeps the counts it had,
+// rather than walk every array of the set again. The scope holds only when
+// the check passes; scopes nest and belong to the thread that opened them.
+class ArraysCheckedScope {
+public:
+    explicit ArraysCheckedScope(const bdLocals* b);
+    ~ArraysCheckedScope();
+    ArraysCheckedScope(const ArraysCheckedScope&) = delete;
+    ArraysCheckedScope& operator=(const ArraysCheckedScope&) = delete;
+
+    struct Checked {
+        const bdLocals* b = nullptr;
+        int ns = 0, alloc_elems = 0;
+    };
+
+private:
+    Checked outer_;
+};
+
 // True when any array of the set, a loss slot array or the grid is present.
 bool has_any_array(const bdLocals* b);
 // True when every array of the set exists, each element array and every row

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "case/case_arrays.h"
 #include "case/output_internal.h"
 #include "case/pitch_inputs.h"
 
@@ -304,6 +305,10 @@ bool non_finite_state(bdLocals& b) {
 }
 
 int solve(bdLocals& b) {
+    // An analysis keeps the arrays it was given: checked once here, not by
+    // every step of every iteration.
+    std::optional<h2::ArraysCheckedScope> arrays;
+    if (!design_task(b.cyld_VART)) arrays.emplace(&b);
     set_up(b);
     h2::march_failure() = {};
     double p_ref = 0.0;
