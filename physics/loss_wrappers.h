@@ -29,6 +29,32 @@ bdLocals* loss_section_case_in(bdLocals* c, int i, int j);
 // row_dev_angle of the current case c, already at hand.
 double row_dev_angle_in(bdLocals* c, int i, int j, double angle);
 
+// Holds, while element i of case c is solved, what row_dev_angle_in works
+// out before any deviation is computed: that the element lies in the arrays,
+// its family, and the deviation model a turbine row calls. None of it moves
+// with the trial outlet speed, so the trials of one element solve find it
+// once; the deviation itself (the model, or the incidence with the kept
+// deviation) is still computed at every trial. Scopes nest and belong to the
+// thread that opened them.
+class DeviationRouteScope {
+public:
+    DeviationRouteScope(const bdLocals* c, int i);
+    ~DeviationRouteScope();
+    DeviationRouteScope(const DeviationRouteScope&) = delete;
+    DeviationRouteScope& operator=(const DeviationRouteScope&) = delete;
+
+    struct Route {
+        const bdLocals* c = nullptr;
+        int i = -1;
+        int kind = -1;  // -1 not found yet, else the family's way (section_losses.cpp)
+        LossCalcFunc model = nullptr;  // the turbine row's deviation model, when it runs
+    };
+
+private:
+    Route route_;
+    Route* outer_ = nullptr;
+};
+
 // Calls the model of section slot `slot` (H2_LOSS_P .. H2_LOSS_B) for section
 // j of element i when it runs (switch on, entry set); true when it was called.
 bool call_section_model(bdLocals& c, int slot, int i, int j);

@@ -84,15 +84,61 @@ void move_secondary_loss_to_end_walls(bdLocals& c, int i) {
     for (int j = 1; j < L; ++j) XS[j] = 0.0;
 }
 
-// Outlet angle of turbine section j of element i of the checked current case
-// c: the deviation model's answer (or the incidence alone) added to angle.
-double turbine_deviation(bdLocals& c, int i, int j, double angle) {
-    if (!h2::call_section_model(c, H2_LOSS_V, i, j)) c.cas_iR[i][j] = c.cas_B1g[i][j] - c.cas_B1[i][j];
+// The deviation after the model ran (or the incidence alone, without one):
+// discarded when not a number or beyond the limit, then scaled; added to angle.
+double kept_deviation(bdLocals& c, int i, int j, double angle) {
     double& dR = c.cas_dR[i][j];
     if (std::isnan(dR) || std::fabs(dR) > kDeviationLimit) dR = 0.0;
     dR *= c.dev_scale[i];
     return angle + dR;
 }
+
+// Outlet angle of turbine section j of element i of the checked current case
+// c: the deviation model's answer (or the incidence alone) added to angle.
+double turbine_deviation(bdLocals& c, int i, int j, double angle) {
+    if (!h2::call_section_model(c, H2_LOSS_V, i, j)) c.cas_iR[i][j] = c.cas_B1g[i][j] - c.cas_B1[i][j];
+    return kept_deviation(c, i, j, angle);
+}
+
+// The ways row_dev_angle_in turns an exit angle.
+enum RouteKind : int {
+    kNoDeviation = 0,  // the angle handed in (no case, no family, or outside the arrays)
+    kTurbineRow,
+    kCentrifugalRow,
+    kAxialCompressorRow,
+    kOtherRow,  // deswirlers
+};
+
+int route_kind(const bdLocals& c, int i) {
+    if (h2::is_turbine_row(c, i)) return kTurbineRow;
+    if (h2::is_compressor_row(c, i)) {
+        const bool deswirler = c.elem_stagType[i] == h2::kDeswirler;
+        if (c.elem_sectType[i] == kRadialSections) return deswirler ? kOtherRow : kCentrifugalRow;
+        if (c.elem_sectType[i] == kAxialSections) return deswirler ? kOtherRow : kAxialCompressorRow;
+    }
+    return kNoDeviation;
+}
+
+double routed_deviation(bdLocals* c, int kind, LossCalcFunc model, int i, int j, double angle) {
+    switch (kind) {
+        case kTurbineRow:
+            if (model != nullptr)
+                model(c, i, j);
+            else
+                c->cas_iR[i][j] = c->cas_B1g[i][j] - c->cas_B1[i][j];
+            return kept_deviation(*c, i, j, angle);
+        case kCentrifugalRow:
+            return elem_dev_cent(i, j, angle);
+        case kAxialCompressorRow:
+            return elem_dev_axcomp(i, j, angle);
+        case kOtherRow:
+            return elem_dev_other(i, j, angle);
+        default:
+            return angle;
+    }
+}
+
+constinit thread_local h2::DeviationRouteScope::Route* t_route = nullptr;
 
 }  // namespace
 
@@ -222,7 +268,26 @@ double sin_from_cos(int flag, double x) {
 
 namespace h2 {
 
+DeviationRouteScope::DeviationRouteScope(const bdLocals* c, int i) : outer_(t_route) {
+    route_.c = c;
+    route_.i = i;
+    t_route = &route_;
+}
+
+DeviationRouteScope::~DeviationRouteScope() { t_route = outer_; }
+
 double row_dev_angle_in(bdLocals* current, int i, int j, double angle) {
+    DeviationRouteScope::Route* route = t_route;
+    if (route != nullptr && route->c == current && route->i == i && current != nullptr &&
+        allocated_stream(current, j) && j < current->cyld_nr) {
+        if (route->kind < 0) {
+            bdLocals* c = loss_section_case_in(current, i, j);
+            route->kind = c != nullptr ? route_kind(*c, i) : kNoDeviation;
+            route->model =
+                c != nullptr && route->kind == kTurbineRow ? section_model(c, H2_LOSS_V, i, j) : nullptr;
+        }
+        return routed_deviation(current, route->kind, route->model, i, j, angle);
+    }
     bdLocals* c = loss_section_case_in(current, i, j);
     if (c == nullptr) return angle;
     if (is_turbine_row(*c, i)) return turbine_deviation(*c, i, j, angle);

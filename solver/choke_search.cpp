@@ -546,6 +546,7 @@ int ChaVel(int i) {
     bdLocals& b = *bp;
     // Every trial speed below asks the same element the same profile tests.
     const h2::ProfileClassScope classes(&b, i, i);
+    const h2::DeviationRouteScope deviation(&b, i);
     const int m = h2::mid_stream(b);
     // The speed root is found well inside the accuracy asked of the march: a
     // relative defect e counts as e^2 against acc_limit.
@@ -592,6 +593,7 @@ int ChaVel2D(int i) {
                                 ? prev->flow_w2[i][0]
                                 : 0.0;
     const h2::ProfileClassScope classes(prev, i, i);
+    const h2::DeviationRouteScope deviation(prev, i);
     const double Cmax = findGmax(i);
     if (Cmax < 0.0) return 1;
     bdLocals& b = cur();

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "case/case_arrays.h"
 #include "case/case_fields.h"
 #include "tests/support/captured_console.h"
 #include "tests/support/case_fixture.h"
@@ -110,6 +111,44 @@ TEST(CaseArraysWithoutCase, ReportAndRefuse) {
     EXPECT_EQ(free_probdata(), -1);
     EXPECT_EQ(console.text(),
               "\nalloc_probdata: Can't get bdLocals\n\n\nfree_probdata: Can't get bdLocals\n\n");
+}
+
+}  // namespace
+
+namespace {
+
+// The check a solve makes once and its steps take as done.
+TEST_F(CaseArrays, ACheckedScopeHoldsForItsCaseAndItsCountsOnly) {
+    ASSERT_EQ(alloc_probdata(4, 2), 0);
+    bdLocals* b = block();
+    b->cyld_ns = 3;
+    b->cyld_nr = 2;
+    ASSERT_TRUE(h2::has_every_array(b));
+    double* row = b->flow_w2[2];
+    b->flow_w2[2] = nullptr;
+    EXPECT_FALSE(h2::has_every_array(b));
+    {
+        // A scope opened on a case that fails the check holds nothing.
+        const h2::ArraysCheckedScope scope(b);
+        EXPECT_FALSE(h2::has_every_array(b));
+    }
+    b->flow_w2[2] = row;
+    {
+        const h2::ArraysCheckedScope scope(b);
+        b->flow_w2[2] = nullptr;  // what the scope promises not to happen: taken as checked
+        EXPECT_TRUE(h2::has_every_array(b));
+        b->cyld_ns = 2;  // other counts: checked again, and the row is within them
+        EXPECT_FALSE(h2::has_every_array(b));
+        b->cyld_ns = 3;
+        b->flow_w2[2] = row;
+        {
+            const h2::ArraysCheckedScope inner(nullptr);  // nests without hiding the outer check
+            EXPECT_TRUE(h2::has_every_array(b));
+        }
+    }
+    b->flow_w2[2] = nullptr;
+    EXPECT_FALSE(h2::has_every_array(b));  // after the scope every array is looked at again
+    b->flow_w2[2] = row;
 }
 
 }  // namespace

@@ -86,6 +86,26 @@ TEST_F(Threading, EndClearsTheLockAndTheCurrentCase) {
     EXPECT_EQ(bend_threading(), 0);  // a second end is harmless
 }
 
+TEST_F(Threading, ANewSlotStartsEmptyOnEveryThread) {
+    // The current case is remembered per thread; a slot made again must not
+    // hand back the block of the slot before it, here or on another thread.
+    ASSERT_EQ(binit_threading(), 0);
+    auto block = make_block();
+    ASSERT_EQ(set_bdLocals(block.get()), 1);
+    ASSERT_EQ(get_bdLocals(), block.get());
+    std::thread([&] {
+        ASSERT_EQ(set_bdLocals(block.get()), 1);
+        ASSERT_EQ(get_bdLocals(), block.get());
+    }).join();
+    ASSERT_EQ(bend_threading(), 0);
+    ASSERT_EQ(binit_threading(), 0);
+    EXPECT_EQ(get_bdLocals(), nullptr);
+    auto other = make_block();
+    ASSERT_EQ(set_bdLocals(other.get()), 1);
+    EXPECT_EQ(get_bdLocals(), other.get());
+    std::thread([] { EXPECT_EQ(get_bdLocals(), nullptr); }).join();
+}
+
 TEST_F(Threading, WorkBlocksAreZeroFilledPerThreadAndPerFluid) {
     ASSERT_EQ(binit_threading(), 0);
     auto* main_fluid = static_cast<unsigned char*>(fluid_alloc());

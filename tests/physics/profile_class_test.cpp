@@ -197,6 +197,51 @@ TEST_F(ProfileTest, ArgumentsOutOfRangeAnswerZero) {
     }
 }
 
+TEST_F(ProfileTest, AScopeHoldsTheClassesAskedUntilItEnds) {
+    set_row(1, 0, 0, 40);
+    set_angles(80, 60);  // a turbine stator
+    {
+        const h2::ProfileClassScope scope(block(), 1, 1);
+        ASSERT_EQ(is_turb_prof(1, 1), 1);
+        ASSERT_EQ(is_comp_prof(1, 1), 0);
+        set_angles(80, 160);  // what a scope promises not to happen: the answers stand
+        EXPECT_EQ(is_turb_prof(1, 1), 1);
+        EXPECT_EQ(is_comp_prof(1, 1), 0);
+        // A section not asked yet is worked out when first asked.
+        EXPECT_EQ(is_turb_prof(1, 0), 0);
+        // Outside the scope's element, and out of range, the test runs as ever.
+        EXPECT_EQ(is_turb_prof(2, 1), 0);
+        EXPECT_EQ(is_turb_prof(1, kNI), 0);
+        EXPECT_EQ(is_comp_prof(1, -1), 0);
+    }
+    // After the scope the row is looked at again.
+    EXPECT_EQ(is_turb_prof(1, 1), 0);
+    EXPECT_EQ(is_comp_prof(1, 1), 1);
+}
+
+TEST_F(ProfileTest, ScopesNestAndAnswerForTheirOwnCase) {
+    set_row(1, 0, 0, 40);
+    set_angles(80, 60);
+    const h2::ProfileClassScope whole(block(), 0, kNS);
+    ASSERT_EQ(is_turb_prof(1, 1), 1);
+    {
+        // Elements the open scope holds: nothing new, the held answer stands.
+        const h2::ProfileClassScope element(block(), 1, 1);
+        set_angles(80, 160);
+        EXPECT_EQ(is_turb_prof(1, 1), 1);
+    }
+    EXPECT_EQ(is_turb_prof(1, 1), 1);
+    {
+        // A scope of another case answers only for that case; this one is
+        // looked at afresh meanwhile and held again once the inner scope ends.
+        auto other = h2::test::make_block();
+        other->cyld_nr = kNI;
+        const h2::ProfileClassScope element(other.get(), 1, 1);
+        EXPECT_EQ(h2::turb_prof_in(block(), 1, 1), 0);
+    }
+    EXPECT_EQ(is_turb_prof(1, 1), 1);
+}
+
 TEST_F(ProfileTest, CaseWithoutArraysAnswersZero) {
     ASSERT_EQ(free_probdata(), 0);
     EXPECT_EQ(is_turb_prof(1, 1), 0);

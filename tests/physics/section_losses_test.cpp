@@ -6,11 +6,13 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string>
 
 #include "halvorine2/halvorine2.h"
 #include "halvorine2/loss_plugin.h"
 #include "physics/loss_conversions.h"
+#include "physics/loss_wrappers.h"
 #include "physics/section_losses.h"
 #include "tests/support/flow_path.h"
 #include "tests/support/state_fluid.h"
@@ -441,18 +443,40 @@ TEST_F(SectionLossTest, RowDeviationGoesToTheWrapperOfTheFamily) {
          20.0, 7.0},
         {"neither family", kInlet, nullptr, 20.0, 7.0},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        b->elem_stagType[kRotor] = 1.0;
-        b->elem_sectType[kRotor] = 0.0;
-        b->cas_B2a[kRotor][0] = 25.0;
-        if (c.shape != nullptr) c.shape(b, c.i);
-        b->dev_scale[c.i] = 2.0;
-        b->cas_dR[c.i][0] = 7.0;
-        b->cas_B2g[c.i][0] = 33.0;
-        EXPECT_EQ(row_dev_angle(c.i, 0, 20.0), c.result);
-        EXPECT_EQ(b->cas_dR[c.i][0], c.dR);
-    }
+    // Alone, and as the trials of an element solve ask it, with the route held.
+    for (const bool held : {false, true})
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << c.what << (held ? ", route held" : ""));
+            b->elem_stagType[kRotor] = 1.0;
+            b->elem_sectType[kRotor] = 0.0;
+            b->cas_B2a[kRotor][0] = 25.0;
+            if (c.shape != nullptr) c.shape(b, c.i);
+            std::optional<h2::DeviationRouteScope> route;
+            if (held) route.emplace(b, c.i);
+            for (int trial = 0; trial < (held ? 2 : 1); ++trial) {
+                b->dev_scale[c.i] = 2.0;
+                b->cas_dR[c.i][0] = 7.0;
+                b->cas_B2g[c.i][0] = 33.0;
+                EXPECT_EQ(row_dev_angle(c.i, 0, 20.0), c.result);
+                EXPECT_EQ(b->cas_dR[c.i][0], c.dR);
+            }
+        }
+}
+
+TEST_F(SectionLossTest, AHeldRouteStillRunsTheDeviationModelAtEveryTrial) {
+    model(H2_LOSS_V, kStator);
+    const h2::DeviationRouteScope route(b, kStator);
+    g_log.dR = 3.0;
+    EXPECT_EQ(row_dev_angle(kStator, 0, 20.0), 23.0);
+    g_log.dR = 5.0;  // the model's answer moves with the trial's state
+    EXPECT_EQ(row_dev_angle(kStator, 0, 20.0), 25.0);
+    EXPECT_EQ(g_log.calls, "VV");
+    // Sections outside the arrays answer the angle, as without the scope.
+    EXPECT_EQ(row_dev_angle(kStator, b->cyld_nr, 20.0), 20.0);
+    EXPECT_EQ(row_dev_angle(kStator, -1, 20.0), 20.0);
+    // Another element is routed as ever.
+    EXPECT_EQ(row_dev_angle(kInlet, 0, 20.0), 20.0);
+    EXPECT_EQ(g_log.calls, "VV");
 }
 
 TEST_F(SectionLossTest, RowBlockageGoesToTheWrapperOfTheFamily) {
