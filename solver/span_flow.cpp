@@ -1,7 +1,9 @@
 // Spanwise fields of an element, spread from its mean-line values: radii by a
 // linear law along the blade height, swirl by the free-vortex law, states
 // copied or recomputed on every streamline.
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "case/case_arrays.h"
 #include "halvorine2/profiles.h"
@@ -113,6 +115,30 @@ void design_cascade(bdLocals& b, int i, int j, int m, bool abs_stagger) {
         b.cas_Byct[i][j] = BetaUst(a1, a2, 0);
     }
     b.prof_B[i][j] = std::cos(b.cas_Byct[i][j] * kDegree) * b.cas_b[i][j];
+}
+
+// The outlet state of the last streamline this thread spread with
+// span_flow_axial, as the fluid answered it: when the next element's inlet
+// takes that state unchanged (the same enthalpy and entropy, bit for bit),
+// its pressure, density, speed of sound and temperature are these answers.
+struct SpreadOutlet {
+    const bdLocals* b = nullptr;
+    int i = -1, j = -1;
+    double af = 0.0, i2 = 0.0, s2 = 0.0;
+    double p2 = 0.0, Ro2 = 0.0, a2 = 0.0, T2 = 0.0;
+    bool has_T2 = false;
+
+    bool is_inlet_of(const bdLocals& c, int e, int k, double h, double s) const {
+        return b == &c && i == e - 1 && j == k && std::bit_cast<std::uint64_t>(af) ==
+                   std::bit_cast<std::uint64_t>(c.elem_af[e]) &&
+               std::bit_cast<std::uint64_t>(i2) == std::bit_cast<std::uint64_t>(h) &&
+               std::bit_cast<std::uint64_t>(s2) == std::bit_cast<std::uint64_t>(s);
+    }
+};
+
+SpreadOutlet& spread_outlet() {
+    thread_local SpreadOutlet last;
+    return last;
 }
 
 bool axial_pair(const bdLocals& b, int i) {
@@ -266,11 +292,19 @@ void span_flow_axial(int i) {
         b.isd_i1[i][j] = b.isd_i1x[i][j] - c1 * c1 / 2;
         b.isd_i1wx[i][j] = w1 * w1 / 2 + b.isd_i1[i][j];
         b.isd_s1[i][j] = b.isd_s1[i][m];
-        b.isd_p1[i][j] = F(H2_FLUID_P_IS, b.isd_i1[i][j], b.isd_s1[i][j]);
+        SpreadOutlet& before = spread_outlet();
+        const bool same_state = before.is_inlet_of(b, i, j, b.isd_i1[i][j], b.isd_s1[i][j]);
+        b.isd_p1[i][j] = same_state ? before.p2 : F(H2_FLUID_P_IS, b.isd_i1[i][j], b.isd_s1[i][j]);
         b.isd_p1wx[i][j] = F(H2_FLUID_P_IS, b.isd_i1wx[i][j], b.isd_s1[i][j]);
-        b.isd_Ro1[i][j] = F(H2_FLUID_RHO_PI, b.isd_p1[i][j], b.isd_i1[i][j]);
-        b.isd_a1[i][j] = F(H2_FLUID_SOUND_PI, b.isd_p1[i][j], b.isd_i1[i][j]);
-        b.isd_T1[i][j] = F(H2_FLUID_T_PI, b.isd_p1[i][j], b.isd_i1[i][j]);
+        if (same_state) {
+            b.isd_Ro1[i][j] = before.Ro2;
+            b.isd_a1[i][j] = before.a2;
+        } else {
+            b.isd_Ro1[i][j] = F(H2_FLUID_RHO_PI, b.isd_p1[i][j], b.isd_i1[i][j]);
+            b.isd_a1[i][j] = F(H2_FLUID_SOUND_PI, b.isd_p1[i][j], b.isd_i1[i][j]);
+        }
+        b.isd_T1[i][j] = same_state && before.has_T2 ? before.T2
+                                                      : F(H2_FLUID_T_PI, b.isd_p1[i][j], b.isd_i1[i][j]);
         // Outlet triangle: meridional speed from the middle, split by the streamline slope.
         b.flow_r2[i][j] = linear_radius(b, b.bld_d2[i], b.bld_l2[i], false, j);
         b.flow_u2[i][j] = wp * b.flow_r2[i][j];
@@ -330,6 +364,9 @@ void span_flow_axial(int i) {
             b.isd_T2[i][j] = F(H2_FLUID_T_PI, b.isd_p2[i][j], b.isd_i2[i][j]);
             b.isd_T2x[i][j] = F(H2_FLUID_T_PI, b.isd_p2x[i][j], b.isd_i2x[i][j]);
         }
+        // Kept for the next element, once per streamline, the middle one last.
+        before = SpreadOutlet{&b, i, j, b.elem_af[i], b.isd_i2[i][j], b.isd_s2[i][j], b.isd_p2[i][j],
+                              b.isd_Ro2[i][j], b.isd_a2[i][j], b.isd_T2[i][j], !heat_exchanger};
         b.isd_i2t[i][j] = F(H2_FLUID_I_PS, b.isd_p2[i][j], b.isd_s1[i][j]);
         b.isd_i2r[i][j] = b.isd_i2[i][j] - (b.enrg_dhd[i] + b.GElos_DH[i] + b.enrg_dhDA[i]);
         b.isd_s2r[i][j] = F(H2_FLUID_S_PI, b.isd_p2[i][j], b.isd_i2r[i][j]);
