@@ -241,6 +241,15 @@ double hub_speed_scan(bdLocals& b, int i, double Cmax, double w, double defect) 
 
 }  // namespace
 
+namespace h2 {
+
+ResidualAnswers& last_residual_answers() {
+    thread_local ResidualAnswers last;
+    return last;
+}
+
+}  // namespace h2
+
 extern "C" {
 
 double outlet_triangle(int i) { return outlet_triangle_of(cur(), i); }
@@ -307,6 +316,11 @@ double chavel_residual(double w) {
     const double cn = outlet_triangle_of(b, i);
     const double h = b.isd_i2wx[i][m] - 0.5 * w * w;
     b.isd_i2[i][m] = h;
+    // The outlet state's answers of this trial, kept for the completion of
+    // the outlet once the speed is found (the losses above may ask the fluid
+    // of other states: nothing of theirs is kept).
+    h2::ResidualAnswers& answers = h2::last_residual_answers();
+    answers = {&b, i, m, b.fluid_func, {}, {}, {}};
     if (b.isd_p2[i][m] == 0.0) b.isd_p2[i][m] = b.isd_p1[i][m];
     if (b.isd_p2wx[i][m] == 0.0) b.isd_p2wx[i][m] = b.isd_p1x[i][m];
     const double kind = b.elem_stagType[i];
@@ -321,6 +335,7 @@ double chavel_residual(double w) {
         b.isd_p2wx[i][m] = fluid(b, H2_FLUID_P_IS, b.isd_i2wx[i][m], b.isd_s1[i][m], i) -
                            (b.isd_p1wx[i][m] - b.isd_p1[i][m]) * b.los_om[i][m];
         b.isd_s2[i][m] = fluid(b, H2_FLUID_S_PI, b.isd_p2wx[i][m], b.isd_i2wx[i][m], i);
+        answers.s2 = {b.isd_p2wx[i][m], b.isd_i2wx[i][m], b.isd_s2[i][m], true};
         b.isd_p2[i][m] = fluid(b, H2_FLUID_P_IS, h, b.isd_s2[i][m], i);
     } else {
         if (i == 0) {
@@ -344,10 +359,12 @@ double chavel_residual(double w) {
         const double dhb = b.enrg_dhb[i][m];
         b.isd_p2[i][m] = fluid(b, H2_FLUID_P_IS, h - dhb, b.isd_s1[i][m], i);
         b.isd_s2[i][m] = fluid(b, H2_FLUID_S_PI, b.isd_p2[i][m], h, i);
+        answers.s2 = {b.isd_p2[i][m], h, b.isd_s2[i][m], true};
         b.isd_p2wx[i][m] = fluid(b, H2_FLUID_P_IS, b.isd_i2wx[i][m], b.isd_s2[i][m], i);
         if (b.isd_s2[i][m] == 0.0) b.isd_p2wx[i][m] -= dhb * b.isd_Ro1[i][m];
     }
     b.isd_a2[i][m] = fluid(b, H2_FLUID_SOUND_PI, b.isd_p2[i][m], h, i);
+    answers.a2 = {b.isd_p2[i][m], h, b.isd_a2[i][m], true};
     double G;
     if (w > b.isd_a2[i][m]) {
         G = b.choke_Gmax;  // beyond the speed of sound the outlet passes its choke flow
@@ -355,6 +372,7 @@ double chavel_residual(double w) {
     } else {
         if (b.ICLos != 0) row_blockage(i, m);
         b.isd_Ro2[i][m] = fluid(b, H2_FLUID_RHO_PI, b.isd_p2[i][m], h, i);
+        answers.Ro2 = {b.isd_p2[i][m], h, b.isd_Ro2[i][m], true};
         G = b.isd_Ro2[i][m] * b.bld_F2[i] * b.elem_Pa[i] * b.los_Fp[i][m] * cn;
     }
     return b.elem_G2[i] - G;

@@ -18,6 +18,7 @@
 namespace {
 
 using h2::fluid;
+using h2::fluid_known;
 using h2::kDegree;
 
 // Relative tolerance of the separation search over its enthalpy interval.
@@ -57,6 +58,23 @@ double march_tip_leak_rise(const bdLocals& b, int i) {
     return h2::tip_leak_rise(b, i, h2::row_span_mean(b, h0.data()));
 }
 
+// Per streamline, what the outlet state's completion asked the fluid, for
+// the next element's inlet: the density at (p2, i2) and the total pressure
+// at (i2x, s2), where the next inlet takes the same state.
+struct OutletAnswers {
+    const bdLocals* b = nullptr;
+    int i = -1;
+    FluidFunc f = nullptr;
+    std::vector<h2::KnownAnswer> Ro2, p2x;
+
+    bool of(const bdLocals& c, int e) const { return b == &c && i == e && f == c.fluid_func; }
+};
+
+OutletAnswers& outlet_answers() {
+    thread_local OutletAnswers answers;
+    return answers;
+}
+
 // A: velocity triangle, row terms and thermodynamic state at the outlet of i.
 void outlet_state(bdLocals& b, int i, bool turbine, bool compressor) {
     const bool rotor = h2::is_rotor(b, i);
@@ -65,7 +83,20 @@ void outlet_state(bdLocals& b, int i, bool turbine, bool compressor) {
     // keeps it apart) and to which pressure; its enthalpy rise follows from
     // this march's blade flow, so that the mix conserves energy.
     if (turbine && rotor && b.elem_dIr[i] != 0.0) b.elem_dIr[i] = march_tip_leak_rise(b, i);
+    const h2::ResidualAnswers& residual = h2::last_residual_answers();
+    OutletAnswers& kept = outlet_answers();
+    kept.b = &b;
+    kept.i = i;
+    kept.f = b.fluid_func;
+    kept.Ro2.assign(static_cast<std::size_t>(b.cyld_nr), {});
+    kept.p2x.assign(static_cast<std::size_t>(b.cyld_nr), {});
     for (int j = 0; j < b.cyld_nr; ++j) {
+        // The residual at the speed found asked at this streamline's outlet.
+        const bool searched = residual.of(b, i, j);
+        const h2::KnownAnswer none{};
+        const h2::KnownAnswer& s_known = searched ? residual.s2 : none;
+        // The entropy of (p2, i2r) asked below, which i2 may equal.
+        h2::KnownAnswer s2r{};
         const double c2s = b.flow_c2s[i][j];
         const double c2u = b.flow_c2u[i][j];
         const double u2 = std::fabs(b.flow_u2[i][j]);
@@ -76,25 +107,31 @@ void outlet_state(bdLocals& b, int i, bool turbine, bool compressor) {
         b.flow_w2u[i][j] = c2u - u2;
         double& i2 = b.isd_i2[i][j];
         double& p2 = b.isd_p2[i][j];
+        auto entropy_r = [&] {
+            const double s = fluid_known(b, H2_FLUID_S_PI, p2, b.isd_i2r[i][j], i, s_known);
+            s2r = {p2, b.isd_i2r[i][j], s, true};
+            return s;
+        };
         if (turbine) {
             b.isd_i2r[i][j] = i2;
             if (rotor) {
                 i2 += rotor_row_terms(b, i) + b.elem_dIr[i];
                 p2 += b.elem_dPr[i] + b.elem_dPdu[i];
             }
-            b.isd_s2r[i][j] = fluid(b, H2_FLUID_S_PI, p2, b.isd_i2r[i][j], i);
+            b.isd_s2r[i][j] = entropy_r();
         } else if (compressor) {
             b.isd_i2r[i][j] = i2;
-            b.isd_s2r[i][j] = fluid(b, H2_FLUID_S_PI, p2, b.isd_i2r[i][j], i);
+            b.isd_s2r[i][j] = entropy_r();
             i2 += b.enrg_dhd[i];
         }
         if (cooled) {
             const double dI = b.cool_DIOXL[i] + b.cool_DHOXL[i];
             b.isd_i2r[i][j] += dI;
-            b.isd_s2r[i][j] = fluid(b, H2_FLUID_S_PI, p2, b.isd_i2r[i][j], i);
+            b.isd_s2r[i][j] = entropy_r();
             i2 += dI;
         }
-        const double s2 = b.isd_s2[i][j] = fluid(b, H2_FLUID_S_PI, p2, i2, i);
+        const double s2 = b.isd_s2[i][j] =
+            s2r.holds(p2, i2) ? s2r.value : fluid_known(b, H2_FLUID_S_PI, p2, i2, i, s_known);
         const double w2 = b.flow_w2[i][j];
         const double c2 = b.flow_c2[i][j];
         if (s2 == 0.0) {
@@ -107,11 +144,16 @@ void outlet_state(bdLocals& b, int i, bool turbine, bool compressor) {
             b.isd_i2wx[i][j] = i2 + w2 * w2 / 2;
             b.isd_i2x[i][j] = i2 + c2 * c2 / 2;
             b.isd_p2wx[i][j] = fluid(b, H2_FLUID_P_IS, b.isd_i2wx[i][j], s2, i);
-            b.isd_p2x[i][j] = fluid(b, H2_FLUID_P_IS, b.isd_i2x[i][j], s2, i);
+            // A row without blade speed has its relative total for its total.
+            const h2::KnownAnswer p2wx{b.isd_i2wx[i][j], s2, b.isd_p2wx[i][j], true};
+            b.isd_p2x[i][j] = fluid_known(b, H2_FLUID_P_IS, b.isd_i2x[i][j], s2, i, p2wx);
         }
-        b.isd_Ro2[i][j] = fluid(b, H2_FLUID_RHO_PI, p2, i2, i);
-        b.isd_a2[i][j] = fluid(b, H2_FLUID_SOUND_PI, p2, i2, i);
+        b.isd_Ro2[i][j] = fluid_known(b, H2_FLUID_RHO_PI, p2, i2, i, searched ? residual.Ro2 : none);
+        b.isd_a2[i][j] = fluid_known(b, H2_FLUID_SOUND_PI, p2, i2, i, searched ? residual.a2 : none);
         b.isd_i2t[i][j] = fluid(b, H2_FLUID_I_PS, p2, b.isd_s1[i][j], i);
+        const auto k = static_cast<std::size_t>(j);
+        kept.Ro2[k] = {p2, i2, b.isd_Ro2[i][j], true};
+        kept.p2x[k] = {b.isd_i2x[i][j], s2, b.isd_p2x[i][j], true};
     }
 }
 
@@ -211,7 +253,14 @@ void next_inlet(bdLocals& b, int i, bool turbine) {
     const bool plain_scaling = b.cyld_VART < 10 || b.elem_stagType[n] == h2::kKindHeatExchanger;
     const double area_ratio = b.bld_l2[i] * b.bld_d2[i] / (b.bld_l1[n] * b.bld_d1[n]);
     const bool shift = turbine && next_stator(i) != 0 && b.Ksep[i] != 0.0;
+    // What the completion of this outlet asked, where the inlet is the same state.
+    const OutletAnswers& kept = outlet_answers();
+    const bool completed = kept.of(b, i) && kept.Ro2.size() >= static_cast<std::size_t>(b.cyld_nr);
+    const h2::KnownAnswer unknown{};
     for (int j = 0; j < b.cyld_nr; ++j) {
+        const auto k = static_cast<std::size_t>(j);
+        const h2::KnownAnswer& Ro2_known = completed ? kept.Ro2[k] : unknown;
+        const h2::KnownAnswer& p2x_known = completed ? kept.p2x[k] : unknown;
         double& p1 = b.isd_p1[n][j];
         double& i1 = b.isd_i1[n][j];
         double& i1x = b.isd_i1x[n][j];
@@ -248,7 +297,7 @@ void next_inlet(bdLocals& b, int i, bool turbine) {
             i1x = b.isd_i2x[i][j];
             s1 = b.isd_s2[i][j];
         }
-        b.isd_Ro1[n][j] = fluid(b, H2_FLUID_RHO_PI, p1, i1, i);
+        b.isd_Ro1[n][j] = fluid_known(b, H2_FLUID_RHO_PI, p1, i1, i, Ro2_known);
         if (sect == h2::kSectAxial) {
             if (b.cyld_VART < 10)
                 b.flow_r1[n][j] = b.flow_r2[i][j];
@@ -301,8 +350,9 @@ void next_inlet(bdLocals& b, int i, bool turbine) {
         b.flow_c1u[n][j] = cu;
         double& i1wx = b.isd_i1wx[n][j];
         i1wx = dump ? i1 : i1 + W / 2;
-        b.isd_p1x[n][j] = fluid(b, H2_FLUID_P_IS, i1x, s1, i);
-        b.isd_p1wx[n][j] = fluid(b, H2_FLUID_P_IS, i1wx, s1, i);
+        b.isd_p1x[n][j] = fluid_known(b, H2_FLUID_P_IS, i1x, s1, i, p2x_known);
+        const h2::KnownAnswer p1x{i1x, s1, b.isd_p1x[n][j], true};
+        b.isd_p1wx[n][j] = fluid_known(b, H2_FLUID_P_IS, i1wx, s1, i, p1x);
         if (b.isd_s2[i][j] == 0.0) i1wx = fluid(b, H2_FLUID_I_PS, b.isd_p1wx[n][j], s1, i);
         if (shift) {
             // Separated moisture leaves with its enthalpy: the stream's enthalpy moves to the search result.

@@ -3,7 +3,9 @@
 // the main-fluid property call of an element.
 #pragma once
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "case/truncated_pi.h"
 #include "case/walkers_internal.h"
@@ -64,6 +66,41 @@ inline double normal_velocity(const bdLocals& b, int i, int j, double cs, double
 inline double fluid(const bdLocals& b, int code, double a, double b_, int i) {
     return b.fluid_func(code, a, b_, b.elem_af[i], H2_FLUID_MAIN);
 }
+
+// An answer the main fluid gave for one property code at an element, with its
+// two arguments. Asked again with the same arguments, bit for bit, the fluid
+// gives the same answer: the steps that complete an outlet ask again for
+// states the outlet-speed search or their own earlier steps have just asked.
+struct KnownAnswer {
+    double x = 0.0, y = 0.0, value = 0.0;
+    bool set = false;
+
+    bool holds(double a, double b) const {
+        return set && std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(x) &&
+               std::bit_cast<std::uint64_t>(b) == std::bit_cast<std::uint64_t>(y);
+    }
+};
+
+// fluid(b, code, a, b_, i), or the known answer when it is one for (a, b_);
+// the caller sees to it that k was given for the same code at element i.
+inline double fluid_known(const bdLocals& b, int code, double a, double b_, int i, const KnownAnswer& k) {
+    return k.holds(a, b_) ? k.value : fluid(b, code, a, b_, i);
+}
+
+// What the last outlet-state residual evaluated on this thread asked the
+// fluid at its outlet state: entropy, speed of sound and density, each with
+// its arguments, for the case, element and fluid function it was evaluated
+// with. After an element's outlet speed is found, that is the residual at
+// the speed found.
+struct ResidualAnswers {
+    const bdLocals* b = nullptr;
+    int i = -1, j = -1;
+    FluidFunc f = nullptr;
+    KnownAnswer s2, a2, Ro2;
+
+    bool of(const bdLocals& c, int e, int k) const { return b == &c && i == e && j == k && f == c.fluid_func; }
+};
+ResidualAnswers& last_residual_answers();
 
 // Middle streamline of a case: cyld__nr / 2.
 inline int mid_stream(const bdLocals& b) { return b.cyld_nr / 2; }
