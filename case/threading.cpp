@@ -18,23 +18,22 @@ struct CritSec {
 namespace {
 h2::platform::TlsIndex g_case_slot = h2::platform::kNoSlot;
 CritSec* g_bdCritSec = nullptr;
+}  // namespace
 
 // The solver asks for the current case at every trial of every element, so
 // each thread keeps its own copy of what it last put in or read from the
 // slot. The copy is only good for the slot it came from: a new or freed slot
 // moves the generation on, and the next read goes to the slot again.
-std::atomic<unsigned> g_slot_generation{1};
-struct CaseMirror {
-    unsigned generation = 0;
-    bdLocals* block = nullptr;
-};
-thread_local CaseMirror t_case;
+std::atomic<unsigned> h2::g_case_slot_generation{1};
+constinit thread_local h2::CaseMirror h2::t_case_mirror{};
+
+namespace {
 
 void put_case(bdLocals* block) {
     if (h2::platform::tls_set(g_case_slot, block))
-        t_case = {g_slot_generation.load(std::memory_order_acquire), block};
+        h2::t_case_mirror = {h2::g_case_slot_generation.load(std::memory_order_acquire), block};
     else
-        t_case = {};  // read the slot again next time
+        h2::t_case_mirror = {};  // read the slot again next time
 }
 }  // namespace
 
@@ -43,7 +42,7 @@ extern "C" {
 int binit_threading(void) {
     if (g_case_slot == h2::platform::kNoSlot) {
         g_case_slot = h2::platform::tls_alloc();
-        g_slot_generation.fetch_add(1, std::memory_order_acq_rel);
+        h2::g_case_slot_generation.fetch_add(1, std::memory_order_acq_rel);
     }
     if (g_case_slot == h2::platform::kNoSlot) return 1;
     // A repeated call keeps the lock: another thread may be holding it.
@@ -58,7 +57,7 @@ int bend_threading(void) {
     if (g_case_slot != h2::platform::kNoSlot) {
         h2::platform::tls_free(g_case_slot);
         g_case_slot = h2::platform::kNoSlot;
-        g_slot_generation.fetch_add(1, std::memory_order_acq_rel);
+        h2::g_case_slot_generation.fetch_add(1, std::memory_order_acq_rel);
     }
     // Cleared so that get_bdCritSec never hands out a freed lock.
     DelCritSec(g_bdCritSec);
@@ -76,10 +75,10 @@ int set_bdLocals(bdLocals* block) {
 }
 
 bdLocals* get_bdLocals(void) {
-    const unsigned generation = g_slot_generation.load(std::memory_order_acquire);
-    if (t_case.generation != generation)
-        t_case = {generation, static_cast<bdLocals*>(h2::platform::tls_get(g_case_slot))};
-    return t_case.block;
+    const unsigned generation = h2::g_case_slot_generation.load(std::memory_order_acquire);
+    if (h2::t_case_mirror.generation != generation)
+        h2::t_case_mirror = {generation, static_cast<bdLocals*>(h2::platform::tls_get(g_case_slot))};
+    return h2::t_case_mirror.block;
 }
 
 CritSec* get_bdCritSec(void) { return g_bdCritSec; }

@@ -6,6 +6,7 @@
 #include "halvorine2/walkers.h"
 
 #include "case/case_arrays.h"
+#include "case/current_case.h"
 #include "case/walkers_internal.h"
 #include "halvorine2/threading.h"
 
@@ -28,7 +29,7 @@ constexpr double kNotInDisposition = -1.0;
 
 // The current case when it holds the element arrays read here, else nullptr.
 bdLocals* case_with_arrays() {
-    bdLocals* c = get_bdLocals();
+    bdLocals* c = h2::current_case();
     // Without a case, or before its arrays exist, every read below would go through NULL.
     if (c == nullptr || c->elem_stagType == nullptr || c->elem_sectType == nullptr ||
         c->elem_sectDisp == nullptr || c->bld_wp == nullptr || c->bld_z == nullptr ||

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "case/case_arrays.h"
+#include "case/current_case.h"
 #include "case/walkers_internal.h"
 #include "halvorine2/fluid_plugin.h"
 #include "halvorine2/loss_plugin.h"
@@ -82,7 +83,7 @@ double family_blockage(int i, int j) {
 
 namespace h2 {
 
-bdLocals* loss_section_case(int i, int j) { return loss_section_case_in(get_bdLocals(), i, j); }
+bdLocals* loss_section_case(int i, int j) { return loss_section_case_in(h2::current_case(), i, j); }
 
 bdLocals* loss_section_case_in(bdLocals* c, int i, int j) {
     // Without a case or its arrays every read would go through NULL; counts

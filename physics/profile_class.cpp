@@ -8,6 +8,7 @@
 #include <cstddef>
 
 #include "case/case_arrays.h"
+#include "case/current_case.h"
 #include "case/walkers_internal.h"
 #include "halvorine2/profiles.h"
 #include "halvorine2/threading.h"
@@ -41,7 +42,7 @@ bool element_readable(const bdLocals* c, int i) {
 // The current case when it has the element arrays read here and i is one of
 // its elements, else nullptr.
 bdLocals* case_at_element(int i) {
-    bdLocals* c = get_bdLocals();
+    bdLocals* c = h2::current_case();
     return element_readable(c, i) ? c : nullptr;
 }
 
@@ -147,9 +148,9 @@ int compressor_class(const bdLocals* c, int i, int j) {
 
 extern "C" {
 
-int is_turb_prof(int i, int j) { return h2::turb_prof_in(get_bdLocals(), i, j); }
+int is_turb_prof(int i, int j) { return h2::turb_prof_in(h2::current_case(), i, j); }
 
-int is_comp_prof(int i, int j) { return h2::comp_prof_in(get_bdLocals(), i, j); }
+int is_comp_prof(int i, int j) { return h2::comp_prof_in(h2::current_case(), i, j); }
 
 double BetaUst(double a1, double a2, int flag) {
     // The fit has no meaning for angles that are not set (and a2^-0.25 no value at 0).

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "case/case_arrays.h"
+#include "case/current_case.h"
 #include "case/walkers_internal.h"
 #include "halvorine2/loss_plugin.h"
 #include "halvorine2/threading.h"
@@ -222,7 +223,7 @@ double elem_block_turb(int i, int j) {
     return c->cas_blck[i][j];
 }
 
-double row_dev_angle(int i, int j, double angle) { return h2::row_dev_angle_in(get_bdLocals(), i, j, angle); }
+double row_dev_angle(int i, int j, double angle) { return h2::row_dev_angle_in(h2::current_case(), i, j, angle); }
 
 double row_blockage(int i, int j) {
     bdLocals* c = h2::loss_section_case(i, j);

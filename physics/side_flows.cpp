@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "case/case_arrays.h"
+#include "case/current_case.h"
 #include "halvorine2/fluid_plugin.h"
 #include "halvorine2/threading.h"
 #include "physics/mix_streams.h"
@@ -129,7 +130,7 @@ void transfer_flow(bdLocals* b, int i, int j) {
 }  // namespace
 
 extern "C" double side_flow_calc(int i) {
-    bdLocals* b = get_bdLocals();
+    bdLocals* b = h2::current_case();
     // A missing case or array, or an element outside the path, would be read through NULL or past the arrays.
     if (b == nullptr || !h2::path_fits_arrays(b) || i < 0 || i > b->cyld_ns || b->elem_Gotb2 == nullptr ||
         !h2::allocated_stream(b, tip_stream(b)))

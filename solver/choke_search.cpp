@@ -9,6 +9,7 @@
 #include <limits>
 #include <vector>
 
+#include "case/current_case.h"
 #include "halvorine2/console.h"
 #include "halvorine2/output.h"
 #include "halvorine2/solver.h"
@@ -70,7 +71,7 @@ constexpr double kWarmChokeRise = 0.005;
 constexpr std::uint16_t kMask = 240;
 constexpr std::uint16_t kRed = 12;
 
-bdLocals& cur() { return *get_bdLocals(); }
+bdLocals& cur() { return *h2::current_case(); }
 int cur_index(const bdLocals& b) { return static_cast<int>(std::trunc(b.lkg_elem)); }
 
 // Cosine and sine of the last outlet angle (radians) this thread turned an
@@ -554,7 +555,7 @@ static void finish_chavel(bdLocals& b, int i, int m) {
 int ChaVel(int i) {
     // The outlet speed of the previous iteration, before the choke search's
     // trials overwrite it.
-    const bdLocals* prev = get_bdLocals();
+    const bdLocals* prev = h2::current_case();
     const int mid = prev != nullptr ? h2::mid_stream(*prev) : 0;
     const double w_prev = prev != nullptr && prev->flow_w2 != nullptr && i >= 0 && i <= prev->cyld_ns
                               ? prev->flow_w2[i][mid]
@@ -605,7 +606,7 @@ double chavel2d_residual(double w) {
 int ChaVel2D(int i) {
     // The hub speed of the previous iteration (the hub streamline's outlet
     // speed, which the choke search leaves alone), before anything else.
-    const bdLocals* prev = get_bdLocals();
+    const bdLocals* prev = h2::current_case();
     const double hub_prev = prev != nullptr && prev->flow_w2 != nullptr && i > 0 && i <= prev->cyld_ns &&
                                     prev->isd_s2 != nullptr && prev->isd_s2[i][0] != 0.0
                                 ? prev->flow_w2[i][0]

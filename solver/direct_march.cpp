@@ -1,5 +1,6 @@
 // The direct task: one march from the inlet to the outlet for the given mass
 // flow, each element's outlet state found for the flow that reaches it.
+#include "case/current_case.h"
 #include "halvorine2/threading.h"
 #include "physics/heat_exchanger.h"
 #include "solver/solver_api.h"
@@ -31,7 +32,7 @@ void inlet_velocities_from_outlet(bdLocals& b, int m) {
 extern "C" {
 
 double solve_given_mfr(void) {
-    bdLocals& b = *get_bdLocals();
+    bdLocals& b = *h2::current_case();
     const int m = h2::mid_stream(b);
     double S = 0.0;
     double y = h2::fluid(b, H2_FLUID_DRYNESS, b.elem_p0[0], b.elem_i0[0], 0);

@@ -1,6 +1,7 @@
 // Gravity heads across and between elements.
 #include "solver/gravity_head.h"
 
+#include "case/current_case.h"
 #include "case/walkers_internal.h"
 #include "halvorine2/threading.h"
 
@@ -16,7 +17,7 @@ double axial_sign(int i) { return set_sect_disp1(i) ? -1.0 : 1.0; }
 extern "C" {
 
 double grav_head_out(int i, int j) {
-    const bdLocals* b = get_bdLocals();
+    const bdLocals* b = h2::current_case();
     if (b == nullptr) return 0.0;
     if (set_sect_disp0(i)) return kGravity * (b->flow_r1[i][j] - b->flow_r2[i][j]);
     if (set_sect_disp1(i) || set_sect_disp2(i)) {
@@ -27,7 +28,7 @@ double grav_head_out(int i, int j) {
 }
 
 double grav_head_in(int i, int j) {
-    const bdLocals* b = get_bdLocals();
+    const bdLocals* b = h2::current_case();
     if (b == nullptr || i == 0) return 0.0;
     if (set_sect_disp0(i)) return kGravity * (b->flow_r2[i - 1][j] - b->flow_r1[i][j]);
     if (set_sect_disp1(i) || set_sect_disp2(i)) {

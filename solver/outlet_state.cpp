@@ -6,6 +6,7 @@
 #include <cmath>
 #include <vector>
 
+#include "case/current_case.h"
 #include "halvorine2/threading.h"
 #include "halvorine2/walkers.h"
 #include "numerics/cg_search.h"
@@ -382,12 +383,12 @@ double tip_leak_rise(const bdLocals& b, int i, double h0_blade) {
 extern "C" {
 
 double state_residual(double x) {
-    bdLocals& b = *get_bdLocals();
+    bdLocals& b = *h2::current_case();
     return -std::fabs(b.sep_target - b.fluid_func(H2_FLUID_DRYNESS, b.sep_pressure, x, 0.0, H2_FLUID_MAIN));
 }
 
 void complete_elem_state(int i, double* y) {
-    bdLocals& b = *get_bdLocals();
+    bdLocals& b = *h2::current_case();
     const int mid = h2::mid_stream(b);
     const bool turbine = h2::turbine_row(b, i, mid);
     const bool compressor = !turbine && h2::compressor_row(b, i, mid);

@@ -1,4 +1,5 @@
 // Turbine and compressor row tests of the solver.
+#include "case/current_case.h"
 #include "halvorine2/profiles.h"
 #include "halvorine2/walkers.h"
 #include "solver/solver_conventions.h"
@@ -36,7 +37,7 @@ bool velocity_dump(const bdLocals& b, int i) {
 namespace h2 {
 
 bdLocals* solvable_case() {
-    bdLocals* b = get_bdLocals();
+    bdLocals* b = h2::current_case();
     if (b == nullptr || b->fluid_func == nullptr) return nullptr;
     // A host that changed the counts after the arrays were made would walk past them.
     if (b->alloc_elems <= 0 || !path_fits_arrays(b)) return nullptr;

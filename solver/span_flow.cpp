@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "case/case_arrays.h"
+#include "case/current_case.h"
 #include "halvorine2/profiles.h"
 #include "halvorine2/threading.h"
 #include "solver/solver_api.h"
@@ -21,7 +22,7 @@ constexpr double kHalfTurn = 180.0;
 constexpr double kNoSwirlAngle = 90.0;
 
 bdLocals* case_with_element(int i, bool needs_fluid) {
-    bdLocals* b = get_bdLocals();
+    bdLocals* b = h2::current_case();
     if (b == nullptr || b->alloc_elems <= 0 || !h2::path_fits_arrays(b) || b->cyld_nr < 1) return nullptr;
     if (b->flow_r1 == nullptr || b->elem_sectType == nullptr) return nullptr;
     if (i < 0 || i > b->cyld_ns) return nullptr;
