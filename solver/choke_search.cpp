@@ -321,7 +321,11 @@ double chavel_residual(double w) {
     // the outlet once the speed is found (the losses above may ask the fluid
     // of other states: nothing of theirs is kept).
     h2::ResidualAnswers& answers = h2::last_residual_answers();
-    answers = {&b, i, m, b.fluid_func, {}, {}, {}};
+    answers.b = &b;
+    answers.i = i;
+    answers.j = m;
+    answers.f = b.fluid_func;
+    answers.s2.set = answers.a2.set = answers.Ro2.set = false;
     if (b.isd_p2[i][m] == 0.0) b.isd_p2[i][m] = b.isd_p1[i][m];
     if (b.isd_p2wx[i][m] == 0.0) b.isd_p2wx[i][m] = b.isd_p1x[i][m];
     const double kind = b.elem_stagType[i];
