@@ -124,6 +124,21 @@ ChokeMemo& choke_memo(const bdLocals& b) {
 // sound, where the residual takes the choke flow as the flow passed.
 thread_local bool sonic_trial = false;
 
+// While the outlet speed is sought from the previous one, the trials need
+// the flow passed, not the outlet entropy and relative total pressure of a
+// turbine row or duct (no loss model reads them): the residual leaves those
+// two out, and the evaluation at the speed found, which always follows the
+// search, writes the whole state.
+thread_local bool flow_only_trials = false;
+
+struct FlowOnlyTrials {
+    bool outer = flow_only_trials;
+    FlowOnlyTrials() { flow_only_trials = true; }
+    ~FlowOnlyTrials() { flow_only_trials = outer; }
+    FlowOnlyTrials(const FlowOnlyTrials&) = delete;
+    FlowOnlyTrials& operator=(const FlowOnlyTrials&) = delete;
+};
+
 // Swirl and meridional speed of a turned outlet at angle B2 for the trial
 // speed w in the element's frame.
 void turned_outlet(bdLocals& b, int i, int m, double w) {
@@ -363,10 +378,12 @@ double chavel_residual(double w) {
         }
         const double dhb = b.enrg_dhb[i][m];
         b.isd_p2[i][m] = fluid(b, H2_FLUID_P_IS, h - dhb, b.isd_s1[i][m], i);
-        b.isd_s2[i][m] = fluid(b, H2_FLUID_S_PI, b.isd_p2[i][m], h, i);
-        answers.s2 = {b.isd_p2[i][m], h, b.isd_s2[i][m], true};
-        b.isd_p2wx[i][m] = fluid(b, H2_FLUID_P_IS, b.isd_i2wx[i][m], b.isd_s2[i][m], i);
-        if (b.isd_s2[i][m] == 0.0) b.isd_p2wx[i][m] -= dhb * b.isd_Ro1[i][m];
+        if (!flow_only_trials) {
+            b.isd_s2[i][m] = fluid(b, H2_FLUID_S_PI, b.isd_p2[i][m], h, i);
+            answers.s2 = {b.isd_p2[i][m], h, b.isd_s2[i][m], true};
+            b.isd_p2wx[i][m] = fluid(b, H2_FLUID_P_IS, b.isd_i2wx[i][m], b.isd_s2[i][m], i);
+            if (b.isd_s2[i][m] == 0.0) b.isd_p2wx[i][m] -= dhb * b.isd_Ro1[i][m];
+        }
     }
     b.isd_a2[i][m] = fluid(b, H2_FLUID_SOUND_PI, b.isd_p2[i][m], h, i);
     answers.a2 = {b.isd_p2[i][m], h, b.isd_a2[i][m], true};
@@ -455,6 +472,7 @@ static double warm_speed_root(double w0, double Cmax, double tol) {
 }
 
 static double outlet_speed_root(double w0, double Cmax, double tol) {
+    const FlowOnlyTrials trials;
     const double w = warm_speed_root(w0, Cmax, tol);
     return std::isnan(w) ? h2::root_falsi(&chavel_relative_residual, 0.0, Cmax, tol) : w;
 }
@@ -473,7 +491,10 @@ static double root_below_last_choke(bdLocals& b, int i, int m, double w_prev, do
     outlet_relative_total(b, i, m);
     b.choke_Gmax = Gmax;
     sonic_trial = false;
-    const double w = warm_speed_root(w_prev, Cmax, tol);
+    const double w = [&] {
+        const FlowOnlyTrials trials;
+        return warm_speed_root(w_prev, Cmax, tol);
+    }();
     if (!(w <= (1 - kWarmChokeMargin) * Cmax) || sonic_trial) return std::numeric_limits<double>::quiet_NaN();
     if (!(choke_flow(w) < choke_flow(w + kWarmChokeRise * Cmax)))
         return std::numeric_limits<double>::quiet_NaN();
