@@ -10,6 +10,7 @@
 #include "halvorine2/threading.h"
 #include "halvorine2/walkers.h"
 #include "physics/disk_load.h"
+#include "physics/known_answers.h"
 #include "physics/loss_conversions.h"
 #include "physics/loss_wrappers.h"
 #include "physics/section_losses.h"
@@ -415,12 +416,19 @@ void streamline_results_sweep(Results& r) {
             const double w1s = sq(c.flow_w1[i][j]), w2s = sq(c.flow_w2[i][j]);
             const double w2max = w1s > w2s ? w1s : w2s;
             const double p1 = c.isd_p1[i][j], i1 = c.isd_i1[i][j];
-            c.isd_T1[i][j] = r.fluid(H2_FLUID_T_PI, p1, i1, af);
+            // What the spread of this iteration asked already, with the same fluid constant.
+            const SpreadAnswer* spread = spread_answers().of(c, i, j);
+            const SpreadAnswer none{};
+            const SpreadAnswer& known = spread != nullptr ? *spread : none;
+            auto asked = [&](int code, double a, double b, const KnownAnswer& k) {
+                return k.holds(a, b) ? k.value : r.fluid(code, a, b, af);
+            };
+            c.isd_T1[i][j] = asked(H2_FLUID_T_PI, p1, i1, known.T1);
             if (c.elem_stagType[i] != kHeatExchanger) {
-                c.isd_T2[i][j] = r.fluid(H2_FLUID_T_PI, c.isd_p2[i][j], c.isd_i2[i][j], af);
-                c.isd_T2x[i][j] = r.fluid(H2_FLUID_T_PI, c.isd_p2x[i][j], c.isd_i2x[i][j], af);
+                c.isd_T2[i][j] = asked(H2_FLUID_T_PI, c.isd_p2[i][j], c.isd_i2[i][j], known.T2);
+                c.isd_T2x[i][j] = asked(H2_FLUID_T_PI, c.isd_p2x[i][j], c.isd_i2x[i][j], known.T2x);
             }
-            c.isd_a1[i][j] = r.fluid(H2_FLUID_SOUND_PI, p1, i1, af);
+            c.isd_a1[i][j] = asked(H2_FLUID_SOUND_PI, p1, i1, known.a1);
             c.isd_k[i][j] = r.fluid(H2_FLUID_KAPPA_PI, p1, i1, af);
             c.isd_cp[i][j] = r.fluid(H2_FLUID_CP_PI, p1, i1, af);
             c.isd_R[i][j] = r.fluid(H2_FLUID_R_PI, p1, i1, af);

@@ -23,6 +23,7 @@
 #include "halvorine2/units.h"
 #include "numerics/cg_search.h"
 #include "numerics/fr_locals.h"
+#include "physics/known_answers.h"
 #include "physics/profile_class.h"
 #include "reports/report_api.h"
 #include "solver/solved_state_check.h"
@@ -369,11 +370,15 @@ int solve(bdLocals& b) {
         b.inner_steps = fr != nullptr ? fr->I : 0;
         mirror_unknowns(b);
         if (b.IPP > 3 && b.S1mode == 0 && b.dump_stream != nullptr) report_result(b.dump_stream);
+        // The whole-path results ask for temperatures and speeds of sound the
+        // spread has just asked for; between the two the fluid stays as it is.
+        h2::spread_answers().start(b);
         one_d_refresh(b);
         // A direct march that stopped at a choked element left no flow field
         // past it: the whole-path results keep those of the last full march
         // rather than turn failed property values into a power or efficiency.
         if (!(direct_task(vart) && h2::march_failure().elem >= 0)) calc_integral(vart >= 10 ? 1 : 0);
+        h2::spread_answers().stop();
         const int loss = h2::solver_steps().loss_step();
         if (loss != 0) return loss;
         int verdict = check_convergence(it, sl, &p_ref, &g_ref);

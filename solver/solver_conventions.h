@@ -3,14 +3,13 @@
 // the main-fluid property call of an element.
 #pragma once
 
-#include <bit>
 #include <cmath>
-#include <cstdint>
 
 #include "case/truncated_pi.h"
 #include "case/walkers_internal.h"
 #include "halvorine2/case_block.h"
 #include "halvorine2/fluid_plugin.h"
+#include "physics/known_answers.h"
 
 namespace h2 {
 
@@ -66,20 +65,6 @@ inline double normal_velocity(const bdLocals& b, int i, int j, double cs, double
 inline double fluid(const bdLocals& b, int code, double a, double b_, int i) {
     return b.fluid_func(code, a, b_, b.elem_af[i], H2_FLUID_MAIN);
 }
-
-// An answer the main fluid gave for one property code at an element, with its
-// two arguments. Asked again with the same arguments, bit for bit, the fluid
-// gives the same answer: the steps that complete an outlet ask again for
-// states the outlet-speed search or their own earlier steps have just asked.
-struct KnownAnswer {
-    double x = 0.0, y = 0.0, value = 0.0;
-    bool set = false;
-
-    bool holds(double a, double b) const {
-        return set && std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(x) &&
-               std::bit_cast<std::uint64_t>(b) == std::bit_cast<std::uint64_t>(y);
-    }
-};
 
 // fluid(b, code, a, b_, i), or the known answer when it is one for (a, b_);
 // the caller sees to it that k was given for the same code at element i.

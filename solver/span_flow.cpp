@@ -9,6 +9,7 @@
 #include "case/current_case.h"
 #include "halvorine2/profiles.h"
 #include "halvorine2/threading.h"
+#include "physics/known_answers.h"
 #include "solver/solver_api.h"
 #include "solver/solver_conventions.h"
 
@@ -306,6 +307,11 @@ void span_flow_axial(int i) {
         }
         b.isd_T1[i][j] = same_state && before.has_T2 ? before.T2
                                                       : F(H2_FLUID_T_PI, b.isd_p1[i][j], b.isd_i1[i][j]);
+        h2::SpreadAnswer* asked = h2::spread_answers().at(b, i, j);
+        if (asked != nullptr) {
+            asked->T1 = {b.isd_p1[i][j], b.isd_i1[i][j], b.isd_T1[i][j], true};
+            asked->a1 = {b.isd_p1[i][j], b.isd_i1[i][j], b.isd_a1[i][j], true};
+        }
         // Outlet triangle: meridional speed from the middle, split by the streamline slope.
         b.flow_r2[i][j] = linear_radius(b, b.bld_d2[i], b.bld_l2[i], false, j);
         b.flow_u2[i][j] = wp * b.flow_r2[i][j];
@@ -364,6 +370,10 @@ void span_flow_axial(int i) {
         } else {
             b.isd_T2[i][j] = F(H2_FLUID_T_PI, b.isd_p2[i][j], b.isd_i2[i][j]);
             b.isd_T2x[i][j] = F(H2_FLUID_T_PI, b.isd_p2x[i][j], b.isd_i2x[i][j]);
+            if (asked != nullptr) {
+                asked->T2 = {b.isd_p2[i][j], b.isd_i2[i][j], b.isd_T2[i][j], true};
+                asked->T2x = {b.isd_p2x[i][j], b.isd_i2x[i][j], b.isd_T2x[i][j], true};
+            }
         }
         // Kept for the next element, once per streamline, the middle one last.
         before = SpreadOutlet{&b, i, j, b.elem_af[i], b.isd_i2[i][j], b.isd_s2[i][j], b.isd_p2[i][j],
