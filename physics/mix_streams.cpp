@@ -25,6 +25,11 @@ constexpr double kUnusedGrowth = 1.0;
 // Trials of the root search beyond its two ends and its first guess; it
 // needs a handful, the cap only guards against a defect that is no function.
 constexpr int kMaxRootSteps = 50;
+// A trial whose defect is within this fraction of the mixed flow, the
+// round-off of the property calls behind it, is the root: the axial velocity
+// it stands for is off by that fraction over (1 - Mz^2), far inside the
+// tolerance.
+constexpr double kRootDefect = 1e-12;
 // Below this stream 2 counts as entering without axial velocity, and the loss
 // averages its radial momentum instead.
 constexpr double kNoAxialSpeed = 1e-8;
@@ -60,6 +65,51 @@ struct Trial {
 
 bool same_sign(double a, double b) { return (a > 0.0) == (b > 0.0); }
 
+bool inside(double x, double lo, double hi) { return x > std::fmin(lo, hi) && x < std::fmax(lo, hi); }
+
+// Continuity G = rho x F solved on a model of the mixture's isentrope through
+// two trials a and b on either side of the root: rho = rho_a (h / h_a)^n,
+// exact for a perfect gas and close for a real one over the search interval.
+// Newton's method on the model, from guess, kept inside the trials' bracket
+// by bisection; no property calls. Not a number where the model does not
+// apply (an enthalpy or density that is not positive).
+double isentrope_root(const h2::stateLocals& state, const Trial& a, const Trial& b, double guess) {
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    constexpr int kModelSteps = 30;
+    constexpr double kModelTolerance = 1e-12;
+    auto enthalpy = [&](double c) { return state.i - 0.5 * c * c; };
+    auto density = [&](const Trial& t) { return (state.G - t.f) / (t.x * state.F); };
+    const double ha = enthalpy(a.c), hb = enthalpy(b.c);
+    const double rho_a = density(a), rho_b = density(b);
+    if (!(ha > 0.0 && hb > 0.0 && rho_a > 0.0 && rho_b > 0.0) || ha == hb) return kNaN;
+    const double n = std::log(rho_b / rho_a) / std::log(hb / ha);
+    if (!std::isfinite(n)) return kNaN;
+    const double cross2 = state.cu * state.cu + state.cr * state.cr;
+
+    // The model's defect has the trials' signs at their abscissae.
+    double lo = a.x, hi = b.x;  // defect of the sign of a.f at lo
+    double x = inside(guess, lo, hi) ? guess : 0.5 * (lo + hi);
+    for (int step = 0; step < kModelSteps; ++step) {
+        const double h = state.i - 0.5 * (x * x + cross2);
+        if (!(h > 0.0)) return kNaN;
+        const double rho = rho_a * std::pow(h / ha, n);
+        const double defect = state.G - rho * x * state.F;
+        if (same_sign(defect, a.f)) {
+            lo = x;
+        } else {
+            hi = x;
+        }
+        // d(rho x)/dx = rho (1 - n x^2 / h) on the model.
+        const double slope = -state.F * rho * (1.0 - n * x * x / h);
+        double next = x - defect / slope;
+        if (!inside(next, lo, hi)) next = 0.5 * (lo + hi);
+        const bool done = std::fabs(next - x) <= kModelTolerance * std::fabs(x);
+        x = next;
+        if (done) break;
+    }
+    return x;
+}
+
 // The root of the outlet defect in [lo, hi] to tol, from a first guess, by
 // Brent's method: inverse quadratic or secant steps inside a bracket that
 // always holds a sign change, bisection where they do not shrink it fast
@@ -90,15 +140,20 @@ bool defect_root(h2::stateLocals& state, FluidFunc fluid, double lo, double hi, 
         return true;
     };
 
+    const double zero = kRootDefect * std::fabs(state.G);
+    auto is_root = [&](const Trial& t) { return std::fabs(t.f) <= zero; };
+
     Trial a, b, c;
     if (!trial(lo, &a) || !trial(hi, &c)) return false;
-    if (a.f == 0.0) return finish(a);
-    if (c.f == 0.0) return finish(c);
+    if (is_root(a)) return finish(a);
+    if (is_root(c)) return finish(c);
     if (same_sign(a.f, c.f)) return false;
 
-    // The guess, where it lies inside; else the false position of the ends.
-    double x0 = guess;
-    if (!(x0 > std::fmin(lo, hi) && x0 < std::fmax(lo, hi))) x0 = lo - a.f * (hi - lo) / (c.f - a.f);
+    // The first trial: continuity on a model of the isentrope through the
+    // ends, else the caller's guess, else the false position of the ends.
+    double x0 = isentrope_root(state, a, c, guess);
+    if (!inside(x0, lo, hi)) x0 = guess;
+    if (!inside(x0, lo, hi)) x0 = lo - a.f * (hi - lo) / (c.f - a.f);
     if (!trial(x0, &b)) return false;
     // a: the previous best, c: the point across the sign change from b.
     if (same_sign(b.f, c.f)) std::swap(a, c);
@@ -114,7 +169,7 @@ bool defect_root(h2::stateLocals& state, FluidFunc fluid, double lo, double hi, 
         }
         const double tol1 = 2.0 * std::numeric_limits<double>::epsilon() * std::fabs(b.x) + 0.5 * std::fabs(tol);
         const double m = 0.5 * (c.x - b.x);
-        if (std::fabs(m) <= tol1 || b.f == 0.0) return finish(b);
+        if (std::fabs(m) <= tol1 || is_root(b)) return finish(b);
         if (step == kMaxRootSteps) return false;
 
         // An interpolation step where it falls well inside the bracket and
@@ -144,7 +199,7 @@ bool defect_root(h2::stateLocals& state, FluidFunc fluid, double lo, double hi, 
 
         a = b;
         if (!trial(b.x + (std::fabs(d) > tol1 ? d : std::copysign(tol1, m)), &b)) return false;
-        if (b.f != 0.0 && same_sign(b.f, c.f)) {
+        if (!is_root(b) && same_sign(b.f, c.f)) {
             c = a;
             d = e = b.x - a.x;
         }
