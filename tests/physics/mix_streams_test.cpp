@@ -340,6 +340,10 @@ TEST_P(MixRoot, FindsTheRootForADenseGasInAFewTrials) {
     EXPECT_NEAR(o.c[0], 0.5 * (lo + hi), 0.001 * rc.c1[0]);
     EXPECT_NEAR(o.G, G, 1e-9 * G);
     EXPECT_LE(search_calls, 12) << search_calls / 2 << " trials";
+    // The static state is that of the returned velocity, though the search's
+    // last trial may lie across the root from it.
+    EXPECT_NEAR(o.h, i - 0.5 * (o.c[0] * o.c[0] + cu * cu + cr * cr), 1e-12 * i);
+    EXPECT_NEAR(o.p, dense_fluid(8, o.h, s, 0, 0), 1e-12 * o.p);
 }
 
 INSTANTIATE_TEST_SUITE_P(
