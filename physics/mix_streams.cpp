@@ -279,8 +279,8 @@ extern "C" void mix_streams(double F1, const double* c1, double i1, double p1, d
                              .p = 0.0};
 
     // The axial velocity that passes G through Fout (continuity at the outlet):
-    // the root of the defect, started from stream 1's density, where the
-    // defect changes sign over the interval. Otherwise (no root there, a
+    // the root of the defect, where the defect changes sign over the interval
+    // (stream 1's density gives a fallback first guess). Otherwise (no root there, a
     // choked outlet, an empty or reversed interval) the point of least defect
     // by a golden-section search, whose answer is the middle of its last
     // interval while the block holds its last trial.
