@@ -21,7 +21,7 @@ inline constexpr double kMixFailure = 1e20;
 
 // The thread's stateLocals block: the mixture handed from mix_streams to its
 // search objective mix_residual, since the line search passes the objective
-// nothing but the trial value. Velocities are axial, circumferential, radial.
+// nothing but the trial value (the root search reads it the same way). Velocities are axial, circumferential, radial.
 struct stateLocals {
     double af;  // fluid constant handed to the fluid function (cyld__af)
     double c;   // speed of the last trial velocity
@@ -46,11 +46,19 @@ extern "C" {
 
 // Mixes stream 1 (area F1, velocity c1, total enthalpy i1, total pressure p1)
 // with stream 2 (F2, c2, i2, p2) into the section of area Fout. Outputs: the
-// mixture's velocity cout (its axial component found by a golden-section
-// search over 0.5..2.0 c1z), total enthalpy iout, total pressure ptout, mass
+// mixture's velocity cout, total enthalpy iout, total pressure ptout, mass
 // flow Gout, kinetic mixing loss per kilogram dE, static enthalpy hout, static
-// pressure pout and entropy sout. The static state is that of the search's
-// last trial. All properties come from the main fluid (selector 0, cyld__af).
+// pressure pout and entropy sout. All properties come from the main fluid
+// (selector 0, cyld__af).
+//
+// The axial component is sought over 0.5..2.0 c1z to 0.001 c1z. Where the
+// outlet's mass-flow defect changes sign between those ends it is the
+// defect's root (a bracketing root search, usually four trials), and the
+// static state is that of the returned axial velocity. Otherwise (no root in
+// the interval, a choked outlet, c1z not positive) it is the point of least
+// defect by a golden-section search of mix_residual, returned as the middle
+// of its last interval, and the static state is that of its last trial,
+// within the tolerance of it.
 //
 // Failure: when a stream's static pressure is a failure value (above 1e19 or
 // not a number) it goes to pout and nothing else is written. Without a case,
