@@ -372,13 +372,19 @@ int solve(bdLocals& b) {
         if (b.IPP > 3 && b.S1mode == 0 && b.dump_stream != nullptr) report_result(b.dump_stream);
         // The whole-path results ask for temperatures and speeds of sound the
         // spread has just asked for; between the two the fluid stays as it is.
-        h2::spread_answers().start(b);
-        one_d_refresh(b);
-        // A direct march that stopped at a choked element left no flow field
-        // past it: the whole-path results keep those of the last full march
-        // rather than turn failed property values into a power or efficiency.
-        if (!(direct_task(vart) && h2::march_failure().elem >= 0)) calc_integral(vart >= 10 ? 1 : 0);
-        h2::spread_answers().stop();
+        {
+            struct SpreadPass {
+                explicit SpreadPass(const bdLocals& c) { h2::spread_answers().start(c); }
+                ~SpreadPass() { h2::spread_answers().stop(); }
+                SpreadPass(const SpreadPass&) = delete;
+                SpreadPass& operator=(const SpreadPass&) = delete;
+            } const pass(b);
+            one_d_refresh(b);
+            // A direct march that stopped at a choked element left no flow field
+            // past it: the whole-path results keep those of the last full march
+            // rather than turn failed property values into a power or efficiency.
+            if (!(direct_task(vart) && h2::march_failure().elem >= 0)) calc_integral(vart >= 10 ? 1 : 0);
+        }
         const int loss = h2::solver_steps().loss_step();
         if (loss != 0) return loss;
         int verdict = check_convergence(it, sl, &p_ref, &g_ref);
