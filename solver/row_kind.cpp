@@ -2,6 +2,7 @@
 #include "case/current_case.h"
 #include "halvorine2/profiles.h"
 #include "halvorine2/walkers.h"
+#include "physics/profile_class.h"
 #include "solver/solver_conventions.h"
 
 namespace h2 {
@@ -12,7 +13,7 @@ constexpr int kFirstAnalysisTask = 10;
 
 bool turbine_row(const bdLocals& b, int i, int j) {
     if (b.cyld_VART < kFirstAnalysisTask) return is_expanding(b);
-    return is_turb_prof(i, j) != 0;
+    return turb_prof_in(&b, i, j) != 0;
 }
 
 bool compressor_row(const bdLocals& b, int i, int j) {
@@ -20,7 +21,7 @@ bool compressor_row(const bdLocals& b, int i, int j) {
         const double k = b.elem_stagType[i];
         return !is_expanding(b) && k != kKindDiffuser && k != kKindUBend && k != kKindDeswirler;
     }
-    return is_comp_prof(i, j) != 0;
+    return comp_prof_in(&b, i, j) != 0;
 }
 
 bool velocity_dump(const bdLocals& b, int i) {

@@ -216,10 +216,12 @@ void span_flow(int i, int flag) {
         if (design && !atlas_blade(b, i, m)) b.cas_B1g[i][j] = b.cas_B1[i][j];
         b.flow_r2[i][j] = linear_radius(b, b.bld_d2[i], b.bld_l2[i], sect[i] == h2::kSectRadial, j);
         b.flow_u2[i][j] = wp * b.flow_r2[i][j];
-        for (double** f : {b.isd_i2wx, b.isd_p2wx, b.isd_i2x,  b.isd_p2,   b.isd_i2,  b.isd_s2,  b.isd_Ro2,
-                           b.isd_a2,   b.isd_T2,   b.isd_T2x,  b.isd_i2t,  b.isd_i2r, b.isd_s2r, b.flow_c2,
-                           b.flow_c2u, b.flow_c2z, b.flow_c2r, b.flow_c2s, b.flow_w2, b.cas_B2})
-            f[i][j] = f[i][m];
+        // The middle streamline keeps its own values (it is spread last).
+        if (j != m)
+            for (double** f : {b.isd_i2wx, b.isd_p2wx, b.isd_i2x,  b.isd_p2,   b.isd_i2,  b.isd_s2,  b.isd_Ro2,
+                               b.isd_a2,   b.isd_T2,   b.isd_T2x,  b.isd_i2t,  b.isd_i2r, b.isd_s2r, b.flow_c2,
+                               b.flow_c2u, b.flow_c2z, b.flow_c2r, b.flow_c2s, b.flow_w2, b.cas_B2})
+                f[i][j] = f[i][m];
         const double u2 = std::fabs(b.flow_u2[i][j]);
         b.flow_w2u[i][j] = b.flow_c2u[i][j] - u2;
         b.flow_ucu2[i][j] = u2 * b.flow_c2u[i][j];
@@ -227,7 +229,8 @@ void span_flow(int i, int flag) {
             b.cas_B2a[i][j] = b.cas_B2a[i][m];
             b.cas_B2g[i][j] = b.cas_B2g[i][m];
         }
-        for (double** f : {b.cas_iR, b.cas_dR, b.los_Los, b.los_om, b.los_Fp}) f[i][j] = f[i][m];
+        if (j != m)
+            for (double** f : {b.cas_iR, b.cas_dR, b.los_Los, b.los_om, b.los_Fp}) f[i][j] = f[i][m];
         b.enrg_dhb[i][j] = blade_loss_energy(b, i, j);
         if (design && axial_pair(b, i)) design_cascade(b, i, j, m, false);
     });
@@ -382,7 +385,8 @@ void span_flow_axial(int i) {
         b.isd_i2r[i][j] = b.isd_i2[i][j] - (b.enrg_dhd[i] + b.GElos_DH[i] + b.enrg_dhDA[i]);
         b.isd_s2r[i][j] = F(H2_FLUID_S_PI, b.isd_p2[i][j], b.isd_i2r[i][j]);
         b.flow_Mw2[i][j] = w2 / b.isd_a2[i][j];
-        for (double** f : {b.los_Los, b.los_om, b.los_Fp}) f[i][j] = f[i][m];
+        if (j != m)
+            for (double** f : {b.los_Los, b.los_om, b.los_Fp}) f[i][j] = f[i][m];
         b.enrg_dhb[i][j] = blade_loss_energy(b, i, j);
         if (design && axial_pair(b, i)) design_cascade(b, i, j, m, true);
     });
