@@ -505,9 +505,13 @@ void apply_twist_law(bdLocals& c, int i, bool compressing) {
     const double t = scale_angle ? A * kDegree : std::tan(A * kDegree);
     for (int j = 0; j < ni; ++j) {
         const double r_j = radius(j);
-        const double q = (std::pow(r_m, e) / t) / std::pow(r_j, e);
+        double q = (std::pow(r_m, e) / t) / std::pow(r_j, e);
+        // A large exponent takes both powers past the range of a double
+        // (0/0, inf/inf); their ratio to the power is the same law.
+        if (!std::isfinite(q)) q = std::pow(r_m / r_j, e) / t;
         const double g = scale_angle ? 1.0 / q : std::fabs(std::atan(1.0 / q));
-        double B = g / kDegree;
+        // Without a law to follow (no radii) the streamline keeps the held angle.
+        double B = std::isnan(g) ? A : g / kDegree;
         if (rotor) B = 180.0 - B;
         c.cas_B2a[i][j] = B < 0.0 ? B + 180.0 : B;
     }
