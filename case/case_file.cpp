@@ -495,6 +495,7 @@ void apply_twist_law(bdLocals& c, int i, bool compressing) {
         for (int j = 0; j < ni; ++j) c.cas_B2a[0][j] = c.cas_B2a[0][m];
         return;
     }
+    const double held = c.cas_B2a[i][m];
     const bool scale_angle = compressing && rotor;
     const auto radius = [&](int j) { return (c.bld_d2[i] - c.bld_l2[i]) / 2.0 + j * c.bld_l2[i] / (ni - 1); };
     // The law is referred to the streamline whose angle the file holds. With an
@@ -513,7 +514,12 @@ void apply_twist_law(bdLocals& c, int i, bool compressing) {
         // Without a law to follow (no radii) the streamline keeps the held angle.
         double B = std::isnan(g) ? A : g / kDegree;
         if (rotor) B = 180.0 - B;
-        c.cas_B2a[i][j] = B < 0.0 ? B + 180.0 : B;
+        B = B < 0.0 ? B + 180.0 : B;
+        // On the held streamline the law gives the held angle back, folded
+        // into 0..90 where it lay beyond: its rounding alone would move the
+        // angle by an ulp on every load.
+        if (j == m && std::fabs(B - held) <= 1e-12 * std::fabs(held)) B = held;
+        c.cas_B2a[i][j] = B;
     }
 }
 
