@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "halvorine2/fluid_plugin.h"
 #include "halvorine2/halvorine2.h"
 #include "solver/predesign/compressor_generators.h"
 #include "solver/predesign/compressor_rows.h"
@@ -89,9 +90,9 @@ void BM_scgR_rotor(benchmark::State& state) {
     b->flow_c2z[0][0] = b->flow_c2z[1][0] = 150.0;
     b->isd_i2x[0][0] = kI0;
     b->isd_p2x[0][0] = 101325.0;
-    b->isd_s2[0][0] = b->fluid_func(3, 101325.0, kI0, 0.0, 0);
+    b->isd_s2[0][0] = b->fluid_func(H2_FLUID_S_PI, 101325.0, kI0, 0.0, 0);
     b->isd_i2[0][0] = kI0 - 150.0 * 150.0 / 2.0;
-    b->isd_p2[0][0] = b->fluid_func(8, b->isd_i2[0][0], b->isd_s2[0][0], 0.0, 0);
+    b->isd_p2[0][0] = b->fluid_func(H2_FLUID_P_IS, b->isd_i2[0][0], b->isd_s2[0][0], 0.0, 0);
     int result = 0;
     for (auto _ : state) benchmark::DoNotOptimize(result = scgR(1));
     state.counters["result"] = result;

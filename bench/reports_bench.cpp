@@ -1,6 +1,7 @@
 // Cost of the whole-path results, which the solver refreshes every iteration.
 #include <benchmark/benchmark.h>
 
+#include "halvorine2/fluid_plugin.h"
 #include "halvorine2/halvorine2.h"
 #include "reports/report_api.h"
 #include "tests/support/test_fluid.h"
@@ -37,7 +38,7 @@ struct Turbine {
             b->isd_p2x[i][0] = p2 + 5000.0;
             b->isd_i1[i][0] = b->isd_i1x[i][0] = i1;
             b->isd_i2[i][0] = b->isd_i2x[i][0] = i2;
-            b->isd_s1[i][0] = h2::test::test_fluid_func(3, p1, i1, 1.0, 0);
+            b->isd_s1[i][0] = h2::test::test_fluid_func(H2_FLUID_S_PI, p1, i1, 1.0, 0);
             b->isd_Ro1[i][0] = b->isd_Ro2[i][0] = 1.2;
             b->isd_a2[i][0] = 600.0;
             b->elem_p0[i] = p1;

@@ -4,6 +4,7 @@
 #include <thread>
 #include <vector>
 
+#include "halvorine2/fluid_plugin.h"
 #include "halvorine2/case_file.h"
 #include "tests/support/case_fixture.h"
 
@@ -27,15 +28,15 @@ std::vector<Call> g_calls;
 
 double gas(int code, double a, double b, double c, int fluid) {
     g_calls.push_back({code, a, b, c, fluid});
-    if (code == 3) return kCp * std::log(b / (kCp * kTref)) - kR * std::log(a / kPref) + kSoff;
-    if (code == 9) return kCp * kTref * std::exp((b - kSoff + kR * std::log(a / kPref)) / kCp);
+    if (code == H2_FLUID_S_PI) return kCp * std::log(b / (kCp * kTref)) - kR * std::log(a / kPref) + kSoff;
+    if (code == H2_FLUID_I_PS) return kCp * kTref * std::exp((b - kSoff + kR * std::log(a / kPref)) / kCp);
     return 1e20;
 }
 
 // A liquid: no entropy, enthalpy rising with pressure at 1000 kg/m3.
 double liquid(int code, double a, double, double, int) {
-    if (code == 3) return 0.0;
-    if (code == 9) return 1.2e6 + a / 1000.0;
+    if (code == H2_FLUID_S_PI) return 0.0;
+    if (code == H2_FLUID_I_PS) return 1.2e6 + a / 1000.0;
     return 1e20;
 }
 

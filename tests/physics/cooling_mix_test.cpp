@@ -1,3 +1,4 @@
+#include "halvorine2/fluid_plugin.h"
 #include "physics/cooling_mix.h"
 
 #include <gtest/gtest.h>
@@ -200,7 +201,7 @@ TEST_F(CoolMix, MainFlowAtRestLeavesTheCoolantAlone) {
 double g_hot_limit = 0.0;
 // The main fluid fails for static pressures of hot states; the coolant does not.
 double failing_main(int code, double a, double b, double c, int which) {
-    if (code == 8 && a > g_hot_limit) return 1e20;
+    if (code == H2_FLUID_P_IS && a > g_hot_limit) return 1e20;
     return test_fluid_func(code, a, b, c, which);
 }
 

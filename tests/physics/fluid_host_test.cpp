@@ -627,7 +627,7 @@ TEST_F(FluidHost, EqualNumbersLoadNothingAndFallBackToTheMainFunction) {
     EXPECT_EQ(std::memcmp(main_block, cooling_block, H2_FLUID_LOCALS_SIZE), 0);
     EXPECT_EQ(block()->cyld_cR, 0.0);  // returned before the defaults
     // A cooling routine's call reaches the main function with selector 1.
-    block()->cfluid_func(3, 1e5, 3e5, 0.0, 1);
+    block()->cfluid_func(H2_FLUID_S_PI, 1e5, 3e5, 0.0, 1);
     ASSERT_EQ(fresh.codes().size(), 1u);
     EXPECT_EQ(fresh.codes()[0].kind, REC_CALL_MAIN);
     EXPECT_EQ(fresh.codes()[0].which, 1);

@@ -213,8 +213,8 @@ TEST_F(GasPlugin, CoolingFallbackAnswersWithTheMainState) {
     block()->cyld_fluid = block()->cyld_cfluid = 0;
     ASSERT_EQ(InitcFluid(0.0), 0);
     ASSERT_EQ(block()->cfluid_func, block()->fluid_func);
-    EXPECT_EQ(block()->cfluid_func(32, 1e5, 3e5, 0.0, 1), 300.0);
-    EXPECT_EQ(block()->cfluid_func(5, 1e5, 3e5, 0.0, 1), 1.3);
+    EXPECT_EQ(block()->cfluid_func(H2_FLUID_R_PI, 1e5, 3e5, 0.0, 1), 300.0);
+    EXPECT_EQ(block()->cfluid_func(H2_FLUID_KAPPA_PI, 1e5, 3e5, 0.0, 1), 1.3);
 }
 
 TEST_F(GasPlugin, CoolingFallbackOverwritesAnEarlierCoolingState) {
@@ -226,13 +226,13 @@ TEST_F(GasPlugin, CoolingFallbackOverwritesAnEarlierCoolingState) {
     block()->cyld_fluid = 0;
     block()->cyld_cfluid = 1;
     ASSERT_EQ(InitcFluid(0.0), 0);
-    EXPECT_EQ(block()->cfluid_func(32, 1e5, 3e5, 0.0, 1), 100.0);
-    EXPECT_EQ(block()->fluid_func(32, 1e5, 3e5, 0.0, 0), 300.0);
+    EXPECT_EQ(block()->cfluid_func(H2_FLUID_R_PI, 1e5, 3e5, 0.0, 1), 100.0);
+    EXPECT_EQ(block()->fluid_func(H2_FLUID_R_PI, 1e5, 3e5, 0.0, 0), 300.0);
     // ... and an equal number then gives selector 1 the main fluid's state.
     block()->cyld_cfluid = 0;
     ASSERT_EQ(InitcFluid(0.0), 0);
-    EXPECT_EQ(block()->cfluid_func(32, 1e5, 3e5, 0.0, 1), 300.0);
-    EXPECT_EQ(block()->cfluid_func(5, 1e5, 3e5, 0.0, 1), 1.3);
+    EXPECT_EQ(block()->cfluid_func(H2_FLUID_R_PI, 1e5, 3e5, 0.0, 1), 300.0);
+    EXPECT_EQ(block()->cfluid_func(H2_FLUID_KAPPA_PI, 1e5, 3e5, 0.0, 1), 1.3);
 }
 
 TEST_F(GasPlugin, CoolingFluidKeepsItsOwnState) {
@@ -242,8 +242,8 @@ TEST_F(GasPlugin, CoolingFluidKeepsItsOwnState) {
     block()->cyld_ck = 1.35;
     block()->cyld_cfluid = 2;
     ASSERT_EQ(InitcFluid(0.0), 0);
-    EXPECT_EQ(block()->cfluid_func(32, 1e5, 3e5, 0.0, 1), 250.0);
-    EXPECT_EQ(block()->fluid_func(32, 1e5, 3e5, 0.0, 0), 300.0);
+    EXPECT_EQ(block()->cfluid_func(H2_FLUID_R_PI, 1e5, 3e5, 0.0, 1), 250.0);
+    EXPECT_EQ(block()->fluid_func(H2_FLUID_R_PI, 1e5, 3e5, 0.0, 0), 300.0);
     // getFluid passes the selector on: 1 reads the cooling state.
     EXPECT_EQ(getFluid(32, 1e5, 3e5, 0.0, 1), 250.0);
 }

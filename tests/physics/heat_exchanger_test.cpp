@@ -1,3 +1,4 @@
+#include "halvorine2/fluid_plugin.h"
 #include "physics/heat_exchanger.h"
 
 #include <gtest/gtest.h>
@@ -34,7 +35,7 @@ protected:
         b->elem_sectType[kHx] = 1.0;  // the routine makes it axial
         b->isd_p2x[1][kM] = kP1;
         b->isd_i2x[1][kM] = kCp * kT1;
-        b->isd_s2[1][kM] = test_fluid_func(3, kP1, kCp * kT1, 0, 0);
+        b->isd_s2[1][kM] = test_fluid_func(H2_FLUID_S_PI, kP1, kCp * kT1, 0, 0);
         b->flow_w2[1][kM] = 80.0;
         set_outlet_velocity(60.0, 0.0, 0.0, 0.0);
     }
@@ -86,7 +87,7 @@ TEST_P(HeatExchangerTotals, LossAndHeatSetTheOutletState) {
     EXPECT_EQ(b->isd_i2[kHx][kM], b->isd_i2x[kHx][kM]);
     EXPECT_NEAR(b->isd_p2[kHx][kM], tc.p2x, 1e-6 * kP1);
     EXPECT_EQ(b->isd_T2[kHx][kM], b->isd_T2x[kHx][kM]);
-    EXPECT_NEAR(b->isd_s2[kHx][kM], test_fluid_func(3, tc.p2x, i2, 0, 0), 1e-9);
+    EXPECT_NEAR(b->isd_s2[kHx][kM], test_fluid_func(H2_FLUID_S_PI, tc.p2x, i2, 0, 0), 1e-9);
     EXPECT_NEAR(b->isd_Ro2[kHx][kM], tc.p2x / (287.5 * tc.T2x), 1e-9);
     EXPECT_NEAR(b->isd_a2[kHx][kM], std::sqrt(1.4 * 287.5 * tc.T2x), 1e-9);
     EXPECT_NEAR(b->flow_Mw2[kHx][kM], 80.0 / std::sqrt(1.4 * 287.5 * tc.T2x), 1e-12);
@@ -224,7 +225,7 @@ TEST_F(HeatExchanger, AsksTheMainFluidWithTheElementsConstant) {
 }
 
 double no_sound(int code, double a, double b, double c, int which) {
-    return code == 4 ? 0.0 : test_fluid_func(code, a, b, c, which);
+    return code == H2_FLUID_SOUND_PI ? 0.0 : test_fluid_func(code, a, b, c, which);
 }
 
 TEST_F(HeatExchanger, ZeroSpeedOfSoundStoresAFiniteMachNumber) {

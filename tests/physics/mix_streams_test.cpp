@@ -1,3 +1,4 @@
+#include "halvorine2/fluid_plugin.h"
 #include "physics/mix_streams.h"
 
 #include <gtest/gtest.h>
@@ -30,9 +31,9 @@ Stream stream(const Vec3& c, double i, double p, double F) {
     const double c2 = c[0] * c[0] + c[1] * c[1] + c[2] * c[2];
     Stream st{};
     st.h = i - 0.5 * c2;
-    st.s = test_fluid_func(3, p, i, 0, 0);
-    st.ps = test_fluid_func(8, st.h, st.s, 0, 0);
-    st.rho = test_fluid_func(2, st.ps, st.h, 0, 0);
+    st.s = test_fluid_func(H2_FLUID_S_PI, p, i, 0, 0);
+    st.ps = test_fluid_func(H2_FLUID_P_IS, st.h, st.s, 0, 0);
+    st.rho = test_fluid_func(H2_FLUID_RHO_PI, st.ps, st.h, 0, 0);
     st.G = st.rho * std::sqrt(c[0] * c[0] + c[2] * c[2]) * F;
     return st;
 }
@@ -119,7 +120,7 @@ TEST_F(MixStreams, AxialVelocityAloneCarriesStreamOnesMeridionalFlow) {
     EXPECT_GT(o.c[0], c1[0]);
     EXPECT_EQ(o.c[2], c1[2]);  // the mixture keeps stream 1's radial velocity
     // Continuity at the outlet, counted with the axial component.
-    const double rho = test_fluid_func(2, o.p, o.h, 0, 0);
+    const double rho = test_fluid_func(H2_FLUID_RHO_PI, o.p, o.h, 0, 0);
     EXPECT_NEAR(rho * o.c[0] * F1, s1.G, 2e-3 * s1.G);
 }
 
@@ -137,12 +138,12 @@ TEST_F(MixStreams, UnequalStreamsConserveMassEnergyAndSwirl) {
     EXPECT_NEAR(o.i * G, s1.G * kI + s2.G * i2, 1e-9 * G * kI);
     EXPECT_NEAR(o.c[1] * G, s1.G * c1[1] + s2.G * c2[1], 1e-9 * G * c1[1]);
     EXPECT_EQ(o.c[2], c1[2]);
-    const double rho = test_fluid_func(2, o.p, o.h, 0, 0);
+    const double rho = test_fluid_func(H2_FLUID_RHO_PI, o.p, o.h, 0, 0);
     EXPECT_NEAR(rho * o.c[0] * Fout, G, 2e-3 * G);
     // The returned static state lies on the mixture's isentrope.
     const double s_mix = (s1.G * s1.s + s2.G * s2.s) / G;
     EXPECT_NEAR(o.s, s_mix, 1e-9 * std::fabs(s_mix));
-    EXPECT_NEAR(o.pt, test_fluid_func(8, o.i, s_mix, 0, 0), 1e-6 * kP);
+    EXPECT_NEAR(o.pt, test_fluid_func(H2_FLUID_P_IS, o.i, s_mix, 0, 0), 1e-6 * kP);
     // Mixing loses kinetic energy, measured against the averaged axial momentum.
     const double u = (s1.G * c1[0] + s2.G * c2[0]) / G;
     const double cm2 = u * u + o.c[1] * o.c[1] + o.c[2] * o.c[2];
@@ -188,7 +189,7 @@ TEST_F(MixStreams, StaticStateIsThatOfTheReturnedAxialVelocity) {
     // The root search returns one of its trials and leaves that trial's state.
     EXPECT_EQ(o.c[0], st.cz);
     EXPECT_EQ(st.c, std::sqrt(o.c[0] * o.c[0] + o.c[1] * o.c[1] + o.c[2] * o.c[2]));
-    EXPECT_EQ(o.p, test_fluid_func(8, o.h, st.s, st.af, 0));
+    EXPECT_EQ(o.p, test_fluid_func(H2_FLUID_P_IS, o.h, st.s, st.af, 0));
 }
 
 // The mixture by hand, for the perfect test gas: each stream's static state
@@ -304,7 +305,7 @@ TEST_P(MixRoot, FindsTheRootInAFewTrials) {
 double dense_fluid(int code, double a, double b, double c, int which) {
     ++g_property_calls;
     const double value = test_fluid_func(code, a, b, c, which);
-    return code == 2 ? value * (1.0 + 0.3 * a / 1e6) : value;
+    return code == H2_FLUID_RHO_PI ? value * (1.0 + 0.3 * a / 1e6) : value;
 }
 
 TEST_P(MixRoot, FindsTheRootForADenseGasInAFewTrials) {
@@ -433,7 +434,7 @@ struct FailureCase {
 std::ostream& operator<<(std::ostream& os, const FailureCase& c) { return os << c.name; }
 double g_failure_value = 0.0;
 double failing_fluid(int code, double a, double b, double c, int which) {
-    if (code == 8 && a > kCp * 500.0) return g_failure_value;
+    if (code == H2_FLUID_P_IS && a > kCp * 500.0) return g_failure_value;
     return test_fluid_func(code, a, b, c, which);
 }
 
@@ -480,7 +481,7 @@ TEST_P(MixWithoutFlow, KeepsStreamOneAndStaysFinite) {
     EXPECT_EQ(o.c[1], nc.c1[1]);
     EXPECT_EQ(o.dE, 0.0);
     for (double v : {o.c[0], o.c[2], o.pt, o.h, o.p, o.s}) EXPECT_TRUE(std::isfinite(v)) << v;
-    EXPECT_NEAR(o.s, test_fluid_func(3, kP, kI, 0, 0), 1e-6);
+    EXPECT_NEAR(o.s, test_fluid_func(H2_FLUID_S_PI, kP, kI, 0, 0), 1e-6);
 }
 
 INSTANTIATE_TEST_SUITE_P(

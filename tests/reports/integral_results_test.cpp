@@ -7,6 +7,7 @@
 #include <limits>
 #include <vector>
 
+#include "halvorine2/fluid_plugin.h"
 #include "halvorine2/halvorine2.h"
 #include "reports/report_api.h"
 #include "reports/stage_starts.h"
@@ -184,7 +185,7 @@ protected:
                 b->isd_p1x[i][j] = b->isd_p1[i][j];
                 b->isd_p2x[i][j] = b->isd_p2[i][j];
                 b->isd_i1x[i][j] = b->isd_i2x[i][j] = b->isd_i1[i][j];
-                b->isd_s1[i][j] = h2::test::test_fluid_func(3, b->isd_p1[i][j], b->isd_i1[i][j], 1.0, 0);
+                b->isd_s1[i][j] = h2::test::test_fluid_func(H2_FLUID_S_PI, b->isd_p1[i][j], b->isd_i1[i][j], 1.0, 0);
                 b->isd_Ro1[i][j] = b->isd_Ro2[i][j] = 1.0;
                 b->flow_c1z[i][j] = b->flow_c2z[i][j] = 150.0;
                 b->flow_u1[i][j] = b->flow_u2[i][j] = b->bld_wp[i] * 0.1;
@@ -316,7 +317,7 @@ TEST_F(BuiltPath, CompressorStageFollowsEulerWorkAndIsentropicHeads) {
         b->isd_i2[i][0] = h[i][1];
         b->isd_i1x[i][0] = i1;
         b->isd_i2x[i][0] = i1 + 45000.0;
-        b->isd_s1[i][0] = h2::test::test_fluid_func(3, p[i][0], h[i][0], 1.0, 0);
+        b->isd_s1[i][0] = h2::test::test_fluid_func(H2_FLUID_S_PI, p[i][0], h[i][0], 1.0, 0);
         b->flow_c1u[i][0] = 0.0;
         b->flow_c2u[i][0] = i == 1 ? 150.0 : 0.0;
     }
@@ -373,7 +374,7 @@ TEST_F(BuiltPath, LoneCompressorRotorFollowsEulerWorkAndIsentropicHeads) {
         b->isd_i1x[rotor][j] = l.i1x;
         b->isd_p2[rotor][j] = l.p2;
         b->isd_p2x[rotor][j] = l.p2x;
-        b->isd_s1[rotor][j] = h2::test::test_fluid_func(3, l.p1, l.h1, 1.0, 0);
+        b->isd_s1[rotor][j] = h2::test::test_fluid_func(H2_FLUID_S_PI, l.p1, l.h1, 1.0, 0);
         b->flow_u1[rotor][j] = l.u1;
         b->flow_u2[rotor][j] = l.u2;
         b->flow_c1u[rotor][j] = l.c1u;

@@ -7,6 +7,7 @@
 
 #include <cmath>
 
+#include "halvorine2/fluid_plugin.h"
 #include "halvorine2/halvorine2.h"
 #include "solver/solver_internal.h"
 #include "tests/support/flow_path.h"
@@ -36,7 +37,7 @@ TEST_F(CompressorResidual, TotalPressureLossOfTheRelativeInletHead) {
     b->isd_i1wx[i][0] = i1w;
     b->isd_p1wx[i][0] = p1w;
     b->isd_p1[i][0] = p1;
-    b->isd_s1[i][0] = h2::test::test_fluid_func(3, p1w, i1w, 1.0, 0);
+    b->isd_s1[i][0] = h2::test::test_fluid_func(H2_FLUID_S_PI, p1w, i1w, 1.0, 0);
     b->isd_i2wx[i][0] = i1w + 8000.0;  // the rothalpy with the blade speed's rise
     b->los_om[i][0] = 0.06;
     b->bld_F2[i] = 0.05;
@@ -50,7 +51,7 @@ TEST_F(CompressorResidual, TotalPressureLossOfTheRelativeInletHead) {
     const double i2w = i1w + 8000.0, h = i2w - w * w / 2.0;
     const double p2w = p1w * std::pow(i2w / i1w, kExp) - (p1w - p1) * 0.06;
     EXPECT_NEAR(b->isd_p2wx[i][0], p2w, 1e-6 * p2w);
-    EXPECT_NEAR(b->isd_s2[i][0], h2::test::test_fluid_func(3, p2w, i2w, 1.0, 0), 1e-9);
+    EXPECT_NEAR(b->isd_s2[i][0], h2::test::test_fluid_func(H2_FLUID_S_PI, p2w, i2w, 1.0, 0), 1e-9);
     const double p2 = p2w * std::pow(h / i2w, kExp);
     EXPECT_NEAR(b->isd_p2[i][0], p2, 1e-6 * p2);
     EXPECT_EQ(b->isd_i2[i][0], h);

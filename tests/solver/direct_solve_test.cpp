@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "halvorine2/fluid_plugin.h"
 #include "halvorine2/halvorine2.h"
 #include "solver/solver_api.h"
 #include "solver/solver_internal.h"
@@ -54,7 +55,7 @@ TEST_F(DirectSolve, LossFreeDuctChainFollowsTheIsentropicContinuity) {
 
 thread_local int outlet_pressure_calls = 0;
 double counting_pressure(int code, double a, double b, double c, int which) {
-    if (code == 8) ++outlet_pressure_calls;
+    if (code == H2_FLUID_P_IS) ++outlet_pressure_calls;
     return h2::test::test_fluid_func(code, a, b, c, which);
 }
 
@@ -66,13 +67,32 @@ protected:
         bdLocals* b = block();
         const double h0 = kCp * 300.0;
         b->isd_i1x[1][0] = b->isd_i1wx[1][0] = h0;
-        b->isd_s1[1][0] = b->fluid_func(3, 1e5, h0, 1.0, 0);
+        b->isd_s1[1][0] = b->fluid_func(H2_FLUID_S_PI, 1e5, h0, 1.0, H2_FLUID_MAIN);
         b->flow_r1[1][0] = b->flow_r2[1][0] = 0.1;
         b->bld_F2[1] = 0.1;
         b->los_Fp[1][0] = 1.0;
         b->cas_cosT2[1][0] = 1.0;
     }
+    // The inlet static state taken as its totals (p 1 bar, rho from 300 K),
+    // the flow G through a full arc, and the pressures asked counted from 0.
+    void feed_at_rest(double G) {
+        bdLocals* b = block();
+        b->isd_Ro1[1][0] = 1e5 / (kR * 300.0);
+        b->isd_p1[1][0] = b->isd_p1x[1][0] = 1e5;
+        b->elem_Pa[1] = 1.0;
+        b->elem_G1[1] = b->elem_G2[1] = G;
+        b->fluid_func = &counting_pressure;
+        outlet_pressure_calls = 0;
+    }
 };
+
+// Flow per unit area of the isentropic outlet at speed c, fed at rest from
+// 1 bar and 300 K: T = T0 - c^2/(2 cp), p = p0 (T/T0)^(k/(k-1)), rho = p/(R T).
+double isentropic_flux(double c) {
+    const double T = 300.0 - c * c / (2 * kCp);
+    const double p = 1e5 * std::pow(T / 300.0, kK / (kK - 1));
+    return p / (kR * T) * c;
+}
 
 // The flow per unit area of an isentropic nozzle is largest at the critical
 // speed a* = sqrt(2k/(k+1) R T0): rho* a* = p0/(R T0) (2/(k+1))^(1/(k-1)) a*.
@@ -129,7 +149,7 @@ TEST_F(ChokeSearch, FindsTheMaximumInFewEvaluations) {
 }
 
 double fluid_with_narrow_bound(int code, double a, double b, double c, int which) {
-    return code == 1004 ? 1.0 : h2::test::test_fluid_func(code, a, b, c, which);
+    return code == H2_FLUID_CHOKE_FLAG ? 1.0 : h2::test::test_fluid_func(code, a, b, c, which);
 }
 
 // A fluid that answers the choke query with a non-zero value bounds the search
@@ -155,17 +175,9 @@ TEST_F(ChokeSearch, SearchBoundComesFromTheFluid) {
 TEST_F(ChokeSearch, FirstScanStartsFromTheContinuitySpeed) {
     make();
     bdLocals* b = block();
-    b->isd_Ro1[1][0] = 1e5 / (kR * 300.0);
-    b->isd_p1[1][0] = b->isd_p1x[1][0] = 1e5;
-    b->elem_Pa[1] = 1.0;
-    b->elem_G1[1] = b->elem_G2[1] = 12.0;
-    b->fluid_func = &counting_pressure;
-    outlet_pressure_calls = 0;
+    feed_at_rest(12.0);
     ASSERT_EQ(ChaVel(1), 0);
-    const double c = b->flow_w2[1][0];
-    const double T = 300.0 - c * c / (2 * kCp);
-    const double p = 1e5 * std::pow(T / 300.0, kK / (kK - 1));
-    EXPECT_NEAR(p / (kR * T) * c * 0.1, 12.0, 1e-3);
+    EXPECT_NEAR(isentropic_flux(b->flow_w2[1][0]) * 0.1, 12.0, 1e-3);
     // The choke search's golden section (some 55 pressures), two scan steps
     // and the root: a scan from near rest takes some 130.
     EXPECT_LT(outlet_pressure_calls, 100) << outlet_pressure_calls;
@@ -180,17 +192,9 @@ TEST_F(ChokeSearch, FirstScanOfATurnedOutletStartsAlongItsAngle) {
     b->elem_stagType[1] = 1.0;
     b->cas_B2a[1][0] = 25.0;
     b->los_Los[1][0] = 1.0;
-    b->isd_Ro1[1][0] = 1e5 / (kR * 300.0);
-    b->isd_p1[1][0] = b->isd_p1x[1][0] = 1e5;
-    b->elem_Pa[1] = 1.0;
-    b->elem_G1[1] = b->elem_G2[1] = 6.0;
-    b->fluid_func = &counting_pressure;
-    outlet_pressure_calls = 0;
+    feed_at_rest(6.0);
     ASSERT_EQ(ChaVel(1), 0);
-    const double c = b->flow_w2[1][0];
-    const double T = 300.0 - c * c / (2 * kCp);
-    const double p = 1e5 * std::pow(T / 300.0, kK / (kK - 1));
-    EXPECT_NEAR(p / (kR * T) * c * std::sin(25.0 * 0.01745329) * 0.1, 6.0, 1e-3);
+    EXPECT_NEAR(isentropic_flux(b->flow_w2[1][0]) * std::sin(25.0 * 0.01745329) * 0.1, 6.0, 1e-3);
     // The choke search, two scan steps and the root; a scan from the
     // normal speed itself walks some 30 steps more.
     EXPECT_LT(outlet_pressure_calls, 60) << outlet_pressure_calls;
@@ -202,11 +206,7 @@ TEST_F(ChokeSearch, FirstScanOfATurnedOutletStartsAlongItsAngle) {
 TEST_F(ChokeSearch, RootStartsFromThePreviousSpeed) {
     make();
     bdLocals* b = block();
-    b->isd_Ro1[1][0] = 1e5 / (kR * 300.0);
-    b->isd_p1[1][0] = b->isd_p1x[1][0] = 1e5;
-    b->elem_Pa[1] = 1.0;
-    b->elem_G1[1] = b->elem_G2[1] = 12.0;
-    b->fluid_func = &counting_pressure;
+    feed_at_rest(12.0);
     ASSERT_EQ(ChaVel(1), 0);
     ASSERT_NE(b->isd_s2[1][0], 0.0);
     // The choke search takes some 16 pressures; the root a few more, some
@@ -221,10 +221,7 @@ TEST_F(ChokeSearch, RootStartsFromThePreviousSpeed) {
         b->elem_G1[1] = b->elem_G2[1] = G;
         outlet_pressure_calls = 0;
         ASSERT_EQ(ChaVel(1), 0);
-        const double c = b->flow_w2[1][0];
-        const double T = 300.0 - c * c / (2 * kCp);
-        const double p = 1e5 * std::pow(T / 300.0, kK / (kK - 1));
-        EXPECT_NEAR(p / (kR * T) * c * 0.1, G, 1e-3 * G);
+        EXPECT_NEAR(isentropic_flux(b->flow_w2[1][0]) * 0.1, G, 1e-3 * G);
         EXPECT_LT(outlet_pressure_calls, calls) << outlet_pressure_calls;
     }
 }
@@ -253,7 +250,7 @@ TEST_F(ChokeSearch, WarmStartNeverKeepsAStaleChokeFlow) {
     const auto inlet = [&](double T0) {
         const double h0 = kCp * T0;
         b->isd_i1x[1][0] = b->isd_i1wx[1][0] = h0;
-        b->isd_s1[1][0] = b->fluid_func(3, 1e5, h0, 1.0, 0);
+        b->isd_s1[1][0] = b->fluid_func(H2_FLUID_S_PI, 1e5, h0, 1.0, H2_FLUID_MAIN);
         b->isd_Ro1[1][0] = 1e5 / (kR * T0);
         b->isd_p1[1][0] = b->isd_p1x[1][0] = 1e5;
     };

@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "halvorine2/fluid_plugin.h"
 #include "solver/solver_internal.h"
 #include "tests/support/meanline_case.h"
 
@@ -204,8 +205,8 @@ TEST_F(BladeTest, RadialCompressorRowLosesItsEnthalpyLoss) {
 TEST_F(BladeTest, ImpossibleCompressorSpeedIsPenalised) {
     ASSERT_NO_FATAL_FAILURE(make_row(Elem::Stator, 30.0, 60.0, 1e5, 300.0));
     b->fluid_func = [](int code, double, double, double, int) {
-        if (code == 8) return 1e5;
-        if (code == 3) return 1.0;
+        if (code == H2_FLUID_P_IS) return 1e5;
+        if (code == H2_FLUID_S_PI) return 1.0;
         return 1.0;
     };
     b->isd_p1[1][0] = 0.9e5;

@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "halvorine2/fluid_plugin.h"
 #include "halvorine2/halvorine2.h"
 #include "solver/solver_api.h"
 #include "solver/solver_internal.h"
@@ -64,7 +65,7 @@ TEST_F(SolverGuards, CounterRotationTurnsEveryStreamlineAlike) {
     b->isd_p1x[2][1] = 3e5;
     b->isd_i2x[2][1] = 1e6;
     b->isd_p2x[2][1] = 3e5;
-    b->isd_s1[2][1] = b->fluid_func(3, 3e5, 1e6, 0.0, 0);
+    b->isd_s1[2][1] = b->fluid_func(H2_FLUID_S_PI, 3e5, 1e6, 0.0, 0);
     span_flow_axial(2);
     const double r[3] = {0.2, 0.25, 0.3};
     for (int j = 0; j < 3; ++j) EXPECT_NEAR(b->flow_c1u[2][j], -100.0 * 0.25 / r[j], 1e-9) << j;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "halvorine2/fluid_plugin.h"
 #include "halvorine2/loss_plugin.h"
 #include "tests/support/flow_path.h"
 
@@ -120,7 +121,7 @@ protected:
         b->isd_p1wx[i][j] = p0;
         b->isd_i1x[i][j] = h0;
         b->isd_i1wx[i][j] = h0;
-        b->isd_s1[i][j] = b->fluid_func(3, p0, h0, 0.0, 0);
+        b->isd_s1[i][j] = b->fluid_func(H2_FLUID_S_PI, p0, h0, 0.0, 0);
     }
 
     // The liquid as the fluid, element i's inlet at rest at the total pressure p0.

@@ -4,6 +4,7 @@
 // 0.14 m circle and 2 mm root gaps.
 #pragma once
 
+#include "halvorine2/fluid_plugin.h"
 #include "halvorine2/loss_plugin.h"
 #include "tests/support/flow_path.h"
 
@@ -50,7 +51,7 @@ inline void make_long_ducted_path(int ns) {
         b->elem_af[k] = 1.0;
         b->isd_p2[k][0] = b->isd_p1x[k][0] = 3e5 - 1000.0 * k;
         b->isd_i2[k][0] = b->isd_i1x[k][0] = i0;
-        b->isd_Ro2[k][0] = test_fluid_func(2, b->isd_p2[k][0], i0, 0.0, 0);
+        b->isd_Ro2[k][0] = test_fluid_func(H2_FLUID_RHO_PI, b->isd_p2[k][0], i0, 0.0, 0);
     }
 }
 
@@ -63,7 +64,7 @@ inline void make_sealed_two_stage_turbine(int nr, LossElemFunc seal) {
         for (int j = 0; j < nr; ++j) {
             b->isd_p1x[k][j] = b->elem_p0[k];
             b->isd_i1x[k][j] = b->isd_i1[k][j];
-            b->isd_Ro2[k][j] = test_fluid_func(2, b->isd_p2[k][j], b->isd_i2[k][j], 0.0, 0);
+            b->isd_Ro2[k][j] = test_fluid_func(H2_FLUID_RHO_PI, b->isd_p2[k][j], b->isd_i2[k][j], 0.0, 0);
             b->flow_c1u[k][j] = 150.0;
             b->flow_c2u[k][j] = 20.0;
         }

@@ -3,6 +3,7 @@
 // enthalpy gives a different exponent.
 #pragma once
 
+#include "halvorine2/fluid_plugin.h"
 #include "tests/support/test_fluid.h"
 
 namespace h2::test {
@@ -13,7 +14,7 @@ namespace h2::test {
 inline double state_kappa(double p, double i) { return 1.3 + 0.1 * p / 1e6 + 0.05 * i / 1e6; }
 
 inline double state_fluid_func(int code, double a, double b, double c, int which) {
-    return code == 5 ? state_kappa(a, b) : test_fluid_func(code, a, b, c, which);
+    return code == H2_FLUID_KAPPA_PI ? state_kappa(a, b) : test_fluid_func(code, a, b, c, which);
 }
 
 }  // namespace h2::test

@@ -9,6 +9,7 @@
 
 #include <cmath>
 
+#include "halvorine2/fluid_plugin.h"
 #include "halvorine2/halvorine2.h"
 #include "tests/support/test_fluid.h"
 
@@ -51,9 +52,9 @@ inline void set_outlet(int e, double cz, double cu, double p0 = kP0, double i0 =
     b->flow_c2[e][m] = c;
     b->isd_p2x[e][m] = p0;
     b->isd_i2x[e][m] = i0;
-    b->isd_s2[e][m] = b->fluid_func(3, p0, i0, 0.0, 0);
+    b->isd_s2[e][m] = b->fluid_func(H2_FLUID_S_PI, p0, i0, 0.0, 0);
     b->isd_i2[e][m] = i0 - c * c / 2.0;
-    b->isd_p2[e][m] = b->fluid_func(8, b->isd_i2[e][m], b->isd_s2[e][m], 0.0, 0);
+    b->isd_p2[e][m] = b->fluid_func(H2_FLUID_P_IS, b->isd_i2[e][m], b->isd_s2[e][m], 0.0, 0);
     b->cas_A2[e][m] = std::atan2(cz, cu) / 0.01745329;
 }
 

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "halvorine2/fluid_plugin.h"
 #include "blades/atlas.h"
 #include "halvorine2/halvorine2.h"
 #include "solver/predesign/turbine_design.h"
@@ -227,7 +228,7 @@ TEST_F(RedesignTest, WithoutLossCouplingTheStrengthPassStillFillsTheSections) {
 // exit speed of a first run.
 double g_sound = 1e6;
 double sound_fluid(int code, double a, double b, double c, int sel) {
-    return code == 4 ? g_sound : h2::test::test_fluid_func(code, a, b, c, sel);
+    return code == H2_FLUID_SOUND_PI ? g_sound : h2::test::test_fluid_func(code, a, b, c, sel);
 }
 
 TEST_F(RedesignTest, ARelativeExitMachNumberOfTwoIsTheLimit) {

@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 
+#include "halvorine2/fluid_plugin.h"
 #include "halvorine2/halvorine2.h"
 #include "halvorine2/loss_plugin.h"
 #include "solver/predesign/turbine_design.h"
@@ -288,7 +289,7 @@ TEST_F(Regeneration, TheRelaxationAndTheToleranceOfTheShift) {
 // Calls of the isentropic enthalpy: a fixed number per pass.
 int g_code9 = 0;
 double counting_fluid(int code, double a, double b, double c, int sel) {
-    if (code == 9) ++g_code9;
+    if (code == H2_FLUID_I_PS) ++g_code9;
     return h2::test::test_fluid_func(code, a, b, c, sel);
 }
 
@@ -514,7 +515,7 @@ protected:
 
 // A gas whose speed of sound is 100 m/s, otherwise the test gas.
 double slow_sound_fluid(int code, double a, double b, double c, int sel) {
-    return code == 4 ? 100.0 : h2::test::test_fluid_func(code, a, b, c, sel);
+    return code == H2_FLUID_SOUND_PI ? 100.0 : h2::test::test_fluid_func(code, a, b, c, sel);
 }
 
 TEST_F(InletVolute, ContinuityAtTheExitAngleWithTheSpeedOfSoundLimitingTheRelativeSpeedOnly) {
