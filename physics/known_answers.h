@@ -25,6 +25,21 @@ struct KnownAnswer {
     }
 };
 
+// Where answers were asked: the case, element and streamline (kWholeElement
+// for answers kept per streamline of the element) and the fluid function
+// that gave them. Answers of another site are no answers.
+struct AnswerSite {
+    static constexpr int kWholeElement = -1;
+    const bdLocals* b = nullptr;
+    int i = -1, j = kWholeElement;
+    FluidFunc f = nullptr;
+
+    static AnswerSite at(const bdLocals& c, int e, int k = kWholeElement) { return {&c, e, k, c.fluid_func}; }
+    bool is(const bdLocals& c, int e, int k = kWholeElement) const {
+        return b == &c && i == e && j == k && f == c.fluid_func;
+    }
+};
+
 // What the spanwise spread of a mean-line element asked at streamline j:
 // temperature and speed of sound at the inlet (p1, i1), temperature at the
 // outlet (p2, i2) and at its totals (p2x, i2x).

@@ -336,10 +336,7 @@ double chavel_residual(double w) {
     // the outlet once the speed is found (the losses above may ask the fluid
     // of other states: nothing of theirs is kept).
     h2::ResidualAnswers& answers = h2::last_residual_answers();
-    answers.b = &b;
-    answers.i = i;
-    answers.j = m;
-    answers.f = b.fluid_func;
+    answers.site = h2::AnswerSite::at(b, i, m);
     answers.s2.set = answers.a2.set = answers.Ro2.set = false;
     if (b.isd_p2[i][m] == 0.0) b.isd_p2[i][m] = b.isd_p1[i][m];
     if (b.isd_p2wx[i][m] == 0.0) b.isd_p2wx[i][m] = b.isd_p1x[i][m];

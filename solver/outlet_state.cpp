@@ -63,12 +63,8 @@ double march_tip_leak_rise(const bdLocals& b, int i) {
 // the next element's inlet: the density at (p2, i2) and the total pressure
 // at (i2x, s2), where the next inlet takes the same state.
 struct OutletAnswers {
-    const bdLocals* b = nullptr;
-    int i = -1;
-    FluidFunc f = nullptr;
+    h2::AnswerSite site;
     std::vector<h2::KnownAnswer> Ro2, p2x;
-
-    bool of(const bdLocals& c, int e) const { return b == &c && i == e && f == c.fluid_func; }
 };
 
 OutletAnswers& outlet_answers() {
@@ -86,14 +82,12 @@ void outlet_state(bdLocals& b, int i, bool turbine, bool compressor) {
     if (turbine && rotor && b.elem_dIr[i] != 0.0) b.elem_dIr[i] = march_tip_leak_rise(b, i);
     const h2::ResidualAnswers& residual = h2::last_residual_answers();
     OutletAnswers& kept = outlet_answers();
-    kept.b = &b;
-    kept.i = i;
-    kept.f = b.fluid_func;
+    kept.site = h2::AnswerSite::at(b, i);
     kept.Ro2.assign(static_cast<std::size_t>(b.cyld_nr), {});
     kept.p2x.assign(static_cast<std::size_t>(b.cyld_nr), {});
     for (int j = 0; j < b.cyld_nr; ++j) {
         // The residual at the speed found asked at this streamline's outlet.
-        const bool searched = residual.of(b, i, j);
+        const bool searched = residual.site.is(b, i, j);
         const h2::KnownAnswer none{};
         const h2::KnownAnswer& s_known = searched ? residual.s2 : none;
         // The entropy of (p2, i2r) asked below, which i2 may equal.
@@ -256,7 +250,7 @@ void next_inlet(bdLocals& b, int i, bool turbine) {
     const bool shift = turbine && next_stator(i) != 0 && b.Ksep[i] != 0.0;
     // What the completion of this outlet asked, where the inlet is the same state.
     const OutletAnswers& kept = outlet_answers();
-    const bool completed = kept.of(b, i) && kept.Ro2.size() >= static_cast<std::size_t>(b.cyld_nr);
+    const bool completed = kept.site.is(b, i) && kept.Ro2.size() >= static_cast<std::size_t>(b.cyld_nr);
     const h2::KnownAnswer unknown{};
     for (int j = 0; j < b.cyld_nr; ++j) {
         const auto k = static_cast<std::size_t>(j);

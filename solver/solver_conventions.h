@@ -78,12 +78,8 @@ inline double fluid_known(const bdLocals& b, int code, double a, double b_, int 
 // with. After an element's outlet speed is found, that is the residual at
 // the speed found.
 struct ResidualAnswers {
-    const bdLocals* b = nullptr;
-    int i = -1, j = -1;
-    FluidFunc f = nullptr;
+    AnswerSite site;
     KnownAnswer s2, a2, Ro2;
-
-    bool of(const bdLocals& c, int e, int k) const { return b == &c && i == e && j == k && f == c.fluid_func; }
 };
 ResidualAnswers& last_residual_answers();
 

@@ -124,14 +124,13 @@ void design_cascade(bdLocals& b, int i, int j, int m, bool abs_stagger) {
 // takes that state unchanged (the same enthalpy and entropy, bit for bit),
 // its pressure, density, speed of sound and temperature are these answers.
 struct SpreadOutlet {
-    const bdLocals* b = nullptr;
-    int i = -1, j = -1;
+    h2::AnswerSite site;
     double af = 0.0, i2 = 0.0, s2 = 0.0;
     double p2 = 0.0, Ro2 = 0.0, a2 = 0.0, T2 = 0.0;
     bool has_T2 = false;
 
     bool is_inlet_of(const bdLocals& c, int e, int k, double h, double s) const {
-        return b == &c && i == e - 1 && j == k && std::bit_cast<std::uint64_t>(af) ==
+        return site.is(c, e - 1, k) && std::bit_cast<std::uint64_t>(af) ==
                    std::bit_cast<std::uint64_t>(c.elem_af[e]) &&
                std::bit_cast<std::uint64_t>(i2) == std::bit_cast<std::uint64_t>(h) &&
                std::bit_cast<std::uint64_t>(s2) == std::bit_cast<std::uint64_t>(s);
@@ -379,7 +378,7 @@ void span_flow_axial(int i) {
             }
         }
         // Kept for the next element, once per streamline, the middle one last.
-        before = SpreadOutlet{&b, i, j, b.elem_af[i], b.isd_i2[i][j], b.isd_s2[i][j], b.isd_p2[i][j],
+        before = SpreadOutlet{h2::AnswerSite::at(b, i, j), b.elem_af[i], b.isd_i2[i][j], b.isd_s2[i][j], b.isd_p2[i][j],
                               b.isd_Ro2[i][j], b.isd_a2[i][j], b.isd_T2[i][j], !heat_exchanger};
         b.isd_i2t[i][j] = F(H2_FLUID_I_PS, b.isd_p2[i][j], b.isd_s1[i][j]);
         b.isd_i2r[i][j] = b.isd_i2[i][j] - (b.enrg_dhd[i] + b.GElos_DH[i] + b.enrg_dhDA[i]);
