@@ -29,6 +29,21 @@ TEST(KnownAnswer, HoldsForTheSameArgumentsBitForBitOnly) {
     EXPECT_TRUE((h2::KnownAnswer{nan, 1.0, 7.0, true}.holds(nan, 1.0)));
 }
 
+TEST(AnswerSite, IsTheSameCaseElementStreamlineAndFluidOnly) {
+    bdLocals a{}, other{};
+    a.fluid_func = other.fluid_func = one_fluid;
+    const h2::AnswerSite site = h2::AnswerSite::at(a, 3, 1);
+    EXPECT_TRUE(site.is(a, 3, 1));
+    EXPECT_FALSE(site.is(other, 3, 1));
+    EXPECT_FALSE(site.is(a, 2, 1));
+    EXPECT_FALSE(site.is(a, 3, 0));
+    EXPECT_FALSE(site.is(a, 3));  // the whole element is another site
+    EXPECT_TRUE(h2::AnswerSite::at(a, 3).is(a, 3));
+    a.fluid_func = other_fluid;  // a fluid set up again answers afresh
+    EXPECT_FALSE(site.is(a, 3, 1));
+    EXPECT_FALSE(h2::AnswerSite{}.is(a, -1));  // nothing kept is no site
+}
+
 class SpreadAnswersTest : public h2::test::CaseTest {
 protected:
     void SetUp() override {
