@@ -30,7 +30,16 @@ inline bdLocals* section_case(int row, int section) {
 inline int mid_section(const bdLocals& b) { return b.cyld_nr / 2; }
 
 // A blade count from a real quotient: its whole part, or 0 when the quotient
-// is not finite (a zero pitch), so that no infinity becomes a count.
-inline double whole_count(double q) { return std::isfinite(q) ? std::trunc(q) : 0.0; }
+// is not finite (a zero pitch), so that no infinity becomes a count. A
+// quotient within parts in 1e8 of a whole number is that number: a row's
+// count taken back from the pitch it gave and a solved radius that meets its
+// casing to the solve's accuracy (41 blades read as 40.99999999) keeps its
+// blades, where the whole part alone would drop one.
+inline double whole_count(double q) {
+    if (!std::isfinite(q)) return 0.0;
+    constexpr double kCountTolerance = 1e-8;
+    const double nearest = std::round(q);
+    return std::fabs(q - nearest) <= kCountTolerance * std::fabs(q) ? nearest : std::trunc(q);
+}
 
 }  // namespace h2::blades

@@ -51,6 +51,21 @@ TEST(ExampleRun, AirTurbineStageFullReport) {
         EXPECT_TRUE(std::isfinite(F) && F > 0.0) << (*m)[0];
     }
     EXPECT_EQ(sections, 6);
+    // Each row's blade volume is its mean height times the middle section's
+    // area times the case's blade count (30 nozzles, 41 rotor blades), however
+    // closely the solved tip radius meets the casing.
+    struct Row {
+        int i;
+        double mean_height, blades;
+    };
+    for (const Row& r : {Row{1, 0.035, 30.0}, Row{2, (0.035 + 0.04) / 2, 41.0}}) {
+        const std::string n = std::to_string(r.i);
+        std::smatch F, V;
+        ASSERT_TRUE(std::regex_search(text, F, std::regex("\nF_" + n + "_1 = ([^ ]+) "))) << n;
+        ASSERT_TRUE(std::regex_search(text, V, std::regex("\nVb_" + n + " = ([^ ]+) "))) << n;
+        const double volume = r.mean_height * std::strtod(F[1].str().c_str(), nullptr) * r.blades;
+        EXPECT_NEAR(std::strtod(V[1].str().c_str(), nullptr), volume, 2e-5 * volume) << n;
+    }
     // The elapsed time differs from run to run.
     text = std::regex_replace(text, std::regex("\ndone +[0-9.]+ sec\n"), "\ndone (time masked) sec\n");
     h2::test::expect_golden(text, "example_run.txt");
