@@ -293,8 +293,12 @@ private:
         // A stream that fails once is not read again: its buffer would hand the
         // previous line out a second time as the next record.
         if (read_failed_ || !fault_.empty()) return false;
-        const int status = read_data_line(file_, line_);
+        const int status = h2::read_whole_data_line(file_, line_);
         if (status == h2::kReadError) read_failed_ = true;
+        if (status == h2::kLineTooLong) {
+            fault_ = h2::format_text("%s: %s is longer than %zu bytes", name_, where_.c_str(), h2::kMaxWholeLine);
+            return false;
+        }
         if (status != h2::kLineRead) {
             if (!read_failed_)
                 fault_ = h2::format_text("%s: the case file ends in %s", name_, where_.c_str());
@@ -334,7 +338,8 @@ private:
             report_in_error_colour("Can't read file %s\n", name_);
             return kFileError;
         }
-        if (!found && fault_.find("is not a finite number") != std::string::npos) {
+        if (!found && (fault_.find("is not a finite number") != std::string::npos ||
+                       fault_.find("bytes") != std::string::npos)) {
             h2::report_error(fault_.c_str());
             return kDimensionError;
         }
@@ -435,7 +440,7 @@ private:
     bool read_failed_ = false;
     std::string where_;  // the record being read, for the messages
     std::string fault_;  // the first fault met, empty while there is none
-    char line_[h2::kDataLineSize] = {};
+    std::string line_;  // the record's line, whole
 };
 
 // ---------------------------------------------------------------- plug-ins
@@ -674,6 +679,33 @@ void write_trailing_columns(std::FILE* f, const bdLocals& c, int i, int m) {
 
 }  // namespace
 
+namespace h2 {
+int read_whole_data_line(std::FILE* stream, std::string& line) {
+    line.clear();
+    if (stream == nullptr) return kEndOfFile;
+    char chunk[kDataLineSize];
+    for (;;) {
+        // One physical line, in pieces: a piece that fills the buffer without
+        // reaching the line's end is followed by the rest of the same line.
+        line.clear();
+        bool read_any = false;
+        while (std::fgets(chunk, sizeof chunk, stream) != nullptr) {
+            read_any = true;
+            const std::size_t n = std::strlen(chunk);
+            line.append(chunk, n);
+            if (line.size() > kMaxWholeLine) return kLineTooLong;
+            const bool full = n + 1 == sizeof chunk && chunk[n - 1] != '\n';
+            if (!full) break;
+        }
+        if (!read_any) return std::ferror(stream) ? kReadError : kEndOfFile;
+        if (classify_data_line(line.c_str()) != kDataLine) continue;
+        const auto cut = line.find_first_of("#\r\n");
+        if (cut != std::string::npos) line.resize(cut);
+        return kLineRead;
+    }
+}
+}  // namespace h2
+
 extern "C" {
 
 int classify_data_line(const char* line) {
@@ -683,6 +715,7 @@ int classify_data_line(const char* line) {
     if (first == std::string_view::npos) return h2::kBlankLine;
     return text[first] == '#' ? h2::kCommentLine : h2::kDataLine;
 }
+
 
 int read_data_line(std::FILE* stream, char* buffer) {
     if (stream == nullptr || buffer == nullptr) return h2::kEndOfFile;

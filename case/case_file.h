@@ -2,7 +2,9 @@
 // a case after its file has been read.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
+#include <string>
 
 #include "halvorine2/case_file.h"
 
@@ -20,6 +22,16 @@ inline constexpr int kCommentLine = 2;
 inline constexpr int kLineRead = 0;
 inline constexpr int kEndOfFile = -1;
 inline constexpr int kReadError = -2;
+inline constexpr int kLineTooLong = -3;
+
+// Longest line read_whole_data_line takes: far beyond any record a case has
+// (a CC line of the largest path with 17-digit values is some 2,500 bytes).
+inline constexpr std::size_t kMaxWholeLine = std::size_t{1} << 20;
+
+// Reads the next data line of the stream whole, however long up to
+// kMaxWholeLine bytes, cut at its first '#', CR or LF; blank and comment
+// lines are skipped. kLineRead, kEndOfFile, kReadError, or kLineTooLong.
+int read_whole_data_line(std::FILE* stream, std::string& line);
 
 }  // namespace h2
 

@@ -819,6 +819,58 @@ TEST_F(CaseFile, LoadFailures) {
     EXPECT_EQ(console_.text(), "\nNothing to load\n");
 }
 
+// A hundred-element path whose CC line, in 17 digits, runs past 2,000
+// bytes, and a comment longer still: each line is one record, whole. (Read in
+// pieces of 2,000 bytes, the tail of the CC line had become blade line 0 and
+// its last values zero.) What loads saves and loads again bit for bit.
+TEST_F(CaseFile, LongLinesAreOneRecordEach) {
+    StageFile s;
+    s.ns = 100;
+    s.ni = 1;
+    s.method += "   # " + std::string(3000, 'x') + " 7 7 7";
+    s.elements = {"0 0 0.2 0.035 1 90 90 0 0 1 0 0 0 0 0 0 0 0"};
+    s.blades = {"0 0 0 0 0 0 0 0 0 0.2 0.035"};
+    s.cc.clear();
+    double wb[101];
+    for (int i = 0; i <= 100; ++i) {
+        wb[i] = 0.001 * (200.0 + i / 7.0);
+        char v[40];
+        std::snprintf(v, sizeof v, "%.17g   ", wb[i]);
+        s.cc += v;
+    }
+    ASSERT_GT(s.cc.size(), 2000u);
+    for (int i = 1; i <= 100; ++i) {
+        const bool rotor = i % 2 == 0;
+        s.elements.push_back(std::to_string(i) + (rotor ? " 3000" : " 0") + " 0.2 0.035 0.95 60 " +
+                             (rotor ? "155" : "18") + " 1 0 1 40 0.03 0.0005 0.03 0 1 0 0");
+        s.blades.push_back(std::to_string(i) + " 0 " + (rotor ? "3" : "7") + " 0.0004 0.12 0.005 0 0 0 0.2 0.035");
+    }
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass);
+        if (pass == 0) {
+            ASSERT_EQ(load(s), 0) << console_.text();
+        } else {
+            ASSERT_EQ(save_data("saved.dat", 0), 0);
+            fresh_case();
+            block()->fluid_func = test_fluid;
+            ASSERT_EQ(load_data("saved.dat"), 0) << console_.text();
+        }
+        const bdLocals& c = *block();
+        EXPECT_EQ(c.cyld_force1D, 0);  // the comment's digits are no tokens
+        for (int i = 0; i <= 100; ++i) EXPECT_EQ(c.wb[i], wb[i]) << i;
+        EXPECT_EQ(c.clrn_Zrd[1], 7.0);
+        EXPECT_EQ(c.clrn_Zrr[100], 3.0);
+    }
+}
+
+// A line beyond a megabyte is no record of a case file: refused, named.
+TEST_F(CaseFile, ALineBeyondAMegabyteIsRefused) {
+    StageFile s = b2eff_stage();
+    s.inlet += std::string(std::size_t{1} << 20, ' ') + "1";
+    EXPECT_EQ(load(s), 2);
+    EXPECT_EQ(console_.text(), "\ncase.dat: the inlet line is longer than 1048576 bytes\n");
+}
+
 TEST_F(CaseFile, ACaseLeftWithoutAMainFluidFunctionFails) {
     write_text("case.dat", b2eff_stage().text());
     ASSERT_EQ(block()->fluid_func, nullptr);
