@@ -279,6 +279,32 @@ TEST_F(ChokeSearch, WarmStartNeverKeepsAStaleChokeFlow) {
     }
 }
 
+// A hotter inlet chokes at a lower flow: a flow that the last iteration's
+// choke flow would still pass (0.98 of it) but the new inlet cannot finds no
+// root below the last choke speed, and a fresh search refuses it with the
+// new inlet's rho* a* A rather than keep the stale choke flow.
+TEST_F(ChokeSearch, AHotterInletRefusesAFlowOnlyTheLastChokeFlowWouldPass) {
+    make();
+    bdLocals* b = block();
+    feed_at_rest(0.6 * 23.3152850);
+    b->iter = 0;
+    ASSERT_EQ(ChaVel(1), 0);
+    ++b->iter;
+    const double T0 = 400.0;
+    const double h0 = kCp * T0;
+    b->isd_i1x[1][0] = b->isd_i1wx[1][0] = h0;
+    b->isd_s1[1][0] = b->fluid_func(H2_FLUID_S_PI, 1e5, h0, 1.0, H2_FLUID_MAIN);
+    b->isd_Ro1[1][0] = 1e5 / (kR * T0);
+    b->elem_G1[1] = b->elem_G2[1] = 0.98 * 23.3152850;
+    const double a_star = std::sqrt(2 * kK / (kK + 1) * kR * T0);
+    const double Gmax = 0.1 * 1e5 / (kR * T0) * std::pow(2 / (kK + 1), 1 / (kK - 1)) * a_star;
+    ASSERT_LT(Gmax, b->elem_G2[1]);
+    h2::test::CapturedConsole console;
+    EXPECT_EQ(ChaVel(1), 1);
+    EXPECT_NEAR(b->choke_Gmax, Gmax, 1e-9 * Gmax);
+    EXPECT_NE(console.text().find("cannot pass its flow"), std::string::npos) << console.text();
+}
+
 // Partial admission narrows the opening: the choke flow scales with elem__Pa.
 TEST_F(ChokeSearch, PartialAdmissionNarrowsTheChokeFlow) {
     make();
