@@ -58,6 +58,12 @@ void prepare_in_code_gas() {
     binit();
     h2::test::make_mean_line_path(mean_line_turbine(), {4e5, 1000.0, 2.5, 1e5});
     bdLocals* b = get_bdLocals();
+    // Each row's inlet is the outlet of the row before it, as a case file
+    // gives it: no step of the annulus between rows.
+    for (int i = 1; i <= b->cyld_ns; ++i) {
+        b->bld_d1[i] = b->bld_d2[i - 1];
+        b->bld_l1[i] = b->bld_l2[i - 1];
+    }
     b->IPP = 0;
     b->IP = 0;
     b->acc_limit = 1e-6;

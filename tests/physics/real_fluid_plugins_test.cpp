@@ -382,7 +382,9 @@ INSTANTIATE_TEST_SUITE_P(Plugins, Threads, ::testing::Values("flxs.dll", "flxg.d
 // Random states of compressed liquid (region 1), superheated steam (region 2)
 // and wet steam, each asked through every (p, h) code in a row and once more
 // after a pressure of the isentrope (code 8), as the solver asks them, then
-// at the same enthalpy at another pressure.
+// at the same enthalpy at another pressure and at that pressure with another
+// enthalpy: kCallsPerState calls a state.
+constexpr std::size_t kCallsPerState = 11;
 std::vector<Call> steam_states(FluidFunc f, int count) {
     std::mt19937_64 rng(31);
     std::uniform_real_distribution<double> u(0.0, 1.0);
@@ -403,10 +405,13 @@ std::vector<Call> steam_states(FluidFunc f, int count) {
             default:  // wet
                 h = hl + u(rng) * (hv - hl);
         }
-        for (int code : {3, 4, 2, 0, 1, 5, 31}) calls.push_back({code, p, h, 0.0});
-        calls.push_back({8, h, 6.5e3, 0.0});
-        calls.push_back({2, p, h, 0.0});
-        calls.push_back({2, 0.9 * p, h, 0.0});  // the same enthalpy at another pressure
+        for (int code : {H2_FLUID_S_PI, H2_FLUID_SOUND_PI, H2_FLUID_RHO_PI, H2_FLUID_DRYNESS, H2_FLUID_T_PI,
+                         H2_FLUID_KAPPA_PI, H2_FLUID_CP_PI})
+            calls.push_back({code, p, h, 0.0});
+        calls.push_back({H2_FLUID_P_IS, h, 6.5e3, 0.0});
+        calls.push_back({H2_FLUID_RHO_PI, p, h, 0.0});
+        calls.push_back({H2_FLUID_RHO_PI, 0.9 * p, h, 0.0});            // the same enthalpy at another pressure
+        calls.push_back({H2_FLUID_SOUND_PI, 0.9 * p, h + 500.0, 0.0});  // the same pressure at another enthalpy
     }
     return calls;
 }
@@ -439,9 +444,10 @@ TEST_F(Steam, CachedAnswersAreBitIdenticalToUncached) {
         if (b == nullptr || load(b, "flxs.dll") != 0) mismatches[t] = -1;
         all.arrive_and_wait();
         if (mismatches[t] == 0) {
-            // An eighth of the states each, in whole states of ten calls.
-            const std::size_t states = calls.size() / 9, first = states * t / 8 * 9,
-                              last = states * (t + 1) / 8 * 9;
+            // An eighth of the states each, in whole states.
+            const std::size_t states = calls.size() / kCallsPerState,
+                              first = states * t / 8 * kCallsPerState,
+                              last = states * (t + 1) / 8 * kCallsPerState;
             const std::vector<Call> share(calls.begin() + first, calls.begin() + last);
             const std::vector<double> got = direct_answers(b->fluid_func, share);
             for (std::size_t k = 0; k < got.size(); ++k)

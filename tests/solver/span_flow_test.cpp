@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <utility>
 #include <vector>
 
+#include "halvorine2/fluid_plugin.h"
+#include "halvorine2/halvorine2.h"
 #include "solver/solver_api.h"
 #include "tests/support/case_fixture.h"
+#include "tests/support/repeating_turbine.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -105,6 +112,44 @@ TEST_F(SpanFlow, ElementsOutsideThePathChangeNothing) {
     span_flow_axial(2);
     for (int i = 0; i < 3; ++i)
         for (int k = 0; k < 2; ++k) EXPECT_EQ(block()->flow_r1[i][k], 0.0);
+}
+
+// The states (i, s) whose pressure of the isentrope was asked, of the
+// installed fluid.
+thread_local FluidFunc g_fluid = nullptr;
+thread_local std::vector<std::pair<double, double>> g_asked;
+double recording_fluid(int code, double a, double b, double c, int which) {
+    if (code == H2_FLUID_P_IS) g_asked.emplace_back(a, b);
+    return g_fluid(code, a, b, c, which);
+}
+
+// Behind an axial element the inlet of the next one is the state the spread
+// has just left at its outlet: its pressure, density and speed of sound are
+// the fluid's answers there, taken without asking again. An inlet of another
+// entropy (by the last bit) is another state and is asked afresh.
+TEST_F(SpanFlow, TheNextInletTakesTheOutletStateOnlyWhenItIsTheSameState) {
+    h2::test::TempDir dir;
+    ASSERT_TRUE(h2::test::write_repeating_turbine("case.dat", {.stages = 1, .ni = 1, .force1D = 1}));
+    bdLocals* b = block();
+    std::snprintf(b->ModelBase, sizeof b->ModelBase, "%s", H2_PLUGIN_DIR);
+    ASSERT_EQ(load_data("case.dat"), 0);
+    b->IPI = b->IPO = b->IPP = 0;
+    ASSERT_EQ(bestXN(), 0);
+    g_fluid = b->fluid_func;
+    b->fluid_func = &recording_fluid;
+    for (const bool moved : {false, true}) {
+        SCOPED_TRACE(moved ? "another entropy" : "the same state");
+        span_flow_axial(1);
+        if (moved) b->isd_s1[2][0] = std::nextafter(b->isd_s1[2][0], 1e9);
+        g_asked.clear();
+        span_flow_axial(2);
+        const double i1 = b->isd_i1[2][0], s1 = b->isd_s1[2][0];
+        ASSERT_EQ(i1, b->isd_i2[1][0]);  // the outlet's enthalpy, bit for bit
+        const auto asked = std::count(g_asked.begin(), g_asked.end(), std::make_pair(i1, s1));
+        EXPECT_EQ(asked, moved ? 1 : 0);
+        EXPECT_EQ(b->isd_p1[2][0], g_fluid(H2_FLUID_P_IS, i1, s1, b->elem_af[2], H2_FLUID_MAIN));
+    }
+    b->fluid_func = g_fluid;
 }
 
 TEST(SpanFlowWithoutCase, NothingHappens) {
