@@ -297,6 +297,7 @@ private:
         if (status == h2::kReadError) read_failed_ = true;
         if (status == h2::kLineTooLong) {
             fault_ = h2::format_text("%s: %s is longer than %zu bytes", name_, where_.c_str(), h2::kMaxWholeLine);
+            refused_line_ = true;
             return false;
         }
         if (status != h2::kLineRead) {
@@ -311,6 +312,7 @@ private:
             if (non_finite_token(*token)) {
                 fault_ = h2::format_text("%s: \"%.*s\" in %s is not a finite number", name_,
                                          static_cast<int>(token->size()), token->data(), where_.c_str());
+                refused_line_ = true;
                 return false;
             }
             take(k, *token);
@@ -338,8 +340,7 @@ private:
             report_in_error_colour("Can't read file %s\n", name_);
             return kFileError;
         }
-        if (!found && (fault_.find("is not a finite number") != std::string::npos ||
-                       fault_.find("bytes") != std::string::npos)) {
+        if (!found && refused_line_) {
             h2::report_error(fault_.c_str());
             return kDimensionError;
         }
@@ -438,9 +439,10 @@ private:
     const char* name_;
     bdLocals& c_;
     bool read_failed_ = false;
-    std::string where_;  // the record being read, for the messages
-    std::string fault_;  // the first fault met, empty while there is none
-    std::string line_;  // the record's line, whole
+    bool refused_line_ = false;  // a line was read and refused (a non-finite token, its length)
+    std::string where_;          // the record being read, for the messages
+    std::string fault_;          // the first fault met, empty while there is none
+    std::string line_;           // the record's line, whole
 };
 
 // ---------------------------------------------------------------- plug-ins
@@ -715,7 +717,6 @@ int classify_data_line(const char* line) {
     if (first == std::string_view::npos) return h2::kBlankLine;
     return text[first] == '#' ? h2::kCommentLine : h2::kDataLine;
 }
-
 
 int read_data_line(std::FILE* stream, char* buffer) {
     if (stream == nullptr || buffer == nullptr) return h2::kEndOfFile;
