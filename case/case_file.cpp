@@ -296,7 +296,8 @@ private:
         const int status = h2::read_whole_data_line(file_, line_);
         if (status == h2::kReadError) read_failed_ = true;
         if (status == h2::kLineTooLong) {
-            fault_ = h2::format_text("%s: %s is longer than %zu bytes", name_, where_.c_str(), h2::kMaxWholeLine);
+            fault_ =
+                h2::format_text("%s: %s is longer than %zu bytes", name_, where_.c_str(), h2::kMaxWholeLine);
             refused_line_ = true;
             return false;
         }

@@ -130,8 +130,8 @@ struct SpreadOutlet {
     bool has_T2 = false;
 
     bool is_inlet_of(const bdLocals& c, int e, int k, double h, double s) const {
-        return site.is(c, e - 1, k) && std::bit_cast<std::uint64_t>(af) ==
-                   std::bit_cast<std::uint64_t>(c.elem_af[e]) &&
+        return site.is(c, e - 1, k) &&
+               std::bit_cast<std::uint64_t>(af) == std::bit_cast<std::uint64_t>(c.elem_af[e]) &&
                std::bit_cast<std::uint64_t>(i2) == std::bit_cast<std::uint64_t>(h) &&
                std::bit_cast<std::uint64_t>(s2) == std::bit_cast<std::uint64_t>(s);
     }
@@ -378,8 +378,15 @@ void span_flow_axial(int i) {
             }
         }
         // Kept for the next element, once per streamline, the middle one last.
-        before = SpreadOutlet{h2::AnswerSite::at(b, i, j), b.elem_af[i], b.isd_i2[i][j], b.isd_s2[i][j], b.isd_p2[i][j],
-                              b.isd_Ro2[i][j], b.isd_a2[i][j], b.isd_T2[i][j], !heat_exchanger};
+        before = SpreadOutlet{h2::AnswerSite::at(b, i, j),
+                              b.elem_af[i],
+                              b.isd_i2[i][j],
+                              b.isd_s2[i][j],
+                              b.isd_p2[i][j],
+                              b.isd_Ro2[i][j],
+                              b.isd_a2[i][j],
+                              b.isd_T2[i][j],
+                              !heat_exchanger};
         b.isd_i2t[i][j] = F(H2_FLUID_I_PS, b.isd_p2[i][j], b.isd_s1[i][j]);
         b.isd_i2r[i][j] = b.isd_i2[i][j] - (b.enrg_dhd[i] + b.GElos_DH[i] + b.enrg_dhDA[i]);
         b.isd_s2r[i][j] = F(H2_FLUID_S_PI, b.isd_p2[i][j], b.isd_i2r[i][j]);

@@ -666,10 +666,11 @@ TEST_F(CaseFile, TwistLawGivesTheHeldAngleBackBitForBit) {
             StageFile s = b2eff_stage();
             s.vart = 100;
             char line[256];
-            std::snprintf(line, sizeof line, "1 0 0.2 0.035 0.97 90 %.17g 3 0 1 40 0.03 0.0005 0.03 0 1 0 0", held[1]);
+            std::snprintf(line, sizeof line, "1 0 0.2 0.035 0.97 90 %.17g 3 0 1 40 0.03 0.0005 0.03 0 1 0 0",
+                          held[1]);
             s.elements[1] = line;
-            std::snprintf(line, sizeof line, "2 3000 0.2 0.04 0.95 60 %.17g 3 0 1 55 0.03 0.0005 0.065 0 1 0 0",
-                          held[2]);
+            std::snprintf(line, sizeof line,
+                          "2 3000 0.2 0.04 0.95 60 %.17g 3 0 1 55 0.03 0.0005 0.065 0 1 0 0", held[2]);
             s.elements[2] = line;
             ASSERT_EQ(load(s), 0);
             for (int i = 1; i <= 2; ++i) {
@@ -843,7 +844,8 @@ TEST_F(CaseFile, LongLinesAreOneRecordEach) {
         const bool rotor = i % 2 == 0;
         s.elements.push_back(std::to_string(i) + (rotor ? " 3000" : " 0") + " 0.2 0.035 0.95 60 " +
                              (rotor ? "155" : "18") + " 1 0 1 40 0.03 0.0005 0.03 0 1 0 0");
-        s.blades.push_back(std::to_string(i) + " 0 " + (rotor ? "3" : "7") + " 0.0004 0.12 0.005 0 0 0 0.2 0.035");
+        s.blades.push_back(std::to_string(i) + " 0 " + (rotor ? "3" : "7") +
+                           " 0.0004 0.12 0.005 0 0 0 0.2 0.035");
     }
     for (int pass = 0; pass < 2; ++pass) {
         SCOPED_TRACE(pass);

@@ -4,8 +4,8 @@
 #include <thread>
 #include <vector>
 
-#include "halvorine2/fluid_plugin.h"
 #include "halvorine2/case_file.h"
+#include "halvorine2/fluid_plugin.h"
 #include "tests/support/case_fixture.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // Heat transfer of a cooled blade: the cascade factor, the two Nusselt
 // correlations with their row factors, the gas-side coefficient with its fin
 // zone and widened perimeter, the coolant-side coefficient and the wall balance.
-#include "halvorine2/fluid_plugin.h"
 #include "physics/blade_heat_transfer.h"
+#include "halvorine2/fluid_plugin.h"
 
 #include <gtest/gtest.h>
 
@@ -246,7 +246,9 @@ TEST_F(CoolantHtc, AsksOnlyTheCoolingFluid) {
 
 TEST_F(CoolantHtc, WithoutCoolingFluidViscosityOrLengthGivesZero) {
     EXPECT_EQ(coolant_htc(80.0, 700.0, 1.5e6, 0.0, 0.06), 0.0);
-    block()->cfluid_func = [](int code, double, double, double, int) { return code == H2_FLUID_NU_PI ? 0.0 : 1000.0; };
+    block()->cfluid_func = [](int code, double, double, double, int) {
+        return code == H2_FLUID_NU_PI ? 0.0 : 1000.0;
+    };
     EXPECT_EQ(coolant_htc(80.0, 700.0, 1.5e6, 0.0015, 0.06), 0.0);
     block()->cfluid_func = nullptr;
     EXPECT_EQ(coolant_htc(80.0, 700.0, 1.5e6, 0.0015, 0.06), 0.0);

@@ -1,5 +1,5 @@
-#include "halvorine2/fluid_plugin.h"
 #include "physics/heat_exchanger.h"
+#include "halvorine2/fluid_plugin.h"
 
 #include <gtest/gtest.h>
 

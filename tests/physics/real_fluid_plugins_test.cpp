@@ -410,8 +410,9 @@ std::vector<Call> steam_states(FluidFunc f, int count) {
             calls.push_back({code, p, h, 0.0});
         calls.push_back({H2_FLUID_P_IS, h, 6.5e3, 0.0});
         calls.push_back({H2_FLUID_RHO_PI, p, h, 0.0});
-        calls.push_back({H2_FLUID_RHO_PI, 0.9 * p, h, 0.0});            // the same enthalpy at another pressure
-        calls.push_back({H2_FLUID_SOUND_PI, 0.9 * p, h + 500.0, 0.0});  // the same pressure at another enthalpy
+        calls.push_back({H2_FLUID_RHO_PI, 0.9 * p, h, 0.0});  // the same enthalpy at another pressure
+        calls.push_back(
+            {H2_FLUID_SOUND_PI, 0.9 * p, h + 500.0, 0.0});  // the same pressure at another enthalpy
     }
     return calls;
 }
@@ -433,7 +434,8 @@ TEST_F(Steam, CachedAnswersAreBitIdenticalToUncached) {
     std::vector<double> uncached;
     std::thread([&] { uncached = direct_answers(f, calls); }).join();
     int solved = 0;
-    for (std::size_t k = 0; k < calls.size(); ++k) solved += calls[k].code == H2_FLUID_T_PI && uncached[k] < 1e19;
+    for (std::size_t k = 0; k < calls.size(); ++k)
+        solved += calls[k].code == H2_FLUID_T_PI && uncached[k] < 1e19;
     EXPECT_EQ(solved, 100000);  // every state lies inside the range
     const std::vector<double> cached = direct_answers(f, calls);
     EXPECT_EQ(std::memcmp(cached.data(), uncached.data(), cached.size() * sizeof(double)), 0);
@@ -445,8 +447,7 @@ TEST_F(Steam, CachedAnswersAreBitIdenticalToUncached) {
         all.arrive_and_wait();
         if (mismatches[t] == 0) {
             // An eighth of the states each, in whole states.
-            const std::size_t states = calls.size() / kCallsPerState,
-                              first = states * t / 8 * kCallsPerState,
+            const std::size_t states = calls.size() / kCallsPerState, first = states * t / 8 * kCallsPerState,
                               last = states * (t + 1) / 8 * kCallsPerState;
             const std::vector<Call> share(calls.begin() + first, calls.begin() + last);
             const std::vector<double> got = direct_answers(b->fluid_func, share);

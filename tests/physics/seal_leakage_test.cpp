@@ -2,8 +2,8 @@
 // and friction formulas, the swirl march, the cavity iteration with and
 // without balance holes on a two-stage turbine, the print-out, and the
 // guards of the station tables and of the divisions.
-#include "halvorine2/fluid_plugin.h"
 #include "physics/seal_leakage.h"
+#include "halvorine2/fluid_plugin.h"
 
 #include <gtest/gtest.h>
 
@@ -547,7 +547,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Degenerate{"NoFluidExponent",
                                  [](bdLocals* b) {
                                      b->fluid_func = [](int code, double a, double p, double c, int f) {
-                                         return code == H2_FLUID_KAPPA_PI ? 0.0 : h2::test::test_fluid_func(code, a, p, c, f);
+                                         return code == H2_FLUID_KAPPA_PI
+                                                    ? 0.0
+                                                    : h2::test::test_fluid_func(code, a, p, c, f);
                                      };
                                  }}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -185,7 +185,8 @@ protected:
                 b->isd_p1x[i][j] = b->isd_p1[i][j];
                 b->isd_p2x[i][j] = b->isd_p2[i][j];
                 b->isd_i1x[i][j] = b->isd_i2x[i][j] = b->isd_i1[i][j];
-                b->isd_s1[i][j] = h2::test::test_fluid_func(H2_FLUID_S_PI, b->isd_p1[i][j], b->isd_i1[i][j], 1.0, 0);
+                b->isd_s1[i][j] =
+                    h2::test::test_fluid_func(H2_FLUID_S_PI, b->isd_p1[i][j], b->isd_i1[i][j], 1.0, 0);
                 b->isd_Ro1[i][j] = b->isd_Ro2[i][j] = 1.0;
                 b->flow_c1z[i][j] = b->flow_c2z[i][j] = 150.0;
                 b->flow_u1[i][j] = b->flow_u2[i][j] = b->bld_wp[i] * 0.1;

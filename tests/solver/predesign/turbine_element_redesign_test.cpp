@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "halvorine2/fluid_plugin.h"
 #include "blades/atlas.h"
+#include "halvorine2/fluid_plugin.h"
 #include "halvorine2/halvorine2.h"
 #include "solver/predesign/turbine_design.h"
 #include "solver/solver_api.h"
