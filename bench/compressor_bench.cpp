@@ -8,8 +8,8 @@
 
 #include "halvorine2/fluid_plugin.h"
 #include "halvorine2/halvorine2.h"
+#include "solver/predesign/axial_compressor/compressor_rows.h"
 #include "solver/predesign/compressor_generators.h"
-#include "solver/predesign/compressor_rows.h"
 #include "solver/predesign/predesign_tables.h"
 #include "tests/support/test_fluid.h"
 

@@ -1,0 +1,101 @@
+// Design solves of the shipped compressor and fan examples: the solver hands
+// the axial run to the compressor pass (the fan to the fan pass) in every
+// iteration; the solved path meets its outlet target and its balances.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+#include "halvorine2/halvorine2.h"
+#include "tests/solver/predesign/axial_compressor/compressor_case.h"
+#include "tests/support/case_fixture.h"
+#include "tests/support/example_stage.h"
+
+namespace {
+
+using h2::test::kCp;
+using h2::test::kTruncatedPi;
+
+class DesignSolve : public h2::test::LiveCaseTest {
+protected:
+    // Loads a shipped example with its plug-ins; loss_free clears every loss,
+    // deviation, blockage and leakage model the loader installed.
+    ::testing::AssertionResult load(const char* name, bool loss_free) {
+        bdLocals* b = block();
+        std::snprintf(b->ModelBase, sizeof b->ModelBase, "%s", H2_PLUGIN_DIR);
+        const std::filesystem::path file = h2::test::examples_dir() / name;
+        if (load_data(file.string().c_str()) != 0)
+            return ::testing::AssertionFailure() << "cannot load " << file;
+        b->IPP = b->IPI = b->IPO = 0;
+        if (loss_free)
+            for (LossEntry* slot : b->LossSlots)
+                if (slot != nullptr)
+                    for (int i = 0; i <= b->cyld_ns; ++i) slot[i] = nullptr;
+        return ::testing::AssertionSuccess();
+    }
+
+    // Target, mass, continuity and energy of the solved path; the Euler work
+    // of the rotors.
+    double expect_machine(double p_out, double p_tol, double G) {
+        bdLocals* b = block();
+        const int ns = b->cyld_ns;
+        EXPECT_NEAR(b->isd_p2[ns][0], p_out, p_tol * p_out);
+        double work = 0.0;
+        for (int e = 1; e <= ns; ++e) {
+            SCOPED_TRACE(e);
+            EXPECT_EQ(b->elem_G1[e], G);
+            EXPECT_EQ(b->elem_G2[e], G);
+            const double flow = b->isd_Ro2[e][0] * b->flow_c2z[e][0] * kTruncatedPi * b->bld_d2[e] *
+                                b->bld_l2[e] * b->los_Fp[e][0];
+            EXPECT_NEAR(flow, G, 1e-6 * G);
+            EXPECT_NEAR(b->bld_Rh1[e], b->bld_Rh2[e - 1], 1e-6);
+            if (b->bld_wp[e] != 0.0)
+                work += b->flow_u2[e][0] * b->flow_c2u[e][0] - b->flow_u1[e][0] * b->flow_c1u[e][0];
+        }
+        EXPECT_NEAR(b->isd_i2x[ns][0] - b->elem_i0[0], work, 1e-5 * work);
+        return work;
+    }
+};
+
+TEST_F(DesignSolve, CompressorExampleLossFreeAndWithLosses) {
+    ASSERT_TRUE(load("axial_compressor_design.dat", true));
+    bdLocals* b = block();
+    ASSERT_EQ(dbrun(nullptr, 0), 0);
+    const double work_free = expect_machine(170000.0, 2e-8, 20.0);
+    // One factor scales both rotors (rounding of a few thousand scalings aside).
+    EXPECT_NEAR(b->elem_Ht[1] / b->elem_Ht[3], 0.32 / 0.28, 1e-9);
+    EXPECT_NEAR(b->cyld_effx, 1.0, 1e-4);
+    // Loss-free: the outlet on the inlet isentrope.
+    const double p_is = b->elem_p0[0] * std::pow(b->isd_i2x[4][0] / b->elem_i0[0], 3.5);
+    EXPECT_NEAR(b->isd_p2x[4][0], p_is, 1e-6 * p_is);
+
+    // The stand-in loss models of compressor rows on.
+    bterm();
+    ASSERT_NE(binit(), nullptr);
+    ASSERT_TRUE(load("axial_compressor_design.dat", false));
+    b = block();
+    for (int i = 1; i <= b->cyld_ns; ++i) b->elem_MethodP[i] = b->elem_MethodS[i] = 1.0;
+    b->cyld_MethodP = b->cyld_MethodS = 1;
+    ASSERT_EQ(dbrun(nullptr, 0), 0);
+    EXPECT_NEAR(b->isd_p2[4][0], 170000.0, 170000.0 * 2e-8);
+    for (int e = 1; e <= 4; ++e) EXPECT_GT(b->isd_s2[e][0], b->isd_s1[e][0]) << e;
+    EXPECT_LT(b->cyld_effx, 1.0);
+    EXPECT_GT(b->cyld_effx, 0.5);
+    EXPECT_GT(b->isd_i2x[4][0] - b->elem_i0[0], work_free);
+}
+
+TEST_F(DesignSolve, FanExampleMeetsItsTarget) {
+    ASSERT_TRUE(load("axial_fan_design.dat", true));
+    bdLocals* b = block();
+    ASSERT_EQ(dbrun(nullptr, 0), 0);
+    expect_machine(108000.0, 2e-6, 40.0);  // the fan pass's tolerance
+    // Loading as the fan pass converges it alone (0.31190).
+    EXPECT_NEAR(b->elem_Ht[1], 0.31190, 5e-5);
+    EXPECT_NEAR(b->cyld_effx, 1.0, 1e-4);
+    const double T = b->isd_i2x[1][0] / kCp;
+    const double p_is = b->elem_p0[0] * std::pow(T / 288.15, 3.5);
+    EXPECT_NEAR(b->isd_p2x[1][0], p_is, 1e-6 * p_is);
+}
+
+}  // namespace

@@ -1,0 +1,77 @@
+// Point restore: the table's current design rebuilt (models built and freed,
+// or kept), solved and reported.
+#include <gtest/gtest.h>
+
+#include <cfenv>
+#include <cmath>
+#include <string>
+
+#include "tests/solver/predesign/search/search_fixture.h"
+#include "tests/support/captured_console.h"
+
+namespace {
+
+using h2::test::kSearchP2;
+
+class Restore : public h2::test::SearchTest {};
+
+TEST_F(Restore, BuildsSolvesAndFreesItsOwnModels) {
+    PD_module* t = table(1);
+    centrifugal(t, 0);
+    attach(1);
+    const h2::test::CapturedConsole console;
+    std::fesetround(FE_DOWNWARD);
+    const int r = RestorePoint(0, 0);
+    const int round = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    ASSERT_EQ(r, 0);
+    EXPECT_EQ(round, FE_DOWNWARD) << "the caller's rounding is restored";
+    EXPECT_EQ(get_bdLocals(), master());
+    EXPECT_EQ(t[0].PD_model, nullptr) << "the models it built are gone";
+    EXPECT_EQ(master()->cyld_ns, 2);
+    EXPECT_NEAR(master()->isd_p2[2][0], kSearchP2, 1e-6 * kSearchP2);
+    EXPECT_GT(master()->cyld_effx, 0.0);
+    EXPECT_LT(master()->cyld_effx, 1.0);
+    EXPECT_EQ(console.text(), "") << "IPO 0 reports nothing";
+}
+
+TEST_F(Restore, KeepsModelsItWasGivenAndSkipsTheLimits) {
+    PD_module* t = table(1);
+    centrifugal(t, 0).Vflag = 3;  // a stage count the limits refuse
+    attach(1);
+    EXPECT_EQ(RestorePoint(1, 1), -1) << "no models to keep";
+    build();
+    bdLocals* model = t[0].PD_model;
+    EXPECT_EQ(RestorePoint(1, 0), 101);
+    EXPECT_EQ(get_bdLocals(), master());
+    EXPECT_EQ(RestorePoint(1, 1), 0);
+    EXPECT_EQ(t[0].PD_model, model);
+    EXPECT_EQ(t[0].restoreFlag, 1);
+    EXPECT_EQ(get_bdLocals(), master());
+}
+
+TEST_F(Restore, ReportsASolvedDesignWithIpo) {
+    PD_module* t = table(1);
+    centrifugal(t, 0);
+    attach(1);
+    master()->IPO = 1;
+    const h2::test::CapturedConsole console;
+    ASSERT_EQ(RestorePoint(0, 0), 0);
+    const std::string text = console.text();
+    EXPECT_NE(text.find("P D  r a n g e s"), std::string::npos);
+    EXPECT_NE(text.find("Nmodules = 1"), std::string::npos);
+}
+
+TEST_F(Restore, AFailedCompositionIsReportedAndReturned) {
+    PD_module* t = table(1);
+    centrifugal(t, 0).PD_LIM_upper[PD_LIM_DS] = 0.01;
+    attach(1);
+    master()->IPP = 3;
+    const h2::test::CapturedConsole console;
+    EXPECT_EQ(RestorePoint(0, 0), 101);
+    EXPECT_NE(console.text().find("Out of range!"), std::string::npos);
+    EXPECT_EQ(t[0].PD_model, nullptr);
+    EXPECT_EQ(get_bdLocals(), master());
+}
+
+}  // namespace
