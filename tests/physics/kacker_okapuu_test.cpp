@@ -213,6 +213,17 @@ TEST_F(DefaultTurbineModels, NozzleSectionReadsTheCase) {
     EXPECT_NEAR(b->los_Los[1][0], std::sqrt(100.0 / (100.0 + sum)), 1e-12);
 }
 
+// A rotor whose flow and metal arrive at 40 degrees from circumferential (50 from axial, on the side
+// opposite to its exit at 60 from axial) reads as a reaction blade of blade ratio 50/60.
+TEST_F(DefaultTurbineModels, RotorInletAngleCarriesTheReactionSign) {
+    bdLocals* b = block();
+    b->cas_B1g[2][0] = b->cas_B1[2][0] = 40.0;
+    run(H2_LOSS_P, 2);
+    const double Yp =
+        0.914 * 2.0 / 3.0 * amdc_profile_loss(0.8, 50.0, 60.0, 0.2) * channel_acceleration_factor(0.2, 0.7);
+    EXPECT_NEAR(b->los_XP[2][0], 100.0 * energy_loss_of_pressure_loss(Yp, 0.7, 1.4), 1e-6);
+}
+
 // The unshrouded rotor's tip flow is Kacker-Okapuu's efficiency loss as a share of its 10 kg/s:
 // k/h 0.02, exit 60 degrees from axial, r_t/r_m 1.1.
 TEST_F(DefaultTurbineModels, UnshroudedRotorBypassesItsEfficiencyLoss) {
@@ -244,5 +255,52 @@ TEST_F(DefaultTurbineModels, NotesNameTheirSources) {
         EXPECT_NE(note.find("</note>"), std::string::npos) << slot << ": " << note;
     }
 }
+
+}  // namespace
+
+namespace {
+
+// Ainley-Mathieson's exit angle on a throat angle of 60 degrees from axial (o/s = cos 60): at low
+// speed -11.15 + 1.154 x 60 = 58.09, 1.91 degrees of deviation; the cosine rule (none) at sonic
+// exit; linear in the exit Mach number between 0.5 and 1. A nozzle's gauging angle of 30 from
+// circumferential gives +1.91, a rotor's of 150 (folded) -1.91.
+struct DeviationCase {
+    double mach, expected;
+};
+class TurbineDeviation : public h2::test::LiveCaseTest, public testing::WithParamInterface<DeviationCase> {};
+TEST_P(TurbineDeviation, FollowsAinleyMathiesonToTheCosineRule) {
+    allocate(2, 1);
+    bdLocals* b = block();
+    b->cyld_VART = 10;
+    h2::copy_text(b->ModelBase, H2_PLUGIN_DIR);
+    b->elem_p0[0] = 2e5;
+    b->elem_p2[2] = 1e5;
+    for (int i = 1; i <= 2; ++i) {
+        b->elem_stagType[i] = 1.0;
+        b->elem_MethodV[i] = 1.0;
+        b->bld_z[i] = 40;
+        b->cas_t[i][0] = 0.04;
+        b->flow_Mw2[i][0] = GetParam().mach;
+    }
+    b->bld_wp[2] = 300.0;
+    b->cas_B1g[1][0] = 90.0;
+    b->cas_B2a[1][0] = 30.0;
+    b->cas_B1g[2][0] = 60.0;
+    b->cas_B2a[2][0] = 150.0;
+    ASSERT_EQ(InitLoses(), 0);
+    for (int i = 1; i <= 2; ++i) {
+        const LossCalcFunc f = h2::section_model(b, H2_LOSS_V, i, 0);
+        ASSERT_NE(f, nullptr);
+        f(b, i, 0);
+    }
+    EXPECT_NEAR(b->cas_dR[1][0], GetParam().expected, 1e-3);
+    EXPECT_NEAR(b->cas_dR[2][0], -GetParam().expected, 1e-3);
+}
+constexpr double kLowSpeedDeviation = 60.0 - (-11.15 + 1.154 * 60.0);  // 1.91
+INSTANTIATE_TEST_SUITE_P(ExitMach, TurbineDeviation,
+                         testing::Values(DeviationCase{0.3, kLowSpeedDeviation},
+                                         DeviationCase{0.5, kLowSpeedDeviation},
+                                         DeviationCase{0.75, kLowSpeedDeviation / 2.0},
+                                         DeviationCase{1.0, 0.0}, DeviationCase{1.3, 0.0}));
 
 }  // namespace
