@@ -181,6 +181,24 @@ void BM_turbine_21_elements_loss_plugins(benchmark::State& state) {
 }
 BENCHMARK(BM_turbine_21_elements_loss_plugins)->Unit(benchmark::kMillisecond);
 
+// The same with the earlier Soderberg turbine set named in place of the
+// default Kacker-Okapuu family, for comparison.
+bool prepare_soderberg_set(const std::string& path) {
+    if (!prepare_case_file(path)) return false;
+    bdLocals* b = get_bdLocals();
+    std::snprintf(b->losPName, sizeof b->losPName, "%s", "sodprf_t.dll");
+    std::snprintf(b->losSName, sizeof b->losSName, "%s", "sodsnd_t.dll");
+    std::snprintf(b->losNName, sizeof b->losNName, "%s", "sodtrn_t.dll");
+    std::snprintf(b->devName, sizeof b->devName, "%s", "soddva_t.dll");
+    std::snprintf(b->leakRName, sizeof b->leakRName, "%s", "sodgr_t.dll");
+    return InitLoses() == 0;
+}
+void BM_turbine_21_elements_loss_plugins_soderberg(benchmark::State& state) {
+    const std::string path = case_file({.ni = 1, .force1D = 1}, true);
+    time_solves(state, [&] { return prepare_soderberg_set(path); });
+}
+BENCHMARK(BM_turbine_21_elements_loss_plugins_soderberg)->Unit(benchmark::kMillisecond);
+
 // The ten-stage case streamline by streamline (NI 3 cannot close the long
 // rows and is not timed: the solve ends with 2).
 void BM_turbine_21_elements_streamlines(benchmark::State& state) {

@@ -70,6 +70,7 @@ constexpr double kStatorSealTeeth = 10.0;    // clrn__Zrd
 constexpr double kSealClearance = 0.001;     // clrn__drd, clrn__drr, m
 constexpr double kDiaphragmSealRatio = 0.7;  // bld__du over the hub diameter
 constexpr double kRotorSealTeeth = 2.0;      // clrn__Zrr
+constexpr double kOpenTipTeeth = -1.0;       // clrn__Zrr of an unshrouded rotor
 constexpr double kRotorB1n = 0.01;           // clrn__b1n, m
 
 // Section-model constants every loaded element starts from.
@@ -571,6 +572,9 @@ void set_blade_row_defaults(bdLocals& c, int i) {
     }
     if (h2::is_rotor(c, i)) {
         if (c.clrn_Zrr[i] == 0.0) c.clrn_Zrr[i] = kRotorSealTeeth;
+        // A negative count is a rotor without a shroud (its tip gap clrn__drr);
+        // held at -1 so that every reader sees the one documented value.
+        if (c.clrn_Zrr[i] < 0.0) c.clrn_Zrr[i] = kOpenTipTeeth;
         if (c.clrn_b1n[i] == 0.0) c.clrn_b1n[i] = kRotorB1n;
         if (c.clrn_drr[i] == 0.0) c.clrn_drr[i] = kSealClearance;
         if (design)

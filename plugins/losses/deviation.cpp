@@ -1,7 +1,7 @@
 // Stand-in deviation (model V), in degrees into cas__dR. Built once per
 // element family as kmdva_t, kmdva_c, kmdva_r, kmdva_v, kmdva_u, kmdva_o,
-// kmdva_i, kmdva_n.
-#include "plugins/losses/section_state.h"
+// kmdva_i, kmdva_n; the turbine model also as soddva_t for the Soderberg set.
+#include "plugins/losses/turbine_section.h"
 
 namespace {
 
@@ -17,14 +17,16 @@ void write_incidence(const Section& s) {
     s.put(&bdLocals::cas_iR, s.get(&bdLocals::cas_B1g) - s.get(&bdLocals::cas_B1));
 }
 
-// Turbine rows: Ainley and Mathieson's exit angle against the gauging angle,
-// fading at sonic exit (ARC R&M 2974). The flow leaves further from the
-// circumferential direction than the metal: a rotor's gauging angle lies
-// above 90, so there the deviation lowers the angle.
+// Turbine rows: Ainley and Mathieson's low-speed exit angle on the throat
+// (cosine-rule) angle arcsin(o/s) up to exit Mach 0.5, blended linearly to the
+// cosine rule itself at sonic exit (ARC R&M 2974). Past choke the exit angle
+// is the solver's, from continuity behind the throat; nothing is added here.
+// The flow leaves further from the circumferential direction than the metal:
+// a rotor's gauging angle lies above 90, so there the deviation lowers the angle.
 void turbine_deviation(const Section& s) {
-    const double gauging = s.get(&bdLocals::cas_B2a);
-    const bool folded = gauging > 90.0;
-    const double delta = ainley_mathieson_deviation(folded ? 180.0 - gauging : gauging, exit_mach(s));
+    const bool folded = s.get(&bdLocals::cas_B2a) > 90.0;
+    // The gauging angle is the throat angle arcsin(o/s) of the case.
+    const double delta = ainley_mathieson_deviation(folded_gauging(s), exit_mach(s));
     s.put(&bdLocals::cas_dR, folded ? -delta : delta);
     write_incidence(s);
 }
@@ -95,7 +97,9 @@ void deviation(bdLocals* block, int element, int section) {
 constexpr const char* note_text() {
     switch (kFamily) {
         case H2_FAMILY_TURBINE:
-            return "<note>V: Ainley-Mathieson exit angle from the gauging angle</note>";
+            return "<note>V: Ainley-Mathieson low-speed exit angle on arcsin(o/s) below Mach 0.5, blended to "
+                   "the "
+                   "cosine rule at sonic exit; past choke continuity in the solver</note>";
         case H2_FAMILY_AXIAL_COMPRESSOR:
         case H2_FAMILY_OTHER:
             return "<note>V: Carter's rule</note>";

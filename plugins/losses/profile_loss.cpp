@@ -1,6 +1,7 @@
 // Stand-in profile loss (model P), built once per element family as
-// kmprf_t, kmprf_c, kmprf_r, kmprf_v, kmprf_u, kmprf_o, kmprf_i, kmprf_n.
-#include "plugins/losses/section_state.h"
+// kmprf_t, kmprf_c, kmprf_r, kmprf_v, kmprf_u, kmprf_o, kmprf_i, kmprf_n,
+// and for turbine rows once more with the Soderberg set as sodprf_t.
+#include "plugins/losses/turbine_section.h"
 
 namespace {
 
@@ -25,22 +26,58 @@ double turbine_incidence(const Section& s) {
     return is_rotor(s) ? b1g - b1 : b1 - b1g;
 }
 
-// Turbine rows: Soderberg's loss of the deflection (Horlock 1966 / Dixon &
-// Hall ch. 4) with its Reynolds-number factor, and Moustapha, Kacker &
-// Tremblay's (1990) incidence loss off design; the share the end walls add
-// left to the secondary model.
-void turbine_profile(const Section& s) {
+// Moustapha, Kacker & Tremblay's (1990) incidence loss of the section.
+double incidence_loss(const Section& s, double exit_axial) {
+    return moustapha_incidence_loss(turbine_incidence(s), leading_edge_to_pitch(s),
+                                    axial_angle(s.get(&bdLocals::cas_B1g)), exit_axial);
+}
+
+// Turbine rows, Soderberg set: Soderberg's loss of the deflection (Horlock
+// 1966 / Dixon & Hall ch. 4) with its Reynolds-number factor, and Moustapha,
+// Kacker & Tremblay's (1990) incidence loss off design; the share the end
+// walls add left to the secondary model.
+void soderberg_profile(const Section& s) {
     const double b1 = inlet_angle(s), b2 = exit_angle(s);
     // A rotor's exit angle comes folded to below 90: its deflection runs
     // through the axial direction.
     const double deflection = is_rotor(s) ? 180.0 - b1 - b2 : b1 - b2;
     const double Re = reynolds(s, s.get(&bdLocals::flow_w2), chord(s));
-    const double incidence =
-        moustapha_incidence_loss(turbine_incidence(s), leading_edge_to_pitch(s),
-                                 axial_angle(s.get(&bdLocals::cas_B1g)), axial_angle(b2));
-    const double zeta = soderberg_loss(deflection) * soderberg_reynolds_factor(Re) + incidence;
+    const double zeta =
+        soderberg_loss(deflection) * soderberg_reynolds_factor(Re) + incidence_loss(s, axial_angle(b2));
     s.put(&bdLocals::los_XP, 100.0 * zeta);
     update_turbine_phi(s);
+}
+
+// Turbine rows, Kacker-Okapuu family: Ainley-Mathieson's nozzle and impulse
+// charts blended by the inlet metal angle, with Kacker & Okapuu's (1982) 2/3
+// factor, thickness correction, channel acceleration, hub shock, supersonic
+// drag rise and Reynolds-number factor, at design incidence; off design
+// Moustapha, Kacker & Tremblay's (1990) incidence loss is added. The
+// pressure-loss coefficient becomes an energy loss at the exit Mach number.
+void kacker_okapuu_profile(const Section& s) {
+    const double exit_axial = axial_angle(exit_angle(s));
+    ko::ProfileInputs in{};
+    in.pitch_chord = pitch_chord(s);
+    in.inlet_metal_deg = signed_inlet_axial(s, s.get(&bdLocals::cas_B1g));
+    in.exit_deg = exit_axial;
+    in.thickness_chord = thickness_chord(s);
+    in.inlet_mach = inlet_mach(s);
+    in.exit_mach = exit_mach(s);
+    in.hub_tip = inlet_hub_tip(s);
+    in.rotor = is_rotor(s);
+    in.p1_over_p2 = static_pressure_ratio(s);
+    in.kappa = kappa(s);
+    in.reynolds = reynolds(s, s.get(&bdLocals::flow_w2), chord(s));
+    const double Y = ko::profile_loss(in) + incidence_loss(s, exit_axial);
+    s.put(&bdLocals::los_XP, 100.0 * ko::energy_loss_of_pressure_loss(Y, in.exit_mach, in.kappa));
+    update_turbine_phi(s);
+}
+
+void turbine_profile(const Section& s) {
+    if (kSoderbergSet)
+        soderberg_profile(s);
+    else
+        kacker_okapuu_profile(s);
 }
 
 // Compressor cascades: Lieblein's equivalent diffusion ratio and wake
@@ -167,8 +204,13 @@ void profile_loss(bdLocals* block, int element, int section) {
 constexpr const char* note_text() {
     switch (kFamily) {
         case H2_FAMILY_TURBINE:
-            return "<note>P: Soderberg turbine profile loss with Moustapha-Kacker-Tremblay (1990) "
-                   "incidence loss</note>";
+            return kSoderbergSet
+                       ? "<note>P: Soderberg turbine profile loss with Moustapha-Kacker-Tremblay (1990) "
+                         "incidence loss</note>"
+                       : "<note>P: Kacker-Okapuu (1982) profile loss on Ainley-Mathieson charts (Aungier "
+                         "fit), "
+                         "Moustapha-Kacker-Tremblay (1990) incidence; t/c 0.2"
+                         "</note>";
         case H2_FAMILY_AXIAL_COMPRESSOR:
             return "<note>P: Lieblein diffusion-ratio profile loss</note>";
         case H2_FAMILY_CENTRIFUGAL:

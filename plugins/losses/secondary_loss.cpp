@@ -1,15 +1,16 @@
 // Stand-in secondary loss (model S), built once per element family as
-// kmsnd_t, kmsnd_c, kmsnd_r, kmsnd_v, kmsnd_u, kmsnd_o, kmsnd_i, kmsnd_n.
-#include "plugins/losses/section_state.h"
+// kmsnd_t, kmsnd_c, kmsnd_r, kmsnd_v, kmsnd_u, kmsnd_o, kmsnd_i, kmsnd_n,
+// and for turbine rows once more with the Soderberg set as sodsnd_t.
+#include "plugins/losses/turbine_section.h"
 
 namespace {
 
 using namespace h2::losses;
 
-// Turbine rows: the end-wall share of Soderberg's loss, from his aspect-ratio
-// correction on the axial chord over the blade height (Horlock 1966 / Dixon
-// & Hall ch. 4).
-void turbine_secondary(const Section& s) {
+// Turbine rows, Soderberg set: the end-wall share of Soderberg's loss, from
+// his aspect-ratio correction on the axial chord over the blade height
+// (Horlock 1966 / Dixon & Hall ch. 4).
+void soderberg_secondary(const Section& s) {
     const double b1 = inlet_angle(s), b2 = exit_angle(s);
     const bool rotor = is_rotor(s);
     const double deflection = rotor ? 180.0 - b1 - b2 : b1 - b2;
@@ -17,6 +18,28 @@ void turbine_secondary(const Section& s) {
     const double bh = h > 0.0 ? axial_chord(s) / h : 0.0;
     s.put(&bdLocals::los_XS, 100.0 * soderberg_endwall_loss(soderberg_loss(deflection), bh, rotor));
     update_turbine_phi(s);
+}
+
+// Turbine rows, Kacker-Okapuu family: Dunham and Came's loading and aspect
+// ratio terms with Kacker & Okapuu's (1982) factor 1.2 and their
+// channel-acceleration factor K_s on the axial chord over the height.
+void kacker_okapuu_secondary(const Section& s) {
+    const double h = passage_height(s), c = chord(s);
+    const double height_chord = h > 0.0 && c > 0.0 ? h / c : 1.0;
+    const double bx_h = h > 0.0 ? turbine_axial_chord(s) / h : 0.0;
+    const double exit_axial = axial_angle(exit_angle(s));
+    const double Y = ko::secondary_loss(signed_inlet_axial(s, inlet_angle(s)),
+                                        signed_inlet_axial(s, s.get(&bdLocals::cas_B1g)), exit_axial,
+                                        height_chord, bx_h, section_Kp(s));
+    s.put(&bdLocals::los_XS, 100.0 * ko::energy_loss_of_pressure_loss(Y, exit_mach(s), kappa(s)));
+    update_turbine_phi(s);
+}
+
+void turbine_secondary(const Section& s) {
+    if (kSoderbergSet)
+        soderberg_secondary(s);
+    else
+        kacker_okapuu_secondary(s);
 }
 
 // Compressor cascades: Howell's secondary and annulus drag (Howell 1945).
@@ -111,7 +134,10 @@ void secondary_loss(bdLocals* block, int element, int section) {
 constexpr const char* note_text() {
     switch (kFamily) {
         case H2_FAMILY_TURBINE:
-            return "<note>S: Soderberg aspect-ratio (end-wall) loss</note>";
+            return kSoderbergSet
+                       ? "<note>S: Soderberg aspect-ratio (end-wall) loss</note>"
+                       : "<note>S: Kacker-Okapuu (1982) secondary loss (Dunham-Came loading, aspect "
+                         "ratio, K_s); axial chord cas__bx, else the chord</note>";
         case H2_FAMILY_AXIAL_COMPRESSOR:
             return "<note>S: Howell secondary and annulus drag</note>";
         case H2_FAMILY_CENTRIFUGAL:

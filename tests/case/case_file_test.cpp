@@ -513,6 +513,16 @@ TEST_F(CaseFile, BladeLines) {
     EXPECT_EQ(c.bld_l1[2], 0.035);
 }
 
+// The rotor's Z column says whether it has a shroud: a count of teeth, 0 for the
+// default shroud of two, any negative count an open tip, read as -1.
+TEST_F(CaseFile, RotorWithoutShroudIsMinusOneTeeth) {
+    StageFile s = b2eff_stage();
+    s.blades = {"0", "1", "2 0.9 -3 0.0003"};
+    ASSERT_EQ(load(s), 0);
+    EXPECT_EQ(block()->clrn_Zrr[2], -1.0);
+    EXPECT_EQ(block()->clrn_drr[2], 0.0003);
+}
+
 TEST_F(CaseFile, BladeRowDefaultsWhereTheFileSaysZero) {
     StageFile s = b2eff_stage();
     s.blades = {"0", "1", "2"};
