@@ -250,7 +250,12 @@ void strength_pass(bdLocals& b) {
 
 void one_d_refresh(const bdLocals& b) {
     if (!mean_line(b)) return;
-    for (int i = 0; i <= b.cyld_ns; ++i) {
+    // A direct march stopped at a choked element solved nothing from it on:
+    // those elements keep their last state rather than spread one that was
+    // never computed (zeros before the first full march, read as 0/0).
+    const int failed = h2::march_failure().elem;
+    const int last = direct_task(b.cyld_VART) && failed >= 0 ? failed - 1 : b.cyld_ns;
+    for (int i = 0; i <= last; ++i) {
         if (b.elem_sectType[i] == h2::kSectAxial)
             span_flow_axial(i);
         else
