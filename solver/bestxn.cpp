@@ -317,6 +317,7 @@ int solve(bdLocals& b) {
     if (!design_task(b.cyld_VART)) arrays.emplace(&b);
     set_up(b);
     h2::march_failure() = {};
+    h2::power_settling() = {};
     double p_ref = 0.0;
     double g_ref = 0.0;
     int sl = 0;
@@ -440,6 +441,15 @@ int solve(bdLocals& b) {
             warn_absorbing_turbine(b);
             return kIterationLimit;
         }
+        // An outlet that settled under a power that did not is no answer.
+        if (const h2::PowerSettling& s = h2::power_settling(); direct_task(vart) && !s.settled) {
+            SetConColor(kYellow, kMask);
+            put_dump("\nWarning: the power did not settle: %g %s after %g %s in the previous iteration\n\n",
+                     unitsToView(s.N, kPowerUnit), unitsLabel(kPowerUnit), unitsToView(s.N_prev, kPowerUnit),
+                     unitsLabel(kPowerUnit));
+            SetConDefColor();
+            return kIterationLimit;
+        }
     }
     if (design) streamline_pass(b, sl);
     if (!design) warn_absorbing_turbine(b);
@@ -458,6 +468,11 @@ std::vector<double>& solver_unknowns() {
 MarchFailure& march_failure() {
     thread_local MarchFailure failure;
     return failure;
+}
+
+PowerSettling& power_settling() {
+    thread_local PowerSettling settling;
+    return settling;
 }
 
 }  // namespace h2
