@@ -26,6 +26,7 @@
 #include "physics/known_answers.h"
 #include "physics/profile_class.h"
 #include "reports/report_api.h"
+#include "solver/elem_select.h"
 #include "solver/solved_state_check.h"
 #include "solver/solver_api.h"
 #include "solver/solver_conventions.h"
@@ -55,6 +56,8 @@ constexpr int kBadData = -1;
 
 constexpr double kAccuracyOffset = 1e-10;  // keeps the direct task's accuracy off zero
 constexpr double kFailedAccuracy = 1e6;
+// Summed squared defect below which a start march has passed its flow.
+constexpr double kStartMarchDefect = 1e-6;
 constexpr int kDefaultDivergeLimit = 3;
 constexpr int kCorruptedOutputLine = 1168;
 constexpr const char* kDriverSource = "solver/bestXN";
@@ -310,6 +313,31 @@ bool non_finite_state(bdLocals& b) {
     return true;
 }
 
+// The unknowns of an inverse task from a march at the case's flow: every row
+// on the branch a march takes, its subsonic one, whatever first velocities
+// the case gives. Started from those alone, the search of a turbine at a
+// high pressure ratio could settle on a second answer (a supersonic nozzle
+// exit with a pressure rise through the rotor) or none, depending on the
+// guess. A march that cannot pass the flow leaves the case's velocities.
+void start_from_march(bdLocals& b, std::vector<double>& x) {
+    struct Quiet {
+        bool outer = h2::quiet_choke();
+        Quiet() { h2::quiet_choke() = true; }
+        ~Quiet() { h2::quiet_choke() = outer; }
+        Quiet(const Quiet&) = delete;
+        Quiet& operator=(const Quiet&) = delete;
+    } const quiet;
+    const double S = solve_given_mfr();
+    const bool passed = h2::march_failure().elem < 0 && S < kStartMarchDefect;
+    h2::march_failure() = {};
+    if (!passed) return;
+    const int m = h2::mid_stream(b);
+    for (int i = 0; i <= b.cyld_ns; ++i) {
+        const double w = b.flow_w2[i][h2::solved_per_streamline(b, i) && i > 0 ? 0 : m];
+        if (w > 0.0 && b.wb[i] > 0.0) x[static_cast<std::size_t>(i)] = std::log(w / b.wb[i]);
+    }
+}
+
 int solve(bdLocals& b) {
     // An analysis keeps the arrays it was given: checked once here, not by
     // every step of every iteration.
@@ -355,6 +383,7 @@ int solve(bdLocals& b) {
         } else if (inverse_task(vart)) {
             SetConColor(kCyan, kMask);
             std::vector<double>& x = h2::solver_unknowns();
+            if (it == 1 && (vart == 20 || vart == 200 || vart == 30 || vart == 300)) start_from_march(b, x);
             const int n = b.cyld_ns + (vart == 40 || vart == 400 ? 2 : 1);
             b.accuracy = h2::cg_maximize(n, b.IM, b.IP, b.FRis, b.acc_E, b.acc_EE, b.acc_D, b.acc_MU0,
                                          b.acc_D0, flow_residual, x.data());

@@ -24,6 +24,7 @@
 #include "solver/gravity_head.h"
 #include "solver/solver_conventions.h"
 #include "solver/solver_internal.h"
+#include "solver/solver_state.h"
 
 namespace {
 
@@ -341,6 +342,7 @@ private:
 // The red lines of a flow the element cannot pass: the fixed line, then the
 // element with its choke flow against the flow asked.
 void refuse_flow(const bdLocals& b, int i) {
+    if (h2::quiet_choke()) return;
     SetConColor(kRed, kMask);
     char text[224];
     std::snprintf(text, sizeof text,
@@ -400,6 +402,11 @@ bool choked_span(bdLocals& b, int i, int m) {
 }  // namespace
 
 namespace h2 {
+
+bool& quiet_choke() {
+    thread_local bool quiet = false;
+    return quiet;
+}
 
 ResidualAnswers& last_residual_answers() {
     thread_local ResidualAnswers last;

@@ -135,6 +135,23 @@ double within_full_expansion(const bdLocals& b, int i, int m, double w) {
     return w < kNearFullExpansion * full ? w : kNearFullExpansion * full;
 }
 
+// A row expanded so far past its throat that its exit turned axial passes
+// less than its choke flow again: a flow it also passes on its subsonic
+// branch. The search of the inverse tasks found such points, with a pressure
+// rise through the next row, and took them for an answer. The defect grows
+// with the speed past the throat and with the share of the choke flow not
+// asked, and vanishes for a choked row.
+double supersonic_branch(const bdLocals& b, int i, int m, const h2::PostThroat& throat, double angle,
+                         double opening) {
+    if (!throat.axial) return 0.0;
+    const bool radial = b.elem_sectType[i] == h2::kSectRadial;
+    const double normal = radial ? b.cas_sinT2[i][m] : b.cas_cosT2[i][m];
+    const double G_choke = std::fabs(throat.flux_throat * std::sin(angle * kDegree) * normal) * opening;
+    if (!(G_choke > 0.0)) return 0.0;
+    const double unasked = std::fmax(1.0 - b.elem_G2[i] / G_choke, 0.0);
+    return (b.flow_w2[i][m] / throat.w_throat - 1.0) * unasked;
+}
+
 }  // namespace
 
 extern "C" {
@@ -238,7 +255,10 @@ double elem_blade_1d(int i, double w_trial) {
     }
 
     // A turbine row expanded past its throat turns the flow after it.
-    if (turbine) b.cas_B2[i][m] = h2::post_throat_angle(b, i, m, w, b.cas_B2[i][m]);
+    const double below_choke_angle = b.cas_B2[i][m];
+    const h2::PostThroat throat =
+        turbine ? h2::post_throat(b, i, m, w, below_choke_angle) : h2::PostThroat{below_choke_angle};
+    b.cas_B2[i][m] = throat.angle;
 
     // Outlet velocity triangle.
     b.isd_Ro2[i][m] = fluid(b, H2_FLUID_RHO_PI, b.isd_p2[i][m], b.isd_i2[i][m], i);
@@ -253,10 +273,10 @@ double elem_blade_1d(int i, double w_trial) {
     (void)row_choke_limit(i);
 
     // Continuity against the row's outlet flow.
-    const double d =
-        (b.elem_G2[i] - std::fabs(cn) * b.isd_Ro2[i][m] * b.bld_F2[i] * b.elem_Pa[i] * b.los_Fp[i][m]) /
-        b.elem_G2[0];
-    return -d * d - overshoot * overshoot;
+    const double opening = b.bld_F2[i] * b.elem_Pa[i] * b.los_Fp[i][m];
+    const double d = (b.elem_G2[i] - std::fabs(cn) * b.isd_Ro2[i][m] * opening) / b.elem_G2[0];
+    const double branch = supersonic_branch(b, i, m, throat, below_choke_angle, opening);
+    return -d * d - overshoot * overshoot - branch * branch;
 }
 
 }  // extern "C"

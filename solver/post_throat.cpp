@@ -52,15 +52,15 @@ double flux(double w) {
 
 namespace h2 {
 
-double post_throat_angle(const bdLocals& b, int i, int j, double w, double angle) {
+PostThroat post_throat(const bdLocals& b, int i, int j, double w, double angle) {
     const double phi = b.los_Los[i][j];
     const double s1 = b.isd_s1[i][j];
     const double i2wx = b.isd_i2wx[i][j];
     // An incompressible fluid (no entropy) does not choke.
-    if (!(phi > 0.0 && phi <= 1.0) || s1 == 0.0 || !(i2wx > 0.0) || !(w > 0.0)) return angle;
+    PostThroat result{angle};
+    if (!(phi > 0.0 && phi <= 1.0) || s1 == 0.0 || !(i2wx > 0.0) || !(w > 0.0)) return result;
     const Outlet saved = outlet;
     outlet = {&b, i, i2wx, s1, phi};
-    double result = angle;
     const double h = i2wx - w * w / 2;
     const double h_ideal = i2wx - w * w / (2 * phi * phi);
     const double p = h_ideal > 0.0 ? fluid(b, H2_FLUID_P_IS, h_ideal, s1, i) : 0.0;
@@ -73,9 +73,9 @@ double post_throat_angle(const bdLocals& b, int i, int j, double w, double angle
         if (w > w_throat && q > 0.0 && q < q_throat) {
             // rho w sin(angle') = (rho w)* sin(angle); past an axial exit no
             // turning lets the row pass more.
-            const double s = std::fmin(std::sin(angle * kDegree) * q_throat / q, 1.0);
-            const double turned = std::asin(s) / kDegree;
-            result = angle > 90.0 ? 180.0 - turned : turned;
+            const double wanted = std::sin(angle * kDegree) * q_throat / q;
+            const double turned = std::asin(std::fmin(wanted, 1.0)) / kDegree;
+            result = {angle > 90.0 ? 180.0 - turned : turned, true, w_throat, q_throat, wanted > 1.0};
         }
     }
     outlet = saved;

@@ -31,4 +31,8 @@ struct PowerSettling {
 };
 PowerSettling& power_settling();
 
+// While set on the solving thread, a choke search that refuses a flow says
+// nothing: the refusal of a trial march is an answer, not an error.
+bool& quiet_choke();
+
 }  // namespace h2
