@@ -409,7 +409,8 @@ TEST_F(DirectSolve, NozzleChokesAtTheFlowItPassesWithItsLoss) {
     };
     // Per streamline the span's march cannot close above the choke flow: the
     // row is named as choked, not the streamlines as too few.
-    for (const Case& c : {Case{3.30, 0, 1}, Case{0.999 * 3.328355, 0, 1}, Case{3.40, 5, 1}, Case{3.40, 5, 0}}) {
+    for (const Case& c :
+         {Case{3.30, 0, 1}, Case{0.999 * 3.328355, 0, 1}, Case{3.40, 5, 1}, Case{3.40, 5, 0}}) {
         SCOPED_TRACE(std::to_string(c.G) + " " + std::to_string(c.force1D));
         const h2::test::MarchOnly march_only;
         ASSERT_TRUE(h2::test::load_loss_free_example_stage());
@@ -440,12 +441,13 @@ TEST_F(DirectSolve, ChokedRunLeavesNoFailureValueForTheHost) {
         int element;
         double rotor_height;
         double G;
+        int force1D;
     };
-    for (const Case& c : {Case{1, 0.04, 3.6}, Case{2, 0.012, 3.0}}) {
-        SCOPED_TRACE(c.element);
+    for (const Case& c : {Case{1, 0.04, 3.6, 1}, Case{2, 0.012, 3.0, 1}, Case{1, 0.04, 3.4, 0}}) {
+        SCOPED_TRACE(std::to_string(c.element) + " " + std::to_string(c.force1D));
         ASSERT_TRUE(h2::test::load_example_stage());
         bdLocals* b = block();
-        b->cyld_force1D = 1;
+        b->cyld_force1D = c.force1D;
         b->bld_l2[2] = c.rotor_height;
         b->elem_G1[0] = c.G;
         h2::test::CapturedConsole console;
