@@ -15,6 +15,7 @@
 #include "halvorine2/walkers.h"
 #include "numerics/one_dim.h"
 #include "physics/loss_host.h"
+#include "physics/mix_streams.h"
 #include "physics/profile_class.h"
 
 namespace {
@@ -42,6 +43,9 @@ constexpr double kMidRatioMaxReaction = 40.0;
 constexpr double kFullAdmission = 0.999;    // Pa above this has no segment ends
 constexpr double kDrynessWet = 0.9999;      // a dryness up to this is wet
 constexpr double kMaxClearanceLoss = 10.0;  // per cent
+// A loss term is a share of the stage's available energy: no less than none
+// of it, no more than all of it.
+constexpr double kWholeEnergy = 100.0;  // per cent
 
 // cyld__MethodW
 constexpr int kWetnessByDryness = 1;
@@ -98,6 +102,13 @@ bdLocals* case_with_arrays() {
     if (!h2::path_fits_arrays(b) || b->cyld_nr < 1) return nullptr;
     return b;
 }
+
+// A loss share in per cent, between none and the whole available energy.
+// The fitted formulas hold near the design point; away from it (a stage that
+// absorbs work, a reaction far outside the tables) they give shares below 0,
+// which would take heat out of an adiabatic flow and lower its entropy, or
+// above 100, which would heat it by more than the stage expands it.
+double loss_share(double percent) { return std::clamp(percent, 0.0, kWholeEnergy); }
 
 // Counters and switches held as doubles are read truncated towards zero.
 bool truncates_to_zero(double v) { return std::trunc(v) == 0.0; }
@@ -168,11 +179,25 @@ int stage_loss_breakdown(int s) {
     double x2 = F(H2_FLUID_DRYNESS, p2, i2s, af, H2_FLUID_MAIN);
     F(H2_FLUID_RHO_PI, p2, i2s, af, H2_FLUID_MAIN);
 
+    // A stage whose pressures or isentropic enthalpies are no state (a march
+    // stopped at a choked row before reaching it leaves zeros, a fluid asked
+    // outside its range answers 1e20) has no breakdown: rated on them, the
+    // losses came out near 1e20 and reached the host as results.
+    // (A NaN is left to the guard of the stored values.)
+    const auto failed = [](double v) { return std::fabs(v) >= h2::kPropertyFailureLimit; };
+    if (p1 <= 0.0 || pn <= 0.0 || p2 <= 0.0 || failed(p1) || failed(pn) || failed(p2) || failed(ins) ||
+        failed(i2s) || failed(i1))
+        return 1;
+
     // Reaction (per cent): the rotor's share of the isentropic drop. A stage
     // without a drop has none; the share would divide by zero.
     double rho = i1 != i2s ? (ins - i2s) / (i1 - i2s) * 100.0 : 0.0;
     // Available energy: the isentropic drop less the exit kinetic energy.
     const double H0 = i1 - (c2 * c2 / 2.0 + i2s);
+    // A stage that absorbs work (H0 < 0, far below its design flow) has its
+    // enthalpy losses scaled by the magnitude of its energy: a negative H0
+    // would turn every loss into a gain.
+    const double E0 = std::fabs(H0);
     // Velocity ratio u2/sqrt(2 H0). Without available energy it takes its cap,
     // the limit as H0 falls to 0; the root would otherwise divide by zero.
     double X = H0 > 0.0 ? u2 / std::sqrt(2.0 * H0) : kMaxVelocityRatio;
@@ -192,11 +217,13 @@ int stage_loss_breakdown(int s) {
     if (sin_alpha != 0.0) PR += (1.0 / Pa - 1.0) * (0.065 / sin_alpha) * X * X * X * 100.0;
     const double disk_divisor = D * kPi * lr * Pa * sin_alpha;
     if (disk_divisor != 0.0) PR += ((D - lr) * (D - lr) * 0.0006 * X * X * X) / disk_divisor * 100.0;
+    PR = loss_share(PR);
 
     // Ends of the admission segments.
     double KP = 0.0;
     const double segment_divisor = D * kPi * ls * Pa * sin_alpha;
-    if (Pa <= kFullAdmission && segment_divisor != 0.0) KP = (w * 0.25 * lr * X * Z * TU) / segment_divisor;
+    if (Pa <= kFullAdmission && segment_divisor != 0.0)
+        KP = loss_share((w * 0.25 * lr * X * Z * TU) / segment_divisor);
 
     // Diaphragm leakage: the model of slot D writes its flow into elem__Gdu[s],
     // which is read here and then restored, so the call leaves no trace.
@@ -205,7 +232,7 @@ int stage_loss_breakdown(int s) {
     const double Gd = b->elem_Gdu[s];
     b->elem_Gdu[s] = Gold;
     // A stage without mass flow has no leakage share.
-    const double PU = G != 0.0 ? (TU - PR - KP) * (1.5 * Gd / G) : 0.0;
+    const double PU = G != 0.0 ? loss_share((TU - PR - KP) * (1.5 * Gd / G)) : 0.0;
 
     rho /= 100.0;  // a fraction from here on
 
@@ -232,27 +259,27 @@ int stage_loss_breakdown(int s) {
             k = ((2.0833 * rho * rho - 2.0417 * rho + 1.0) * (0.17 - 0.05 * y) * H0) / 419000.0 +
                 (1.0 - y) * 0.98;
         }
-        PW = std::max((TU - PR - KP - PU) * k, 0.0);
+        PW = loss_share((TU - PR - KP - PU) * k);
     }
 
-    const double PPR = 2.0 * b->bld_ZPR[r];
+    const double PPR = loss_share(2.0 * b->bld_ZPR[r]);
 
     // Radial clearance, for rotors without a shroud seal count; a rotor without
     // blade height has no clearance ratio.
     const bool open_tip = truncates_to_zero(b->clrn_Zrr[r]);
     const double clearance_ratio = lr != 0.0 ? delta / lr : 0.0;
-    const double PZ = open_tip
-                          ? std::min((TU - PR - KP - PU - PW - PPR) * (1.6 * rho + 1.44) * clearance_ratio,
-                                     kMaxClearanceLoss)
-                          : 0.0;
+    const double PZ =
+        open_tip ? loss_share(std::min((TU - PR - KP - PU - PW - PPR) * (1.6 * rho + 1.44) * clearance_ratio,
+                                       kMaxClearanceLoss))
+                 : 0.0;
 
     // Table loss of the shroud gap clrn__DB2; a blade without width gives t = 0.
     const double gap_ratio = w != 0.0 ? b->clrn_DB2[r] / w : 0.0;
     const double height_ratio = w != 0.0 ? lr / w : 0.0;
     const double t = h2::interp2(2, 4, kShroudGapGrid, kHeightGrid, kShroudT, gap_ratio, height_ratio);
-    const double PBK = open_tip ? (1.3 - 0.2 * clearance_ratio) *
-                                      h2::interp2(4, 4, kTGrid, kReactionGrid, kTableLossA, t, rho)
-                                : h2::interp2(4, 4, kTGrid, kReactionGrid, kTableLossB, t, rho);
+    const double PBK = loss_share(open_tip ? (1.3 - 0.2 * clearance_ratio) *
+                                                 h2::interp2(4, 4, kTGrid, kReactionGrid, kTableLossA, t, rho)
+                                           : h2::interp2(4, 4, kTGrid, kReactionGrid, kTableLossB, t, rho));
 
     const double KPD = (TU - PR - KP - PU - PW - PPR - PZ - PBK) / 100.0;
 
@@ -270,7 +297,7 @@ int stage_loss_breakdown(int s) {
     b->GElos_GDY[s] = finite_or_zero(Gd);
 
     // Enthalpy losses from the stored per cent values.
-    const auto enthalpy = [H0](double percent) { return finite_or_zero(percent / 100.0 * H0); };
+    const auto enthalpy = [E0](double percent) { return finite_or_zero(percent / 100.0 * E0); };
     b->GElos_DHD[s] = enthalpy(b->GElos_PR[s]);
     b->GElos_DHK[s] = enthalpy(b->GElos_KP[s]);
     b->GElos_DHPU[s] = enthalpy(b->GElos_PU[s]);
@@ -279,8 +306,15 @@ int stage_loss_breakdown(int s) {
     b->GElos_DHRZ[s] = enthalpy(b->GElos_PZ[s]);
     b->GElos_DHB2[s] = enthalpy(b->GElos_PBK[s]);
     // The disk friction loss is counted elsewhere (enrg__dhd), so it stays out of the sum.
-    b->GElos_DH[s] = b->GElos_DHK[s] + b->GElos_DHW[s] + b->GElos_DHPR[s] + b->GElos_DHRZ[s] +
-                     b->GElos_DHB2[s] + b->GElos_DHPU[s];
+    // Together the stage losses heat the flow by no more than the stage's
+    // whole available energy: the terms are each capped, their sum is scaled.
+    const double DH = b->GElos_DHK[s] + b->GElos_DHW[s] + b->GElos_DHPR[s] + b->GElos_DHRZ[s] +
+                      b->GElos_DHB2[s] + b->GElos_DHPU[s];
+    const double scale = DH > E0 ? E0 / DH : 1.0;
+    for (double* term :
+         {b->GElos_DHK, b->GElos_DHW, b->GElos_DHPR, b->GElos_DHRZ, b->GElos_DHB2, b->GElos_DHPU})
+        term[s] *= scale;
+    b->GElos_DH[s] = DH * scale;
     return 0;
 }
 
@@ -310,10 +344,13 @@ double disk_friction_dhd(int i) {
 
     // Friction moment of the disk, M ~ cf rho u^2 D^3 omega, per unit mass flow;
     // an element without mass flow gets none.
-    const double G = b->elem_G1[i];
-    const double dhd = G != 0.0 ? std::pow(kDiskReynolds, -0.2) * kDiskMomentFactor *
-                                      std::fabs(b->bld_wp[i]) * b->isd_Ro2[i][m] * u * u * D * D * D / G
-                                : 0.0;
+    // The magnitudes of flow and density: a reversed or failed value would
+    // make friction a gain.
+    const double G = std::fabs(b->elem_G1[i]);
+    const double dhd =
+        G != 0.0 ? finite_or_zero(std::pow(kDiskReynolds, -0.2) * kDiskMomentFactor *
+                                  std::fabs(b->bld_wp[i] * b->isd_Ro2[i][m]) * u * u * D * D * D / G)
+                 : 0.0;
     b->GElos_DHD[i] = dhd;
     b->enrg_dhd[i] = dhd;
     return dhd;

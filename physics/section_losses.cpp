@@ -25,11 +25,16 @@ using h2::switch_on;
 
 using h2::is_expanding;
 
-constexpr double kRightAngle = 90.0;        // degrees; the models know exit angles up to here
-constexpr double kStraightAngle = 180.0;    // degrees
-constexpr double kPercent = 100.0;          // the models give their losses in percent
-constexpr double kDeviationLimit = 50.0;    // degrees; a deviation beyond it is not a model's answer
-constexpr double kLossRelaxGain = 5.0;      // the loss step may move five times the streamline step
+constexpr double kRightAngle = 90.0;      // degrees; the models know exit angles up to here
+constexpr double kStraightAngle = 180.0;  // degrees
+constexpr double kPercent = 100.0;        // the models give their losses in percent
+constexpr double kDeviationLimit = 50.0;  // degrees; a deviation beyond it is not a model's answer
+constexpr double kLossRelaxGain = 5.0;    // the loss step may move five times the streamline step
+// Share of the flow next to each end wall over which the end-wall form spreads
+// the secondary loss (the extent of the passage vortices), and the rounding
+// that keeps a streamline on the zone's edge in it.
+constexpr double kEndWallZone = 0.25;
+constexpr double kZoneRounding = 1e-9;
 constexpr double kLeastSineSquared = 1e-8;  // keeps a sine of a grazing angle away from 0
 
 // elem__sectType codes
@@ -58,9 +63,14 @@ double loss_relaxation(const bdLocals& c) {
 }
 
 // Moves the secondary-loss energy of the span, E = sum of w2^2/2 XS (trapezoid
-// rule), to the two end walls in the ratio of their profile and trans losses.
-// With their trapezoid weight 1/2 the end sections then carry the same E:
-// 1/4 (w2[0]^2 XS[0] + w2[L]^2 XS[L]) = E.
+// rule), to the end-wall zones in the ratio of the end walls' profile and
+// trans losses: evenly over the streamlines within a fixed share of the flow
+// from each end wall, hub and casing, and away from the rest. On three
+// streamlines each zone is its end streamline alone (weight 1/2), which then
+// carries 1/4 (w2[0]^2 XS[0] + w2[L]^2 XS[L]) = E. Put on the end streamlines
+// alone whatever their number, the loss grew on them as their share of the
+// flow shrank (24 times the span's mean at 25 streamlines), and the stage's
+// power drifted with the number of streamlines.
 void move_secondary_loss_to_end_walls(bdLocals& c, int i) {
     const int L = c.cyld_nr - 1;
     const double* XP = c.los_XP[i];
@@ -72,17 +82,25 @@ void move_secondary_loss_to_end_walls(bdLocals& c, int i) {
     // Without profile and trans loss at the hub there is nothing to weigh the
     // end walls by (the ratio would divide by 0): they share alike.
     const double ratio = hub != 0.0 ? (XP[L] + XA[L]) / hub : 1.0;
+    const auto weight = [L](int j) { return j == 0 || j == L ? 0.5 : 1.0; };
+    // The streamlines of each end-wall zone: those within kEndWallZone of the
+    // flow from the wall (at least the end streamline itself).
+    const int zone = std::max(1, static_cast<int>(std::floor(kEndWallZone * L + kZoneRounding)) + 1);
+    const auto in_hub_zone = [&](int j) { return j < zone && j < L; };
+    const auto in_tip_zone = [&](int j) { return j > L - zone && j > 0; };
     double E = 0.0;
+    double hub_share = 0.0, tip_share = 0.0;
     for (int j = 0; j <= L; ++j) {
-        const double weight = j == 0 || j == L ? 0.5 : 1.0;
-        E += weight * 0.5 * w2[j] * w2[j] * XS[j];
+        const double e = weight(j) * 0.5 * w2[j] * w2[j];
+        E += e * XS[j];
+        if (in_hub_zone(j)) hub_share += e;
+        if (in_tip_zone(j)) tip_share += e;
     }
-    const double ends = w2[L] * w2[L] * ratio + w2[0] * w2[0];
-    // End sections without exit velocity cannot carry the energy; 4E/0 would be infinite.
+    const double ends = hub_share + ratio * tip_share;
+    // End zones without exit velocity cannot carry the energy; E/0 would be infinite.
     if (ends == 0.0) return;
-    XS[0] = 4.0 * E / ends;
-    XS[L] = ratio * XS[0];
-    for (int j = 1; j < L; ++j) XS[j] = 0.0;
+    const double XS_hub = E / ends;
+    for (int j = 0; j <= L; ++j) XS[j] = in_hub_zone(j) ? XS_hub : in_tip_zone(j) ? ratio * XS_hub : 0.0;
 }
 
 // The deviation after the model ran (or the incidence alone, without one):
@@ -223,7 +241,9 @@ double elem_block_turb(int i, int j) {
     return c->cas_blck[i][j];
 }
 
-double row_dev_angle(int i, int j, double angle) { return h2::row_dev_angle_in(h2::current_case(), i, j, angle); }
+double row_dev_angle(int i, int j, double angle) {
+    return h2::row_dev_angle_in(h2::current_case(), i, j, angle);
+}
 
 double row_blockage(int i, int j) {
     bdLocals* c = h2::loss_section_case(i, j);

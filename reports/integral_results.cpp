@@ -13,6 +13,7 @@
 #include "physics/known_answers.h"
 #include "physics/loss_conversions.h"
 #include "physics/loss_wrappers.h"
+#include "physics/mix_streams.h"
 #include "physics/section_losses.h"
 #include "reports/report_api.h"
 #include "reports/report_format.h"
@@ -495,6 +496,12 @@ void calc_integral(int flag) {
     bdLocals* block = get_bdLocals();
     if (!h2::results_case_ready(block)) return;
     bdLocals& c = *block;
+    // An outlet that no march has reached (a run that stopped at a choked
+    // element before its first full march) or that holds a fluid's failure
+    // value is no state: the whole-path results keep their last values rather
+    // than turn 0/0 or 1e20 into a pressure, power or efficiency.
+    const double p_out = c.isd_p2[c.cyld_ns][c.cyld_nr / 2];
+    if (!(p_out > 0.0 && p_out < h2::kPropertyFailureLimit)) return;
     h2::Results r(c, flag);
     const int ns = r.ns, m = r.m;
 

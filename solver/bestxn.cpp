@@ -55,6 +55,8 @@ constexpr int kBadData = -1;
 
 constexpr double kAccuracyOffset = 1e-10;  // keeps the direct task's accuracy off zero
 constexpr double kFailedAccuracy = 1e6;
+// Summed squared defect below which a start march has passed its flow.
+constexpr double kStartMarchDefect = 1e-6;
 constexpr int kDefaultDivergeLimit = 3;
 constexpr int kCorruptedOutputLine = 1168;
 constexpr const char* kDriverSource = "solver/bestXN";
@@ -250,7 +252,12 @@ void strength_pass(bdLocals& b) {
 
 void one_d_refresh(const bdLocals& b) {
     if (!mean_line(b)) return;
-    for (int i = 0; i <= b.cyld_ns; ++i) {
+    // A direct march stopped at a choked element solved nothing from it on:
+    // those elements keep their last state rather than spread one that was
+    // never computed (zeros before the first full march, read as 0/0).
+    const int failed = h2::march_failure().elem;
+    const int last = direct_task(b.cyld_VART) && failed >= 0 ? failed - 1 : b.cyld_ns;
+    for (int i = 0; i <= last; ++i) {
         if (b.elem_sectType[i] == h2::kSectAxial)
             span_flow_axial(i);
         else
@@ -305,6 +312,33 @@ bool non_finite_state(bdLocals& b) {
     return true;
 }
 
+// The unknowns of an inverse task from a march at the case's flow: every row
+// on the branch a march takes, its subsonic one, whatever first velocities
+// the case gives. Started from those alone, the search of a turbine at a
+// high pressure ratio could settle on a second answer (a supersonic nozzle
+// exit with a pressure rise through the rotor) or none, depending on the
+// guess. A march that cannot pass the flow leaves the case's velocities.
+// On the mean line only: a streamline search started from a march's hub
+// speeds stepped into states without a number.
+void start_from_march(bdLocals& b, std::vector<double>& x) {
+    struct Quiet {
+        bool outer = h2::quiet_choke();
+        Quiet() { h2::quiet_choke() = true; }
+        ~Quiet() { h2::quiet_choke() = outer; }
+        Quiet(const Quiet&) = delete;
+        Quiet& operator=(const Quiet&) = delete;
+    } const quiet;
+    const double S = solve_given_mfr();
+    const bool passed = h2::march_failure().elem < 0 && S < kStartMarchDefect;
+    h2::march_failure() = {};
+    if (!passed) return;
+    const int m = h2::mid_stream(b);
+    for (int i = 0; i <= b.cyld_ns; ++i) {
+        const double w = b.flow_w2[i][m];
+        if (w > 0.0 && b.wb[i] > 0.0) x[static_cast<std::size_t>(i)] = std::log(w / b.wb[i]);
+    }
+}
+
 int solve(bdLocals& b) {
     // An analysis keeps the arrays it was given: checked once here, not by
     // every step of every iteration.
@@ -312,6 +346,7 @@ int solve(bdLocals& b) {
     if (!design_task(b.cyld_VART)) arrays.emplace(&b);
     set_up(b);
     h2::march_failure() = {};
+    h2::power_settling() = {};
     double p_ref = 0.0;
     double g_ref = 0.0;
     int sl = 0;
@@ -349,6 +384,8 @@ int solve(bdLocals& b) {
         } else if (inverse_task(vart)) {
             SetConColor(kCyan, kMask);
             std::vector<double>& x = h2::solver_unknowns();
+            if (it == 1 && mean_line(b) && (vart == 20 || vart == 200 || vart == 30 || vart == 300))
+                start_from_march(b, x);
             const int n = b.cyld_ns + (vart == 40 || vart == 400 ? 2 : 1);
             b.accuracy = h2::cg_maximize(n, b.IM, b.IP, b.FRis, b.acc_E, b.acc_EE, b.acc_D, b.acc_MU0,
                                          b.acc_D0, flow_residual, x.data());
@@ -435,6 +472,15 @@ int solve(bdLocals& b) {
             warn_absorbing_turbine(b);
             return kIterationLimit;
         }
+        // An outlet that settled under a power that did not is no answer.
+        if (const h2::PowerSettling& s = h2::power_settling(); direct_task(vart) && !s.settled) {
+            SetConColor(kYellow, kMask);
+            put_dump("\nWarning: the power did not settle: %g %s after %g %s in the previous iteration\n\n",
+                     unitsToView(s.N, kPowerUnit), unitsLabel(kPowerUnit), unitsToView(s.N_prev, kPowerUnit),
+                     unitsLabel(kPowerUnit));
+            SetConDefColor();
+            return kIterationLimit;
+        }
     }
     if (design) streamline_pass(b, sl);
     if (!design) warn_absorbing_turbine(b);
@@ -453,6 +499,11 @@ std::vector<double>& solver_unknowns() {
 MarchFailure& march_failure() {
     thread_local MarchFailure failure;
     return failure;
+}
+
+PowerSettling& power_settling() {
+    thread_local PowerSettling settling;
+    return settling;
 }
 
 }  // namespace h2

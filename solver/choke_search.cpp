@@ -2,6 +2,7 @@
 // the outlet velocity of it) and the outlet state at which the element passes
 // its own flow, on the mean line and per streamline.
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -23,6 +24,7 @@
 #include "solver/gravity_head.h"
 #include "solver/solver_conventions.h"
 #include "solver/solver_internal.h"
+#include "solver/solver_state.h"
 
 namespace {
 
@@ -36,6 +38,9 @@ constexpr double kNarrowBound = 0.2;
 // Golden-section tolerance of the choke search, m/s.
 constexpr double kChokeTol = 1e-8;
 constexpr double kFailedProperty = 1e19;  // fluids answer 1e20 for a state outside their range
+// A charged flow at the loss-free choke speed within this share of the
+// loss-free choke flow: an element without loss, no second search.
+constexpr double kLossFreeShare = 1e-12;
 // Relative tolerance of the outlet-speed root, and its bound as a share of
 // the relative flow defect sqrt(acc_limit) that the march's accuracy allows.
 constexpr double kRootTol = 1e-4;
@@ -123,6 +128,11 @@ ChokeMemo& choke_memo(const bdLocals& b) {
 // Set by the outlet-state residual when a trial speed passes the speed of
 // sound, where the residual takes the choke flow as the flow passed.
 thread_local bool sonic_trial = false;
+
+// While the choke search asks the flow the element passes with its loss
+// charged, the residual reports that flow at every trial speed, sonic or not:
+// the search itself finds where it is largest.
+thread_local bool charged_flow_trials = false;
 
 // While the outlet speed is sought from the previous one, the trials need
 // the flow passed, not the outlet entropy and relative total pressure of a
@@ -255,9 +265,148 @@ double hub_speed_scan(bdLocals& b, int i, double Cmax, double w, double defect) 
     return (!admissible || d > defect) ? pick : w;
 }
 
+// The flow element cur_elem passes at the outlet speed w with its loss
+// charged: the flow the outlet-state residual finds there. A failed property
+// call is no flow at all, as in choke_flow.
+double charged_flow(double w) {
+    bdLocals& b = cur();
+    const int i = cur_index(b);
+    const int m = h2::mid_stream(b);
+    const double defect = chavel_residual(w);
+    if (!(b.isd_p2[i][m] <= kFailedProperty) || !(b.isd_Ro2[i][m] <= kFailedProperty)) return -w;
+    return b.elem_G2[i] - defect;
+}
+
+struct ChargedFlowTrials {
+    FlowOnlyTrials flow_only;
+    bool outer = charged_flow_trials;
+    ChargedFlowTrials() { charged_flow_trials = true; }
+    ~ChargedFlowTrials() { charged_flow_trials = outer; }
+    ChargedFlowTrials(const ChargedFlowTrials&) = delete;
+    ChargedFlowTrials& operator=(const ChargedFlowTrials&) = delete;
+};
+
+// The choke flow of element i with its loss charged. A row that loses total
+// pressure passes less than its loss-free outlet at every speed: taking the
+// loss-free maximum as the limit let a flow between the two pass the choke
+// test and then find no outlet speed (a march that diverges with no word on
+// the cause). The loss-free speed Cmax bounds the search from the side of an
+// element without loss, whose flow is the same either way.
+void charged_choke(bdLocals& b, int i, int m, double Wup, double& Cmax) {
+    const ChargedFlowTrials trials;
+    const double at_free = charged_flow(Cmax);
+    if (!(at_free < b.choke_Gmax * (1 - kLossFreeShare))) return;
+    const double Wc = h2::brent_max(&charged_flow, 0.0, Wup, kChokeTol);
+    const double Gc = charged_flow(Wc);
+    if (Gc >= at_free) {
+        Cmax = Wc;
+        b.choke_Gmax = Gc;
+    } else {
+        b.choke_Gmax = at_free;
+    }
+    // The arrays hold the outlet triangle of the choke speed, as after the
+    // loss-free search.
+    b.flow_w2[i][m] = Cmax;
+    outlet_triangle_of(b, i);
+}
+
+// The outlet fields of one element's middle streamline that the choke
+// search's trials write. A refused flow leaves them as they were before the
+// search: its trials end far past the choke speed, where the fluid answers
+// 1e20 for the pressure, and a host reading the outlet afterwards would take
+// that failure value for a state.
+class OutletTrialFields {
+public:
+    OutletTrialFields(bdLocals& b, int i, int m) : b_(b), i_(i), m_(m) {
+        for (std::size_t k = 0; k < fields().size(); ++k) saved_[k] = (b.*fields()[k])[i][m];
+    }
+    void restore() {
+        for (std::size_t k = 0; k < fields().size(); ++k) (b_.*fields()[k])[i_][m_] = saved_[k];
+    }
+
+private:
+    using Field = double** bdLocals::*;
+    static const std::array<Field, 16>& fields() {
+        static const std::array<Field, 16> f = {
+            &bdLocals::flow_w2,  &bdLocals::flow_c2u, &bdLocals::flow_c2s, &bdLocals::cas_B2,
+            &bdLocals::isd_i2wx, &bdLocals::isd_i2,   &bdLocals::isd_p2,   &bdLocals::isd_p2wx,
+            &bdLocals::isd_s2,   &bdLocals::isd_a2,   &bdLocals::isd_Ro2,  &bdLocals::enrg_dhb,
+            &bdLocals::los_om,   &bdLocals::los_Los,  &bdLocals::los_Fp,   &bdLocals::flow_w1};
+        return f;
+    }
+    bdLocals& b_;
+    int i_, m_;
+    std::array<double, 16> saved_{};
+};
+
+// The red lines of a flow the element cannot pass: the fixed line, then the
+// element with its choke flow against the flow asked.
+void refuse_flow(const bdLocals& b, int i) {
+    if (h2::quiet_choke()) return;
+    SetConColor(kRed, kMask);
+    char text[224];
+    std::snprintf(text, sizeof text,
+                  "ChaVel severe error: G2 > Gmax calculation failed!\n"
+                  "ChaVel: element %d cannot pass its flow: G2 = %.7g kg/s > Gmax = %.7g kg/s\n",
+                  i, b.elem_G2[i], b.choke_Gmax);
+    put_err(text);
+    SetConDefColor();
+}
+
+// The choke speed of element i (its middle streamline) and, in choke_Gmax,
+// its choke flow: with the loss charged, or (for the speed bound of the
+// per-streamline march) on the isentropic outlet alone.
+double choke_speed(bdLocals& b, int i, int m, bool charged) {
+    const double f =
+        b.fluid_func(H2_FLUID_CHOKE_FLAG, 0.0, 0.0, 0.0, H2_FLUID_MAIN) == 0.0 ? kWideBound : kNarrowBound;
+    const double Wup = f * std::sqrt(2 * b.isd_i1wx[i][m]);
+    b.lkg_elem = i;
+    outlet_relative_total(b, i, m);
+    if (b.IP > 1)
+        put_dump("\ni=%2d G0 =%14g i0=%14g p0=%14g \n", i, b.elem_G2[i], b.isd_i1wx[i][m], b.isd_s1[i][m]);
+    double Cmax = b.isd_s1[i][m] == 0.0 ? Wup : h2::brent_max(&choke_flow, 0.0, Wup, kChokeTol);
+    b.choke_Gmax = choke_flow(Cmax);
+    if (charged && b.isd_s1[i][m] != 0.0 && i > 0) charged_choke(b, i, m, Wup, Cmax);
+    if (b.IP > 1)
+        put_dump("i=%2d c2s=%14g B2=%14g Cmax=%14g Gmax=%14g\n", i, b.flow_c2s[i][m], b.cas_B2[i][m], Cmax,
+                 b.choke_Gmax);
+    return Cmax;
+}
+
+// findGmax on a case known to hold element i.
+double choke_search(bdLocals& b, int i, bool charged) {
+    const int m = h2::mid_stream(b);
+    OutletTrialFields before(b, i, m);
+    const double Cmax = choke_speed(b, i, m, charged);
+    if (b.elem_G2[i] > b.choke_Gmax) {
+        refuse_flow(b, i);
+        before.restore();
+        return -1.0;
+    }
+    return Cmax;
+}
+
+// A span march that does not close, for a flow above the one the middle
+// streamline's row passes with its loss charged: the row is choked, and
+// says so, rather than leave the user to add streamlines that cannot help.
+bool choked_span(bdLocals& b, int i, int m) {
+    if (i == 0) return false;
+    OutletTrialFields before(b, i, m);
+    (void)choke_speed(b, i, m, true);
+    before.restore();
+    if (!(b.elem_G2[i] > b.choke_Gmax)) return false;
+    refuse_flow(b, i);
+    return true;
+}
+
 }  // namespace
 
 namespace h2 {
+
+bool& quiet_choke() {
+    thread_local bool quiet = false;
+    return quiet;
+}
 
 ResidualAnswers& last_residual_answers() {
     thread_local ResidualAnswers last;
@@ -291,33 +440,7 @@ double choke_flow(double w) {
 double findGmax(int i) {
     bdLocals* bp = h2::solvable_case();
     if (bp == nullptr || i < 0 || i > bp->cyld_ns) return -1.0;
-    bdLocals& b = *bp;
-    const int m = h2::mid_stream(b);
-    const double f =
-        b.fluid_func(H2_FLUID_CHOKE_FLAG, 0.0, 0.0, 0.0, H2_FLUID_MAIN) == 0.0 ? kWideBound : kNarrowBound;
-    const double Wup = f * std::sqrt(2 * b.isd_i1wx[i][m]);
-    b.lkg_elem = i;
-    outlet_relative_total(b, i, m);
-    if (b.IP > 1)
-        put_dump("\ni=%2d G0 =%14g i0=%14g p0=%14g \n", i, b.elem_G2[i], b.isd_i1wx[i][m], b.isd_s1[i][m]);
-    const double Cmax = b.isd_s1[i][m] == 0.0 ? Wup : h2::brent_max(&choke_flow, 0.0, Wup, kChokeTol);
-    b.choke_Gmax = choke_flow(Cmax);
-    if (b.IP > 1)
-        put_dump("i=%2d c2s=%14g B2=%14g Cmax=%14g Gmax=%14g\n", i, b.flow_c2s[i][m], b.cas_B2[i][m], Cmax,
-                 b.choke_Gmax);
-    if (b.elem_G2[i] > b.choke_Gmax) {
-        SetConColor(kRed, kMask);
-        // The specified line, then the element and its choke flow against the flow asked.
-        char text[224];
-        std::snprintf(text, sizeof text,
-                      "ChaVel severe error: G2 > Gmax calculation failed!\n"
-                      "ChaVel: element %d cannot pass its flow: G2 = %.7g kg/s > Gmax = %.7g kg/s\n",
-                      i, b.elem_G2[i], b.choke_Gmax);
-        put_err(text);
-        SetConDefColor();
-        return -1.0;
-    }
-    return Cmax;
+    return choke_search(*bp, i, true);
 }
 
 double chavel_residual(double w) {
@@ -385,7 +508,7 @@ double chavel_residual(double w) {
     b.isd_a2[i][m] = fluid(b, H2_FLUID_SOUND_PI, b.isd_p2[i][m], h, i);
     answers.a2 = {b.isd_p2[i][m], h, b.isd_a2[i][m], true};
     double G;
-    if (w > b.isd_a2[i][m]) {
+    if (w > b.isd_a2[i][m] && !charged_flow_trials) {
         G = b.choke_Gmax;  // beyond the speed of sound the outlet passes its choke flow
         sonic_trial = true;
     } else {
@@ -635,9 +758,13 @@ int ChaVel2D(int i) {
                                 : 0.0;
     const h2::ProfileClassScope classes(prev, i, i);
     const h2::DeviationRouteScope deviation(prev, i);
-    const double Cmax = findGmax(i);
+    bdLocals* bp = h2::solvable_case();
+    if (bp == nullptr || i < 0 || i > bp->cyld_ns) return 1;
+    bdLocals& b = *bp;
+    // The streamlines' own rows, not the middle one's, decide whether the
+    // span passes its flow: the speed bound is the isentropic outlet's.
+    const double Cmax = choke_search(b, i, false);
     if (Cmax < 0.0) return 1;
-    bdLocals& b = cur();
     const int m = h2::mid_stream(b);
     if (i == 0) {
         b.delta[0] = ChaVel(0);
@@ -653,6 +780,7 @@ int ChaVel2D(int i) {
         b.delta[i] = std::fabs(defect);
         if (!(-defect <= kClosedMarch && march_admissible(b, i))) {
             const double w = hub_speed_scan(b, i, Cmax, walk, defect);
+            if (choked_span(b, i, m)) return 1;
             b.flow_w2[i][0] = w;
             b.delta[i] = std::fabs(chavel2d_residual(w));  // the state of the speed kept
         }

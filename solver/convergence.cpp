@@ -57,6 +57,23 @@ int pressure_test(bdLocals& b, int it, double* p_ref, bool design) {
     return 0;
 }
 
+// The power of a direct task's iteration against that of the one before
+// (kept in *N_ref, which the direct tasks do not use otherwise): settled
+// when it changed by less than acc_limit of the last one, as the pressure. A settled outlet
+// pressure alone let a run end 0 while the loss step still swung its power
+// by orders of magnitude from one iteration to the next.
+bool power_settled(bdLocals& b, double* N_ref) {
+    const double N = b.cyld_Nc;
+    const double ref = *N_ref;
+    *N_ref = N;
+    h2::PowerSettling& s = h2::power_settling();
+    s.N = N;
+    s.N_prev = ref;
+    s.settled = (N == 0.0 && ref == 0.0) || (s.known && std::fabs(N - ref) < b.acc_limit * std::fabs(ref));
+    s.known = true;
+    return s.settled;
+}
+
 int power_test(bdLocals& b, int sl, double* g_ref) {
     const double Y = b.cyld_Nc != 0.0 ? b.cyld_Nc : b.cyld_G;
     bool converged = false;
@@ -256,7 +273,12 @@ int check_convergence(int it, int sl, double* p_ref, double* g_ref) {
     if (vart < 10) return pressure_test(b, it, p_ref, true);
     // The outlet of a march stopped at a choked element is no outlet state.
     if (direct_task(vart) && h2::march_failure().elem >= 0) return 0;
-    if (direct_task(vart)) return pressure_test(b, it, p_ref, false);
+    if (direct_task(vart)) {
+        // Both tests run every iteration, so that each has its reference.
+        const bool settled = power_settled(b, g_ref);
+        const int verdict = pressure_test(b, it, p_ref, false);
+        return verdict == 1 && !settled ? 0 : verdict;
+    }
     if (inverse_task(vart)) return power_test(b, sl, g_ref);
     return 0;
 }

@@ -13,6 +13,7 @@
 #include "physics/loss_wrappers.h"
 #include "physics/section_losses.h"
 #include "solver/gravity_head.h"
+#include "solver/post_throat.h"
 #include "solver/solver_conventions.h"
 #include "solver/solver_internal.h"
 
@@ -23,6 +24,8 @@ using h2::kDegree;
 
 // Share of the ideal choking flow that a compressor cascade passes.
 constexpr double kCompressorChokeShare = 0.96;
+// Share of the speed of full expansion that a turbine row's trial speed may reach.
+constexpr double kNearFullExpansion = 0.999;
 
 // rescale_phi's flag: the section type read as an integer, 1 for radial.
 int radial_flag(const bdLocals& b, int i) { return std::trunc(b.elem_sectType[i]) == 1.0 ? 1 : 0; }
@@ -118,6 +121,37 @@ bool axial_compressor_state(bdLocals& b, int i, int m, bool deswirler) {
     return !(b.isd_p2[i][m] > b.isd_p2wx[i][m]);
 }
 
+// The trial speed w of a turbine row, held below the speed of its full
+// expansion phi sqrt(2 i2wx), where the ideal static enthalpy reaches 0. Past
+// its choke flow a row passes the same flow at every higher speed, so the
+// search of the inverse tasks may step beyond that speed; there the fluid
+// has no state, and the NaN ended the run. The speed held stands for the
+// trial, which pays for the difference in its defect.
+double within_full_expansion(const bdLocals& b, int i, int m, double w) {
+    if (b.isd_s1[i][m] == 0.0 || !h2::turbine_row(b, i, m)) return w;
+    const double phi = b.los_Los[i][m];
+    const double full =
+        (phi > 0.0 && phi <= 1.0 ? phi : 1.0) * std::sqrt(2.0 * std::fmax(b.isd_i2wx[i][m], 0.0));
+    return w < kNearFullExpansion * full ? w : kNearFullExpansion * full;
+}
+
+// A row expanded so far past its throat that its exit turned axial passes
+// less than its choke flow again: a flow it also passes on its subsonic
+// branch. The search of the inverse tasks found such points, with a pressure
+// rise through the next row, and took them for an answer. The defect grows
+// with the speed past the throat and with the share of the choke flow not
+// asked, and vanishes for a choked row.
+double supersonic_branch(const bdLocals& b, int i, int m, const h2::PostThroat& throat, double angle,
+                         double opening) {
+    if (!throat.axial) return 0.0;
+    const bool radial = b.elem_sectType[i] == h2::kSectRadial;
+    const double normal = radial ? b.cas_sinT2[i][m] : b.cas_cosT2[i][m];
+    const double G_choke = std::fabs(throat.flux_throat * std::sin(angle * kDegree) * normal) * opening;
+    if (!(G_choke > 0.0)) return 0.0;
+    const double unasked = std::fmax(1.0 - b.elem_G2[i] / G_choke, 0.0);
+    return (b.flow_w2[i][m] / throat.w_throat - 1.0) * unasked;
+}
+
 }  // namespace
 
 extern "C" {
@@ -174,17 +208,19 @@ double row_choke_limit(int i) {
     return Gmax;
 }
 
-double elem_blade_1d(int i, double w) {
+double elem_blade_1d(int i, double w_trial) {
     bdLocals* c = get_bdLocals();
     if (c == nullptr) return std::numeric_limits<double>::quiet_NaN();
     bdLocals& b = *c;
     const int m = h2::mid_stream(b);
-    const double W = w * w;
 
     // Rothalpy is conserved through the row.
-    b.flow_w2[i][m] = w;
     const double u2 = b.flow_u2[i][m];
     b.isd_i2wx[i][m] = (b.isd_i1x[i][m] - b.flow_ucu1[i][m]) + 0.5 * u2 * u2 + grav_head_out(i, m);
+    const double w = within_full_expansion(b, i, m, w_trial);
+    const double overshoot = w_trial / w - 1.0;
+    const double W = w * w;
+    b.flow_w2[i][m] = w;
     b.isd_i2[i][m] = b.isd_i2wx[i][m] - 0.5 * W;
 
     // First evaluation: the relative total pressure of the isentropic change.
@@ -218,6 +254,12 @@ double elem_blade_1d(int i, double w) {
         }
     }
 
+    // A turbine row expanded past its throat turns the flow after it.
+    const double below_choke_angle = b.cas_B2[i][m];
+    const h2::PostThroat throat =
+        turbine ? h2::post_throat(b, i, m, w, below_choke_angle) : h2::PostThroat{below_choke_angle};
+    b.cas_B2[i][m] = throat.angle;
+
     // Outlet velocity triangle.
     b.isd_Ro2[i][m] = fluid(b, H2_FLUID_RHO_PI, b.isd_p2[i][m], b.isd_i2[i][m], i);
     const double B2 = b.cas_B2[i][m] * kDegree;
@@ -231,10 +273,10 @@ double elem_blade_1d(int i, double w) {
     (void)row_choke_limit(i);
 
     // Continuity against the row's outlet flow.
-    const double d =
-        (b.elem_G2[i] - std::fabs(cn) * b.isd_Ro2[i][m] * b.bld_F2[i] * b.elem_Pa[i] * b.los_Fp[i][m]) /
-        b.elem_G2[0];
-    return -d * d;
+    const double opening = b.bld_F2[i] * b.elem_Pa[i] * b.los_Fp[i][m];
+    const double d = (b.elem_G2[i] - std::fabs(cn) * b.isd_Ro2[i][m] * opening) / b.elem_G2[0];
+    const double branch = supersonic_branch(b, i, m, throat, below_choke_angle, opening);
+    return -d * d - overshoot * overshoot - branch * branch;
 }
 
 }  // extern "C"

@@ -20,4 +20,19 @@ struct MarchFailure {
 };
 MarchFailure& march_failure();
 
+// The power of a direct task's last iteration and of the one before, W, and
+// whether the two agreed within the accuracy limit. Owned by the solving
+// thread; reset at the start of every solve.
+struct PowerSettling {
+    bool known = false;
+    bool settled = true;
+    double N = 0.0;
+    double N_prev = 0.0;
+};
+PowerSettling& power_settling();
+
+// While set on the solving thread, a choke search that refuses a flow says
+// nothing: the refusal of a trial march is an answer, not an error.
+bool& quiet_choke();
+
 }  // namespace h2

@@ -381,6 +381,44 @@ TEST_F(ThreeSectionLossTest, EndWallFormWithoutHubLossOrEndVelocitiesStaysFinite
     for (int j = 0; j < 3; ++j) EXPECT_TRUE(std::isfinite(b->los_Los[kStator][j]));
 }
 
+// Nine sections: the end-wall form spreads the secondary-loss energy evenly
+// over the streamlines within a quarter of the flow from each end wall (hub
+// 0..2, casing 6..8), in the ratio of the end walls' profile and trans losses,
+// and keeps it (trapezoid rule); the middle streamlines carry none. Put on the
+// two end streamlines alone, their loss would grow with the number of
+// streamlines.
+class NineSectionLossTest : public SectionLossTest {
+protected:
+    int sections() const override { return 9; }
+};
+
+TEST_F(NineSectionLossTest, EndWallFormSpreadsTheSecondaryLossOverTheEndWallZones) {
+    model(H2_LOSS_S, kStator);
+    b->los_policy = 1;
+    b->LosRELAX = 1.0;
+    double E = 0.0;
+    for (int j = 0; j < 9; ++j) {
+        b->los_XP[kStator][j] = j == 8 ? 6.0 : 4.0;
+        b->los_XA[kStator][j] = j == 8 ? 2.0 : 1.0;
+        b->los_XS[kStator][j] = 3.0;
+        b->los_GM[kStator][j] = 1.0;
+        b->flow_w2[kStator][j] = 100.0;
+        E += (j == 0 || j == 8 ? 0.5 : 1.0) * 0.5 * 100.0 * 100.0 * 3.0;
+    }
+    section_losses2(kStator);
+    const double* XS = b->los_XS[kStator];
+    // Hub zone: 2.5 trapezoid weights, casing zone 2.5 weights at 8/5 the loss:
+    // XS_hub (2.5 + 1.6 x 2.5) = 3 x 8, the span's secondary loss.
+    const double hub = 24.0 / 6.5;
+    for (int j = 0; j < 9; ++j) {
+        SCOPED_TRACE(j);
+        EXPECT_NEAR(XS[j], j <= 2 ? hub : j >= 6 ? 1.6 * hub : 0.0, 1e-12);
+    }
+    double moved = 0.0;
+    for (int j = 0; j < 9; ++j) moved += (j == 0 || j == 8 ? 0.5 : 1.0) * 0.5 * 100.0 * 100.0 * XS[j];
+    EXPECT_NEAR(moved, E, 1e-9 * E);
+}
+
 // ---- turbine row deviation and blockage ---------------------------------
 
 TEST_F(SectionLossTest, TurbineDeviationDiscardsImplausibleValuesBeforeScaling) {

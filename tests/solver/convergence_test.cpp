@@ -7,9 +7,12 @@
 #include <limits>
 
 #include "halvorine2/halvorine2.h"
+#include "solver/solver_api.h"
 #include "solver/solver_internal.h"
+#include "solver/solver_seams.h"
 #include "tests/support/captured_console.h"
 #include "tests/support/case_fixture.h"
+#include "tests/support/example_stage.h"
 
 namespace {
 
@@ -30,19 +33,26 @@ protected:
     }
 };
 
+// A direct task also needs its power to agree with the last iteration's
+// within the limit: an outlet pressure that settled under a swinging power is
+// no answer. The design tasks judge their outlet alone.
 TEST_F(Convergence, PressureTasksCompareTheOutletPressureWithTheLastIteration) {
     struct Case {
         const char* name;
         int vart;
         int it;
-        double change;  // relative change of the outlet pressure
+        double change;        // relative change of the outlet pressure
+        double power_change;  // relative change of the power
         int verdict;
     };
     const Case cases[] = {
-        {"direct, change below the limit", 10, 3, 0.5 / 1024, 1},
-        {"direct, change at the limit is not enough", 10, 3, 1.0 / 1024, 0},
-        {"design, change at the limit", 1, 4, 1.0 / 1024, 1},
-        {"design, not before iteration 4", 1, 3, 0.0, 0},
+        {"direct, change below the limit", 10, 3, 0.5 / 1024, 0.5 / 1024, 1},
+        {"direct, change at the limit is not enough", 10, 3, 1.0 / 1024, 0.0, 0},
+        {"direct, the power has not settled", 10, 3, 0.0, 2.0 / 1024, 0},
+        {"direct, the power settled at the limit is not enough", 10, 3, 0.0, 1.0 / 1024, 0},
+        {"direct, a path without power", 100, 3, 0.0, -1.0, 1},
+        {"design, change at the limit", 1, 4, 1.0 / 1024, 0.5, 1},
+        {"design, not before iteration 4", 1, 3, 0.0, 0.0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -50,10 +60,12 @@ TEST_F(Convergence, PressureTasksCompareTheOutletPressureWithTheLastIteration) {
         double p_ref = 0.0, g_ref = 0.0;
         block()->acc_limit = 1.0 / 1024;  // changes and limit exact in binary
         outlet(65536.0);
+        block()->cyld_Nc = c.power_change == -1.0 ? 0.0 : 4096.0;
         EXPECT_EQ(check_convergence(1, 0, &p_ref, &g_ref), 0);
         EXPECT_EQ(block()->Gaccuracy, 0.1);  // the first iteration has no reference
         EXPECT_EQ(p_ref, 65536.0);
         outlet(65536.0 * (1 + c.change));
+        block()->cyld_Nc *= 1 + c.power_change;
         EXPECT_EQ(check_convergence(c.it, 0, &p_ref, &g_ref), c.verdict);
         EXPECT_EQ(block()->Gaccuracy, c.change);
     }
@@ -156,6 +168,37 @@ TEST_F(IterationReport, NonFiniteResultsAreCaughtBeforeAnythingIsWritten) {
     EXPECT_EQ(report_iteration(0), 3);
     EXPECT_EQ(host->iter, 0);
     EXPECT_EQ(console.text(), "");
+}
+
+}  // namespace
+
+namespace {
+
+// A loss step whose power swings by half from one iteration to the next,
+// while the outlet pressure stays: the run ends at its iteration limit with
+// result 2 and names the power as the quantity that did not settle.
+int swinging_power_loss_step() {
+    bdLocals* b = get_bdLocals();
+    b->cyld_Nc = b->iter % 2 == 0 ? 1000.0 : 1500.0;
+    return 0;
+}
+
+TEST_F(Convergence, ARunWhosePowerDoesNotSettleIsNotDone) {
+    ASSERT_TRUE(h2::test::load_loss_free_example_stage());
+    block()->IGM = 8;
+    struct Restore {
+        ~Restore() { h2::solver_steps() = h2::default_solver_steps(); }
+    } const restore;
+    h2::solver_steps().loss_step = &swinging_power_loss_step;
+    h2::test::CapturedConsole console;
+    EXPECT_EQ(bestXN(), 2);
+    EXPECT_EQ(block()->iter, 8);
+    EXPECT_NE(console.text().find(
+                  "Warning: the power did not settle: 1000 W after 1500 W in the previous iteration"),
+              std::string::npos)
+        << console.text();
+    h2::solver_steps().loss_step = [] { return 0; };
+    EXPECT_EQ(bestXN(), 0);
 }
 
 }  // namespace

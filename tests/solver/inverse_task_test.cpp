@@ -14,6 +14,7 @@
 #include "tests/support/captured_console.h"
 #include "tests/support/case_fixture.h"
 #include "tests/support/example_stage.h"
+#include "tests/support/march_only.h"
 #include "tests/support/mean_line_path.h"
 
 namespace {
@@ -266,6 +267,78 @@ TEST_F(InverseTask, ResidualCarriesAHeatExchangerAndAddsNothing) {
     x[2] += 3.0;
     EXPECT_EQ(flow_residual(x.data()), S);
     EXPECT_NEAR(b->isd_p2x[2][0], 0.99 * b->isd_p2x[1][0], 1e-9 * 2e5);
+}
+
+// The example stage with its nozzle's velocity coefficient 0.97, loss-free
+// otherwise, swept in task 20 from a total-to-static pressure ratio of 1.5
+// to 5. The flow rises to the nozzle's choke flow and then holds it: past
+// its throat the nozzle expands supersonically and turns its flow away from
+// the blades, rho w sin(beta) = (rho w)* sin(18 deg), so that it passes its
+// choke flow at every lower back pressure. That flow is the one of the hand
+// march of the direct task's choke test, 3.328355 kg/s.
+TEST_F(InverseTask, PastChokeTheFlowHoldsAndTheNozzleTurnsItsFlow) {
+    constexpr double kHandChoke = 3.328355;
+    double last = 0.0, peak = 0.0, least_past = 1e9;
+    for (const double ratio : {1.5, 2.0, 2.5, 3.0, 4.0, 5.0}) {
+        SCOPED_TRACE(ratio);
+        const h2::test::MarchOnly march_only;
+        ASSERT_TRUE(h2::test::load_loss_free_example_stage());
+        bdLocals* b = block();
+        const int m = b->cyld_nr / 2;
+        b->los_Los[1][m] = 0.97;
+        b->cyld_VART = 20;
+        b->elem_p2[b->cyld_ns] = 4e5 / ratio;
+        b->elem_G1[0] = 2.0;
+        ASSERT_EQ(bestXN(), 0);
+        const double G = b->elem_G2[1];
+        // Within the defect the search leaves: its accuracy 1e-5 on the sum of
+        // the squared relative defects lets each of them reach a few 1e-6.
+        EXPECT_GE(G, last * (1 - 1e-5));
+        last = G;
+        peak = std::fmax(peak, G);
+        // The nozzle's exit satisfies continuity at its exit angle.
+        const double exit_flow = b->isd_Ro2[1][m] * b->flow_w2[1][m] * b->bld_F2[1] * b->elem_Pa[1] *
+                                 b->los_Fp[1][m] * std::sin(b->cas_B2[1][m] * 0.01745329) *
+                                 b->cas_cosT2[1][m];
+        EXPECT_NEAR(exit_flow, G, 1e-5 * G);
+        const double mach = b->flow_w2[1][m] / b->isd_a2[1][m];
+        if (ratio >= 2.5) {
+            least_past = std::fmin(least_past, G);
+            EXPECT_GT(mach, 1.0);
+            EXPECT_GT(b->cas_B2[1][m], 18.0);  // turned away from the blades
+        } else {
+            EXPECT_NEAR(b->cas_B2[1][m], 18.0, 1e-9);
+        }
+    }
+    EXPECT_NEAR(peak, kHandChoke, 2e-3 * kHandChoke);
+    EXPECT_GT(least_past, (1 - 5e-3) * peak);
+}
+
+}  // namespace
+
+namespace {
+
+// The example stage with its loss models at a total-to-static pressure ratio
+// of 4 (its nozzle choked): first velocities of the case scaled by 0.5 to 2
+// all end at one flow. From the halved ones the search used to settle on a
+// second answer, a nozzle exit at Mach 2 with a pressure rise through the
+// rotor and half the flow, or on none.
+class InverseTaskStart : public h2::test::LiveCaseTest {};
+
+TEST_F(InverseTaskStart, FirstVelocitiesDoNotChooseTheAnswer) {
+    std::vector<double> flows;
+    for (const double scale : {0.5, 0.75, 1.0, 1.5, 2.0}) {
+        SCOPED_TRACE(scale);
+        ASSERT_TRUE(h2::test::load_example_stage());
+        bdLocals* b = get_bdLocals();
+        b->cyld_force1D = 1;
+        b->cyld_VART = 20;
+        b->elem_p2[b->cyld_ns] = 1e5;
+        for (int i = 0; i <= b->cyld_ns; ++i) b->wb[i] *= scale;
+        ASSERT_EQ(bestXN(), 0);
+        flows.push_back(b->elem_G1[0]);
+    }
+    for (const double G : flows) EXPECT_NEAR(G, flows[2], 1e-3 * flows[2]);
 }
 
 }  // namespace
