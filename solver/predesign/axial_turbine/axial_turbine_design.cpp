@@ -42,6 +42,8 @@ int AxTurbDesign(int m) {
     const double KZ = val[PD_VAR_KZ], KH = val[PD_VAR_KH];
 
     const TurbineExpansion x = turbine_expansion(b, r);
+    // A module that would compress has no drop to lay stages out on.
+    if (!expansion_possible(x, "axial turbine", m)) return 101;
     const double G = x.G, om = x.om, i0 = x.i0, p0 = x.p0, s0 = x.s0;
     double rho = x.rho;
 

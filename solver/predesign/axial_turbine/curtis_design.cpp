@@ -90,6 +90,8 @@ int CurtisDesign(int m) {
     const auto S = [&](int k) { return slot(b, k, 0.0); };
 
     const TurbineExpansion x = turbine_expansion(b, r);
+    // A module that would compress has no drop to lay stages out on.
+    if (!expansion_possible(x, "Curtis turbine", m)) return 101;
     const double G = x.G, om = x.om, i0 = x.i0, s0 = x.s0;
 
     b.bld_wp[0] = 0.0;
@@ -169,6 +171,14 @@ int CurtisDesign(int m) {
             l = stator_height(G, cz, rhok, b.elem_Pa[e], D);
             Rk = std::pow(1.0 - l / (l + D), 1.8) * R;
             pk = design_fluid(b, H2_FLUID_P_IS, Eh - (Eh - is) * (1.0 - Rk), sk);
+        }
+        // The nozzle has taken the whole drop: a later row starts at the
+        // module outlet and ends there. The reaction share above would leave
+        // the stator above the pressure it starts from (a compressing nozzle
+        // that no design solve can meet).
+        if (pk > x.p2n) {
+            pk = x.p2n;
+            Rk = 0.0;
         }
         for (int i : {e, e + 1}) {
             b.elem_G1[i] = b.elem_G2[i] = G;
