@@ -12,6 +12,7 @@
 #include "reports/report_api.h"
 #include "solver/predesign/axial_compressor/compressor_rows.h"
 #include "solver/predesign/compressor_generators.h"
+#include "solver/predesign/point_reason.h"
 #include "solver/predesign/predesign_tables.h"
 #include "solver/solver_conventions.h"
 
@@ -222,6 +223,10 @@ int AxCompDesign(int m) {
     }
     if (!found) {
         if (not_a_number) reset_fpu();
+        point_reason(
+            "axial compressor module %d: no inlet velocity below half the speed of sound (%.4g m/s) "
+            "carries %.4g kg/s through the first row's annulus of %.4g m2",
+            m, a / 2.0, G, A);
         return corrupted_data(b, kAxCompSource, kLineInletVelocity);
     }
 
@@ -252,12 +257,27 @@ int AxCompDesign(int m) {
     // number, would divide by zero below or overflow the conversion.
     const double stages = std::ceil((h_out - d.i0) / (U * U * d.HT));
     if (!(stages >= 1.0) || stages >= kStageCountLimit) {
+        if (!(b.cyld_p2n > d.p0))
+            point_reason(
+                "axial compressor module %d: outlet pressure %.6g Pa not above the inlet total pressure "
+                "%.6g Pa",
+                m, b.cyld_p2n, d.p0);
+        else
+            point_reason(
+                "axial compressor module %d: pressure ratio %.4g needs %.4g stages at loading %.4g "
+                "and blade speed %.4g m/s",
+                m, b.cyld_p2n / d.p0, stages, d.HT, U);
         zero_power(b);
         return kResultLimit;
     }
     const int z = static_cast<int>(stages);
     if (!d.restore &&
         (z < std::trunc(rec->PD_LIM_lower[PD_LIM_STG]) || z > std::trunc(rec->PD_LIM_upper[PD_LIM_STG]))) {
+        point_reason(
+            "axial compressor module %d: pressure ratio %.4g needs %d stages at loading %.4g and blade "
+            "speed %.4g m/s, outside the stage limits %g to %g",
+            m, b.cyld_p2n / d.p0, z, d.HT, U, std::trunc(rec->PD_LIM_lower[PD_LIM_STG]),
+            std::trunc(rec->PD_LIM_upper[PD_LIM_STG]));
         zero_power(b);
         return kResultLimit;
     }
@@ -416,13 +436,22 @@ int AxCompDesign(int m) {
                 const bool tip_high = tip > rec->PD_LIM_upper[PD_LIM_DS];
                 if ((d.Dflag == 2 && hub_low) || (d.Dflag == 0 && tip_high) ||
                     (d.Dflag == 1 && (hub_low || tip_high))) {
+                    point_reason(
+                        "axial compressor module %d, row %d: hub diameter %.4g m or tip diameter %.4g m "
+                        "outside the limits %.4g m and %.4g m",
+                        m, e, hub, tip, rec->PD_LIM_lower[PD_LIM_DH], rec->PD_LIM_upper[PD_LIM_DS]);
                     zero_power(b);
                     return kResultLimit;
                 }
                 if (rec->PD_LIM_upper[PD_LIM_MACH] != 0.0) {
                     const double M = b.flow_w1[e][mid] / b.isd_a1[e][mid];
-                    if (M < rec->PD_LIM_lower[PD_LIM_MACH] || M > rec->PD_LIM_upper[PD_LIM_MACH])
+                    if (M < rec->PD_LIM_lower[PD_LIM_MACH] || M > rec->PD_LIM_upper[PD_LIM_MACH]) {
+                        point_reason(
+                            "axial compressor module %d, rotor %d: relative inlet Mach number %.4g "
+                            "outside %.4g to %.4g",
+                            m, e, M, rec->PD_LIM_lower[PD_LIM_MACH], rec->PD_LIM_upper[PD_LIM_MACH]);
                         return kResultLimit;
+                    }
                 }
             }
         }
@@ -458,6 +487,10 @@ int AxCompDesign(int m) {
     }
 
     if (pass == limit) {
+        point_reason(
+            "axial compressor module %d: the work correction did not reach pressure ratio %.6g in %d "
+            "passes",
+            m, target, limit);
         zero_power(b);
         return kResultPassLimit;
     }

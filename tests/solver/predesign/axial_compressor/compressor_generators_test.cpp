@@ -10,6 +10,7 @@
 #include <string>
 
 #include "solver/predesign/compressor_generators.h"
+#include "solver/predesign/point_reason.h"
 #include "solver/predesign/predesign_tables.h"
 #include "solver/solver_api.h"
 #include "tests/solver/predesign/axial_compressor/compressor_case.h"
@@ -303,6 +304,64 @@ TEST_F(Generator, FanConvergesToTheStaticTarget) {
         c.spoil(tables_ptr(), b);
         EXPECT_EQ(AxFanDesign(0), c.result);
         EXPECT_EQ(std::string(b->err_text), c.text);
+    }
+}
+
+// A fan of pressure ratio 1.017: scaling the work by the ratio error moved
+// the ratio by about 2 % of its error a pass and ran out of passes; the
+// secant step on the ratio meets the target, whatever the relaxation.
+TEST_F(Generator, ALowRatioFanMeetsItsTargetAtHalfRelaxation) {
+    PD_module& r = rec();
+    r.type = COMP_FAN;
+    r.PD_VAL[PD_VAR_D] = 0.5;
+    r.PD_VAL[PD_VAR_CZ] = 0.20;
+    r.PD_VAL[PD_VAR_KZ] = 1.0;
+    prereq()[33] = 0.5;
+    b->RELAX = 0.5;
+    for (const double p2 : {99500.0, 103000.0}) {
+        SCOPED_TRACE(p2);
+        b->bld_wp[0] = 600.0;  // the generator takes the speed off element 0
+        b->elem_G1[0] = 40.0;
+        b->cyld_p2n = p2;
+        b->cas_tb[1][0] = 0.0;
+        b->cas_B1[0][0] = 90.0;
+        ASSERT_EQ(AxFanDesign(0), 0);
+        EXPECT_NEAR(b->isd_p2[1][0], p2, p2 * 2e-6);
+    }
+}
+
+// Targets no compressor or fan of the record can meet end with the limit
+// code and one line that names the module, the target and the limit.
+TEST_F(Generator, ImpossibleTargetsSayWhy) {
+    struct Case {
+        const char* name;
+        int type;
+        double p2;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"pressure ratio 50", COMP_AXIAL, 50.0 * kP0, "outside the stage limits 1 to 5"},
+        {"a compressor outlet below its inlet", COMP_AXIAL, 0.9 * kP0, "not above the inlet total pressure"},
+        {"a fan outlet below its inlet", COMP_FAN, 0.8 * kP0, "not above the inlet static pressure"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        compressor();
+        rec().type = c.type;
+        if (c.type == COMP_FAN) {
+            rec().PD_VAL[PD_VAR_D] = 0.5;
+            rec().PD_VAL[PD_VAR_CZ] = 0.20;
+            prereq()[33] = 0.5;
+            b->cas_B1[0][0] = 90.0;
+        }
+        b->cyld_p2n = c.p2;
+        h2::predesign::clear_point_reason();
+        EXPECT_EQ(c.type == COMP_FAN ? AxFanDesign(0) : AxCompDesign(0), 101);
+        const std::string reason = h2::predesign::point_reason_text();
+        EXPECT_NE(reason.find(c.type == COMP_FAN ? "fan module 0" : "axial compressor module 0"),
+                  std::string::npos)
+            << reason;
+        EXPECT_NE(reason.find(c.reason), std::string::npos) << reason;
     }
 }
 
