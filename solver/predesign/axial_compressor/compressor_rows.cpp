@@ -292,6 +292,8 @@ int af_row_state(double cz, double alpha1) {
     if (cz == 0.0) cz = 0.5 * b.bld_d2[1] * b.bld_wp[1] * b.elem_cz_[1];
     if (cz == 0.0) cz = kFanDefaultInletSpeed;
     inlet_section(b, cz, alpha1, true);
+    // The inlet element carries the flow it was sized for, as the compressor's does.
+    b.elem_G2[0] = b.elem_G1[0];
     return 0;
 }
 

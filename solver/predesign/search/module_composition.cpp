@@ -268,6 +268,8 @@ int compose(bdLocals& master, int restoreFlag) {
         return 101;
     }
     if (const int code = join(master, models, count, ns); code != 0) return code;
+    // The joined path is solved with its rows' losses, as its models were generated.
+    if (rec[0]->PD_SRC_P0 <= rec[count - 1]->PD_SRC_P2N) master.ICLos = 1;
 
     double mass = 0.0;
     for (int i = 1; i <= master.cyld_ns; ++i)

@@ -314,13 +314,12 @@ int build_model(int m, bdLocals* master) {
     model->elem_p0[0] = first->PD_SRC_P0;
     // The plug-in families see whether the whole machine compresses or expands.
     model->elem_p2[ns] = last->PD_SRC_P2N;
-    // The compressor and fan generators lay a blade row on every element;
-    // loaded into the fresh case's ducts, the row models would be none and
-    // every generated row lossless.
-    if (rec->type == COMP_AXIAL || rec->type == COMP_FAN)
-        for (int e = 1; e <= ns; ++e) model->elem_stagType[e] = 1.0;
     InitLoses();
     const bool compressing = model->elem_p0[0] <= model->elem_p2[ns];
+    // Compressor rows are charged their losses only under ICLos, which a
+    // compressing case file switches on: a model of a compressing machine
+    // does the same, or every generated row would be lossless.
+    if (compressing) model->ICLos = 1;
     model->cyld_ns -= extra_in + extra_out;
 
     if (compressing && extra_in && attach(*model, kSlotExtraInlet, 1) != 0) return 1;

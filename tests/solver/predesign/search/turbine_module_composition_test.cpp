@@ -9,6 +9,8 @@
 #include <string>
 
 #include "solver/predesign/point_reason.h"
+#include "solver/predesign/search/design_point_search.h"
+#include "solver/solver_api.h"
 #include "tests/solver/predesign/search/search_fixture.h"
 
 namespace {
@@ -264,6 +266,71 @@ TEST_F(TurbineComposition, AnOutletAboveTheInletIsRefusedWithItsReason) {
             << reason;
         PD_free_models();
         set_bdLocals(master());
+    }
+}
+
+}  // namespace
+namespace {
+
+// An axial compressor (hub 0.45 m, first row 0.1 m, HT 0.3, KZ 0.95, 1200
+// rad/s, 20 kg/s to 1.7 bar) and a fan (hub 0.5 m, 0.2 m, 600 rad/s, 40 kg/s
+// to 1.08 bar) composed and solved as a search point is: the rows are charged
+// their losses (a compressing machine's models and path run with ICLos, as a
+// compressing case file does), so the diagram efficiency passes the
+// screening, and the shaft power is the flow's gain in total enthalpy.
+// Before, every row came out lossless (effDx 0.98 and 0.99).
+TEST_F(TurbineComposition, CompressorsAndFansAreChargedTheirLosses) {
+    struct Machine {
+        int type;
+        double om, D, CZ, G, p2, effx_low;
+    };
+    for (const Machine c : {Machine{COMP_AXIAL, 1200.0, 0.45, 0.1, 20.0, 170000.0, 0.8},
+                            Machine{COMP_FAN, 600.0, 0.5, 0.2, 40.0, 108000.0, 0.8}}) {
+        SCOPED_TRACE(c.type);
+        PD_module& r = table(1)[0];
+        r = PD_module{};
+        r.type = c.type;
+        r.Gflag = 1;
+        r.PD_VAL[PD_VAR_OM] = r.PD_SRC_OM = c.om;
+        r.PD_VAL[PD_VAR_D] = c.D;
+        r.PD_VAL[PD_VAR_CZ] = c.CZ;
+        r.PD_VAL[PD_VAR_HT] = 0.3;
+        r.PD_VAL[PD_VAR_KU] = 1.0;
+        r.PD_VAL[PD_VAR_KZ] = 0.95;
+        r.PD_LIM_lower[PD_LIM_STG] = 1.0;
+        r.PD_LIM_upper[PD_LIM_STG] = 5.0;
+        r.PD_LIM_upper[PD_LIM_DS] = 10.0;
+        r.bladeDensity = 7800.0;
+        r.PD_SRC_G = c.G;
+        r.PD_SRC_P2N = c.p2;
+        r.PD_SRC_P0 = 101325.0;
+        r.PD_SRC_I0 = kAirCp * 288.15;
+        r.PD_SRC_A0 = 90.0;
+        attach(1);
+        bdLocals& b = *master();
+        b.ICLos = 0;                          // a predesign master as its file leaves it
+        b.cyld_MethodP = b.cyld_MethodS = 1;  // the case asks for profile and secondary losses
+        build();
+        ASSERT_EQ(PredC(0), 0);
+        set_bdLocals(&b);
+        ASSERT_EQ(bestXN(), 0);
+        set_bdLocals(&b);
+        const int ns = b.cyld_ns;
+        EXPECT_NEAR(b.isd_p2[ns][0], c.p2, 1e-5 * c.p2);
+        EXPECT_EQ(b.elem_G2[0], c.G);  // the inlet element carries the flow
+        for (int e = 1; e <= ns; ++e) {
+            SCOPED_TRACE(e);
+            EXPECT_GT(b.los_om[e][0], 0.0);
+            EXPECT_GT(b.isd_s2[e][0], b.isd_s1[e][0]);
+        }
+        EXPECT_GT(b.cyld_effx, c.effx_low);
+        EXPECT_LT(b.cyld_effx, 0.95);
+        h2::predesign::clear_point_reason();
+        EXPECT_TRUE(h2::predesign::passes_screening(b)) << h2::predesign::point_reason_text();
+        const double dh0 = b.isd_i2x[ns][0] - b.isd_i1x[0][0];
+        EXPECT_NEAR(b.cyld_Nc / (c.G * dh0), 1.0, 1e-5);
+        PD_free_models();
+        set_bdLocals(&b);
     }
 }
 
