@@ -59,29 +59,6 @@ double slot(const bdLocals& b, int k) { return prereq_slot(&b, k, 0.0); }
 
 void zero_power(bdLocals& b) { b.cyld_Nc = b.cyld_eff = 0.0; }
 
-// The work of the last pass and the pressure ratio it gave.
-struct WorkStep {
-    bool known = false;
-    double dh = 0.0, ratio = 0.0;
-};
-
-// The work of the next pass. A fan's ratio is close to 1, so scaling the
-// work by target/ratio moves the ratio by only about (ratio - 1)/ratio of
-// the error each pass, and the pass limit ends the design first. A secant
-// step on the ratio against the work (the first one through no work and
-// ratio 1) converges in a few passes; it is bounded to a factor of two, and
-// the relaxed scaling stands where the secant has no slope.
-double next_work(double dh, double ratio, double target, double relax, WorkStep& previous) {
-    const double scaled = dh + (target / ratio - 1.0) * dh * relax;
-    const double slope = previous.known ? (ratio - previous.ratio) / (dh - previous.dh) : (ratio - 1.0) / dh;
-    previous = {true, dh, ratio};
-    // More work gives more pressure; a slope that says otherwise (or none) is noise.
-    if (!(slope > 0.0) || !std::isfinite(slope)) return scaled;
-    const double secant = dh + (target - ratio) / slope;
-    const double lo = std::min(0.5 * dh, 2.0 * dh), hi = std::max(0.5 * dh, 2.0 * dh);
-    return std::clamp(secant, lo, hi);
-}
-
 }  // namespace
 
 int AxFanDesign(int m) {
@@ -225,6 +202,7 @@ int AxFanDesign(int m) {
     const double relax = relaxation(b.RELAX, kRelaxFloor);
     const double tol = tolerance(b.acc_limit, kToleranceFloor);
     WorkStep previous;
+    double highest = 0.0;  // the highest pressure ratio a pass reached
     double l_in = l;
     int pass = 0;
     for (; pass < kPassLimit; ++pass) {
@@ -288,12 +266,15 @@ int AxFanDesign(int m) {
             break;
         }
         if (std::fabs(1.0 - target / ratio) < tol) break;
+        highest = std::max(highest, ratio);
         dh = next_work(dh, ratio, target, relax, previous);
     }
     b.elem_Ht[0] = dh / (U * U);
     if (pass == kPassLimit) {
-        point_reason("fan module %d: the work correction did not reach pressure ratio %.6g in %d passes", m,
-                     target, kPassLimit);
+        point_reason(
+            "fan module %d: the work correction did not reach pressure ratio %.6g in %d passes (the "
+            "highest a pass reached: %.6g)",
+            m, target, kPassLimit, highest);
         zero_power(b);
         return kResultPassLimit;
     }
