@@ -199,28 +199,34 @@ int AxCompDesign(int m) {
     const double cos_a = g == 1 ? 0.0 : std::cos(alpha * kDegree);
     const double A = kPi * l * dm;
 
-    // Inlet velocity: the fixed point of continuity on the inlet isentrope,
-    // kept below half the speed of sound.
+    // Inlet velocity: the fixed point of continuity on the inlet isentrope
+    // through the inlet area `area`, kept below half the speed of sound,
+    // from the start value c; `found` tells whether it settled.
     const double a = F(b, H2_FLUID_SOUND_PI, d.p0, d.i0);
-    double c = G / (rho0 * A * sin_a);
+    bool not_a_number = false;
+    const auto inlet_velocity = [&](double area, double c, bool& found) {
+        found = false;
+        not_a_number = std::isnan(c);
+        for (int n = 0; n < kInletIterations; ++n) {
+            if (!(c <= a / 2.0)) break;
+            const double h = d.i0 - c * c / 2.0;
+            const double p = F(b, H2_FLUID_P_IS, h, s0);
+            const double rho = F(b, H2_FLUID_RHO_PI, p, h);
+            const double c_next = G / (rho * area * sin_a);
+            if (std::isnan(c_next)) {
+                not_a_number = true;
+                break;
+            }
+            if (std::fabs(c - c_next) / c < kInletTolerance) {
+                found = true;
+                return c_next;
+            }
+            c = c_next;
+        }
+        return c;
+    };
     bool found = false;
-    bool not_a_number = std::isnan(c);
-    for (int n = 0; n < kInletIterations; ++n) {
-        if (!(c <= a / 2.0)) break;
-        const double h = d.i0 - c * c / 2.0;
-        const double p = F(b, H2_FLUID_P_IS, h, s0);
-        const double rho = F(b, H2_FLUID_RHO_PI, p, h);
-        const double c_next = G / (rho * A * sin_a);
-        if (std::isnan(c_next)) {
-            not_a_number = true;
-            break;
-        }
-        if (std::fabs(c - c_next) / c < kInletTolerance) {
-            found = true;
-            break;
-        }
-        c = c_next;
-    }
+    const double c = inlet_velocity(A, G / (rho0 * A * sin_a), found);
     if (!found) {
         if (not_a_number) reset_fpu();
         point_reason(
@@ -457,6 +463,15 @@ int AxCompDesign(int m) {
         }
         b.bld_l2[0] = b.bld_l1[g + 1];
         l_in = b.bld_l2[0];
+        // The inlet element takes the first row's inlet height: its velocity
+        // follows by continuity there, or the first row would be fed the
+        // estimate's velocity and the inlet would carry another flow than G.
+        bool settled = false;
+        const double c_in = inlet_velocity(kPi * l_in * b.bld_d2[0], b.flow_c1[0][mid], settled);
+        if (settled) {
+            ac_row_state(c_in * sin_a, alpha0);
+            b.bld_l2[0] = b.bld_l1[0] = l_in;
+        }
 
         if (o == 1) {
             const int e = ns;
