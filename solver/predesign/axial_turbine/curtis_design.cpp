@@ -12,6 +12,7 @@
 #include "solver/predesign/axial_turbine/turbine_design.h"
 #include "solver/predesign/centrifugal_elements.h"
 #include "solver/predesign/module_generators.h"
+#include "solver/predesign/point_reason.h"
 #include "solver/predesign/predesign_tables.h"
 #include "solver/solver_api.h"
 
@@ -107,7 +108,11 @@ int CurtisDesign(int m) {
     // An upper stage limit below 2 leaves no velocity-compounded wheel; the
     // module would stay unsolved yet count as generated.
     const double upper = r.PD_LIM_upper[PD_LIM_STG];
-    if (!(upper >= 2.0)) return 101;
+    if (!(upper >= 2.0)) {
+        point_reason("Curtis turbine module %d: upper stage limit %g leaves no second row of blades", m,
+                     upper);
+        return 101;
+    }
     const int n = static_cast<int>(std::fmin(upper, 1e6));
     if (!allocated_element(&b, 2 * n)) return 1;
 
@@ -227,7 +232,13 @@ int CurtisDesign(int m) {
 
         // A negative seal diameter leaves a half-built module: nothing to solve.
         b.bld_du[e] = (b.bld_d2[w] - b.bld_l2[w]) * kDiaphragmSeal;
-        if (b.bld_du[e] < 0.0) return 101;
+        if (b.bld_du[e] < 0.0) {
+            point_reason(
+                "Curtis turbine module %d, stator %d: no room for the diaphragm seal (rotor taller than "
+                "its mean diameter)",
+                m, e);
+            return 101;
+        }
 
         b.bld_Tu[e] = S(kTu);
         b.bld_k[e] = S(kRoughness);

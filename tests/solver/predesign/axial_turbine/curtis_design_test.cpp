@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 #include "solver/predesign/axial_turbine/turbine_design.h"
 #include "solver/predesign/module_generators.h"
+#include "solver/predesign/point_reason.h"
 #include "tests/support/turbine_module_case.h"
 
 namespace {
@@ -135,7 +137,10 @@ TEST_F(Curtis, NoWheelOrNoSealIs101AndNothingSolved) {
         r.PD_VAL[PD_VAR_CZ] = c.CZ;
         block()->cyld_ns = 0;
         block()->cyld_VART = 1;  // a solve would run
+        h2::predesign::clear_point_reason();
         EXPECT_EQ(CurtisDesign(0), 101);
+        EXPECT_NE(std::string(h2::predesign::point_reason_text()).find("Curtis turbine module 0"),
+                  std::string::npos);
         EXPECT_EQ(block()->cyld_ns, 0);
         EXPECT_EQ(block()->cyld_Nc, 0.0);
         EXPECT_EQ(r.elemsPerStage, 2);
