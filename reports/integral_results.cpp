@@ -474,6 +474,15 @@ void streamline_results_sweep(Results& r) {
     }
 }
 
+// The inlet flow of an expanding design: the first nozzle's blade flow and
+// its diaphragm seal flow, which passes the inlet beside the nozzle as in the
+// direct task. Without the seal flow the inlet is short of the outlet and
+// every efficiency over it too high.
+double design_inlet_flow(const bdLocals& c) {
+    const bool seal = c.cyld_ns >= 1 && is_stator(c, 1);
+    return c.elem_G1[0] + (seal ? c.elem_Gdu[1] : 0.0);
+}
+
 // Inlet and outlet flows of the whole path and the outlet's volume flow.
 void machine_flows(bdLocals& c, int m) {
     const int ns = c.cyld_ns;
@@ -482,7 +491,10 @@ void machine_flows(bdLocals& c, int m) {
                          ? c.cool_oGoxl[ns] + c.cool_tGoxl[ns] + c.cool_hGoxl[ns] + c.cool_fGoxl[ns]
                          : 0.0;
     c.cyld_Gout = c.elem_G2[ns] + q;
-    if (c.cyld_VART < kFirstAnalysisTask && is_expanding(c)) c.cyld_Gout += c.elem_Gr[ns];
+    if (c.cyld_VART < kFirstAnalysisTask && is_expanding(c)) {
+        c.cyld_Gout += c.elem_Gr[ns];
+        c.cyld_G = design_inlet_flow(c);
+    }
     c.cyld_Gv = c.elem_G2[ns] / c.isd_Ro2[ns][m];  // volume flow at the outlet
     if (c.cyld_VART >= kFirstAnalysisTask) add_leak_flows();
 }
@@ -509,7 +521,10 @@ void calc_integral(int flag) {
     const double p2n = r.sm(c.isd_p2, ns, m), p2nx = r.sm(c.isd_p2x, ns, m);
     const double H_is = i_in - r.i_ps(p2n, s_in, c.elem_af[ns]);
     const bool cooled = any_cooled() != 0;
-    if (flag != 0) h2::machine_flows(c, m);
+    if (flag != 0)
+        h2::machine_flows(c, m);
+    else if (c.cyld_VART < h2::kFirstAnalysisTask && r.expanding())
+        c.cyld_G = h2::design_inlet_flow(c);
     // The machine's inlet flow: the given flow and the seal flow that passes
     // the inlet beside the first nozzles. Every whole-path figure uses it.
     const double G_entry = c.cyld_G;

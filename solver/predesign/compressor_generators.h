@@ -3,6 +3,7 @@
 // of design solves.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -38,6 +39,29 @@ inline double relaxation(double r, double floor) { return r > floor ? r : floor;
 
 // Convergence tolerance with its floor.
 inline double tolerance(double acc, double floor) { return acc > floor ? acc : floor; }
+
+// The work of the last pass and the pressure ratio it gave.
+struct WorkStep {
+    bool known = false;
+    double dh = 0.0, ratio = 0.0;
+};
+
+// The work (or loading) of the next pass of a fan. A fan's ratio is close to 1, so scaling the
+// work by target/ratio moves the ratio by only about (ratio - 1)/ratio of
+// the error each pass, and the pass limit ends the design first. A secant
+// step on the ratio against the work (the first one through no work and
+// ratio 1) converges in a few passes; it is bounded to a factor of two, and
+// the relaxed scaling stands where the secant has no slope.
+inline double next_work(double dh, double ratio, double target, double relax, WorkStep& previous) {
+    const double scaled = dh + (target / ratio - 1.0) * dh * relax;
+    const double slope = previous.known ? (ratio - previous.ratio) / (dh - previous.dh) : (ratio - 1.0) / dh;
+    previous = {true, dh, ratio};
+    // More work gives more pressure; a slope that says otherwise (or none) is noise.
+    if (!(slope > 0.0) || !std::isfinite(slope)) return scaled;
+    const double secant = dh + (target - ratio) / slope;
+    const double lo = std::min(0.5 * dh, 2.0 * dh), hi = std::max(0.5 * dh, 2.0 * dh);
+    return std::clamp(secant, lo, hi);
+}
 
 // A blade row of speed 0 with blades: a stator or guide vane.
 inline bool stator_row(const bdLocals& b, int e) {

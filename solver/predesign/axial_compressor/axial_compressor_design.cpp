@@ -12,6 +12,7 @@
 #include "reports/report_api.h"
 #include "solver/predesign/axial_compressor/compressor_rows.h"
 #include "solver/predesign/compressor_generators.h"
+#include "solver/predesign/point_reason.h"
 #include "solver/predesign/predesign_tables.h"
 #include "solver/solver_conventions.h"
 
@@ -198,30 +199,40 @@ int AxCompDesign(int m) {
     const double cos_a = g == 1 ? 0.0 : std::cos(alpha * kDegree);
     const double A = kPi * l * dm;
 
-    // Inlet velocity: the fixed point of continuity on the inlet isentrope,
-    // kept below half the speed of sound.
+    // Inlet velocity: the fixed point of continuity on the inlet isentrope
+    // through the inlet area `area`, kept below half the speed of sound,
+    // from the start value c; `found` tells whether it settled.
     const double a = F(b, H2_FLUID_SOUND_PI, d.p0, d.i0);
-    double c = G / (rho0 * A * sin_a);
+    bool not_a_number = false;
+    const auto inlet_velocity = [&](double area, double c, bool& found) {
+        found = false;
+        not_a_number = std::isnan(c);
+        for (int n = 0; n < kInletIterations; ++n) {
+            if (!(c <= a / 2.0)) break;
+            const double h = d.i0 - c * c / 2.0;
+            const double p = F(b, H2_FLUID_P_IS, h, s0);
+            const double rho = F(b, H2_FLUID_RHO_PI, p, h);
+            const double c_next = G / (rho * area * sin_a);
+            if (std::isnan(c_next)) {
+                not_a_number = true;
+                break;
+            }
+            if (std::fabs(c - c_next) / c < kInletTolerance) {
+                found = true;
+                return c_next;
+            }
+            c = c_next;
+        }
+        return c;
+    };
     bool found = false;
-    bool not_a_number = std::isnan(c);
-    for (int n = 0; n < kInletIterations; ++n) {
-        if (!(c <= a / 2.0)) break;
-        const double h = d.i0 - c * c / 2.0;
-        const double p = F(b, H2_FLUID_P_IS, h, s0);
-        const double rho = F(b, H2_FLUID_RHO_PI, p, h);
-        const double c_next = G / (rho * A * sin_a);
-        if (std::isnan(c_next)) {
-            not_a_number = true;
-            break;
-        }
-        if (std::fabs(c - c_next) / c < kInletTolerance) {
-            found = true;
-            break;
-        }
-        c = c_next;
-    }
+    const double c = inlet_velocity(A, G / (rho0 * A * sin_a), found);
     if (!found) {
         if (not_a_number) reset_fpu();
+        point_reason(
+            "axial compressor module %d: no inlet velocity below half the speed of sound (%.4g m/s) "
+            "carries %.4g kg/s through the first row's annulus of %.4g m2",
+            m, a / 2.0, G, A);
         return corrupted_data(b, kAxCompSource, kLineInletVelocity);
     }
 
@@ -252,12 +263,27 @@ int AxCompDesign(int m) {
     // number, would divide by zero below or overflow the conversion.
     const double stages = std::ceil((h_out - d.i0) / (U * U * d.HT));
     if (!(stages >= 1.0) || stages >= kStageCountLimit) {
+        if (!(b.cyld_p2n > d.p0))
+            point_reason(
+                "axial compressor module %d: outlet pressure %.6g Pa not above the inlet total pressure "
+                "%.6g Pa",
+                m, b.cyld_p2n, d.p0);
+        else
+            point_reason(
+                "axial compressor module %d: pressure ratio %.4g needs %.4g stages at loading %.4g "
+                "and blade speed %.4g m/s",
+                m, b.cyld_p2n / d.p0, stages, d.HT, U);
         zero_power(b);
         return kResultLimit;
     }
     const int z = static_cast<int>(stages);
     if (!d.restore &&
         (z < std::trunc(rec->PD_LIM_lower[PD_LIM_STG]) || z > std::trunc(rec->PD_LIM_upper[PD_LIM_STG]))) {
+        point_reason(
+            "axial compressor module %d: pressure ratio %.4g needs %d stages at loading %.4g and blade "
+            "speed %.4g m/s, outside the stage limits %g to %g",
+            m, b.cyld_p2n / d.p0, z, d.HT, U, std::trunc(rec->PD_LIM_lower[PD_LIM_STG]),
+            std::trunc(rec->PD_LIM_upper[PD_LIM_STG]));
         zero_power(b);
         return kResultLimit;
     }
@@ -416,18 +442,36 @@ int AxCompDesign(int m) {
                 const bool tip_high = tip > rec->PD_LIM_upper[PD_LIM_DS];
                 if ((d.Dflag == 2 && hub_low) || (d.Dflag == 0 && tip_high) ||
                     (d.Dflag == 1 && (hub_low || tip_high))) {
+                    point_reason(
+                        "axial compressor module %d, row %d: hub diameter %.4g m or tip diameter %.4g m "
+                        "outside the limits %.4g m and %.4g m",
+                        m, e, hub, tip, rec->PD_LIM_lower[PD_LIM_DH], rec->PD_LIM_upper[PD_LIM_DS]);
                     zero_power(b);
                     return kResultLimit;
                 }
                 if (rec->PD_LIM_upper[PD_LIM_MACH] != 0.0) {
                     const double M = b.flow_w1[e][mid] / b.isd_a1[e][mid];
-                    if (M < rec->PD_LIM_lower[PD_LIM_MACH] || M > rec->PD_LIM_upper[PD_LIM_MACH])
+                    if (M < rec->PD_LIM_lower[PD_LIM_MACH] || M > rec->PD_LIM_upper[PD_LIM_MACH]) {
+                        point_reason(
+                            "axial compressor module %d, rotor %d: relative inlet Mach number %.4g "
+                            "outside %.4g to %.4g",
+                            m, e, M, rec->PD_LIM_lower[PD_LIM_MACH], rec->PD_LIM_upper[PD_LIM_MACH]);
                         return kResultLimit;
+                    }
                 }
             }
         }
         b.bld_l2[0] = b.bld_l1[g + 1];
         l_in = b.bld_l2[0];
+        // The inlet element takes the first row's inlet height: its velocity
+        // follows by continuity there, or the first row would be fed the
+        // estimate's velocity and the inlet would carry another flow than G.
+        bool settled = false;
+        const double c_in = inlet_velocity(kPi * l_in * b.bld_d2[0], b.flow_c1[0][mid], settled);
+        if (settled) {
+            ac_row_state(c_in * sin_a, alpha0);
+            b.bld_l2[0] = b.bld_l1[0] = l_in;
+        }
 
         if (o == 1) {
             const int e = ns;
@@ -458,6 +502,10 @@ int AxCompDesign(int m) {
     }
 
     if (pass == limit) {
+        point_reason(
+            "axial compressor module %d: the work correction did not reach pressure ratio %.6g in %d "
+            "passes",
+            m, target, limit);
         zero_power(b);
         return kResultPassLimit;
     }

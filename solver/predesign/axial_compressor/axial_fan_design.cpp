@@ -1,6 +1,7 @@
 // The fan module generator: element 0 and one fan rotor, sized from the
 // module record's design variables as the axial compressor is, with the
 // row's work converged until the outlet pressure ratio meets its target.
+#include <algorithm>
 #include <cmath>
 
 #include "case/case_arrays.h"
@@ -9,6 +10,7 @@
 #include "reports/report_api.h"
 #include "solver/predesign/axial_compressor/compressor_rows.h"
 #include "solver/predesign/compressor_generators.h"
+#include "solver/predesign/point_reason.h"
 #include "solver/predesign/predesign_tables.h"
 #include "solver/solver_conventions.h"
 
@@ -122,6 +124,9 @@ int AxFanDesign(int m) {
     }
     if (!found) {
         reset_fpu();
+        point_reason(
+            "fan module %d: no inlet velocity carries %.4g kg/s through the row's annulus of %.4g m2", m, G,
+            A);
         return corrupted_data(b, kAxFanSource, kLineInletVelocity);
     }
 
@@ -155,6 +160,19 @@ int AxFanDesign(int m) {
     const bool static_target = b.cyld_VARTP == 0;
     const double p_ref = static_target ? p1 : p0;
     const double target = b.cyld_p2n / p_ref;
+    // A fan cannot lower the pressure: the work correction would drive the
+    // work through zero and end at the pass limit.
+    if (!(target > 1.0)) {
+        point_reason("fan module %d: outlet pressure %.6g Pa not above the inlet %s pressure %.6g Pa", m,
+                     b.cyld_p2n, static_target ? "static" : "total", p_ref);
+        zero_power(b);
+        return kResultLimit;
+    }
+    // A static target between the static and the total inlet pressure gives
+    // a work estimate of no work or less: start from the isentropic rise
+    // between the two pressures the ratio compares.
+    if (!(dh > 0.0))
+        dh = (F(b, H2_FLUID_I_PS, b.cyld_p2n, s0) - F(b, H2_FLUID_I_PS, p_ref, s0)) / kEstimatedEfficiency;
 
     b.cyld_ns = 1;
     b.bld_wp[0] = 0.0;
@@ -183,6 +201,8 @@ int AxFanDesign(int m) {
 
     const double relax = relaxation(b.RELAX, kRelaxFloor);
     const double tol = tolerance(b.acc_limit, kToleranceFloor);
+    WorkStep previous;
+    double highest = 0.0;  // the highest pressure ratio a pass reached
     double l_in = l;
     int pass = 0;
     for (; pass < kPassLimit; ++pass) {
@@ -200,6 +220,11 @@ int AxFanDesign(int m) {
             const bool tip_high =
                 (Dflag == 0 || Dflag == 1) && b.bld_d1[1] + b.bld_l1[1] > rec->PD_LIM_upper[PD_LIM_DS];
             if (hub_low || tip_high) {
+                point_reason(
+                    "fan module %d: hub diameter %.4g m or tip diameter %.4g m outside the limits %.4g m "
+                    "and %.4g m",
+                    m, b.bld_d1[1] - b.bld_l1[1], b.bld_d1[1] + b.bld_l1[1], rec->PD_LIM_lower[PD_LIM_DH],
+                    rec->PD_LIM_upper[PD_LIM_DS]);
                 zero_power(b);
                 return kResultLimit;
             }
@@ -211,7 +236,12 @@ int AxFanDesign(int m) {
         b.cas_b[1][mid] = l_in * slot(b, kRelChord);
         if (b.cas_tb[1][mid] == 0.0) b.cas_tb[1][mid] = slot(b, kRelPitch);
         b.cas_t[1][mid] = b.cas_b[1][mid] * b.cas_tb[1][mid];
-        if (b.cas_t[1][mid] == 0.0) return 3;
+        if (b.cas_t[1][mid] == 0.0) {
+            point_reason(
+                "fan module %d: the rotor has no pitch (chord per height slot %d, pitch per chord slot %d)",
+                m, static_cast<int>(kRelChord), static_cast<int>(kRelPitch));
+            return 3;
+        }
         b.bld_z[1] = std::trunc(kPi * b.bld_d2[1] / b.cas_t[1][mid]);
         b.clrn_d1[1] = b.cas_b[1][mid] * slot(b, kGapPerChord);
         b.clrn_Zrr[1] = slot(b, kZrr);
@@ -236,10 +266,15 @@ int AxFanDesign(int m) {
             break;
         }
         if (std::fabs(1.0 - target / ratio) < tol) break;
-        dh = dh + (target / ratio - 1.0) * dh * relax;
+        highest = std::max(highest, ratio);
+        dh = next_work(dh, ratio, target, relax, previous);
     }
     b.elem_Ht[0] = dh / (U * U);
     if (pass == kPassLimit) {
+        point_reason(
+            "fan module %d: the work correction did not reach pressure ratio %.6g in %d passes (the "
+            "highest a pass reached: %.6g)",
+            m, target, kPassLimit, highest);
         zero_power(b);
         return kResultPassLimit;
     }

@@ -132,6 +132,14 @@ void inlet_section(bdLocals& b, double cz, double alpha1, bool fan) {
     b.bld_l1[0] = b.bld_l2[0];
 }
 
+// Work per kilogram the shaft of rotor i spends beside the Euler work Lu:
+// tip leakage (a share zrz of Lu) and disk friction, as the whole-path
+// results charge the shaft with them.
+double parasitic_work(const bdLocals& b, int i, double Lu) {
+    const double leakage = b.enrg_zrz[i] > 0.0 ? std::fabs(Lu) * b.enrg_zrz[i] : 0.0;
+    return leakage + b.enrg_dhd[i];
+}
+
 // The rotor row of either module form; fan selects the fan's differences.
 void rotor_row(bdLocals& b, int i, bool fan) {
     const int m = mid_stream(b);
@@ -156,10 +164,14 @@ void rotor_row(bdLocals& b, int i, bool fan) {
     b.isd_i1x[i][m] = b.isd_i2x[p][m] + grav_head_in(i, m);
     inlet_state_from(b, i, p, m);
 
-    // Euler work from the loading coefficient.
+    // Euler work from the loading coefficient. The shaft also turns the
+    // tip-leakage and disk-friction work into heat of the gas it passes: in
+    // an adiabatic machine the outlet total enthalpy rises by both, or the
+    // shaft power would exceed the flow's gain in total enthalpy.
     const double Lu = b.elem_Ht[i] * (fan ? u1 * u1 : u2 * u2);
     b.enrg_Lu[i][m] = Lu;
-    b.isd_i2x[i][m] = b.isd_i1x[i][m] + Lu;
+    const double parasitic = parasitic_work(b, i, Lu);
+    b.isd_i2x[i][m] = b.isd_i1x[i][m] + Lu + parasitic;
     b.isd_i2x[i][m] = b.isd_i2x[i][m] + grav_head_out(i, m);
 
     // Outlet triangle: u2 c2u = u1 c1u + Lu.
@@ -202,8 +214,10 @@ void rotor_row(bdLocals& b, int i, bool fan) {
         b.cas_B2a[i][m] = b.cas_B2g[i][m];
     }
 
-    // Relative total pressure at the outlet: isentropic less the loss.
-    b.isd_p2wx[i][m] = F(b, H2_FLUID_P_IS, b.isd_i2wx[i][m], b.isd_s1[i][m]) -
+    // Relative total pressure at the outlet: isentropic less the loss. The
+    // blades compress by the Euler work alone; the parasitic heat enters at
+    // that pressure and raises only the entropy.
+    b.isd_p2wx[i][m] = F(b, H2_FLUID_P_IS, b.isd_i2wx[i][m] - parasitic, b.isd_s1[i][m]) -
                        (b.isd_p1wx[i][m] - b.isd_p1[i][m]) * b.los_om[i][m];
 
     if (!fan) {
@@ -278,6 +292,8 @@ int af_row_state(double cz, double alpha1) {
     if (cz == 0.0) cz = 0.5 * b.bld_d2[1] * b.bld_wp[1] * b.elem_cz_[1];
     if (cz == 0.0) cz = kFanDefaultInletSpeed;
     inlet_section(b, cz, alpha1, true);
+    // The inlet element carries the flow it was sized for, as the compressor's does.
+    b.elem_G2[0] = b.elem_G1[0];
     return 0;
 }
 

@@ -7,6 +7,7 @@
 #include "halvorine2/compressor_design.h"
 #include "solver/predesign/axial_compressor/compressor_rows.h"
 #include "solver/predesign/compressor_generators.h"
+#include "solver/predesign/point_reason.h"
 #include "solver/solver_conventions.h"
 
 namespace h2::predesign {
@@ -35,6 +36,7 @@ int regenerate_fan(bdLocals& b) {
     const double relax = relaxation(b.RELAX, kRelaxFloor);
     const double tol = tolerance(b.acc_limit, kToleranceFloor);
 
+    WorkStep previous;
     int pass = 0;
     for (; pass < kPassLimit; ++pass) {
         const double D = b.bld_d2s[1];
@@ -54,10 +56,15 @@ int regenerate_fan(bdLocals& b) {
             return 1;
         }
         if (std::fabs(1.0 - target / ratio) < tol) break;
-        b.elem_Ht[1] = b.elem_Ht[1] + (target / ratio - 1.0) * b.elem_Ht[1] * relax;
+        b.elem_Ht[1] = next_work(b.elem_Ht[1], ratio, target, relax, previous);
         if (af_row_geometry(1) != 0) return 1;
     }
-    return pass == kPassLimit ? 1 : 0;
+    if (pass == kPassLimit) {
+        point_reason("fan: the loading correction did not reach pressure ratio %.6g in %d passes", target,
+                     kPassLimit);
+        return 1;
+    }
+    return 0;
 }
 
 }  // namespace h2::predesign

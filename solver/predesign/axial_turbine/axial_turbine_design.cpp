@@ -10,6 +10,7 @@
 #include "solver/predesign/axial_turbine/axial_turbine_rows.h"
 #include "solver/predesign/centrifugal_elements.h"
 #include "solver/predesign/module_generators.h"
+#include "solver/predesign/point_reason.h"
 #include "solver/predesign/predesign_tables.h"
 #include "solver/solver_api.h"
 
@@ -42,6 +43,8 @@ int AxTurbDesign(int m) {
     const double KZ = val[PD_VAR_KZ], KH = val[PD_VAR_KH];
 
     const TurbineExpansion x = turbine_expansion(b, r);
+    // A module that would compress has no drop to lay stages out on.
+    if (!expansion_possible(x, "axial turbine", m)) return 101;
     const double G = x.G, om = x.om, i0 = x.i0, p0 = x.p0, s0 = x.s0;
     double rho = x.rho;
 
@@ -79,7 +82,13 @@ int AxTurbDesign(int m) {
         const double u_over_a0 = om * D / a0;
         const double count = std::floor(x.H0 / (0.125 * u_over_a0 * u_over_a0 - 0.5 * q) + 0.5);
         // A zero denominator gives a count that is no number: no stage.
-        if (!(count >= 1.0) || !(count <= kCountCeiling)) return 1;
+        if (!(count >= 1.0) || !(count <= kCountCeiling)) {
+            point_reason(
+                "axial turbine module %d: the drop %.4g J/kg gives no stage count at blade speed ratio "
+                "u/a0 %.4g and axial velocity %.4g m/s",
+                m, x.H0, u_over_a0, std::sqrt(q));
+            return 1;
+        }
         n = static_cast<int>(count);
         kmid = n / 2 > 1 ? n / 2 : 1;
 
@@ -102,8 +111,12 @@ int AxTurbDesign(int m) {
     }
 
     if (r.restoreFlag == 0 && (n < static_cast<int>(r.PD_LIM_lower[PD_LIM_STG]) ||
-                               n > static_cast<int>(r.PD_LIM_upper[PD_LIM_STG])))
+                               n > static_cast<int>(r.PD_LIM_upper[PD_LIM_STG]))) {
+        point_reason("axial turbine module %d: the drop needs %d stages, outside the stage limits %d to %d",
+                     m, n, static_cast<int>(r.PD_LIM_lower[PD_LIM_STG]),
+                     static_cast<int>(r.PD_LIM_upper[PD_LIM_STG]));
         return 1;
+    }
     // A restored point is not held to the stage limits; it must still fit.
     if (!allocated_element(&b, 2 * n)) return 1;
 

@@ -25,6 +25,9 @@ struct TurbineExpansion {
     double s2;   // expected outlet entropy
 };
 TurbineExpansion turbine_expansion(const bdLocals& b, const PD_module& r);
+// True when the module's outlet lies below its inlet; otherwise the reason is
+// given (`kind` names the module type) and the generator refuses the point.
+bool expansion_possible(const TurbineExpansion& x, const char* kind, int m);
 
 // First-stage start values by Gflag: 0 or 1 give the first stator's height
 // and mean diameter (and the stage reaction) from D and CZ; any other value

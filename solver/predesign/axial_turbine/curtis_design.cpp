@@ -12,6 +12,7 @@
 #include "solver/predesign/axial_turbine/turbine_design.h"
 #include "solver/predesign/centrifugal_elements.h"
 #include "solver/predesign/module_generators.h"
+#include "solver/predesign/point_reason.h"
 #include "solver/predesign/predesign_tables.h"
 #include "solver/solver_api.h"
 
@@ -90,6 +91,8 @@ int CurtisDesign(int m) {
     const auto S = [&](int k) { return slot(b, k, 0.0); };
 
     const TurbineExpansion x = turbine_expansion(b, r);
+    // A module that would compress has no drop to lay stages out on.
+    if (!expansion_possible(x, "Curtis turbine", m)) return 101;
     const double G = x.G, om = x.om, i0 = x.i0, s0 = x.s0;
 
     b.bld_wp[0] = 0.0;
@@ -105,7 +108,11 @@ int CurtisDesign(int m) {
     // An upper stage limit below 2 leaves no velocity-compounded wheel; the
     // module would stay unsolved yet count as generated.
     const double upper = r.PD_LIM_upper[PD_LIM_STG];
-    if (!(upper >= 2.0)) return 101;
+    if (!(upper >= 2.0)) {
+        point_reason("Curtis turbine module %d: upper stage limit %g leaves no second row of blades", m,
+                     upper);
+        return 101;
+    }
     const int n = static_cast<int>(std::fmin(upper, 1e6));
     if (!allocated_element(&b, 2 * n)) return 1;
 
@@ -170,6 +177,14 @@ int CurtisDesign(int m) {
             Rk = std::pow(1.0 - l / (l + D), 1.8) * R;
             pk = design_fluid(b, H2_FLUID_P_IS, Eh - (Eh - is) * (1.0 - Rk), sk);
         }
+        // The nozzle has taken the whole drop: a later row starts at the
+        // module outlet and ends there. The reaction share above would leave
+        // the stator above the pressure it starts from (a compressing nozzle
+        // that no design solve can meet).
+        if (pk > x.p2n) {
+            pk = x.p2n;
+            Rk = 0.0;
+        }
         for (int i : {e, e + 1}) {
             b.elem_G1[i] = b.elem_G2[i] = G;
             b.elem_R[i] = Rk;
@@ -217,7 +232,13 @@ int CurtisDesign(int m) {
 
         // A negative seal diameter leaves a half-built module: nothing to solve.
         b.bld_du[e] = (b.bld_d2[w] - b.bld_l2[w]) * kDiaphragmSeal;
-        if (b.bld_du[e] < 0.0) return 101;
+        if (b.bld_du[e] < 0.0) {
+            point_reason(
+                "Curtis turbine module %d, stator %d: no room for the diaphragm seal (rotor taller than "
+                "its mean diameter)",
+                m, e);
+            return 101;
+        }
 
         b.bld_Tu[e] = S(kTu);
         b.bld_k[e] = S(kRoughness);

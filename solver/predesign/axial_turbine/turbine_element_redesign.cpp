@@ -400,6 +400,11 @@ int stgDesignElem(int e) {
     b.isd_i1wx[e][m] = b.flow_u1[e][m] * b.flow_u1[e][m] / 2.0 + b.isd_i1x[e][m] - b.flow_ucu1[e][m];
     // Isentropic exit enthalpy.
     const double i2s = fluid(b, H2_FLUID_I_PS, b.isd_p2[e][m], b.isd_s1[e][m], e);
+    // A row that has no outlet state yet (or one short of its isentropic
+    // state) starts from the isentropic one: from enthalpy 0 the first pass
+    // would take the whole rothalpy as relative speed and charge a loss larger
+    // than the row's drop, and the next pass would fail.
+    if (!(b.isd_i2[e][m] >= i2s)) b.isd_i2[e][m] = i2s;
 
     for (int pass = 0; pass < kPasses; ++pass) {
         b.isd_Ro2[e][m] = fluid(b, H2_FLUID_RHO_PI, b.isd_p2[e][m], b.isd_i2[e][m], e);

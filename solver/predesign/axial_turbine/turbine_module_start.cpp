@@ -9,6 +9,7 @@
 #include "physics/turbine_eff_estimate.h"
 #include "solver/predesign/axial_turbine/axial_turbine_rows.h"
 #include "solver/predesign/centrifugal_elements.h"
+#include "solver/predesign/point_reason.h"
 
 namespace h2::predesign {
 namespace {
@@ -38,6 +39,13 @@ TurbineExpansion turbine_expansion(const bdLocals& b, const PD_module& r) {
     x.i2 = x.i0 - x.eta * x.H0;
     x.s2 = design_fluid(b, H2_FLUID_S_PI, x.p2n, x.i2);
     return x;
+}
+
+bool expansion_possible(const TurbineExpansion& x, const char* kind, int m) {
+    if (x.p2n < x.p0) return true;
+    point_reason("%s module %d: outlet pressure %.6g Pa not below the inlet total pressure %.6g Pa", kind, m,
+                 x.p2n, x.p0);
+    return false;
 }
 
 double mean_reaction(double l_over_d, double R) { return 1.0 - std::pow(1.0 - l_over_d, 1.8) * (1.0 - R); }

@@ -9,6 +9,7 @@
 #include "halvorine2/stage_design.h"
 #include "solver/outlet_state.h"
 #include "solver/predesign/axial_turbine/turbine_design.h"
+#include "solver/predesign/point_reason.h"
 #include "solver/predesign/predesign_tables.h"
 #include "solver/solver_api.h"
 #include "solver/solver_conventions.h"
@@ -66,6 +67,29 @@ void copy_stage_counts(bdLocals& b, int m) {
     }
 }
 
+// Why row e could not be laid out, for the design's failure line.
+void row_failure_reason(const bdLocals& b, int e, int m, int code) {
+    const int module = static_cast<int>(b.elem_moduleNum[e]);
+    const char* row = h2::is_rotor(b, e) ? "rotor" : "stator";
+    const double w2 = b.flow_w2[e][m], cm = b.flow_c2s[e][m];
+    if (code == 1 && w2 < cm && h2::is_rotor(b, e))
+        h2::predesign::point_reason(
+            "turbine module %d, rotor %d: relative exit speed %.4g m/s below its meridional speed %.4g m/s "
+            "(the blade speed %.4g m/s is too high for the drop left to the row)",
+            module, e, w2, cm, std::fabs(b.flow_u2[e][m]));
+    else if (code == 1 && w2 < cm)
+        h2::predesign::point_reason(
+            "turbine module %d, stator %d: relative exit speed %.4g m/s below its meridional speed %.4g m/s "
+            "(the drop left to the row cannot drive its flow)",
+            module, e, w2, cm);
+    else if (code == 2)
+        h2::predesign::point_reason("turbine module %d, %s %d: exit relative Mach number %.4g above 2",
+                                    module, row, e, w2 / b.isd_a2[e][m]);
+    else
+        h2::predesign::point_reason("turbine module %d, %s %d: no blade height or hub radius fits (code %d)",
+                                    module, row, e, code);
+}
+
 // One pass from the inlet to the outlet; 0, 1 (inlet) or e + 1.
 int regeneration_pass(bdLocals& b, const std::vector<int>& atlas_start, double* q) {
     const int ns = b.cyld_ns;
@@ -80,9 +104,18 @@ int regeneration_pass(bdLocals& b, const std::vector<int>& atlas_start, double* 
             if (volute) {
                 if (stgVolinSize(e) != 0) return e + 1;
             } else {
-                if (stgDesignElem(e) != 0) return e + 1;
+                if (const int code = stgDesignElem(e); code != 0) {
+                    row_failure_reason(b, e, m, code);
+                    return e + 1;
+                }
                 // A stator cannot raise the static pressure above its inlet total.
-                if (h2::is_stator(b, e) && b.isd_p2[e][m] > b.isd_p1x[e][m]) return e + 1;
+                if (h2::is_stator(b, e) && b.isd_p2[e][m] > b.isd_p1x[e][m]) {
+                    h2::predesign::point_reason(
+                        "turbine module %d, stator %d: outlet pressure %.6g Pa above its inlet total "
+                        "pressure %.6g Pa",
+                        static_cast<int>(b.elem_moduleNum[e]), e, b.isd_p2[e][m], b.isd_p1x[e][m]);
+                    return e + 1;
+                }
             }
             if (is_sect_type0(e) != 0 && is_sect_type0(e - 1) != 0 && b.S1mode == 0) hold_row(b, e, m, old);
         }

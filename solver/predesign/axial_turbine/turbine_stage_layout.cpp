@@ -11,6 +11,7 @@
 #include "solver/predesign/axial_turbine/axial_turbine_rows.h"
 #include "solver/predesign/axial_turbine/turbine_design.h"
 #include "solver/predesign/centrifugal_elements.h"
+#include "solver/predesign/point_reason.h"
 #include "solver/predesign/predesign_tables.h"
 
 namespace h2::predesign {
@@ -216,7 +217,13 @@ int AxTurbDesignStages(int m, int stages) {
         b.bld_dub[w] = (2.0 * b.clrn_to[w] + b.bld_d2[w] + b.bld_l2[w]) / kShroudRatio;
         // The diaphragm seal sits on the larger hub of the stage's rows.
         b.bld_du[e] = std::fmax(b.bld_d2[e] - b.bld_l2[e], b.bld_d2[w] - b.bld_l2[w]) * S(kSealFactor);
-        if (b.bld_du[e] < 0.0) return 101;
+        if (b.bld_du[e] < 0.0) {
+            point_reason(
+                "axial turbine module %d, stator %d: no room for the diaphragm seal (hub of the stage "
+                "below 0)",
+                m, e);
+            return 101;
+        }
         b.bld_Tu[w] = S(kTu);
         b.bld_k[w] = S(kRoughness);
         const double hold_r = S(kRotorHold);
@@ -287,7 +294,14 @@ int AxTurbDesignStages(int m, int stages) {
             const bool hub_ok = inside(hub, r.PD_LIM_lower[PD_LIM_DH], r.PD_LIM_upper[PD_LIM_DH]);
             const bool tip_ok = inside(tip, r.PD_LIM_lower[PD_LIM_DS], r.PD_LIM_upper[PD_LIM_DS]);
             const bool ok = r.Dflag == 2 ? hub_ok : r.Dflag == 0 ? tip_ok : hub_ok && tip_ok;
-            if (!ok) return out_of_limits(b);
+            if (!ok) {
+                point_reason(
+                    "axial turbine module %d, rotor %d: hub diameter %.4g m or tip diameter %.4g m outside "
+                    "the limits (hub %.4g to %.4g m, tip %.4g to %.4g m)",
+                    m, w, hub, tip, r.PD_LIM_lower[PD_LIM_DH], r.PD_LIM_upper[PD_LIM_DH],
+                    r.PD_LIM_lower[PD_LIM_DS], r.PD_LIM_upper[PD_LIM_DS]);
+                return out_of_limits(b);
+            }
         }
 
         for (int i : {e, w}) {

@@ -34,6 +34,7 @@
 #include "platform/fpenv.h"
 #include "reports/gauging_angles.h"
 #include "reports/report_api.h"
+#include "solver/predesign/point_reason.h"
 #include "solver/predesign/predesign_data.h"
 #include "solver/predesign/predesign_tables.h"
 #include "solver/predesign/search/design_point_search.h"
@@ -117,6 +118,7 @@ struct PointOutcome {
     double effx = 0.0, cz = 0.0, uco = 0.0;
     int ns = 0;
     std::string console, dump;
+    std::string reason;                     // why the point was not kept, when a step said so
     PD_module modules[PD_MODULE_MAX] = {};  // the table as the point left it
     bdLocals* flow = nullptr;               // the solved case, kept for the result hook
 };
@@ -198,16 +200,27 @@ bool within_machine_limits(const bdLocals& b) {
 // The screening of a solved path; may put cyld__effx in place of cyld__effDx.
 bool passes_screening(bdLocals& b) {
     // A path without elements has no element 1 to screen.
-    if (b.cyld_ns < 1) return false;
+    if (b.cyld_ns < 1) {
+        point_reason("screening: the solved path has no elements");
+        return false;
+    }
     if (b.stgtd_cooled[1] == 0.0) {
         if (b.cyld_effDx <= 0.0 || b.cyld_effDx > 0.99) {
-            if (b.isd_s1[0][0] != 0.0) return false;
+            if (b.isd_s1[0][0] != 0.0) {
+                point_reason("screening: diagram efficiency effDx %.6g outside (0, 0.99]", b.cyld_effDx);
+                return false;
+            }
             b.cyld_effDx = b.cyld_effx;
         }
     } else if (b.cyld_effD <= 0.0) {
+        point_reason("screening: cooled diagram efficiency effD %.6g not above 0", b.cyld_effD);
         return false;
     }
-    return !(b.cyld_uCo > 1.0);
+    if (b.cyld_uCo > 1.0) {
+        point_reason("screening: velocity ratio uCo %.6g above 1", b.cyld_uCo);
+        return false;
+    }
+    return true;
 }
 
 namespace {
@@ -260,6 +273,7 @@ private:
     }
 
     void evaluate(const Job& job, PointOutcome& out) {
+        clear_point_reason();
         Capture capture;
         if (const int r = reset(capture); r != 0) {
             out.verdict = Verdict::kComposeFailed;
@@ -312,6 +326,7 @@ private:
         capture.end();
         out.verdict = v;
         out.code = code;
+        if (v != Verdict::kGood) out.reason = point_reason_text();
         out.console = capture.console_text();
         out.dump = capture.dump_text();
     }
@@ -425,6 +440,14 @@ void search_line(const char* format, ...) {
     put_dump("%s", text);
 }
 
+// The skipped point with the reason a step gave for it.
+void skipping_line(int i, const PointOutcome& out) {
+    if (out.reason.empty())
+        search_line("skipping point %d (errcode %d)...\n", i, out.code);
+    else
+        search_line("skipping point %d (errcode %d): %s\n", i, out.code, out.reason.c_str());
+}
+
 void write_dump_text(bdLocals& caller, const std::string& text) {
     if (text.empty()) return;
     if (caller.dump_stream != nullptr) {
@@ -473,11 +496,11 @@ void merge(bdLocals& caller, const SearchInputs& in, SearchState& st, PointOutco
 
     switch (out.verdict) {
         case Verdict::kComposeFailed:
-            if (caller.IPP > 2) search_line("skipping point %d (errcode %d)...\n", i, out.code);
+            if (caller.IPP > 2) skipping_line(i, out);
             PD_report_error(i, out.code);
             return;
         case Verdict::kSolveFailed:
-            if (caller.IPP > 2) search_line("skipping point %d (errcode %d)...\n", i, out.code);
+            if (caller.IPP > 2) skipping_line(i, out);
             return;
         case Verdict::kDropped:
             return;

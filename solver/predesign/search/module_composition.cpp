@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "case/case_arrays.h"
+#include "case/text_field.h"
 #include "case/walkers_internal.h"
 #include "halvorine2/case_data.h"
 #include "halvorine2/fluids.h"
@@ -15,6 +16,7 @@
 #include "halvorine2/threading.h"
 #include "solver/predesign/compressor_generators.h"
 #include "solver/predesign/module_generators.h"
+#include "solver/predesign/point_reason.h"
 #include "solver/predesign/predesign_tables.h"
 #include "solver/predesign/search/module_composition.h"
 
@@ -108,7 +110,9 @@ void prepare_model(bdLocals& master, bdLocals& model, PD_module& rec, int m, int
         slots[28] = static_cast<double>(rec.prereq28);
         slots[29] = static_cast<double>(rec.prereq29);
     }
-    // The case has no profile-name fields yet; the generators here read none.
+    // The row redesign looks the record's profiles up in the atlases by these names.
+    copy_text(model.atlas_s_profile, rec.profNameS);
+    copy_text(model.atlas_r_profile, rec.profNameR);
 
     if (master.S1mode != 0) {
         set_bdLocals(&master);
@@ -264,6 +268,8 @@ int compose(bdLocals& master, int restoreFlag) {
         return 101;
     }
     if (const int code = join(master, models, count, ns); code != 0) return code;
+    // The joined path is solved with its rows' losses, as its models were generated.
+    if (rec[0]->PD_SRC_P0 <= rec[count - 1]->PD_SRC_P2N) master.ICLos = 1;
 
     double mass = 0.0;
     for (int i = 1; i <= master.cyld_ns; ++i)
@@ -293,9 +299,13 @@ int PD_design_module(int m) {
     const PD_module* rec = h2::predesign::module(m);
     if (rec == nullptr) return -1;
     const int type = rec->type;
-    if (type < 0 || type >= static_cast<int>(std::size(h2::predesign::kGenerators))) return -1;
-    const h2::predesign::PD_generator g = h2::predesign::kGenerators[type];
-    return g != nullptr ? g(m) : -1;
+    const bool known = type >= 0 && type < static_cast<int>(std::size(h2::predesign::kGenerators));
+    const h2::predesign::PD_generator g = known ? h2::predesign::kGenerators[type] : nullptr;
+    if (g == nullptr) {
+        h2::predesign::point_reason("module %d: type %d has no generator", m, type);
+        return -1;
+    }
+    return g(m);
 }
 
 int PredC(int restoreFlag) { return h2::predesign::compose_point(get_bdLocals(), restoreFlag); }

@@ -4,6 +4,7 @@
 
 #include "blades/atlas.h"
 #include "case/output_internal.h"
+#include "case/text_field.h"
 #include "halvorine2/output.h"
 #include "halvorine2/predesign.h"
 #include "halvorine2/threading.h"
@@ -80,6 +81,10 @@ int restore(bdLocals& master, int keepModels, int restoreFlag) {
     const bool own_r = first->useAtlasR != 0 && master.atlas_r == nullptr;
     if (own_s) master.atlas_s = load_atlas("atlas S", "./ATLASES/PDatlasS.atl", first->atlasListS);
     if (own_r) master.atlas_r = load_atlas("atlas R", "./ATLASES/PDatlasR.atl", first->atlasListR);
+    // Without the names the redesign would ask each atlas for "" and no row
+    // would ever take an atlas profile.
+    if (master.atlas_s != nullptr) copy_text(master.atlas_s_profile, first->profNameS);
+    if (master.atlas_r != nullptr) copy_text(master.atlas_r_profile, first->profNameR);
 
     int result = compose_point(&master, restoreFlag);
     if (result == 0) {

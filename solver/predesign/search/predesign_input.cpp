@@ -319,6 +319,10 @@ private:
         if (!option_lines(rec, failure)) return false;
         for (int v = 0; v < PD_VAR_COUNT; ++v)
             if (!reals({&rec.PD_VAR_lower[v], &rec.PD_VAR_upper[v]}, failure)) return false;
+        // No module type searches the work split, and the file gives only its
+        // range: the generator takes the middle of it (left at 0, a turbine
+        // would put nearly all its work into the first stage).
+        rec.PD_VAL[PD_VAR_KH] = 0.5 * (rec.PD_VAR_lower[PD_VAR_KH] + rec.PD_VAR_upper[PD_VAR_KH]);
         for (int l = 0; l < PD_LIM_COUNT; ++l)
             if (!reals({&rec.PD_LIM_lower[l], &rec.PD_LIM_upper[l]}, failure)) return false;
         return reals({&rec.PD_SRC_OM}, failure) && reals({&rec.PD_SRC_G}, failure) &&

@@ -316,6 +316,10 @@ int build_model(int m, bdLocals* master) {
     model->elem_p2[ns] = last->PD_SRC_P2N;
     InitLoses();
     const bool compressing = model->elem_p0[0] <= model->elem_p2[ns];
+    // Compressor rows are charged their losses only under ICLos, which a
+    // compressing case file switches on: a model of a compressing machine
+    // does the same, or every generated row would be lossless.
+    if (compressing) model->ICLos = 1;
     model->cyld_ns -= extra_in + extra_out;
 
     if (compressing && extra_in && attach(*model, kSlotExtraInlet, 1) != 0) return 1;

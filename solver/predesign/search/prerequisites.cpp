@@ -27,8 +27,9 @@ constexpr std::array<Default, kPrereqSlots> kDefaults{{
     v(0.3), v(0.002), v(2.0), v(10.0), v(100.0), v(0.2), v(0.1), v(0.3), v(1.25), v(0.001),
     // 20-29: 24-29 host and composition (28, 29 the row modes)
     v(0.001), v(0.05), v(1.0), v(1.0), kKeep, kKeep, kKeep, kKeep, kKeep, kKeep,
-    // 30-39: compressor and fan rows
-    v(1.0), v(0.01), v(6.0), v(0.3), kKeep, v(0.5), v(0.05), v(0.45), v(0.01), kKeep,
+    // 30-39: compressor and fan rows (34: pitch per chord of a fan or guide
+    // row that has none, a solidity of 1.25 as fan rotors are laid out)
+    v(1.0), v(0.01), v(6.0), v(0.3), v(0.8), v(0.5), v(0.05), v(0.45), v(0.01), kKeep,
     // 40-49
     kKeep, kKeep, v(10.0), v(5.0), v(2.0), v(5.0), v(0.0005), v(0.002), v(0.9), v(-1.0),
     // 50-59: 51-79 the radial turbine and its inlet volute

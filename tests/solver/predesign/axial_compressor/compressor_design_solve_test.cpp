@@ -83,6 +83,15 @@ TEST_F(DesignSolve, CompressorExampleLossFreeAndWithLosses) {
     EXPECT_LT(b->cyld_effx, 1.0);
     EXPECT_GT(b->cyld_effx, 0.5);
     EXPECT_GT(b->isd_i2x[4][0] - b->elem_i0[0], work_free);
+    // Adiabatic: the shaft power, leakage and disk friction work included, is
+    // the flow's gain in total enthalpy, and the efficiency the isentropic
+    // gain (k 1.4) over the actual one, within the design solve's settling
+    // (the leakage share a row heats with is the one of the pass before).
+    const double dh0 = b->isd_i2x[4][0] - b->elem_i0[0];
+    EXPECT_GT(b->enrg_zrz[1] + b->enrg_zrz[3], 0.0);  // the rotors leak
+    EXPECT_NEAR(b->cyld_Nc, 20.0 * dh0, 1e-5 * 20.0 * dh0);
+    const double dh_is = b->elem_i0[0] * (std::pow(b->isd_p2x[4][0] / b->elem_p0[0], 1.0 / 3.5) - 1.0);
+    EXPECT_NEAR(b->cyld_effx, dh_is / dh0, 1e-5);
 }
 
 TEST_F(DesignSolve, FanExampleMeetsItsTarget) {

@@ -7,11 +7,13 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
 
 #include "physics/turbine_eff_estimate.h"
 #include "solver/predesign/axial_turbine/axial_turbine_rows.h"
 #include "solver/predesign/axial_turbine/turbine_design.h"
 #include "solver/predesign/module_generators.h"
+#include "solver/predesign/point_reason.h"
 #include "solver/solver_api.h"
 #include "tests/support/turbine_module_case.h"
 
@@ -144,7 +146,13 @@ TEST_F(AxialTurbine, StageCountsOutsideWhatTheModuleAllowsGive1) {
         r.PD_VAL[PD_VAR_CZ] = c.CZ;
         r.restoreFlag = c.restore;
         r.Dflag = c.Dflag;
+        h2::predesign::clear_point_reason();
         EXPECT_EQ(design(), 1);
+        // A stage count the limits refuse says so.
+        if (c.restore == 0 && c.Dflag == 0) {
+            EXPECT_NE(std::string(h2::predesign::point_reason_text()).find("axial turbine module 0"),
+                      std::string::npos);
+        }
         EXPECT_EQ(block()->cyld_ns, 0);
         EXPECT_EQ(block()->elem_stagType[1], 0.0);  // nothing laid out
         EXPECT_EQ(r.elemsPerStage, 2);

@@ -6,11 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-
-#include "physics/turbine_eff_estimate.h"
+#include <string>
 
 #include "solver/predesign/axial_turbine/turbine_design.h"
 #include "solver/predesign/module_generators.h"
+#include "solver/predesign/point_reason.h"
 #include "tests/support/turbine_module_case.h"
 
 namespace {
@@ -52,16 +52,13 @@ TEST_F(Curtis, FourRowsTheNozzleTakingTheWholeDrop) {
     EXPECT_NEAR(b.elem_p2[2], kP2, 1e-9 * kP2);
     EXPECT_EQ(b.elem_p2[4], kP2);
     EXPECT_EQ(b.isd_p2[4][0], kP2);
-    // The second stator expands from the nozzle's actual exit enthalpy to
-    // its reaction's share of the drop to p2n on s0 + ds.
-    const double eta = turbine_eff_estimate(kFlow, kInP0, kInI0, kP2);
-    const double s0 = fluid(3, kInP0, kInI0);
-    const double ds = (fluid(3, kP2, kInI0 - eta * kH0) - s0) / 2.0;
-    const double Eh = kInI0 - eta * kH0, is = fluid(9, kP2, s0 + ds);
-    const double p1 = fluid(8, Eh - (Eh - is) * (1.0 - b.elem_R[3]), s0 + ds);
-    EXPECT_NEAR(b.elem_p2[3], p1, 1e-9 * p1);
-    EXPECT_EQ(b.elem_R[4], b.elem_R[3]);
-    EXPECT_GT(b.elem_R[3], 0.0);
+    // The nozzle has taken the whole drop: the second stator starts at the
+    // module outlet and ends there, with no reaction (a reaction share
+    // would put its outlet above its inlet).
+    EXPECT_EQ(b.elem_p2[3], kP2);
+    EXPECT_EQ(b.isd_p2[3][0], kP2);
+    EXPECT_EQ(b.elem_R[3], 0.0);
+    EXPECT_EQ(b.elem_R[4], 0.0);
 }
 
 // Gaps from estimate_gaps at every height; each stator 1.15 times the rotor
@@ -140,7 +137,10 @@ TEST_F(Curtis, NoWheelOrNoSealIs101AndNothingSolved) {
         r.PD_VAL[PD_VAR_CZ] = c.CZ;
         block()->cyld_ns = 0;
         block()->cyld_VART = 1;  // a solve would run
+        h2::predesign::clear_point_reason();
         EXPECT_EQ(CurtisDesign(0), 101);
+        EXPECT_NE(std::string(h2::predesign::point_reason_text()).find("Curtis turbine module 0"),
+                  std::string::npos);
         EXPECT_EQ(block()->cyld_ns, 0);
         EXPECT_EQ(block()->cyld_Nc, 0.0);
         EXPECT_EQ(r.elemsPerStage, 2);
@@ -178,7 +178,9 @@ TEST_F(Curtis, AnImpulseWheelSolvedToItsOutlet) {
         SCOPED_TRACE(e);
         const double p2 = b.isd_p2[e][0], i2 = b.isd_i2r[e][0];
         const double rho2 = p2 / (kGas * i2 / kCp);
-        EXPECT_LT(rel(b.elem_G2[e], rho2 * kPi * b.bld_d2[e] * b.bld_l2[e] * b.flow_c2z[e][0]), 1e-7);
+        // Within the redesign's own settling (1e-8 on the outlet enthalpy, a
+        // few times that on the height).
+        EXPECT_LT(rel(b.elem_G2[e], rho2 * kPi * b.bld_d2[e] * b.bld_l2[e] * b.flow_c2z[e][0]), 2e-7);
         const double u1 = b.flow_u1[e][0], u2 = b.flow_u2[e][0];
         const double grav = 9.81 * (b.flow_r1[e][0] - b.flow_r2[e][0]);
         const double i2wx = b.isd_i1wx[e][0] - u1 * u1 / 2.0 + u2 * u2 / 2.0 + grav;

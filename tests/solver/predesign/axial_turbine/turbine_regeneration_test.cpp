@@ -16,6 +16,7 @@
 #include "halvorine2/fluid_plugin.h"
 #include "halvorine2/halvorine2.h"
 #include "halvorine2/loss_plugin.h"
+#include "reports/report_api.h"
 #include "solver/predesign/axial_turbine/turbine_design.h"
 #include "solver/solver_api.h"
 #include "tests/support/case_fixture.h"
@@ -161,6 +162,26 @@ TEST_F(Regeneration, TheShippedExampleMeetsItsOutletAndTheHandNumbers) {
     EXPECT_LT(rel(b.cas_tb[1][m], b.cas_t[1][m] / 0.03), 1e-6);
     EXPECT_EQ(b.cas_b[2][m], 0.022);
     EXPECT_EQ(b.cas_bx[2][m], 0.022);
+}
+
+// One inlet flow: the design's inlet passes the first nozzle's blade flow
+// and its diaphragm seal flow, as the direct task counts it; what enters
+// leaves, and the power is the inlet flow times the drop in total enthalpy
+// of the mixed outlet.
+TEST_F(Regeneration, TheDesignsInletFlowIsItsOutletFlow) {
+    load();
+    bdLocals& b = *block();
+    ASSERT_EQ(bestXN(), 0);
+    for (const int flag : {0, 1}) {
+        SCOPED_TRACE(flag);
+        calc_integral(flag);
+        ASSERT_GT(b.elem_Gdu[1], 0.0);
+        EXPECT_DOUBLE_EQ(b.cyld_G, b.elem_G1[0] + b.elem_Gdu[1]);
+        const int ns = b.cyld_ns;
+        const double drop = b.isd_i1x[0][m] - b.isd_i2x[ns][m];
+        EXPECT_LT(rel(b.cyld_Nc, b.cyld_G * drop), 1e-6);
+    }
+    EXPECT_LT(rel(b.cyld_Gout, b.cyld_G), 1e-8);  // within the solve's mass-flow settling
 }
 
 TEST_F(Regeneration, WithoutLeakageTheRotorPassesTheWholeFlow) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "solver/predesign/point_reason.h"
 #include "solver/predesign/search/design_point_search.h"
 #include "tests/solver/predesign/search/search_fixture.h"
 #include "tests/support/captured_console.h"
@@ -73,9 +74,10 @@ TEST_F(Search, PointsWithoutAGeneratorAreMappedAndSkippedAlike) {
         EXPECT_EQ(OptCyl(5000, 5009, 0, "cyld__effx"), 101);
         std::string expected;
         for (int i = 5000; i < 5009; ++i)
-            expected += rule('=') + "# Search point " + std::to_string(i) + ":\n" + "skipping point " +
-                        std::to_string(i) + " (errcode -1)...\n" + "Search point " + std::to_string(i) +
-                        ":\t";
+            expected += rule('=') + "# Search point " + std::to_string(i) + ":\n" +
+                        "\nmodule 0: type 7 has no generator\n" + "skipping point " + std::to_string(i) +
+                        " (errcode -1): module 0: type 7 has no generator\n" + "Search point " +
+                        std::to_string(i) + ":\t";
         expected +=
             "\n\n" + rule('*') + "\n0 good points of 9 was found!\n" + "Search point 5009:\tOut of range!\n";
         EXPECT_EQ(console.text(), expected);
@@ -334,17 +336,22 @@ TEST_F(Search, ScreeningAndMachineLimits) {
         double cooled, effDx, effD, s1, uCo;
         bool stays;
         double effDx_after;
+        const char* reason;  // the line a dropped point prints
     };
     const Case cases[] = {
-        {"uncooled within (0, 0.99]", 0.0, 0.8, 0.0, 5.0, 0.5, true, 0.8},
-        {"uncooled at 0.99", 0.0, 0.99, 0.0, 5.0, 0.5, true, 0.99},
-        {"uncooled at 0.995 with entropy", 0.0, 0.995, 0.0, 5.0, 0.5, false, 0.995},
-        {"uncooled at 0.995 without entropy", 0.0, 0.995, 0.0, 0.0, 0.5, true, 0.7},
-        {"uncooled at 0", 0.0, 0.0, 0.0, 5.0, 0.5, false, 0.0},
-        {"cooled with effD", 1.0, 0.0, 0.3, 5.0, 0.5, true, 0.0},
-        {"cooled without effD", 1.0, 0.8, 0.0, 5.0, 0.5, false, 0.8},
-        {"uCo 1 stays", 0.0, 0.8, 0.0, 5.0, 1.0, true, 0.8},
-        {"uCo 1.0000001 goes", 0.0, 0.8, 0.0, 5.0, 1.0000001, false, 0.8},
+        {"uncooled within (0, 0.99]", 0.0, 0.8, 0.0, 5.0, 0.5, true, 0.8, ""},
+        {"uncooled at 0.99", 0.0, 0.99, 0.0, 5.0, 0.5, true, 0.99, ""},
+        {"uncooled at 0.995 with entropy", 0.0, 0.995, 0.0, 5.0, 0.5, false, 0.995,
+         "screening: diagram efficiency effDx 0.995 outside (0, 0.99]"},
+        {"uncooled at 0.995 without entropy", 0.0, 0.995, 0.0, 0.0, 0.5, true, 0.7, ""},
+        {"uncooled at 0", 0.0, 0.0, 0.0, 5.0, 0.5, false, 0.0,
+         "screening: diagram efficiency effDx 0 outside (0, 0.99]"},
+        {"cooled with effD", 1.0, 0.0, 0.3, 5.0, 0.5, true, 0.0, ""},
+        {"cooled without effD", 1.0, 0.8, 0.0, 5.0, 0.5, false, 0.8,
+         "screening: cooled diagram efficiency effD 0 not above 0"},
+        {"uCo 1 stays", 0.0, 0.8, 0.0, 5.0, 1.0, true, 0.8, ""},
+        {"uCo 1.0000001 goes", 0.0, 0.8, 0.0, 5.0, 1.0000001, false, 0.8,
+         "screening: velocity ratio uCo 1 above 1"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -354,8 +361,10 @@ TEST_F(Search, ScreeningAndMachineLimits) {
         b.isd_s1[0][0] = c.s1;
         b.cyld_uCo = c.uCo;
         b.cyld_effx = 0.7;
+        h2::predesign::clear_point_reason();
         EXPECT_EQ(h2::predesign::passes_screening(b), c.stays);
         EXPECT_EQ(b.cyld_effDx, c.effDx_after);
+        EXPECT_STREQ(h2::predesign::point_reason_text(), c.reason);
     }
     b.cyld_ns = 0;
     b.cyld_uCo = 0.5;

@@ -4,10 +4,13 @@
 
 #include <cfenv>
 #include <cmath>
+#include <filesystem>
 #include <string>
 
+#include "case/text_field.h"
 #include "tests/solver/predesign/search/search_fixture.h"
 #include "tests/support/captured_console.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -72,6 +75,48 @@ TEST_F(Restore, AFailedCompositionIsReportedAndReturned) {
     EXPECT_NE(console.text().find("Out of range!"), std::string::npos);
     EXPECT_EQ(t[0].PD_model, nullptr);
     EXPECT_EQ(get_bdLocals(), master());
+}
+
+// A restored axial turbine point with both atlases: the record's profile
+// names reach the redesign, and every generated row takes its profile from
+// the atlas (index -1 would mean the atlas was asked for another name).
+TEST_F(Restore, TheRecordsAtlasProfilesReachEveryGeneratedRow) {
+    const h2::test::TempDir dir;
+    std::filesystem::create_directory("ATLASES");
+    for (const char* f : {"PDatlasS.atl", "PDatlasS.att", "PDatlasR.atl", "PDatlasR.att"})
+        std::filesystem::copy_file(std::filesystem::path(H2_ATLAS_DIR) / f,
+                                   std::filesystem::path("ATLASES") / f);
+    PD_module& r = table(1)[0];
+    r.type = TURB_AXIAL;
+    r.Gflag = 2;
+    r.PD_VAL[PD_VAR_OM] = r.PD_SRC_OM = 3000.0;
+    r.PD_VAL[PD_VAR_D] = 0.2;
+    r.PD_VAL[PD_VAR_CZ] = 14.0;
+    r.PD_VAL[PD_VAR_HT] = 0.6;
+    r.PD_VAL[PD_VAR_R] = 0.15;
+    r.PD_VAL[PD_VAR_PA] = r.PD_VAL[PD_VAR_KZ] = r.PD_VAL[PD_VAR_KH] = 1.0;
+    r.PD_LIM_lower[PD_LIM_STG] = 1.0;
+    r.PD_LIM_upper[PD_LIM_STG] = 10.0;
+    r.PD_LIM_upper[PD_LIM_DH] = r.PD_LIM_upper[PD_LIM_DS] = 10.0;
+    r.bladeDensity = 7800.0;
+    r.PD_SRC_G = 3.0;
+    r.PD_SRC_P2N = 1.2e5;
+    r.PD_SRC_P0 = 4e5;
+    r.PD_SRC_I0 = h2::test::kAirCp * 1000.0;
+    r.PD_SRC_A0 = 90.0;
+    r.useAtlasS = r.useAtlasR = 1;
+    h2::copy_text(r.profNameS, "S70");
+    h2::copy_text(r.profNameR, "R110");
+    h2::copy_text(r.atlasListS, "./ATLASES/PDatlasS.att");
+    h2::copy_text(r.atlasListR, "./ATLASES/PDatlasR.att");
+    attach(1);
+    bdLocals& b = *master();
+    b.ICLos = 1;
+    ASSERT_EQ(RestorePoint(0, 0), 0);
+    EXPECT_STREQ(b.atlas_s_profile, "S70");
+    EXPECT_STREQ(b.atlas_r_profile, "R110");
+    ASSERT_GE(b.cyld_ns, 2);
+    for (int e = 1; e <= b.cyld_ns; ++e) EXPECT_GE(b.atlas_index[e], 0.0) << e;
 }
 
 }  // namespace

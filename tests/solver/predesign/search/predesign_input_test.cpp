@@ -70,6 +70,8 @@ void expect_module(const PD_module& r, const ModuleValues& v, int m) {
         EXPECT_EQ(r.PD_VAR_lower[k], v.var_lower[k]) << m << " var " << k;
         EXPECT_EQ(r.PD_VAR_upper[k], v.var_upper[k]) << m << " var " << k;
     }
+    // No module type searches the work split: it stands at the middle of its range.
+    EXPECT_EQ(r.PD_VAL[PD_VAR_KH], 0.5 * (v.var_lower[PD_VAR_KH] + v.var_upper[PD_VAR_KH])) << m;
     for (int k = 0; k < PD_LIM_COUNT; ++k) {
         EXPECT_EQ(r.PD_LIM_lower[k], v.lim_lower[k]) << m << " lim " << k;
         EXPECT_EQ(r.PD_LIM_upper[k], v.lim_upper[k]) << m << " lim " << k;
