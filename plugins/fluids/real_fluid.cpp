@@ -24,8 +24,6 @@
 // has one (CO2: Fenghour et al. 1998), else no answer (1e20); no conductivity
 // correlation is shipped (1e20). Any state outside the equation's range, or a
 // non-finite argument, answers 1e20 (code 0: -1.0, dry).
-#include <dlfcn.h>
-
 #include <array>
 #include <atomic>
 #include <bit>
@@ -42,6 +40,7 @@
 #include "halvorine2/fluid_plugin.h"
 #include "plugins/fluids/fluid_slots.h"
 #include "plugins/fluids/helmholtz.h"
+#include "plugins/fluids/plugin_folder.h"
 
 namespace {
 
@@ -67,18 +66,9 @@ const hz::Fluid* fluid_at(int index) {
     return index >= 0 && index < kMaxFluids ? g_fluids[index].load(std::memory_order_acquire) : nullptr;
 }
 
-// The folder this plug-in was loaded from, with its trailing '/'.
-std::string plugin_folder() {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&plugin_folder), &info) == 0 || info.dli_fname == nullptr) return "./";
-    const std::string path = info.dli_fname;
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
-}
-
 // The fluid named by a set-up file; its index, or -1 with the message written.
 int load_fluid(const std::string& setup_name) {
-    const std::string folder = plugin_folder();
+    const std::string folder = h2fluid::plugin_folder();
     const std::string setup_path = folder + setup_name;
     std::ifstream in(setup_path);
     if (!in) {
@@ -125,12 +115,6 @@ int load_fluid(const std::string& setup_name) {
     g_fluids[g_count].store(fluid.release(), std::memory_order_release);
     g_last.store(g_count);
     return g_count++;
-}
-
-// A text address as code 1001 carries it: an integral value no fluid
-// constant takes (user-space addresses lie above the first 64 KiB and below 2^53).
-bool is_text_address(double c) {
-    return std::isfinite(c) && c >= 65536.0 && c < 9007199254740992.0 && c == std::floor(c);
 }
 
 // ---- The thread's state ------------------------------------------------------------------
@@ -262,14 +246,13 @@ RealState* thread_state(int which, bool setup) {
 double real_property(int code, double a, double b, double c, int which) {
     switch (code) {
         case H2_FLUID_SETUP: {
-            const char* name = is_text_address(c) ? h2_fluid_text(c) : kDefaultSetupFile;
+            const char* name = h2fluid::is_text_address(c) ? h2_fluid_text(c) : kDefaultSetupFile;
             const int index = load_fluid(name);
-            if (index < 0) return kSetupFailed;
             if (RealState* s = thread_state(which, true)) {
                 s->fluid = index;
                 s->valid = false;
             }
-            return 0.0;
+            return index < 0 ? kSetupFailed : 0.0;
         }
         case H2_FLUID_REFERENCE:
         case H2_FLUID_ELEMENT_P0:
@@ -279,10 +262,11 @@ double real_property(int code, double a, double b, double c, int which) {
         default:
             break;
     }
+    // A thread holding this plug-in's state answers for its own fluid (none
+    // after a failed set-up); a thread without, for the process's last one.
     RealState* state = thread_state(which, false);
-    const hz::Fluid* f = fluid_at(state != nullptr && state->fluid >= 0 ? state->fluid : g_last.load());
+    const hz::Fluid* f = fluid_at(state != nullptr ? state->fluid : g_last.load());
     if (f == nullptr) return code == H2_FLUID_DRYNESS ? kDry : kNoAnswer;
-    if (state != nullptr && state->fluid < 0) state = nullptr;
     if (!std::isfinite(a) || !std::isfinite(b)) return code == H2_FLUID_DRYNESS ? kDry : kNoAnswer;
     const double r = answer(*f, state, code, a, b);
     if (!std::isfinite(r)) return code == H2_FLUID_DRYNESS ? kDry : kNoAnswer;
