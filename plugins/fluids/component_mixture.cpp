@@ -85,7 +85,8 @@ bool read_components(const std::string& path, double (&moles)[ig::kSpecies]) {
         if (!(words >> value) || (words >> extra)) return refuse("expected \"NAME fraction\"");
         char* end = nullptr;
         const double x = std::strtod(value.c_str(), &end);
-        if (end == value.c_str() || *end != '\0' || !std::isfinite(x)) return refuse("the fraction is not a number");
+        if (end == value.c_str() || *end != '\0' || !std::isfinite(x))
+            return refuse("the fraction is not a number");
         if (x < 0.0) return refuse("negative fraction");
         int k = 0;
         while (k < ig::kSpecies && upper(name) != ig::kNames[k]) ++k;
@@ -138,7 +139,8 @@ MixtureState* thread_state(int which, bool setup) {
 double mixture_property(int code, double a, double b, double c, int which) {
     switch (code) {
         case H2_FLUID_SETUP: {
-            const int index = load_mixture(h2fluid::is_text_address(c) ? h2_fluid_text(c) : kDefaultSetupFile);
+            const int index =
+                load_mixture(h2fluid::is_text_address(c) ? h2_fluid_text(c) : kDefaultSetupFile);
             if (MixtureState* s = thread_state(which, true)) s->mixture = index;
             return index < 0 ? kSetupFailed : 0.0;
         }

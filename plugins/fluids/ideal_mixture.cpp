@@ -24,8 +24,8 @@ constexpr double kSutherlandS = 110.4;
 constexpr double kPrandtl = 0.71;
 
 constexpr double kC = 12.011, kH = 1.008, kN = 14.007, kO = 15.999, kAr = 39.948, kHe = 4.0026;
-constexpr double kMolar[kSpecies] = {2 * kN, 2 * kO,  kAr, kC + 2 * kO, 2 * kH + kO,
-                                     kHe,    2 * kH, kC + 4 * kH};  // g/mol
+constexpr double kMolar[kSpecies] = {2 * kN,      2 * kO, kAr,    kC + 2 * kO,
+                                     2 * kH + kO, kHe,    2 * kH, kC + 4 * kH};  // g/mol
 
 // GRI-Mech 3.0 (He: NASA Glenn): a1..a7 of the low (below 1000 K) and high ranges.
 constexpr double kLow[kSpecies][7] = {
@@ -176,7 +176,6 @@ double answer(int code, double a, double b, const Mixture& m) {
     }
 }
 
-
 const char* const kNames[kSpecies] = {"N2", "O2", "AR", "CO2", "H2O", "HE", "H2", "CH4"};
 
 Mixture make(const double (&n)[kSpecies]) {
@@ -204,7 +203,6 @@ Mixture make(const double (&n)[kSpecies]) {
     m.hi[6] += mixing;
     return m;
 }
-
 
 double cp(const Mixture& m, double T) { return m.R * cp_R(m, T); }
 double enthalpy(const Mixture& m, double T) { return m.R * h_R(m, T); }
