@@ -446,6 +446,34 @@ bool saturation_p(const Fluid& f, double p, State& liq, State& vap) {
     return false;
 }
 
+namespace {
+
+// Grid of starting values: isobars a ratio of 1.1 apart from 10 kPa (or the
+// triple point's pressure) to the upper pressure; temperatures 2 K apart to
+// 60 K above the critical point, 10 K apart above. Each node is the stable
+// single-phase state there.
+void build_grid(Fluid& f) {
+    f.grid_lnp.clear();
+    f.grid_T.clear();
+    f.grid.clear();
+    const double p_lo = std::fmin(1e4, 0.5 * f.p_sat_min);
+    for (double lnp = std::log(p_lo); lnp < std::log(f.p_max) + 1e-9; lnp += std::log(1.1))
+        f.grid_lnp.push_back(lnp);
+    for (double T = f.T_min; T < f.T_max; T += (T < f.T_c + 60.0 ? 2.0 : 10.0)) f.grid_T.push_back(T);
+    f.grid_T.push_back(f.T_max);
+    f.grid.resize(f.grid_lnp.size() * f.grid_T.size());
+    for (std::size_t i = 0; i < f.grid_lnp.size(); ++i) {
+        const double p = std::exp(f.grid_lnp[i]);
+        for (std::size_t j = 0; j < f.grid_T.size(); ++j) {
+            Point pt;
+            if (!point_pT(f, p, f.grid_T[j], pt)) continue;
+            f.grid[i * f.grid_T.size() + j] = {pt.one.rho, pt.one.h, pt.one.s};
+        }
+    }
+}
+
+}  // namespace
+
 bool finish(Fluid& f) {
     f.h_offset = 0.0;
     f.s_offset = 0.0;
@@ -475,7 +503,9 @@ bool finish(Fluid& f) {
         f.s_offset = 1e3 - l.s;
     }
     f.h_crit = evaluate(f, f.T_c, f.rho_c).h;
-    return finite(f.h_crit);
+    if (!finite(f.h_crit)) return false;
+    build_grid(f);
+    return true;
 }
 
 namespace {
@@ -556,8 +586,160 @@ bool point_p(const Fluid& f, double p, double value, By by, Point& out) {
 
 }  // namespace
 
-bool point_ph(const Fluid& f, double p, double h, Point& out) { return point_p(f, p, h, By::h, out); }
-bool point_ps(const Fluid& f, double p, double s, Point& out) { return point_p(f, p, s, By::s, out); }
+namespace {
+
+// ---- Fast path: grid start, Newton's method on (T, rho) ---------------------------------
+
+using Node = Fluid::Node;
+
+const Node& node(const Fluid& f, std::size_t i, std::size_t j) { return f.grid[i * f.grid_T.size() + j]; }
+double node_value(const Node& n, By by) { return by == By::h ? n.h : n.s; }
+
+// On isobar i, T and rho where h or s has its value, between two valid
+// neighbouring nodes with no phase change between them; false otherwise.
+bool along_isobar(const Fluid& f, std::size_t i, double value, By by, double& T, double& rho) {
+    const std::size_t n = f.grid_T.size();
+    std::size_t lo = 0, hi = n - 1;
+    while (lo < n && !finite(node(f, i, lo).h)) ++lo;
+    while (hi > lo && !finite(node(f, i, hi).h)) --hi;
+    if (hi <= lo) return false;
+    if (!(value >= node_value(node(f, i, lo), by)) || !(value <= node_value(node(f, i, hi), by)))
+        return false;
+    while (hi - lo > 1) {
+        const std::size_t mid = (lo + hi) / 2;
+        if (!finite(node(f, i, mid).h)) return false;
+        (node_value(node(f, i, mid), by) <= value ? lo : hi) = mid;
+    }
+    const Node &a = node(f, i, lo), &b = node(f, i, hi);
+    // A density jump between the nodes is the saturation line: no start here.
+    if (std::fabs(std::log(b.rho / a.rho)) > 0.5) return false;
+    const double w = (value - node_value(a, by)) / (node_value(b, by) - node_value(a, by));
+    T = f.grid_T[lo] + w * (f.grid_T[hi] - f.grid_T[lo]);
+    rho = std::exp(std::log(a.rho) + w * std::log(b.rho / a.rho));
+    return true;
+}
+
+// Newton's method on (T, rho) for two targets: the pressure or the enthalpy
+// first, the enthalpy or the entropy second.
+enum class Pair { ph, ps, hs };
+bool newton_Trho(const Fluid& f, Pair pair, double x, double y, double T, double rho, State& out) {
+    double last = INFINITY;
+    for (int it = 0; it < 30; ++it) {
+        if (!(T > 0.5 * f.T_min) || !(T < 1.5 * f.T_max) || !(rho > 0.0) || !(rho < f.rho_max)) return false;
+        const State st = evaluate(f, T, rho);
+        const double h_T = st.cv + st.dp_dT / rho, h_r = (st.dp_drho - T * st.dp_dT / rho) / rho;
+        const double s_T = st.cv / T, s_r = -st.dp_dT / (rho * rho);
+        double f1, a11, a12;
+        if (pair == Pair::hs)
+            f1 = st.h - x, a11 = h_T, a12 = h_r;
+        else
+            f1 = st.p - x, a11 = st.dp_dT, a12 = st.dp_drho;
+        double f2, a21, a22;
+        if (pair == Pair::ph)
+            f2 = st.h - y, a21 = h_T, a22 = h_r;
+        else
+            f2 = st.s - y, a21 = s_T, a22 = s_r;
+        const double det = a11 * a22 - a12 * a21;
+        if (!finite(det) || det == 0.0 || !finite(f1) || !finite(f2)) return false;
+        double dT = -(f1 * a22 - f2 * a12) / det, dr = -(a11 * f2 - a21 * f1) / det;
+        // Damped: at most a tenth of T and half of rho a step.
+        const double scale = std::fmin(1.0, std::fmin(0.1 * T / std::fabs(dT), 0.5 * rho / std::fabs(dr)));
+        dT *= scale;
+        dr *= scale;
+        T += dT;
+        rho += dr;
+        const double rel = std::fmax(std::fabs(dT) / T, std::fabs(dr) / rho);
+        if (rel <= 1e-14 || (scale == 1.0 && rel < 1e-10 && rel > 0.25 * last)) {
+            out = evaluate(f, T, rho);
+            return out.dp_drho > 0.0 && finite(out.h);
+        }
+        if (scale == 1.0) last = rel;
+    }
+    return false;
+}
+
+// A state found by Newton's method is taken only where the fluid is one
+// stable phase beyond doubt: above the saturation line's end, or clear of the
+// vapour pressure of the ancillary equation; else the careful path decides.
+bool clearly_single_phase(const Fluid& f, const State& st) {
+    if (st.T >= f.T_sat_max || st.p > 1.02 * f.p_sat_max) return st.T <= f.T_max && st.T >= f.T_min;
+    if (st.T < f.T_min) return false;
+    const double ps = p_sat_guess(f, st.T);
+    return st.rho < f.rho_c ? st.p < 0.98 * ps : st.p > 1.02 * ps;
+}
+
+// The grid's start for (p, h) or (p, s) between the two isobars around p.
+bool start_p(const Fluid& f, double p, double value, By by, double& T, double& rho) {
+    if (f.grid_lnp.size() < 2) return false;
+    const double lnp = std::log(p);
+    if (!(lnp >= f.grid_lnp.front()) || !(lnp < f.grid_lnp.back())) return false;
+    const double step = f.grid_lnp[1] - f.grid_lnp[0];
+    std::size_t i = static_cast<std::size_t>((lnp - f.grid_lnp[0]) / step);
+    if (i + 1 >= f.grid_lnp.size()) i = f.grid_lnp.size() - 2;
+    double T0, r0, T1, r1;
+    if (!along_isobar(f, i, value, by, T0, r0) || !along_isobar(f, i + 1, value, by, T1, r1)) return false;
+    const double w = (lnp - f.grid_lnp[i]) / (f.grid_lnp[i + 1] - f.grid_lnp[i]);
+    T = T0 + w * (T1 - T0);
+    rho = std::exp(std::log(r0) + w * std::log(r1 / r0));
+    return true;
+}
+
+bool fast_p(const Fluid& f, double p, double value, By by, Point& out) {
+    double T, rho;
+    if (!start_p(f, p, value, by, T, rho)) return false;
+    State st;
+    if (!newton_Trho(f, by == By::h ? Pair::ph : Pair::ps, p, value, T, rho, st)) return false;
+    if (!clearly_single_phase(f, st)) return false;
+    out.x = -1.0;
+    out.one = st;
+    return true;
+}
+
+// The grid's start for (h, s): on each isobar the temperature of the entropy,
+// and between the isobars the enthalpy, which rises with p along an isentrope.
+bool fast_hs(const Fluid& f, double h, double s, Point& out) {
+    const std::size_t n = f.grid_lnp.size();
+    if (n < 2) return false;
+    auto h_at = [&](std::size_t i, double& T, double& rho, double& hi) {
+        if (!along_isobar(f, i, s, By::s, T, rho)) return false;
+        hi = evaluate(f, T, rho).h;
+        return finite(hi);
+    };
+    std::size_t lo = 0, hi = n - 1;
+    double Tl = 0.0, rl = 0.0, hl = NAN, Th = 0.0, rh = 0.0, hh = NAN;
+    while (lo < hi && !h_at(lo, Tl, rl, hl)) ++lo;
+    while (hi > lo && !h_at(hi, Th, rh, hh)) --hi;
+    if (hi <= lo || !(h >= hl) || !(h <= hh)) return false;
+    while (hi - lo > 1) {
+        const std::size_t mid = (lo + hi) / 2;
+        double Tm, rm, hm;
+        if (!h_at(mid, Tm, rm, hm)) return false;
+        if (hm <= h)
+            lo = mid, Tl = Tm, rl = rm, hl = hm;
+        else
+            hi = mid, Th = Tm, rh = rm, hh = hm;
+    }
+    const double w = (h - hl) / (hh - hl);
+    State st;
+    if (!newton_Trho(f, Pair::hs, h, s, Tl + w * (Th - Tl), std::exp(std::log(rl) + w * std::log(rh / rl)),
+                     st))
+        return false;
+    if (!clearly_single_phase(f, st) || st.p > f.p_max) return false;
+    out.x = -1.0;
+    out.one = st;
+    return true;
+}
+
+}  // namespace
+
+bool point_ph(const Fluid& f, double p, double h, Point& out) {
+    if (finite(p) && finite(h) && p > 0.0 && p <= f.p_max && fast_p(f, p, h, By::h, out)) return true;
+    return point_p(f, p, h, By::h, out);
+}
+bool point_ps(const Fluid& f, double p, double s, Point& out) {
+    if (finite(p) && finite(s) && p > 0.0 && p <= f.p_max && fast_p(f, p, s, By::s, out)) return true;
+    return point_p(f, p, s, By::s, out);
+}
 
 bool point_pT(const Fluid& f, double p, double T, Point& out) {
     if (!finite(p) || !finite(T) || !(p > 0.0) || p > f.p_max || T < f.T_min || T > f.T_max) return false;
@@ -578,6 +760,7 @@ bool point_pT(const Fluid& f, double p, double T, Point& out) {
 
 bool point_hs(const Fluid& f, double h, double s, Point& out) {
     if (!finite(h) || !finite(s)) return false;
+    if (fast_hs(f, h, s, out)) return true;
     // h(p, s) rises with p at the rate v: Newton steps in ln p inside a bracket.
     const double lo_p = 1.0, hi_p = f.p_max;
     Point last;

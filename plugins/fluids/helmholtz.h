@@ -17,6 +17,7 @@
 // saturation line. SI units throughout (kg, m^3, J, K, Pa).
 #pragma once
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,13 @@ struct Fluid {
     // critical enthalpy.
     double h_offset = 0.0, s_offset = 0.0;
     double T_sat_max = 0.0, p_sat_max = 0.0, p_sat_min = 0.0, h_crit = 0.0;
+    // Starting values of the state solvers: single-phase states on a grid of
+    // isobars (ln p) and temperatures, NaN where there is none.
+    struct Node {
+        double rho = NAN, h = NAN, s = NAN;
+    };
+    std::vector<double> grid_lnp, grid_T;
+    std::vector<Node> grid;  // [isobar * grid_T.size() + temperature]
 };
 
 // Reads a fluid's file; false with a message naming the file and the line.
