@@ -414,11 +414,22 @@ bool saturation_p(const Fluid& f, double p, State& liq, State& vap) {
     auto ln_p_anc = [&](double T) { return std::log(p_sat_guess(f, T)); };
     double T = f.T_min + (f.T_sat_max - f.T_min) * 0.5;
     {
+        // The ancillary's temperature: secant steps inside a bisection bracket.
         double lo = f.T_min, hi = f.T_sat_max;
         const double target = std::log(p);
-        for (int it = 0; it < 60; ++it) {
-            T = 0.5 * (lo + hi);
-            (ln_p_anc(T) < target ? lo : hi) = T;
+        double flo = ln_p_anc(lo) - target, fhi = ln_p_anc(hi) - target;
+        for (int it = 0; it < 60 && hi - lo > 1e-9 * hi; ++it) {
+            T = lo - flo * (hi - lo) / (fhi - flo);
+            if (!(T > lo && T < hi)) T = 0.5 * (lo + hi);
+            const double fT = ln_p_anc(T) - target;
+            if (fT < 0.0) {
+                lo = T;
+                flo = fT;
+            } else {
+                hi = T;
+                fhi = fT;
+            }
+            if (std::fabs(fT) < 1e-9) break;
         }
     }
     double rl = rho_liq_guess(f, T), rv = rho_vap_guess(f, T);
@@ -597,7 +608,8 @@ double node_value(const Node& n, By by) { return by == By::h ? n.h : n.s; }
 
 // On isobar i, T and rho where h or s has its value, between two valid
 // neighbouring nodes with no phase change between them; false otherwise.
-bool along_isobar(const Fluid& f, std::size_t i, double value, By by, double& T, double& rho) {
+bool along_isobar(const Fluid& f, std::size_t i, double value, By by, double& T, double& rho,
+                  double* h = nullptr) {
     const std::size_t n = f.grid_T.size();
     std::size_t lo = 0, hi = n - 1;
     while (lo < n && !finite(node(f, i, lo).h)) ++lo;
@@ -616,6 +628,7 @@ bool along_isobar(const Fluid& f, std::size_t i, double value, By by, double& T,
     const double w = (value - node_value(a, by)) / (node_value(b, by) - node_value(a, by));
     T = f.grid_T[lo] + w * (f.grid_T[hi] - f.grid_T[lo]);
     rho = std::exp(std::log(a.rho) + w * std::log(b.rho / a.rho));
+    if (h != nullptr) *h = a.h + w * (b.h - a.h);
     return true;
 }
 
@@ -701,9 +714,7 @@ bool fast_hs(const Fluid& f, double h, double s, Point& out) {
     const std::size_t n = f.grid_lnp.size();
     if (n < 2) return false;
     auto h_at = [&](std::size_t i, double& T, double& rho, double& hi) {
-        if (!along_isobar(f, i, s, By::s, T, rho)) return false;
-        hi = evaluate(f, T, rho).h;
-        return finite(hi);
+        return along_isobar(f, i, s, By::s, T, rho, &hi);
     };
     std::size_t lo = 0, hi = n - 1;
     double Tl = 0.0, rl = 0.0, hl = NAN, Th = 0.0, rh = 0.0, hh = NAN;
