@@ -3,6 +3,7 @@
 
 #include <dlfcn.h>
 
+#include <cstdint>
 #include <string>
 
 namespace h2fluid {
@@ -20,9 +21,14 @@ inline std::string plugin_folder() {
 
 // A text address as code 1001 carries it for fluids 6 and 7: an integral
 // value no fluid constant takes (user-space addresses lie above the first
-// 64 KiB and below 2^53). The named path sends the case's constant there.
+// 64 KiB and below 2^53) inside a loaded object's image, where the host keeps
+// its texts. The named path sends the case's constant there instead; a large
+// constant read as an address would be a wild read.
 inline bool is_text_address(double c) {
-    return c >= 65536.0 && c < 9007199254740992.0 && c == static_cast<double>(static_cast<long long>(c));
+    if (!(c >= 65536.0 && c < 9007199254740992.0 && c == static_cast<double>(static_cast<long long>(c))))
+        return false;
+    Dl_info info{};
+    return dladdr(reinterpret_cast<const void*>(static_cast<std::uintptr_t>(c)), &info) != 0;
 }
 
 }  // namespace h2fluid
