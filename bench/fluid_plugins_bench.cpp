@@ -99,6 +99,24 @@ BENCHMARK_CAPTURE(run_fresh, flxt_code2_wet, 2, 4e6, 3.0e5, 3.1e5);
 BENCHMARK_CAPTURE(run_fresh, flxt_code8, 8, 1.05e6, 2.9e3, 2.91e3);
 BENCHMARK_CAPTURE(run_fresh, flxt_code9, 9, 20e6, 2.9e3, 2.91e3);
 BENCHMARK_CAPTURE(run_fresh, flxt_code30, 30, 20e6, 820.0, 830.0);
+// A wet (h, s) state: half-evaporated CO2 at 4 MPa.
+void BM_flxt_code8_wet(benchmark::State& state) {
+    Fluid f("flxt.dll");
+    if (!f.ok) {
+        state.SkipWithError("plug-in not loaded");
+        return;
+    }
+    FluidFunc F = f.block->fluid_func;
+    const double p = 4e6;
+    const double h = 0.5 * (F(H2_FLUID_I_SAT_VAPOUR, p, p, 0.0, 0) + F(H2_FLUID_I_SAT_LIQUID, p, p, 0.0, 0));
+    const double s = F(H2_FLUID_S_PI, p, h, 0.0, 0);
+    bool odd = false;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(F(H2_FLUID_P_IS, odd ? h + 1.0 : h, s, 0.0, 0));
+        odd = !odd;
+    }
+}
+BENCHMARK(BM_flxt_code8_wet);
 void BM_flxt_cached(benchmark::State& s, int code, double a, double b) {
     run(s, "flxt.dll", code, a, b, 0.0);
 }

@@ -741,6 +741,30 @@ bool fast_hs(const Fluid& f, double h, double s, Point& out) {
     return true;
 }
 
+// A wet (h, s) state: along the saturation line the mixture of enthalpy h
+// has the entropy s' + (h - h')(s'' - s')/(h'' - h'), which falls with T at
+// the rate v (dp_s/dT)/T (T ds = dh - v dp at constant h): Newton steps on T
+// inside a bracket. False when the state is not wet.
+bool wet_hs(const Fluid& f, double h, double s, Point& out) {
+    State l, v;
+    double x = 0.0;
+    auto eval = [&](double T, double& g, double& dg) {
+        if (!saturation_T(f, T, l, v)) return false;
+        x = (h - l.h) / (v.h - l.h);
+        g = -(l.s + x * (v.s - l.s) - s);  // rising with T for the bracketed search
+        const double vl = 1.0 / l.rho, vv = 1.0 / v.rho;
+        const double dps = (v.s - l.s) / (vv - vl);
+        dg = (vl + x * (vv - vl)) * dps / T;
+        return finite(g) && finite(dg);
+    };
+    double lo = f.T_min, hi = f.T_sat_max, g, dg;
+    if (!eval(lo, g, dg) || g > 0.0 || !eval(hi, g, dg) || g < 0.0) return false;
+    const double T = newton_bracketed(eval, 0.5 * (lo + hi), lo, hi);
+    if (!finite(T) || !eval(T, g, dg) || x < 0.0 || x > 1.0) return false;
+    mix(l, v, x, out);
+    return true;
+}
+
 }  // namespace
 
 bool point_ph(const Fluid& f, double p, double h, Point& out) {
@@ -771,7 +795,7 @@ bool point_pT(const Fluid& f, double p, double T, Point& out) {
 
 bool point_hs(const Fluid& f, double h, double s, Point& out) {
     if (!finite(h) || !finite(s)) return false;
-    if (fast_hs(f, h, s, out)) return true;
+    if (fast_hs(f, h, s, out) || wet_hs(f, h, s, out)) return true;
     // h(p, s) rises with p at the rate v: Newton steps in ln p inside a bracket.
     const double lo_p = 1.0, hi_p = f.p_max;
     Point last;
@@ -782,7 +806,7 @@ bool point_hs(const Fluid& f, double h, double s, Point& out) {
         dfx = p / last.one.rho;
         return finite(fx) && finite(dfx);
     };
-    double flo, d;
+    double flo = NAN, d = 0.0;
     double lo = std::log(lo_p);
     const double hi = std::log(hi_p);
     // The low end may lie below the fluid's range at this entropy: move up,
