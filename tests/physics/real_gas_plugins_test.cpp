@@ -180,6 +180,22 @@ TEST_F(RealFluidSetUp, R134aByItsName) {
     EXPECT_EQ(f(H2_FLUID_NU_PI, 2e6, h, 0.0, 0), kNo);  // no viscosity correlation shipped
 }
 
+// Code 1001 reads the set-up file the text address in c names; any other c
+// (the named path's fluid constant) means "real.tmg".
+TEST_F(RealFluidSetUp, TheTextInCNamesTheSetUpFile) {
+    PluginCopy copy("flxt", {{"real.tmg", "fluid CO2\n"}, {"other.tmg", "fluid R134a\n"}});
+    std::ofstream(copy.dir.path() / "real_CO2.txt") << copy.data("real_CO2.txt");
+    std::ofstream(copy.dir.path() / "real_R134a.txt") << copy.data("real_R134a.txt");
+    ASSERT_EQ(load_numbered(get_bdLocals(), 7, copy.dir.path().string()), 0);
+    const FluidFunc f = get_bdLocals()->fluid_func;
+    ASSERT_NE(f, nullptr);
+    static const char kOther[] = "other.tmg";
+    EXPECT_EQ(f(H2_FLUID_SETUP, 0.0, 0.0, h2_fluid_text_value(kOther), 0), 0.0);
+    EXPECT_NEAR(f(H2_FLUID_R_PI, 1e5, 3e5, 0.0, 0), 8.314471 / 0.102032, 1e-9);
+    EXPECT_EQ(f(H2_FLUID_SETUP, 287.5, 1.4, 1.0, 0), 0.0);
+    EXPECT_NEAR(f(H2_FLUID_R_PI, 1e5, 3e5, 0.0, 0), 8.31451 / 0.0440098, 1e-9);
+}
+
 TEST_F(RealFluidSetUp, UnknownNameOrMalformedFileFails) {
     struct Case {
         const char* text;
