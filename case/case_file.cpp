@@ -452,21 +452,9 @@ private:
 // InitFluid's answer when the named plug-in cannot be loaded.
 constexpr int kPluginNotFound = -2;
 
-// Fluids whose plug-ins (a component mixture, a real-gas table) this build does not ship.
-constexpr int kMixtureFluid = 6;
-constexpr int kRealGasFluid = 7;
-
 // Names the plug-in the main fluid needs and where it was looked for.
 void report_missing_fluid(const bdLocals& c) {
     const int name_length = static_cast<int>(strnlen(c.fluidName, sizeof c.fluidName));
-    if (c.cyld_fluid == kMixtureFluid || c.cyld_fluid == kRealGasFluid) {
-        h2::report_error(
-            h2::format_text("load_data: fluid %d needs the plug-in %.*s, which is not part of this "
-                            "build",
-                            c.cyld_fluid, name_length, c.fluidName)
-                .c_str());
-        return;
-    }
     const int base_length = static_cast<int>(strnlen(c.ModelBase, sizeof c.ModelBase));
     const std::string where = base_length > 0 ? h2::format_text("%.*s", base_length, c.ModelBase)
                                               : std::string("the library search path");

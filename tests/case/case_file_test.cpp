@@ -1168,10 +1168,12 @@ TEST_F(CaseFileWithPlugins, AFluidWithoutItsPlugInSaysWhichAndWhere) {
         {"missing plug-in directory", 0, "no_such_dir",
          "load_data: no property function for the main fluid: its plug-in flxb.dll was not found in "
          "no_such_dir"},
-        {"fluid 6", 6, nullptr,
-         "load_data: fluid 6 needs the plug-in flxv.dll, which is not part of this build"},
-        {"fluid 7", 7, nullptr,
-         "load_data: fluid 7 needs the plug-in flxt.dll, which is not part of this build"},
+        {"fluid 6", 6, "no_such_dir",
+         "load_data: no property function for the main fluid: its plug-in flxv.dll was not found in "
+         "no_such_dir"},
+        {"fluid 7", 7, "no_such_dir",
+         "load_data: no property function for the main fluid: its plug-in flxt.dll was not found in "
+         "no_such_dir"},
         {"fluid 9", 9, nullptr, "Fatal error: Unknown fluid type"},
     };
     for (const auto& c : cases) {

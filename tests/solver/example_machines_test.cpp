@@ -51,7 +51,8 @@ TEST_P(ExampleMachine, ConservesEnergyOnEveryStreamline) {
 INSTANTIATE_TEST_SUITE_P(Examples, ExampleMachine,
                          ::testing::Values(Machine{"axial_compressor_stage.dat", 1, 2, true},
                                            Machine{"steam_turbine_stage.dat", 2, 1, false},
-                                           Machine{"gas_turbine_stage.dat", 2, 1, false}));
+                                           Machine{"gas_turbine_stage.dat", 2, 1, false},
+                                           Machine{"co2_turbine_stage.dat", 2, 1, false}));
 
 // Flow coefficient 0.5, loading 0.4 and reaction 0.5 at u 250 m/s: cz 125 m/s, a swirl rise of
 // 100 m/s and 25 kJ/kg of Euler work, which at 91 % efficiency on air from 288.15 K gives a total

@@ -401,8 +401,6 @@ TEST_F(PredesignInput, BadFilesChangeNothing) {
         {"type -1", "1 1\n" + L2 + "3.3e6 1e5\n0 0\n1\n-1\n", 3,
          "bad.pd line 6: module type -1 outside 0..5"},
         {"fluid 9", "1 1 50 0 2 2 9\n" + L2 + "293.15 1e5\n", 1, "bad.pd line 3: the fluid cannot be set up"},
-        // A numbered fluid whose library is not there loads nothing.
-        {"fluid 6", "1 1 50 0 2 2 6\n" + L2 + "293.15 1e5\n", 1, "bad.pd line 3: the fluid cannot be set up"},
         {"late failure", "1 1 50 0 2 2 0\n" + L2 + "293.15 1e5\n0 0\n1\n8\n", 3, "line 6: module type 8"},
     };
     const auto before_case = std::make_unique<bdLocals>(*master());
