@@ -1,6 +1,10 @@
 // Loading shared libraries for plug-ins and host calls.
 #pragma once
 
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace h2::platform {
 
 using LibHandle = void*;
@@ -17,5 +21,38 @@ LibHandle lib_find_loaded(const char* name);
 // same name for instance, does not count); NULL otherwise.
 void* lib_symbol(LibHandle lib, const char* symbol);
 void lib_close(LibHandle lib);
+
+// Opens a plug-in library, which stays loaded for the life of the process:
+// each library file is opened once per process, and later requests for the
+// same file (the same name from the same working directory) are answered
+// from a table. A name ending in ".dll" is looked for as ".so" first, this
+// platform's own spelling, and as given after that. NULL when nothing could
+// be opened; a handle from here is never closed.
+LibHandle lib_open_plugin(const char* name);
+
+// While a PluginBatch lives on a thread, that thread's plug-in requests are
+// answered by name from the batch once the name was resolved, without asking
+// the file system for the working directory again: for loading the models of
+// every element of a case, which name a handful of libraries many times.
+// Nested batches use the outermost one.
+class PluginBatch {
+public:
+    PluginBatch();
+    ~PluginBatch();
+    PluginBatch(const PluginBatch&) = delete;
+    PluginBatch& operator=(const PluginBatch&) = delete;
+
+private:
+    friend LibHandle lib_open_plugin(const char* name);
+    // The names this batch resolved, in the order they were first asked for.
+    std::vector<std::pair<std::string, LibHandle>> resolved_;
+    bool outermost_;
+};
+
+// Called with the path of every library file the plug-in loader asks the
+// system to open, whether or not that succeeds; for counting opens. Null
+// removes it.
+using LibOpenObserver = void (*)(const char* path);
+void lib_set_open_observer(LibOpenObserver observer);
 
 }  // namespace h2::platform
