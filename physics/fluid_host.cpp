@@ -136,7 +136,7 @@ void plugin_path(char (&path)[kPathSize], const bdLocals& b, const char (&name)[
 int slot_of(const Side& side) { return static_cast<int>(h2::fluid_slot_index(side.selector)); }
 
 FluidInitFunc entry_of(h2::platform::LibHandle lib, const Side& side) {
-    return reinterpret_cast<FluidInitFunc>(h2::platform::lib_symbol(lib, side.entry));
+    return reinterpret_cast<FluidInitFunc>(h2::platform::lib_plugin_symbol(lib, side.entry));
 }
 
 // Steps 4 to 6 of the named path, after a successful entry point.

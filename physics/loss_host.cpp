@@ -125,7 +125,8 @@ int load_model(int slot, std::string_view name, int element) noexcept {
         // The library stays loaded: the entries it installs point into it.
         h2::platform::LibHandle lib = h2::platform::lib_open_plugin(path.c_str());
         if (lib == nullptr) return 0;
-        auto entry = reinterpret_cast<LossPluginEntry>(h2::platform::lib_symbol(lib, kModels[slot].entry));
+        auto entry =
+            reinterpret_cast<LossPluginEntry>(h2::platform::lib_plugin_symbol(lib, kModels[slot].entry));
         if (entry == nullptr) return 0;
         entry(b, element);
     } catch (...) {

@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <mutex>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -55,9 +54,10 @@ std::atomic<LibOpenObserver> g_open_observer{nullptr};
 // Opened plug-in libraries by the path they were opened with (absolute, or a
 // bare name left to the system's search). Never closed: the functions the
 // plug-ins install into cases point into them.
+// A handful of libraries: a list searched in order serves.
 struct PluginTable {
     std::mutex lock;
-    std::unordered_map<std::string, LibHandle> open;
+    std::vector<std::pair<std::string, LibHandle>> open;
 };
 
 PluginTable& plugin_table() {
@@ -68,11 +68,12 @@ PluginTable& plugin_table() {
 LibHandle open_plugin_file(const std::string& path) {
     PluginTable& t = plugin_table();
     std::lock_guard<std::mutex> hold(t.lock);
-    if (auto it = t.open.find(path); it != t.open.end()) return it->second;
+    for (const auto& [known, handle] : t.open)
+        if (known == path) return handle;
     if (LibOpenObserver observer = g_open_observer.load()) observer(path.c_str());
     LibHandle h = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     // A failed open is not remembered: the file may be put there later.
-    if (h != nullptr) t.open.emplace(path, h);
+    if (h != nullptr) t.open.emplace_back(path, h);
     return h;
 }
 
@@ -113,6 +114,15 @@ LibHandle lib_open_plugin(const char* name) {
     // A name that was not found is asked again: nothing of it was loaded.
     if (t_batch != nullptr && h != nullptr) t_batch->resolved_.emplace_back(given, h);
     return h;
+}
+
+void* lib_plugin_symbol(LibHandle lib, const char* symbol) {
+    if (t_batch == nullptr || lib == nullptr || symbol == nullptr) return lib_symbol(lib, symbol);
+    for (const PluginBatch::Symbol& known : t_batch->symbols_)
+        if (known.lib == lib && known.name == symbol) return known.address;
+    void* address = lib_symbol(lib, symbol);
+    t_batch->symbols_.push_back({lib, symbol, address});
+    return address;
 }
 
 PluginBatch::PluginBatch() : outermost_(t_batch == nullptr) {

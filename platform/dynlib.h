@@ -30,11 +30,16 @@ void lib_close(LibHandle lib);
 // be opened; a handle from here is never closed.
 LibHandle lib_open_plugin(const char* name);
 
+// lib_symbol for a library from lib_open_plugin; inside a PluginBatch each
+// (library, symbol) pair is looked up once.
+void* lib_plugin_symbol(LibHandle lib, const char* symbol);
+
 // While a PluginBatch lives on a thread, that thread's plug-in requests are
 // answered by name from the batch once the name was resolved, without asking
-// the file system for the working directory again: for loading the models of
-// every element of a case, which name a handful of libraries many times.
-// Nested batches use the outermost one.
+// the file system for the working directory again, and their symbols once
+// looked up: for loading the models of every element of a case, which name a
+// handful of libraries and entry points many times. Nested batches use the
+// outermost one.
 class PluginBatch {
 public:
     PluginBatch();
@@ -44,8 +49,15 @@ public:
 
 private:
     friend LibHandle lib_open_plugin(const char* name);
-    // The names this batch resolved, in the order they were first asked for.
+    friend void* lib_plugin_symbol(LibHandle lib, const char* symbol);
+    struct Symbol {
+        LibHandle lib;
+        std::string name;
+        void* address;
+    };
+    // The names this batch resolved, and the symbols it looked up.
     std::vector<std::pair<std::string, LibHandle>> resolved_;
+    std::vector<Symbol> symbols_;
     bool outermost_;
 };
 
