@@ -50,33 +50,54 @@ double ipow(double x, double e) {
     return r;
 }
 
-// The exponents of a table: their range (always including 0), and whether
-// they are all integers.
+// The exponents of a table in quarters: their range (always including 0),
+// and whether they are all whole quarters (whole numbers: `whole`).
 template <int N>
-struct ExponentRange {
+struct QuarterExponents {
     int lo = 0, hi = 0;
-    bool integral = true;
-    constexpr explicit ExponentRange(const double (&e)[N]) {
+    bool quarters = true, whole = true;
+    constexpr explicit QuarterExponents(const double (&e)[N]) {
         for (double x : e) {
-            const int k = static_cast<int>(x);
-            if (static_cast<double>(k) != x) integral = false;
-            lo = std::min(lo, k - (static_cast<double>(k) > x ? 1 : 0));
-            hi = std::max(hi, k + (static_cast<double>(k) < x ? 1 : 0));
+            const int q = static_cast<int>(4.0 * x);
+            if (static_cast<double>(q) != 4.0 * x) quarters = false;
+            if (q % 4 != 0) whole = false;
+            lo = std::min(lo, q);
+            hi = std::max(hi, q);
+        }
+        if (whole) {
+            lo /= 4;
+            hi /= 4;
         }
     }
 };
 
-// sum n x^I y^J of a backward equation: integer powers from one table of
-// repeated products each, fractional ones through pow.
+// The powers x^e of a table's exponents: repeated products of x, or of its
+// fourth root where the exponents are quarters.
+template <int N, const QuarterExponents<N>& Q>
+struct ExponentPowers {
+    Powers<Q.lo, Q.hi> table;
+    explicit ExponentPowers(double x) : table(Q.whole ? x : std::sqrt(std::sqrt(x))) {}
+    double operator()(double e) const { return table(static_cast<int>(Q.whole ? e : 4.0 * e)); }
+};
+
+template <const auto& T>
+struct SeriesExponents {
+    static constexpr int N = std::remove_cvref_t<decltype(T)>::size;
+    static constexpr QuarterExponents<N> I{T.I}, J{T.J};
+};
+
+// sum n x^I y^J of a backward equation: the powers from one table of
+// repeated products each (of the fourth root for quarter exponents; the
+// tables have no others), through pow only for a table that had.
 template <const auto& T>
 double series(double x, double y) {
-    constexpr int N = std::remove_cvref_t<decltype(T)>::size;
-    constexpr ExponentRange<N> ri(T.I), rj(T.J);
+    using E = SeriesExponents<T>;
+    constexpr int N = E::N;
     double sum = 0.0;
-    if constexpr (ri.integral && rj.integral) {
-        const Powers<ri.lo, ri.hi> X(x);
-        const Powers<rj.lo, rj.hi> Y(y);
-        for (int i = 0; i < N; ++i) sum += T.n[i] * X(static_cast<int>(T.I[i])) * Y(static_cast<int>(T.J[i]));
+    if constexpr (E::I.quarters && E::J.quarters) {
+        const ExponentPowers<N, E::I> X(x);
+        const ExponentPowers<N, E::J> Y(y);
+        for (int i = 0; i < N; ++i) sum += T.n[i] * X(T.I[i]) * Y(T.J[i]);
     } else {
         for (int i = 0; i < N; ++i) sum += T.n[i] * ipow(x, T.I[i]) * ipow(y, T.J[i]);
     }
@@ -581,7 +602,10 @@ State gibbs_state(int region, double p, double T) {
 
 // Regions 1, 2, 5: T on the isobar where the property has its value, Newton
 // from the start T0.
-bool newton_T(int region, double p, double value, By by, double T0, State& out) {
+// A step toward a temperature outside (lo, hi) gives up: the caller's
+// shortcut has no answer.
+bool newton_T(int region, double p, double value, By by, double T0, State& out, double lo = -INFINITY,
+              double hi = INFINITY) {
     double T = T0;
     if (!finite(T)) return false;
     Converged done;
@@ -599,6 +623,9 @@ bool newton_T(int region, double p, double value, By by, double T0, State& out) 
         const double a = d2prop_dT2(st, by) / (2.0 * slope);
         const double halley = newton / (1.0 - a * newton);
         const double step = finite(halley) && std::fabs(halley) < 2.0 * std::fabs(newton) ? halley : newton;
+        // A full step out of (lo, hi) gives up at once, rather than after
+        // the clamped steps that would walk there.
+        if (!(T - step > lo && T - step < hi)) return false;
         const double clamped = std::clamp(step, -0.2 * T, 0.2 * T);
         T -= clamped;
         // When that error is below the tolerance the state at the new T is
@@ -687,13 +714,15 @@ double backward_T(int region, double p, double value, By by) {
     return by == By::h ? T_ph_backward(region, p, value) : T_ps_backward(region, p, value);
 }
 
-// One phase of a region; T0, when given, is the start the caller has.
-bool single(int region, double p, double value, By by, Point& out, double T0 = NAN) {
+// One phase of a region; T0, when given, is the start the caller has, and
+// a step toward a temperature outside (lo, hi) gives up.
+bool single(int region, double p, double value, By by, Point& out, double T0 = NAN, double lo = -INFINITY,
+            double hi = INFINITY) {
     out.region = region;
     out.x = -1.0;
     if (region == 3) return newton3(p, value, by, out.one);
     if (!finite(T0)) T0 = region == 5 ? ideal5_T(p, value, by) : backward_T(region, p, value, by);
-    if (!newton_T(region, p, value, by, T0, out.one)) return false;
+    if (!newton_T(region, p, value, by, T0, out.one, lo, hi)) return false;
     const double T = out.one.T;
     if (region == 5) return T >= kT25 && T <= kTmax;
     return T >= kTmin - 1e-9 && T <= kT25 + 1e-9;
@@ -733,7 +762,9 @@ bool clearly_inside(int region, double p, double value, By by, Point& out) {
     const double T0 = backward_T(region, p, value, by);
     if (!(T0 > lower + kStartInside && T0 < upper - kStartInside)) return false;
     Point pt;
-    if (!single(region, p, value, by, pt, T0)) return false;
+    // A state of the other side (wet steam asked of region 2, say) takes
+    // Newton's method out of the region within a step or two: given up there.
+    if (!single(region, p, value, by, pt, T0, lower, upper)) return false;
     const double T = pt.one.T;
     if (!(T > lower + kAnswerInside && T < upper - kAnswerInside)) return false;
     if (!answers(pt.one, value, by)) return false;
