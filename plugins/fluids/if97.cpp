@@ -736,6 +736,42 @@ bool single(int region, double p, double value, By by, Point& out, double T0 = N
 constexpr double kStartInside = 1.0;    // K
 constexpr double kAnswerInside = 1e-3;  // K
 
+// A floor under the saturated vapour's enthalpy and entropy between the
+// triple pressure and 16.53 MPa: h'' rises to its maximum near 3 MPa and falls
+// after it, s'' falls throughout, so the lesser of the values at the two ends
+// of a pressure interval is below either inside it. A value below the floor
+// is not a region-2 state (wet steam, mostly), and the region-2 shortcut is
+// not tried for it. Only speed depends on the floor: the full tests decide.
+class VapourFloor {
+public:
+    VapourFloor() {
+        for (int k = 0; k <= kIntervals; ++k) {
+            const double p = std::exp(kLnLow + k * step());
+            const State g = region2(p, T_sat(p));
+            h_[k] = g.h;
+            s_[k] = g.s;
+        }
+    }
+    double operator()(double p, By by) const {
+        const double x = (std::log(p) - kLnLow) / step();
+        if (!(x >= 0.0 && x < kIntervals)) return -INFINITY;
+        const int k = static_cast<int>(x);
+        const double* v = by == By::h ? h_ : s_;
+        return std::min(v[k], v[k + 1]);
+    }
+
+private:
+    static constexpr int kIntervals = 64;
+    static inline const double kLnLow = std::log(kPtriple), kLnHigh = std::log(kP13);
+    static double step() { return (kLnHigh - kLnLow) / kIntervals; }
+    double h_[kIntervals + 1], s_[kIntervals + 1];
+};
+
+double vapour_floor(double p, By by) {
+    static const VapourFloor floor;
+    return floor(p, by);
+}
+
 // Whether a state from Newton's method has the value asked for: a run that
 // ended on its iteration limit, or far from its start, has not.
 bool answers(const State& st, double value, By by) {
@@ -776,7 +812,9 @@ bool clearly_inside(int region, double p, double value, By by, Point& out) {
 bool point_p(double p, double value, By by, Point& out) {
     if (!finite(p) || !finite(value) || !(p > 0.0) || p > kPmax) return false;
     // Most states asked about are superheated: region 2 first.
-    if (clearly_inside(2, p, value, by, out) || clearly_inside(1, p, value, by, out)) return true;
+    if ((value >= vapour_floor(p, by) && clearly_inside(2, p, value, by, out)) ||
+        clearly_inside(1, p, value, by, out))
+        return true;
     // Lowest value: liquid (or, below the triple pressure, vapour) at 273.15 K.
     const State lowest =
         p >= kPtriple ? (p >= p_sat(kTmin) ? region1(p, kTmin) : region2(p, kTmin)) : region2(p, kTmin);
