@@ -52,9 +52,9 @@ LibHandle open_with_fallback(const char* name, int mode) {
 std::atomic<LibOpenObserver> g_open_observer{nullptr};
 
 // Opened plug-in libraries by the path they were opened with (absolute, or a
-// bare name left to the system's search). Never closed: the functions the
-// plug-ins install into cases point into them.
-// A handful of libraries: a list searched in order serves.
+// bare name left to the system's search), a handful: a list searched in
+// order serves. Never closed: the functions the plug-ins install into cases
+// point into them.
 struct PluginTable {
     std::mutex lock;
     std::vector<std::pair<std::string, LibHandle>> open;
