@@ -136,7 +136,7 @@ void plugin_path(char (&path)[kPathSize], const bdLocals& b, const char (&name)[
 int slot_of(const Side& side) { return static_cast<int>(h2::fluid_slot_index(side.selector)); }
 
 FluidInitFunc entry_of(h2::platform::LibHandle lib, const Side& side) {
-    return reinterpret_cast<FluidInitFunc>(h2::platform::lib_symbol(lib, side.entry));
+    return reinterpret_cast<FluidInitFunc>(h2::platform::lib_plugin_symbol(lib, side.entry));
 }
 
 // Steps 4 to 6 of the named path, after a successful entry point.
@@ -154,7 +154,7 @@ template <std::size_t N>
 int init_named(bdLocals* b, const Side& side, const char (&name)[N], double af, double setup_c) {
     char path[kPathSize];
     plugin_path(path, *b, name);
-    h2::platform::LibHandle lib = h2::platform::lib_open(path);
+    h2::platform::LibHandle lib = h2::platform::lib_open_plugin(path);
     if (lib == nullptr) return -2;
     // Without its entry point the plug-in cannot install anything: a refusal.
     FluidInitFunc entry = entry_of(lib, side);
@@ -169,7 +169,7 @@ int init_named(bdLocals* b, const Side& side, const char (&name)[N], double af, 
 // answer every later call for a composition it never took: -1 as on the
 // named path, so that a case loads alike whichever path it takes.
 int init_numbered(bdLocals* b, const Side& side, const FluidRow& row, const char* path, double af) {
-    h2::platform::LibHandle lib = h2::platform::lib_open(path);
+    h2::platform::LibHandle lib = h2::platform::lib_open_plugin(path);
     if (lib == nullptr) return 0;
     // A library without the entry point, or an entry that installs nothing,
     // would otherwise have the codes sent through a NULL function.

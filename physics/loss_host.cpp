@@ -122,15 +122,12 @@ int load_model(int slot, std::string_view name, int element) noexcept {
         const std::string_view base = field_text(b->ModelBase);
         const std::string path = base.empty() ? file : std::string(base) + "/" + file;
 
-        h2::platform::LibHandle lib = h2::platform::lib_open(path.c_str());
-        if (lib == nullptr) return 0;
-        auto entry = reinterpret_cast<LossPluginEntry>(h2::platform::lib_symbol(lib, kModels[slot].entry));
-        if (entry == nullptr) {
-            // Nothing of this library was installed, so it need not stay.
-            h2::platform::lib_close(lib);
-            return 0;
-        }
         // The library stays loaded: the entries it installs point into it.
+        h2::platform::LibHandle lib = h2::platform::lib_open_plugin(path.c_str());
+        if (lib == nullptr) return 0;
+        auto entry =
+            reinterpret_cast<LossPluginEntry>(h2::platform::lib_plugin_symbol(lib, kModels[slot].entry));
+        if (entry == nullptr) return 0;
         entry(b, element);
     } catch (...) {
         // Out of memory for a name or a path: the slot stays as it was.
@@ -276,6 +273,8 @@ int InitLoses(void) {
     bdLocals* b = get_bdLocals();
     // Without a case whose arrays hold its elements there is nothing to load into.
     if (b == nullptr || b->elem_stagType == nullptr || !h2::path_fits_arrays(b)) return 1;
+    // Every element names the same few libraries: each is looked up once.
+    const h2::platform::PluginBatch batch;
 
     for (int i = 0; i <= b->cyld_ns; ++i) {
         // A plug-in may rewrite the counts; elements beyond the arrays are never read.

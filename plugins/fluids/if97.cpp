@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 #include "plugins/fluids/if97_tables.h"
 
@@ -49,40 +50,119 @@ double ipow(double x, double e) {
     return r;
 }
 
-// sum n x^I y^J of a backward equation.
+// The exponents of a table in quarters: their range (always including 0),
+// and whether they are all whole quarters (whole numbers: `whole`).
 template <int N>
-double series(const tb::Terms<N>& t, double x, double y) {
+struct QuarterExponents {
+    int lo = 0, hi = 0;
+    bool quarters = true, whole = true;
+    constexpr explicit QuarterExponents(const double (&e)[N]) {
+        for (double x : e) {
+            const int q = static_cast<int>(4.0 * x);
+            if (static_cast<double>(q) != 4.0 * x) quarters = false;
+            if (q % 4 != 0) whole = false;
+            lo = std::min(lo, q);
+            hi = std::max(hi, q);
+        }
+        if (whole) {
+            lo /= 4;
+            hi /= 4;
+        }
+    }
+};
+
+// The powers x^e of a table's exponents: repeated products of x, or of its
+// fourth root where the exponents are quarters.
+template <int N, const QuarterExponents<N>& Q>
+struct ExponentPowers {
+    Powers<Q.lo, Q.hi> table;
+    explicit ExponentPowers(double x) : table(Q.whole ? x : std::sqrt(std::sqrt(x))) {}
+    double operator()(double e) const { return table(static_cast<int>(Q.whole ? e : 4.0 * e)); }
+};
+
+template <const auto& T>
+struct SeriesExponents {
+    static constexpr int N = std::remove_cvref_t<decltype(T)>::size;
+    static constexpr QuarterExponents<N> I{T.I}, J{T.J};
+};
+
+// sum n x^I y^J of a backward equation: the powers from one table of
+// repeated products each (of the fourth root for quarter exponents; the
+// tables have no others), through pow only for a table that had.
+template <const auto& T>
+double series(double x, double y) {
+    using E = SeriesExponents<T>;
+    constexpr int N = E::N;
     double sum = 0.0;
-    for (int i = 0; i < N; ++i) sum += t.n[i] * ipow(x, t.I[i]) * ipow(y, t.J[i]);
+    if constexpr (E::I.quarters && E::J.quarters) {
+        const ExponentPowers<N, E::I> X(x);
+        const ExponentPowers<N, E::J> Y(y);
+        for (int i = 0; i < N; ++i) sum += T.n[i] * X(T.I[i]) * Y(T.J[i]);
+    } else {
+        for (int i = 0; i < N; ++i) sum += T.n[i] * ipow(x, T.I[i]) * ipow(y, T.J[i]);
+    }
     return sum;
 }
 
 // A dimensionless Gibbs function and its derivatives in pi and tau.
 struct Gibbs {
-    double g = 0, gp = 0, gpp = 0, gt = 0, gtt = 0, gpt = 0;
+    double g = 0, gp = 0, gpp = 0, gt = 0, gtt = 0, gpt = 0, gttt = 0;
 };
 
-// Adds sum n X^I Y^J, X = a + sign pi, Y = tau + b, to G.
-template <int N, class PX, class PY>
-void add_gibbs(const tb::Terms<N>& t, const PX& X, const PY& Y, double sign, Gibbs& G) {
-    for (int k = 0; k < N; ++k) {
-        const int I = static_cast<int>(t.I[k]);
-        const int J = static_cast<int>(t.J[k]);
-        const double n = t.n[k];
-        const double xi = X(I), yj = Y(J);
-        G.g += n * xi * yj;
-        if (I != 0) {
-            const double xi1 = X(I - 1);
-            G.gp += sign * n * I * xi1 * yj;
-            if (I != 1) G.gpp += n * I * (I - 1) * X(I - 2) * yj;
-            if (J != 0) G.gpt += sign * n * I * xi1 * J * Y(J - 1);
-        }
-        if (J != 0) {
-            G.gt += n * xi * J * Y(J - 1);
-            if (J != 1) G.gtt += n * xi * J * (J - 1) * Y(J - 2);
+// The coefficients of a Gibbs table's terms and of their derivatives,
+// n I^(k) J^(l), worked out once: the evaluation is then the same run of
+// multiply-adds for every term. A derivative that vanishes (I or J below the
+// order) has the coefficient 0, so its power, read all the same, only has to
+// exist: the power tables reach two below the least I and three below the
+// least J.
+template <int N>
+struct GibbsTerms {
+    int I[N] = {}, J[N] = {};
+    double n[N] = {}, nI[N] = {}, nII[N] = {}, nIJ[N] = {}, nJ[N] = {}, nJJ[N] = {}, nJJJ[N] = {};
+    constexpr explicit GibbsTerms(const tb::Terms<N>& t) {
+        for (int k = 0; k < N; ++k) {
+            const int i = static_cast<int>(t.I[k]), j = static_cast<int>(t.J[k]);
+            I[k] = i;
+            J[k] = j;
+            n[k] = t.n[k];
+            nI[k] = t.n[k] * i;
+            nII[k] = t.n[k] * i * (i - 1);
+            nIJ[k] = t.n[k] * i * j;
+            nJ[k] = t.n[k] * j;
+            nJJ[k] = t.n[k] * j * (j - 1);
+            nJJJ[k] = t.n[k] * j * (j - 1) * (j - 2);
         }
     }
+};
+
+// Adds sum n X^I Y^J, X = a + sign pi, Y = tau + b, to G. The powers must
+// reach two below the least I and three below the least J.
+template <int N, class PX, class PY>
+void add_gibbs(const GibbsTerms<N>& t, const PX& X, const PY& Y, double sign, Gibbs& G) {
+    double g = 0, gp = 0, gpp = 0, gpt = 0, gt = 0, gtt = 0, gttt = 0;
+    for (int k = 0; k < N; ++k) {
+        const int I = t.I[k], J = t.J[k];
+        const double xi = X(I), yj = Y(J), xi1 = X(I - 1), yj1 = Y(J - 1);
+        g += t.n[k] * xi * yj;
+        gp += t.nI[k] * xi1 * yj;
+        gpp += t.nII[k] * X(I - 2) * yj;
+        gpt += t.nIJ[k] * xi1 * yj1;
+        gt += t.nJ[k] * xi * yj1;
+        gtt += t.nJJ[k] * xi * Y(J - 2);
+        gttt += t.nJJJ[k] * xi * Y(J - 3);
+    }
+    G.g += g;
+    G.gp += sign * gp;
+    G.gpp += gpp;
+    G.gpt += sign * gpt;
+    G.gt += gt;
+    G.gtt += gtt;
+    G.gttt += gttt;
 }
+
+constexpr GibbsTerms<tb::region1.size> kRegion1(tb::region1);
+constexpr GibbsTerms<tb::region2_residual.size> kRegion2(tb::region2_residual);
+constexpr GibbsTerms<tb::region5_residual.size> kRegion5(tb::region5_residual);
 
 State from_gibbs(int region, double p, double T, double pstar, double tau, const Gibbs& G) {
     State st;
@@ -98,6 +178,8 @@ State from_gibbs(int region, double p, double T, double pstar, double tau, const
     st.w = std::sqrt(kR * T * G.gp * G.gp / (a * a / (tau * tau * G.gtt) - G.gpp));
     st.dvdp_T = kR * T * G.gpp / (pstar * pstar);
     st.dvdT_p = kR * a / pstar;
+    // d cp/dT along the isobar, from cp = -R tau^2 g_tautau and dtau/dT = -tau/T.
+    st.dcpdT_p = kR * tau * tau * (2.0 * G.gtt + tau * G.gttt) / T;
     return st;
 }
 
@@ -183,9 +265,9 @@ struct Converged {
 State region1(double p, double T) {
     const double pi = p / 16.53e6, tau = 1386.0 / T;
     const Powers<-2, 32> X(7.1 - pi);
-    const Powers<-43, 17> Y(tau - 1.222);
+    const Powers<-44, 17> Y(tau - 1.222);
     Gibbs G;
-    add_gibbs(tb::region1, X, Y, -1.0, G);
+    add_gibbs(kRegion1, X, Y, -1.0, G);
     return from_gibbs(1, p, T, 16.53e6, tau, G);
 }
 
@@ -201,6 +283,7 @@ void add_ideal_gas_part(const Table& o, const TauPowers& U, double pi, Gibbs& G)
         G.g += o.n[k] * U(J);
         G.gt += o.n[k] * J * U(J - 1);
         G.gtt += o.n[k] * J * (J - 1) * U(J - 2);
+        G.gttt += o.n[k] * J * (J - 1) * (J - 2) * U(J - 3);
     }
 }
 
@@ -208,9 +291,9 @@ State region2(double p, double T) {
     const double pi = p / kMPa, tau = 540.0 / T;
     Gibbs G;
     const Powers<-1, 24> X(pi);
-    const Powers<-2, 58> Y(tau - 0.5);
-    add_gibbs(tb::region2_residual, X, Y, 1.0, G);
-    const Powers<-7, 3> U(tau);
+    const Powers<-3, 58> Y(tau - 0.5);
+    add_gibbs(kRegion2, X, Y, 1.0, G);
+    const Powers<-8, 3> U(tau);
     add_ideal_gas_part(tb::region2_ideal, U, pi, G);
     return from_gibbs(2, p, T, kMPa, tau, G);
 }
@@ -219,8 +302,8 @@ State region5(double p, double T) {
     const double pi = p / kMPa, tau = 1000.0 / T;
     Gibbs G;
     const Powers<-1, 3> X(pi);
-    const Powers<-5, 9> U(tau);
-    add_gibbs(tb::region5_residual, X, U, 1.0, G);
+    const Powers<-6, 9> U(tau);
+    add_gibbs(kRegion5, X, U, 1.0, G);
     add_ideal_gas_part(tb::region5_ideal, U, pi, G);
     return from_gibbs(5, p, T, kMPa, tau, G);
 }
@@ -309,10 +392,10 @@ double h_b2ab(double s) {
 }
 
 double T3a_ph(double pi, double eta) {
-    return 760.0 * series(tb::T3a_ph, pi / 100.0 + 0.240, eta / 2300.0 - 0.615);
+    return 760.0 * series<tb::T3a_ph>(pi / 100.0 + 0.240, eta / 2300.0 - 0.615);
 }
 double T3b_ph(double pi, double eta) {
-    return 860.0 * series(tb::T3b_ph, pi / 100.0 + 0.298, eta / 2800.0 - 0.720);
+    return 860.0 * series<tb::T3b_ph>(pi / 100.0 + 0.298, eta / 2800.0 - 0.720);
 }
 
 }  // namespace
@@ -323,11 +406,11 @@ double T_ph_backward(int region, double p, double h) {
     const double pi = p / kMPa, eta = h / kKJ;
     switch (region) {
         case 1:
-            return series(tb::T1_ph, pi, eta / 2500.0 + 1.0);
+            return series<tb::T1_ph>(pi, eta / 2500.0 + 1.0);
         case 2:
-            if (p <= 4e6) return series(tb::T2a_ph, pi, eta / 2000.0 - 2.1);
-            if (p <= p_b2bc(h)) return series(tb::T2b_ph, pi - 2.0, eta / 2000.0 - 2.6);
-            return series(tb::T2c_ph, pi + 25.0, eta / 2000.0 - 1.8);
+            if (p <= 4e6) return series<tb::T2a_ph>(pi, eta / 2000.0 - 2.1);
+            if (p <= p_b2bc(h)) return series<tb::T2b_ph>(pi - 2.0, eta / 2000.0 - 2.6);
+            return series<tb::T2c_ph>(pi + 25.0, eta / 2000.0 - 1.8);
         case 3:
             return h <= h_b3ab(p) ? T3a_ph(pi, eta) : T3b_ph(pi, eta);
         default:
@@ -339,14 +422,14 @@ double T_ps_backward(int region, double p, double s) {
     const double pi = p / kMPa, sg = s / kKJ;
     switch (region) {
         case 1:
-            return series(tb::T1_ps, pi, sg + 2.0);
+            return series<tb::T1_ps>(pi, sg + 2.0);
         case 2:
-            if (p <= 4e6) return series(tb::T2a_ps, pi, sg / 2.0 - 2.0);
-            if (s >= 5.85e3) return series(tb::T2b_ps, pi, 10.0 - sg / 0.7853);
-            return series(tb::T2c_ps, pi, 2.0 - sg / 2.9251);
+            if (p <= 4e6) return series<tb::T2a_ps>(pi, sg / 2.0 - 2.0);
+            if (s >= 5.85e3) return series<tb::T2b_ps>(pi, 10.0 - sg / 0.7853);
+            return series<tb::T2c_ps>(pi, 2.0 - sg / 2.9251);
         case 3:
-            if (s <= kSc) return 760.0 * series(tb::T3a_ps, pi / 100.0 + 0.240, sg / 4.4 - 0.703);
-            return 860.0 * series(tb::T3b_ps, pi / 100.0 + 0.760, sg / 5.3 - 0.818);
+            if (s <= kSc) return 760.0 * series<tb::T3a_ps>(pi / 100.0 + 0.240, sg / 4.4 - 0.703);
+            return 860.0 * series<tb::T3b_ps>(pi / 100.0 + 0.760, sg / 5.3 - 0.818);
         default:
             return NAN;
     }
@@ -354,36 +437,36 @@ double T_ps_backward(int region, double p, double s) {
 
 double v_ph_backward(double p, double h) {
     const double pi = p / kMPa, eta = h / kKJ;
-    if (h <= h_b3ab(p)) return 0.0028 * series(tb::v3a_ph, pi / 100.0 + 0.128, eta / 2100.0 - 0.727);
-    return 0.0088 * series(tb::v3b_ph, pi / 100.0 + 0.0661, eta / 2800.0 - 0.720);
+    if (h <= h_b3ab(p)) return 0.0028 * series<tb::v3a_ph>(pi / 100.0 + 0.128, eta / 2100.0 - 0.727);
+    return 0.0088 * series<tb::v3b_ph>(pi / 100.0 + 0.0661, eta / 2800.0 - 0.720);
 }
 
 double v_ps_backward(double p, double s) {
     const double pi = p / kMPa, sg = s / kKJ;
-    if (s <= kSc) return 0.0028 * series(tb::v3a_ps, pi / 100.0 + 0.187, sg / 4.4 - 0.755);
-    return 0.0088 * series(tb::v3b_ps, pi / 100.0 + 0.298, sg / 5.3 - 0.816);
+    if (s <= kSc) return 0.0028 * series<tb::v3a_ps>(pi / 100.0 + 0.187, sg / 4.4 - 0.755);
+    return 0.0088 * series<tb::v3b_ps>(pi / 100.0 + 0.298, sg / 5.3 - 0.816);
 }
 
 double p_hs_backward(int region, double h, double s) {
     const double eta = h / kKJ, sg = s / kKJ;
     switch (region) {
         case 1:
-            return 100.0 * kMPa * series(tb::p1_hs, eta / 3400.0 + 0.05, sg / 7.6 + 0.05);
+            return 100.0 * kMPa * series<tb::p1_hs>(eta / 3400.0 + 0.05, sg / 7.6 + 0.05);
         case 2: {
             double r;
             if (h <= h_b2ab(s)) {
-                r = series(tb::p2a_hs, eta / 4200.0 - 0.5, sg / 12.0 - 1.2);
+                r = series<tb::p2a_hs>(eta / 4200.0 - 0.5, sg / 12.0 - 1.2);
                 return 4.0 * kMPa * r * r * r * r;
             }
             if (s >= 5.85e3)
-                r = series(tb::p2b_hs, eta / 4100.0 - 0.6, sg / 7.9 - 1.01);
+                r = series<tb::p2b_hs>(eta / 4100.0 - 0.6, sg / 7.9 - 1.01);
             else
-                r = series(tb::p2c_hs, eta / 3500.0 - 0.7, sg / 5.9 - 1.1);
+                r = series<tb::p2c_hs>(eta / 3500.0 - 0.7, sg / 5.9 - 1.1);
             return 100.0 * kMPa * r * r * r * r;
         }
         case 3:
-            if (s <= kSc) return 99.0 * kMPa * series(tb::p3a_hs, eta / 2300.0 - 1.01, sg / 4.4 - 0.750);
-            return 16.6 * kMPa / series(tb::p3b_hs, eta / 2800.0 - 0.681, sg / 5.3 - 0.792);
+            if (s <= kSc) return 99.0 * kMPa * series<tb::p3a_hs>(eta / 2300.0 - 1.01, sg / 4.4 - 0.750);
+            return 16.6 * kMPa / series<tb::p3b_hs>(eta / 2800.0 - 0.681, sg / 5.3 - 0.792);
         default:
             return NAN;
     }
@@ -501,25 +584,58 @@ double prop(const State& st, By by) { return by == By::h ? st.h : st.s; }
 // The derivative of the property along an isobar, per kelvin.
 double dprop_dT(const State& st, By by) { return by == By::h ? st.cp : st.cp / st.T; }
 
+// Its second derivative: dcp/dT, or d(cp/T)/dT.
+double d2prop_dT2(const State& st, By by) {
+    return by == By::h ? st.dcpdT_p : (st.dcpdT_p - st.cp / st.T) / st.T;
+}
+
+// Relative error of T left after a step that is accepted without a look at
+// the residual of the state it reached. It moves the properties by
+// about this much relative (v by at most a few times this near saturation),
+// a thousandth of the basic equations' own rounding-limited agreement with
+// their inverses that callers may rely on.
+constexpr double kStepAnswers = 1e-14;
+
 State gibbs_state(int region, double p, double T) {
     return region == 1 ? region1(p, T) : region == 2 ? region2(p, T) : region5(p, T);
 }
 
 // Regions 1, 2, 5: T on the isobar where the property has its value, Newton
 // from the start T0.
-bool newton_T(int region, double p, double value, By by, double T0, State& out) {
+// A step toward a temperature outside (lo, hi) gives up: the caller's
+// shortcut has no answer.
+bool newton_T(int region, double p, double value, By by, double T0, State& out, double lo = -INFINITY,
+              double hi = INFINITY) {
     double T = T0;
     if (!finite(T)) return false;
     Converged done;
     for (int it = 0; it < 50; ++it) {
         const State st = gibbs_state(region, p, T);
-        const double step = (prop(st, by) - value) / dprop_dT(st, by);
-        if (!finite(step)) return false;
-        if (std::fabs(step) <= kConverged * T) {  // this state is the answer to rounding
+        const double slope = dprop_dT(st, by);
+        const double newton = (prop(st, by) - value) / slope;
+        if (!finite(newton)) return false;
+        if (std::fabs(newton) <= kConverged * T) {  // this state is the answer to rounding
             out = st;
             return true;
         }
-        T -= std::clamp(step, -0.2 * T, 0.2 * T);
+        // Halley's step: Newton's with the curvature a = f''/2f' of the
+        // property along the isobar, whose error is of the order a^2 step^3.
+        const double a = d2prop_dT2(st, by) / (2.0 * slope);
+        const double halley = newton / (1.0 - a * newton);
+        const double step = finite(halley) && std::fabs(halley) < 2.0 * std::fabs(newton) ? halley : newton;
+        // A full step out of (lo, hi) gives up at once, rather than after
+        // the clamped steps that would walk there.
+        if (!(T - step > lo && T - step < hi)) return false;
+        const double clamped = std::clamp(step, -0.2 * T, 0.2 * T);
+        T -= clamped;
+        // When that error is below the tolerance the state at the new T is
+        // the answer, and a further evaluation would only confirm it. Not in
+        // the liquid: its pressure from (h, s) moves by T/v = 3e5 Pa per
+        // J/(kg K) of entropy and needs T to its last bits.
+        if (region != 1 && clamped == halley && a * a * std::fabs(step * step * step) <= kStepAnswers * T) {
+            out = gibbs_state(region, p, T);
+            return true;
+        }
         if (done(step / T)) break;
     }
     out = gibbs_state(region, p, T);
@@ -598,21 +714,107 @@ double backward_T(int region, double p, double value, By by) {
     return by == By::h ? T_ph_backward(region, p, value) : T_ps_backward(region, p, value);
 }
 
-// One phase of a region; T0, when given, is the start the caller has.
-bool single(int region, double p, double value, By by, Point& out, double T0 = NAN) {
+// One phase of a region; T0, when given, is the start the caller has, and
+// a step toward a temperature outside (lo, hi) gives up.
+bool single(int region, double p, double value, By by, Point& out, double T0 = NAN, double lo = -INFINITY,
+            double hi = INFINITY) {
     out.region = region;
     out.x = -1.0;
     if (region == 3) return newton3(p, value, by, out.one);
     if (!finite(T0)) T0 = region == 5 ? ideal5_T(p, value, by) : backward_T(region, p, value, by);
-    if (!newton_T(region, p, value, by, T0, out.one)) return false;
+    if (!newton_T(region, p, value, by, T0, out.one, lo, hi)) return false;
     const double T = out.one.T;
     if (region == 5) return T >= kT25 && T <= kTmax;
     return T >= kTmin - 1e-9 && T <= kT25 + 1e-9;
 }
 
+// Margins of the shortcut below: the backward temperature is good to some
+// 10 mK, so a start a kelvin inside a region's temperatures is a state of that
+// region unless its answer says otherwise; an answer a millikelvin inside is
+// beyond doubt (h and s rise along an isobar, so the region's test at its edge
+// would have said the same).
+constexpr double kStartInside = 1.0;    // K
+constexpr double kAnswerInside = 1e-3;  // K
+
+// A floor under the saturated vapour's enthalpy and entropy between the
+// triple pressure and 16.53 MPa: h'' rises to its maximum near 3 MPa and falls
+// after it, s'' falls throughout, so the lesser of the values at the two ends
+// of a pressure interval is below either inside it. A value below the floor
+// is not a region-2 state (wet steam, mostly), and the region-2 shortcut is
+// not tried for it. Only speed depends on the floor: the full tests decide.
+class VapourFloor {
+public:
+    VapourFloor() {
+        for (int k = 0; k <= kIntervals; ++k) {
+            const double p = std::exp(kLnLow + k * step());
+            const State g = region2(p, T_sat(p));
+            h_[k] = g.h;
+            s_[k] = g.s;
+        }
+    }
+    double operator()(double p, By by) const {
+        const double x = (std::log(p) - kLnLow) / step();
+        if (!(x >= 0.0 && x < kIntervals)) return -INFINITY;
+        const int k = static_cast<int>(x);
+        const double* v = by == By::h ? h_ : s_;
+        return std::min(v[k], v[k + 1]);
+    }
+
+private:
+    static constexpr int kIntervals = 64;
+    static inline const double kLnLow = std::log(kPtriple), kLnHigh = std::log(kP13);
+    static double step() { return (kLnHigh - kLnLow) / kIntervals; }
+    double h_[kIntervals + 1], s_[kIntervals + 1];
+};
+
+double vapour_floor(double p, By by) {
+    static const VapourFloor floor;
+    return floor(p, by);
+}
+
+// Whether a state from Newton's method has the value asked for: a run that
+// ended on its iteration limit, or far from its start, has not.
+bool answers(const State& st, double value, By by) {
+    return std::fabs((prop(st, by) - value) / dprop_dT(st, by)) <= 1e-9 * st.T;
+}
+
+// A state clearly inside region 1 or 2 at this pressure, answered from the
+// region's backward equation and Newton's method alone: no evaluation of the
+// phase at the region's edge. False when the state is not clearly inside;
+// then the full tests decide.
+bool clearly_inside(int region, double p, double value, By by, Point& out) {
+    double lower, upper;
+    if (region == 2) {
+        // Region 2 runs from saturation (below the triple pressure from
+        // 273.15 K; above 16.53 MPa from the 2-3 boundary) to 1073.15 K.
+        lower = p < kPtriple ? kTmin : p <= kP13 ? T_sat(p) : T_b23(p);
+        upper = kT25;
+    } else {
+        // Region 1 runs from 273.15 K to saturation, or to 623.15 K.
+        if (p < kPtriple) return false;
+        lower = kTmin;
+        upper = p <= kP13 ? T_sat(p) : kT13;
+    }
+    const double T0 = backward_T(region, p, value, by);
+    if (!(T0 > lower + kStartInside && T0 < upper - kStartInside)) return false;
+    Point pt;
+    // A state of the other side (wet steam asked of region 2, say) takes
+    // Newton's method out of the region within a step or two: given up there.
+    if (!single(region, p, value, by, pt, T0, lower, upper)) return false;
+    const double T = pt.one.T;
+    if (!(T > lower + kAnswerInside && T < upper - kAnswerInside)) return false;
+    if (!answers(pt.one, value, by)) return false;
+    out = pt;
+    return true;
+}
+
 // The point at pressure p where the enthalpy or the entropy has its value.
 bool point_p(double p, double value, By by, Point& out) {
     if (!finite(p) || !finite(value) || !(p > 0.0) || p > kPmax) return false;
+    // Most states asked about are superheated: region 2 first.
+    if ((value >= vapour_floor(p, by) && clearly_inside(2, p, value, by, out)) ||
+        clearly_inside(1, p, value, by, out))
+        return true;
     // Lowest value: liquid (or, below the triple pressure, vapour) at 273.15 K.
     const State lowest =
         p >= kPtriple ? (p >= p_sat(kTmin) ? region1(p, kTmin) : region2(p, kTmin)) : region2(p, kTmin);
@@ -621,7 +823,16 @@ bool point_p(double p, double value, By by, Point& out) {
         // Well below 1073.15 K by the backward equation (good to millikelvin):
         // region 2 without a look at its upper end.
         const double T0 = backward_T(2, p, value, by);
-        if (T0 < kT25 - 10.0) return single(2, p, value, by, out, T0);
+        if (T0 < kT25 - 10.0) {
+            // Far above region 2 (a region-5 entropy) the backward equation
+            // extrapolates to any temperature, and Newton's method from there
+            // ends on no answer: then the region's upper end decides.
+            Point pt;
+            if (single(2, p, value, by, pt, T0) && answers(pt.one, value, by)) {
+                out = pt;
+                return true;
+            }
+        }
         const double top2 = prop(region2(p, kT25), by);
         if (value <= top2) return single(2, p, value, by, out);
         if (p > kP5max || value > prop(region5(p, kTmax), by)) return false;
@@ -761,6 +972,7 @@ int region_of(double p, double T) {
 //   dh = cp dT + (v - T (dv/dT)_p) dp,  ds = cp/T dT - (dv/dT)_p dp.
 bool newton_hs(int region, double h, double s, double p, double T, State& out) {
     Converged done;
+    double last = 0.0;  // the relative step before, 0 before the second
     for (int it = 0; it < 40; ++it) {
         if (!(p > 0.0) || !(T > 0.0) || !finite(p) || !finite(T)) return false;
         const State st = gibbs_state(region, p, T);
@@ -771,13 +983,21 @@ bool newton_hs(int region, double h, double s, double p, double T, State& out) {
         const double dT = (f1 * e - b * f2) / det;
         const double dp = (a * f2 - c * f1) / det;
         if (!finite(dT) || !finite(dp)) return false;
-        T -= std::clamp(dT, -0.2 * T, 0.2 * T);
-        p -= std::clamp(dp, -0.5 * p, 0.5 * p);
-        if (done(std::max(std::fabs(dp / p), std::fabs(dT / T)))) break;
+        const double moveT = std::clamp(dT, -0.2 * T, 0.2 * T), moveP = std::clamp(dp, -0.5 * p, 0.5 * p);
+        T -= moveT;
+        p -= moveP;
+        const double rel = std::max(std::fabs(dp / p), std::fabs(dT / T));
+        // Converging quadratically, the next step would be about rel^3/last^2:
+        // when that is below the tolerance the new point is the answer.
+        if (moveT == dT && moveP == dp && rel < last && rel * rel * rel <= kStepAnswers * last * last) break;
+        if (done(rel)) break;
+        last = rel;
     }
     if (region_of(p, T) != region) return false;
     out = gibbs_state(region, p, T);
-    return true;
+    // A run that ended on its iteration limit may sit on another state
+    // altogether (in region 5, one of a hundredth of the pressure).
+    return std::fabs(out.h - h) <= 1e-9 * out.cp * T && std::fabs(out.s - s) <= 1e-9 * out.cp;
 }
 
 }  // namespace
