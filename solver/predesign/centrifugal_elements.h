@@ -76,6 +76,10 @@ VaneArc vane_arc(double d1, double d2, double b1g, double a2, double divergence)
 // Element generators (index i of the element, imp the stage's impeller).
 int rc_igv_design(int igv_form, int lbau_form, int imp);
 int rc_impeller_design(int i, int igv_form);
+
+// Parasitic work of impeller i (J/kg) on streamline j: its disk friction and
+// its clearance flow's share of the Euler work, as the last pass left them.
+double impeller_parasitic_work(const bdLocals& b, int i, int j);
 int rc_vldiff_design(int i);
 int rc_vaned_diff_design(int i);
 int rc_volin_design(int i, int volin_form, int imp);

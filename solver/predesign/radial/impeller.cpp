@@ -18,6 +18,8 @@ constexpr double kRadial = 1.0;
 constexpr double kDefaultDeviation = 7.0;
 // Tip leakage share of the isentropic head per clearance-to-width ratio.
 constexpr double kLeakagePerClearance = 0.17;
+// A leakage value above this is an enthalpy (J/kg), not yet a share.
+constexpr double kEnthalpyShare = 1.0;
 
 // A deviation that is missing, not a number or beyond a right angle is not usable.
 double usable_deviation(double dR) {
@@ -25,6 +27,20 @@ double usable_deviation(double dR) {
 }
 
 }  // namespace
+
+double impeller_parasitic_work(const bdLocals& b, int i, int j) {
+    // The clearance flow's share of the Euler work, as the power sum charges
+    // it. Above 1 it is still the enthalpy that the stage completion divides
+    // by the isentropic head (an enthalpy until then), as the loss step reads it.
+    const double Co = b.enrg_Co[i][j], zrz = b.enrg_zrz[i];
+    double share = 0.0;
+    if (zrz > kEnthalpyShare)
+        share = Co > 0.0 ? zrz / Co : 0.0;
+    else if (zrz > 0.0)
+        share = zrz;
+    const double dhd = std::isfinite(b.enrg_dhd[i]) ? b.enrg_dhd[i] : 0.0;
+    return dhd + (std::isfinite(share) ? share : 0.0) * b.enrg_Lu[i][j];
+}
 
 int rc_impeller_design(int i, int igv_form) {
     bdLocals& b = *get_bdLocals();
@@ -89,10 +105,14 @@ int rc_impeller_design(int i, int igv_form) {
     b.cas_B[i][j] = 0.25 * d2;
     b.cas_b[i][j] = 0.5 * (d2 - d1) + b.cas_B[i][j];
 
-    // Work (Euler) and outlet triangle with a purely radial outflow.
+    // Work (Euler) and outlet triangle with a purely radial outflow. The
+    // parasitic work of the last pass (disk friction and the clearance flow's
+    // share) is shaft work too: it heats the outflow, so the outlet total
+    // enthalpy carries it, as the shaft power does.
     const double u2 = b.flow_u2[i][j] = d2 * wp / 2.0;
     const double Lu = b.enrg_Lu[i][j] = u2 * u2 * b.elem_Ht[i];
-    b.isd_i2x[i][j] = i0 + Lu + grav_head_out(i, j);
+    const double parasitic = impeller_parasitic_work(b, i, j);
+    b.isd_i2x[i][j] = i0 + Lu + parasitic + grav_head_out(i, j);
     b.flow_c2z[i][j] = 0.0;
     const double c2s = b.flow_c2s[i][j] = kz * c1s;
     b.flow_c2r[i][j] = c2s;
@@ -121,10 +141,10 @@ int rc_impeller_design(int i, int igv_form) {
     b.cas_Byct[i][j] = 90.0 - (B1 + B2g) / 2.0;
 
     // Outlet static state: the isentropic step from the inlet entropy, less
-    // the losses of the previous pass.
+    // the losses and the parasitic work of the previous pass (heat, no pressure).
     const double i2 = b.isd_i2[i][j] = b.isd_i2x[i][j] - c2 * c2 / 2.0;
     if (!(i2 > 0.0)) return 1;
-    b.isd_i2t[i][j] = i2 - b.enrg_dhb[i][j] - b.enrg_dhd[i];
+    b.isd_i2t[i][j] = i2 - b.enrg_dhb[i][j] - parasitic;
     const double p2 = b.isd_p2[i][j] = design_fluid(b, H2_FLUID_P_IS, b.isd_i2t[i][j], s1);
     const double s2 = b.isd_s2[i][j] = design_fluid(b, H2_FLUID_S_PI, p2, i2);
     b.isd_Ro2[i][j] = design_fluid(b, H2_FLUID_RHO_PI, p2, i2);

@@ -4,10 +4,13 @@
 // against its impeller limits. Perfect gas R 287.5, k 1.4, loss models off.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <type_traits>
 
+#include "reports/report_api.h"
+#include "solver/gravity_head.h"
 #include "solver/predesign/centrifugal_elements.h"
 #include "solver/predesign/module_generators.h"
 #include "tests/support/centrifugal_case.h"
@@ -72,7 +75,11 @@ protected:
         SCOPED_TRACE(imp);
         const double u1 = b.flow_u1[imp][0], u2 = b.flow_u2[imp][0];
         const double euler = u2 * b.flow_c2u[imp][0] - u1 * b.flow_c1u[imp][0];
-        expect_rel(b.isd_i2x[imp][0] - b.elem_i0[imp], euler, kExact, "Euler work = total enthalpy rise");
+        // First law: the Euler work and the parasitic work (disk friction, the
+        // clearance flow's share) raise the outlet total enthalpy.
+        const double parasitic = b.enrg_dhd[imp] + std::max(b.enrg_zrz[imp], 0.0) * euler;
+        EXPECT_GT(b.enrg_dhd[imp], 0.0);
+        expect_rel(b.isd_i2x[imp][0] - b.elem_i0[imp], euler + parasitic, 1e-6, "Euler and parasitic work");
         expect_rel(b.elem_Ht[imp] * u2 * u2, euler, kExact, "head coefficient");
         const double rho2 = density(b.isd_p2[imp][0], b.isd_i2[imp][0]);
         expect_rel(rho2 * b.flow_c2s[imp][0] * kPi * b.bld_d2[imp] * b.bld_l2[imp], kG, 1e-5, "continuity");
@@ -88,7 +95,7 @@ TEST_F(CentrifugalModule, OneStageTakesTheWholeHeadWhateverTheHeadCoefficient) {
     EXPECT_NEAR(record(0).PD_VAL[PD_VAR_HT], 0.323308689159, kExact);
     EXPECT_EQ(b.cyld_ns, 2);
     EXPECT_EQ(record(0).elemsPerStage, 2);
-    expect_rel(b.elem_Ht[1], 0.466102288747, 2e-5, "converged head coefficient");
+    expect_rel(b.elem_Ht[1], 0.437678, 2e-5, "converged head coefficient");
     EXPECT_EQ(b.isd_p2[2][0], 1.8e5);
     expect_impeller_balances(1);
 }
@@ -268,14 +275,14 @@ TEST_F(CentrifugalModule, EveryStageIsNumberedAndOnlyTheLastCarriesItsOutletVolu
 // outlet angle 180 - B2a about 34.49 degrees.
 TEST_F(CentrifugalModule, TheSolvedImpellerMeetsItsLimitsOrTheModuleGets101) {
     constexpr double kHub = 0.15 - 0.0330309140651;
-    constexpr double kOuter = 0.27 + 0.0126471965539;
+    constexpr double kOuter = 0.27 + 0.0125081799988;
     const double inf = std::numeric_limits<double>::infinity();
     struct Case {
         const char* what;
         double dh, ds, a1lo, a1hi;
         int restore, result;
     };
-    const double angle = 34.4938;  // refined below from the solved path
+    const double angle = 33.2886;  // refined below from the solved path
     for (Case c :
          {Case{"all pass", 0.0, 10.0, 0.0, 180.0, 0, 0}, Case{"hub below 0.2", 0.2, 10.0, 0.0, 180.0, 0, 101},
           Case{"hub on its bound", -1.0, 10.0, 0.0, 180.0, 0, 0},
@@ -283,8 +290,8 @@ TEST_F(CentrifugalModule, TheSolvedImpellerMeetsItsLimitsOrTheModuleGets101) {
           Case{"outer diameter above 0.28", 0.0, 0.28, 0.0, 180.0, 0, 101},
           Case{"outer diameter on its bound", 0.0, -1.0, 0.0, 180.0, 0, 0},
           Case{"angle below 40", 0.0, 10.0, 40.0, 180.0, 0, 101},
-          Case{"angle above 34.4", 0.0, 10.0, 34.4, 180.0, 0, 0},
-          Case{"angle above 34", 0.0, 10.0, 0.0, 34.0, 0, 101},
+          Case{"angle above 33.2", 0.0, 10.0, 33.2, 180.0, 0, 0},
+          Case{"angle above 33", 0.0, 10.0, 0.0, 33.0, 0, 101},
           Case{"angle on both bounds", 0.0, 10.0, -1.0, -1.0, 0, 0},
           Case{"no angle limit", 0.0, 10.0, 0.0, 0.0, 0, 101},
           Case{"every limit violated, restoring", inf, 0.0, 90.0, 0.0, 1, 0}}) {
@@ -359,6 +366,42 @@ namespace {
 // Three stages of impeller, vaneless diffuser, U-bend and axial-exit
 // deswirler (axial inflow, no guide vanes) towards 3e5 Pa: the estimate (dHs / 0.8) / (u^2 HT M^2) = 2.3283
 // gives three stages of four elements, each to its share of the isentropic head.
+// The solved module as an adiabatic machine: the shaft power of the path's
+// results is the flow times the rise of total enthalpy from inlet to outlet
+// (first law), and the reported total-to-total efficiency is the one the flow
+// states give: the isentropic total head to the outlet total pressure over
+// that rise.
+TEST_F(CentrifugalModule, SolvedModulesKeepTheFirstLawAndOneEfficiency) {
+    struct Case {
+        const char* what;
+        int stages, diff, uband, desw;
+    };
+    for (const Case c : {Case{"one stage, vaneless", 1, 1, 0, 0}, Case{"one stage, vaned", 1, 2, 0, 0},
+                         Case{"three stages, return channels", 3, 1, 1, 1}}) {
+        SCOPED_TRACE(c.what);
+        model(c.stages == 1 ? 1.8e5 : 3e5, 1.0, c.stages);
+        PD_module& r = record(0);
+        r.diff_form = c.diff;
+        r.uband_form = c.uband;
+        r.desw_form = c.desw;
+        if (c.stages > 1) r.igv_form = 0;
+        ASSERT_EQ(RadCompDesign(0), 0);
+        calc_integral(1);
+        const bdLocals& b = *block();
+        const int out = b.cyld_ns;
+        const double dh0 = b.isd_i2x[out][0] - b.isd_i1x[0][0];
+        // The elements' gravity heads (g dz, the machine standing upright)
+        // belong to the energy of the flow, not to the shaft.
+        double gz = 0.0;
+        for (int i = 1; i <= out; ++i) gz += grav_head_in(i, 0) + grav_head_out(i, 0);
+        EXPECT_GT(b.cyld_Nc, 0.0);
+        expect_rel(b.cyld_Nc, kG * (dh0 - gz), 1e-6, "shaft power = G (h0 + gz out - h0 + gz in)");
+        const double his =
+            b.isd_i1x[0][0] * std::pow(b.isd_p2x[out][0] / b.isd_p1x[0][0], 1.0 / kIsentropicPower);
+        expect_rel(b.cyld_effx, (his - b.isd_i1x[0][0]) / (dh0 - gz), 1e-6, "total-to-total efficiency");
+    }
+}
+
 TEST_F(CentrifugalModule, ThreeStagesWithReturnChannelsMeetTheirTargets) {
     model(3e5, 1.0, 3.0);
     PD_module& r = record(0);

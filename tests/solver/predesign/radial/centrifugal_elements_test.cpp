@@ -167,9 +167,13 @@ TEST_F(CentrifugalElements, ImpellerPassAgainstItsClosedForms) {
     const double dhb = (1.0 - 0.81) * (w1u * w1u + c1s * c1s) / 2.0;
     expect_rel(b.enrg_dhb[1][0], dhb, 1e-12, "impeller loss");
     expect_rel(b.enrg_zb[1][0], dhb / Lu, 1e-12, "loss share");
-    // Disk friction, 1e6^-0.2 0.0067 |omega| rho2 u2^2 d2^3 / G.
-    expect_rel(b.enrg_dhd[1], std::pow(1e6, -0.2) * 0.0067 * 3000.0 * rho2 * u2 * u2 * std::pow(0.27, 3) / kG,
-               1e-12, "disk friction");
+    // Disk friction of the enclosed disk, both faces: 0.5 C_M rho2 omega^3 r2^5 / G,
+    // C_M = 0.080 (s/r)^(-1/6) Re^(-1/4) (Daily & Nece, turbulent flow with
+    // merged boundary layers, the regime of s/r = 0.02 at Re = 3.6e6), nu 1.5e-5.
+    const double Re = 3000.0 * 0.135 * 0.135 / 1.5e-5;
+    const double CM = 0.080 / (std::pow(0.02, 1.0 / 6.0) * std::pow(Re, 0.25));
+    expect_rel(b.enrg_dhd[1], 0.5 * CM * rho2 * std::pow(3000.0, 3) * std::pow(0.135, 5) / kG, 1e-12,
+               "disk friction");
     // Isentropic head to the outlet static pressure.
     expect_rel(b.enrg_Co[1][0], i1 * std::pow(p2 / p1, 1.0 / kIsentropicPower) - kI0, 1e-9,
                "isentropic head");
