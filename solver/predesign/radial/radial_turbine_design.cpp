@@ -243,6 +243,14 @@ int RadTurbDesign(int m) {
         b.elem_NSEGM[e] = 1.0;
         b.elem_Pa[e] = 1.0;
     }
+    // A direct task passes the flow through the inlet's whole annulus and
+    // turns it by the rows' gauging angles: without them it solves nothing.
+    // The design's own triangles give them: the nozzle's exit angle, and the
+    // wheel's relative exit angle of a swirl-free axial exit (from the wheel's
+    // backward tangent, as a direct task reads a rotor's).
+    b.elem_Pa[0] = 1.0;
+    b.cas_B2a[kNozzle][j] = alpha1d;
+    b.cas_B2a[kWheel][j] = std::atan2(c2m, 0.5 * b.bld_d2[kWheel] * OM) / kDegree;
 
     // Nozzle inlet diameter, carried to the module inlet.
     b.bld_d1[kNozzle] = b.bld_d2[kNozzle] + kNozzleDepth * b.bld_l2[kNozzle];

@@ -368,10 +368,9 @@ TEST_F(RadialTurbine, DesignValuesThatSizeNothingGet101BeforeAnything) {
 
 namespace {
 
-// Solved as a direct task for its mass flow: the generator writes no
-// gauging angles (a design solve's turbine regeneration would), so the
-// nozzle gets its exit angle and the wheel the relative exit angle of an
-// axial exit, atan(cr / u2); element 0 takes full admission.
+// Solved as a direct task for its mass flow with the gauging angles the
+// generator writes: the nozzle's exit angle and the wheel's relative exit
+// angle of an axial exit, atan(cr / u2); element 0 takes full admission.
 TEST_F(RadialTurbine, TheSolvedModuleHasItsWheelHeightRatioChecked) {
     struct Case {
         double lo, hi;
@@ -387,9 +386,9 @@ TEST_F(RadialTurbine, TheSolvedModuleHasItsWheelHeightRatioChecked) {
         bdLocals& b = *block();
         b.cyld_VART = 55;
         ASSERT_EQ(RadTurbDesign(0), 13);  // laid out, not solved
-        b.cas_B2a[1][0] = std::asin(cr / kC1) / kDegree;
-        b.cas_B2a[2][0] = std::atan2(cr, u2) / kDegree;
-        b.elem_Pa[0] = 1.0;
+        EXPECT_NEAR(b.cas_B2a[1][0], std::asin(cr / kC1) / kDegree, 1e-9);
+        EXPECT_NEAR(b.cas_B2a[2][0], std::atan2(cr, u2) / kDegree, 1e-9);
+        EXPECT_EQ(b.elem_Pa[0], 1.0);
         b.cyld_VART = 10;
         PD_module& r = record(0);
         r.PD_VAR_lower[PD_VAR_KZ] = c.lo < 0.0 ? q : c.lo;  // both bounds on the ratio itself
