@@ -15,6 +15,7 @@
 #include "physics/turbine_eff_estimate.h"
 #include "solver/predesign/centrifugal_elements.h"
 #include "solver/predesign/module_generators.h"
+#include "solver/predesign/radial/annulus_station.h"
 #include "solver/predesign/volute_design.h"
 #include "solver/solver_api.h"
 
@@ -263,6 +264,18 @@ int RadTurbDesign(int m) {
     b.bld_l1[kNozzle] = b.bld_l2[kNozzle];
     b.bld_l2[0] = b.bld_l1[kNozzle];
     b.bld_l1[0] = b.bld_l2[0];
+
+    // The nozzle row's inlet, radial and without swirl, lies at its larger
+    // inlet diameter: continuity there, not the exit's radial velocity (which
+    // would pass more than the flow).
+    if (r.volin_form == 0) {
+        const double rho0 = design_fluid(b, H2_FLUID_RHO_PI, p0, i0);
+        const AnnulusStation in =
+            annulus_station(b, G, kPi * b.bld_d1[kNozzle] * b.bld_l1[kNozzle], i0, s0, 0.0, rho0);
+        if (!in.ok) return out_of_limits(b);
+        b.flow_c2r[0][j] = b.flow_c1r[0][j] = b.flow_c1r[kNozzle][j] = -in.cm;
+        b.elem_cz_[0] = in.cm / u1;
+    }
 
     // A nozzle wider than its diameter leaves no shroud: nothing to solve.
     b.bld_du[kNozzle] = (b.bld_d2[kNozzle] - b.bld_l2[kNozzle]) * get(b, kShroudFactor);

@@ -489,3 +489,28 @@ TEST_F(RadialTurbine, ImpossibleTargetsSayWhy) {
 }
 
 }  // namespace
+
+namespace {
+
+// The nozzle row's inlet station, radial and swirl-free at D + 3 l: the flow
+// passes its annulus with the density of the static state its velocity
+// leaves on the inlet isentrope (the exit's radial velocity would pass 20 %
+// more).
+TEST_F(RadialTurbine, TheNozzleInletStationPassesTheFlow) {
+    model(3.0);
+    block()->cyld_VART = 55;
+    ASSERT_EQ(RadTurbDesign(0), 13);
+    const bdLocals& b = *block();
+    const double c = -b.flow_c1r[1][0];
+    const double i = kInletI0 - c * c / 2.0;
+    const double p = kInletP0 * std::pow(i / kInletI0, kIsentropicPower);
+    const double rho = p / (kGas * i / kCp);
+    EXPECT_NEAR(rho * c * kPi * b.bld_d1[1] * b.bld_l1[1], 3.0, 1e-6 * 3.0);
+    EXPECT_NEAR(b.bld_d1[1], kD + 3.0 * kWidth, 1e-15);
+    EXPECT_EQ(b.flow_c2r[0][0], b.flow_c1r[1][0]);
+    EXPECT_LT(c, radial_velocity(3.0));
+    EXPECT_NEAR(b.flow_c2r[1][0], -radial_velocity(3.0),
+                1e-9 * radial_velocity(3.0));  // the exit keeps its own
+}
+
+}  // namespace
