@@ -80,6 +80,14 @@ int rc_impeller_design(int i, int igv_form);
 // Parasitic work of impeller i (J/kg) on streamline j: its disk friction and
 // its clearance flow's share of the Euler work, as the last pass left them.
 double impeller_parasitic_work(const bdLocals& b, int i, int j);
+
+// Diameter at which impeller i's blades meet the inflow at their tip: the
+// eye's outer diameter with an axial inflow, the inlet diameter with a radial one.
+double impeller_inlet_tip_diameter(const bdLocals& b, int i, int j);
+
+// Relative velocity ratio W2 / W1t of impeller i: its outlet relative velocity
+// over the relative velocity at its inlet tip (0 without an inlet velocity).
+double impeller_relative_diffusion(const bdLocals& b, int i, int j);
 int rc_vldiff_design(int i);
 int rc_vaned_diff_design(int i);
 int rc_volin_design(int i, int volin_form, int imp);

@@ -5,8 +5,10 @@
 // impeller checked against the module's geometric limits.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "case/case_arrays.h"
+#include "halvorine2/output.h"
 #include "halvorine2/threading.h"
 #include "solver/predesign/centrifugal_elements.h"
 #include "solver/predesign/module_generators.h"
@@ -41,6 +43,21 @@ bool holds(const bdLocals& b, int last) {
 
 // A closed range [lo, hi] of a limit pair.
 bool within(double x, double lo, double hi) { return x >= lo && x <= hi; }
+
+// An impeller whose relative velocity falls below this share of its inlet tip
+// relative velocity separates (de Haller's ratio as impeller designers apply it
+// to W2 / W1t).
+constexpr double kLeastRelativeDiffusion = 0.6;
+
+// A design that cannot be made says why, in one line naming the module, and
+// keeps the line in the model's err_text for the search's report of the point.
+int impossible(bdLocals& b, int m, const char* why) {
+    std::snprintf(b.err_text, sizeof b.err_text, "module %d COMP_RADIAL: %s", m, why);
+    put_dump("%s\n", b.err_text);
+    b.cyld_Nc = 0.0;
+    b.cyld_eff = 0.0;
+    return 101;
+}
 
 }  // namespace
 
@@ -96,6 +113,12 @@ int RadCompDesign(int m) {
     const double s0 = design_fluid(b, H2_FLUID_S_PI, p0, i0);
     const double i2s = design_fluid(b, H2_FLUID_I_PS, b.cyld_p2n, s0);
     const double dHs = i2s - i0;
+    if (!(b.cyld_p2n > p0)) {
+        char why[160];
+        std::snprintf(why, sizeof why, "outlet pressure %g Pa not above the inlet total pressure %g Pa",
+                      b.cyld_p2n, p0);
+        return impossible(b, m, why);
+    }
     const double H = dHs / kEstimateEfficiency;
     // Blade speed at the impeller inlet; times M at its outlet.
     const double u = val[PD_VAR_OM] * val[PD_VAR_D] / 2.0;
@@ -125,7 +148,14 @@ int RadCompDesign(int m) {
         const double estimate = std::ceil(H / (u * u * val[PD_VAR_HT] * val[PD_VAR_M] * val[PD_VAR_M]));
         // Not a number or infinite counts as outside the range; the count is
         // only made an integer once it is known to fit the case's arrays.
-        if (!std::isfinite(estimate) || !within(estimate, lo, hi) || estimate < 1.0) return 101;
+        if (!std::isfinite(estimate) || estimate < 1.0) return 101;
+        if (!within(estimate, lo, hi)) {
+            char why[160];
+            std::snprintf(why, sizeof why,
+                          "the head needs %g stages at head coefficient %g, the limits allow %g to %g",
+                          estimate, val[PD_VAR_HT], lo, hi);
+            return impossible(b, m, why);
+        }
         if (estimate * per >= b.alloc_elems) return 101;
         n = static_cast<int>(estimate);
         h = dHs / n;
@@ -181,6 +211,17 @@ int RadCompDesign(int m) {
         b.cyld_Nc = 0.0;
         b.cyld_eff = 0.0;
         return 101;
+    }
+    // Every impeller against the diffusion its blades can hold.
+    for (int k = 0; k < n; ++k) {
+        const int e = impeller_of(r, per, k);
+        const double ratio = impeller_relative_diffusion(b, e, j);
+        if (!(ratio >= kLeastRelativeDiffusion)) {
+            char why[160];
+            std::snprintf(why, sizeof why, "impeller of stage %d diffuses to W2/W1t = %.3f, below %g", k + 1,
+                          ratio, kLeastRelativeDiffusion);
+            return impossible(b, m, why);
+        }
     }
     return 0;
 }
