@@ -96,6 +96,10 @@ int rc_lbda_design(int i, int lbda_form, int imp);
 int rc_ubend_design(int i, int uband_form, int imp);
 int rc_desw_design(int i, int desw_form, int imp);
 int rc_volout_design(int i, int volout_form, int imp);
+// The volute slot of a stage before a module's last: element i carries the
+// outflow of element i - 1 on unchanged (a duct of no length). 0 done, 1 for
+// an element outside the path.
+int rc_passage_design(int i);
 
 // U-bend proportions from its inlet width b1: outlet width b1 widthRatio,
 // inner wall radius b1 radiusRatio, outer wall radius (b1 + b2) / 2 + Rh.

@@ -85,16 +85,26 @@ int rc_stage_number(int m, int k, int per, int n) {
     if (u != 0) number(d + 1);
     if (s != 0) number(d + u + 1);
     if (bend != 0) number(d + u + s + 1);
-    // Only the last stage's outlet volute is numbered: the slot of the
-    // earlier stages keeps what it held.
-    if (r.volout_form != 0 && k >= n - 1) number(d + u + s + bend + 1);
+    // The outlet volute follows the module's last stage only: an earlier
+    // stage's volute slot carries its return channel's outflow on to the next
+    // impeller (a volute there would leave that impeller no meridional
+    // velocity), and the stage's target moves to the return channel's outlet.
+    const bool last_stage = k >= n - 1;
+    const int passage = d + u + s + bend + 1;
+    if (r.volout_form != 0) number(passage);
     r.elemsPerStage = per;
+    const int j = b.cyld_nr / 2;
+    if (r.volout_form != 0 && !last_stage) {
+        b.isd_p2[passage - 1][j] = b.isd_p2[passage][j];
+        b.isd_p2x[passage - 1][j] = b.isd_p2x[passage][j];
+    }
 
     const int first = k == 0 ? 0 : per * k + 1;
-    return rc_stage_design(first, m, r.volin_form, r.igv_form, r.diff_form, r.uband_form, r.desw_form,
-                           r.volout_form, r.lbau_form, r.lbda_form) != 0
-               ? 1
-               : 0;
+    if (rc_stage_design(first, m, r.volin_form, r.igv_form, r.diff_form, r.uband_form, r.desw_form,
+                        last_stage ? r.volout_form : 0, r.lbau_form, r.lbda_form) != 0)
+        return 1;
+    if (r.volout_form != 0 && !last_stage && rc_passage_design(passage) != 0) return 1;
+    return 0;
 }
 
 int RadCompDesign(int m) {

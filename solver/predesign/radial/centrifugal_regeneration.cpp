@@ -61,9 +61,14 @@ bool regenerate_module(const bdLocals& b, int m, int& s0) {
         for (int s = 0; s < n; ++s) {
             // Only the first stage of the whole path regenerates the inlet guide vanes.
             const int first = (s0 + s == 0) ? 0 : a + L * s;
-            if (h2::predesign::rc_stage_design(first, m, rec.volin_form, rec.igv_form, rec.diff_form,
-                                               rec.uband_form, rec.desw_form, rec.volout_form, rec.lbau_form,
-                                               rec.lbda_form) != 0) {
+            // Only the module's last stage ends in its outlet volute; an
+            // earlier stage's volute slot carries the flow on.
+            const bool last_stage = s == n - 1;
+            if (h2::predesign::rc_stage_design(
+                    first, m, rec.volin_form, rec.igv_form, rec.diff_form, rec.uband_form, rec.desw_form,
+                    last_stage ? rec.volout_form : 0, rec.lbau_form, rec.lbda_form) != 0 ||
+                (rec.volout_form != 0 && !last_stage &&
+                 h2::predesign::rc_passage_design(a + L * s + L - 1) != 0)) {
                 ok = false;
                 break;
             }

@@ -231,7 +231,7 @@ TEST_F(CentrifugalModule, ImpellerInletsLieOnTheInletIsentropeWithTheirSharesOfH
     EXPECT_NEAR(block()->isd_p2[4][0], 215824.1997, 1e-4);
 }
 
-TEST_F(CentrifugalModule, EveryStageIsNumberedAndOnlyTheLastCarriesItsOutletVolute) {
+TEST_F(CentrifugalModule, EveryStageIsNumberedWithItsVoluteSlot) {
     // Every element present: eight a stage, the impeller third.
     model(3e5, 1.0, 3.0);
     PD_module& r = record(0);
@@ -240,11 +240,11 @@ TEST_F(CentrifugalModule, EveryStageIsNumberedAndOnlyTheLastCarriesItsOutletVolu
     for (int k = 0; k < 3; ++k) rc_stage_number(0, k, 8, 3);
     EXPECT_EQ(r.elemsPerStage, 8);
     EXPECT_EQ(b.elem_stageNum[0], 2.0);
+    // The earlier stages' volute slots (8, 16) are their passages to the next impeller.
     for (int e = 1; e <= 24; ++e) {
         SCOPED_TRACE(e);
-        const bool earlier_volute = e == 8 || e == 16;
-        EXPECT_EQ(b.elem_stageNum[e], earlier_volute ? -5.0 : (e - 1) / 8);
-        EXPECT_EQ(b.elem_moduleNum[e], earlier_volute ? -5.0 : 0.0);
+        EXPECT_EQ(b.elem_stageNum[e], (e - 1) / 8);
+        EXPECT_EQ(b.elem_moduleNum[e], 0.0);
     }
     // Absent slots leave their elements alone; impeller and diffuser slot are
     // numbered even without a diffuser.
@@ -376,17 +376,22 @@ namespace {
 TEST_F(CentrifugalModule, SolvedModulesKeepTheFirstLawAndOneEfficiency) {
     struct Case {
         const char* what;
-        int stages, diff, uband, desw;
+        int stages, diff, uband, desw, volout;
     };
-    for (const Case c : {Case{"one stage, vaneless", 1, 1, 0, 0}, Case{"one stage, vaned", 1, 2, 0, 0},
-                         Case{"three stages, return channels", 3, 1, 1, 1}}) {
+    for (const Case c : {Case{"one stage, vaneless", 1, 1, 0, 0, 0}, Case{"one stage, vaned", 1, 2, 0, 0, 0},
+                         Case{"one stage, vaned, volute", 1, 2, 0, 0, 1},
+                         Case{"two stages, vaned, return channels, volute", 2, 2, 1, 1, 1},
+                         Case{"three stages, return channels", 3, 1, 1, 1, 0},
+                         Case{"three stages, return channels, volute", 3, 1, 1, 1, 1}}) {
         SCOPED_TRACE(c.what);
         model(c.stages == 1 ? 1.8e5 : 3e5, 1.0, c.stages);
         PD_module& r = record(0);
         r.diff_form = c.diff;
         r.uband_form = c.uband;
         r.desw_form = c.desw;
+        r.volout_form = c.volout;
         if (c.stages > 1) r.igv_form = 0;
+        if (c.stages == 2) r.PD_VAL[PD_VAR_HT] = head_for(1.5, 3e5);
         ASSERT_EQ(RadCompDesign(0), 0);
         calc_integral(1);
         const bdLocals& b = *block();
@@ -439,12 +444,32 @@ TEST_F(CentrifugalModule, ThreeStagesWithReturnChannelsMeetTheirTargets) {
     EXPECT_EQ(b.elem_stageNum[0], 2.0);
     expect_rel(b.elem_p2[12], 3e5, 1e-5, "module outlet");
 
-    // An outlet volute in every stage but the last leaves the next impeller
-    // no meridional velocity: such a module is not generated.
-    model(3e5, 1.0, 3.0);
-    r.volout_form = 1;
-    EXPECT_EQ(RadCompDesign(0), 1);
-    EXPECT_EQ(block()->cyld_ns, 15);
+    // With an outlet volute the module ends in it after its last stage only;
+    // each earlier stage's volute slot carries its return channel's outflow
+    // on unchanged, and every stage meets its target.
+    for (int stages : {2, 3}) {
+        SCOPED_TRACE(stages);
+        model(3e5, 1.0, stages);
+        r.volout_form = 1;
+        r.PD_VAL[PD_VAR_HT] = head_for(stages - 0.5, 3e5);
+        ASSERT_EQ(RadCompDesign(0), 0);
+        const bdLocals& v = *block();
+        EXPECT_EQ(v.cyld_ns, 5 * stages);
+        for (int k = 0; k < stages; ++k) {
+            SCOPED_TRACE(k);
+            const int slot = 5 * k + 5;
+            EXPECT_EQ(v.elem_stagType[slot], k == stages - 1 ? 4.0 : 0.0);
+            EXPECT_EQ(v.elem_stageNum[slot], k);
+            expect_impeller_balances(5 * k + 1);
+            if (k == stages - 1) continue;
+            // The passage: the deswirler's outflow, unchanged, into the next impeller.
+            EXPECT_EQ(v.isd_i2x[slot][0], v.isd_i2x[slot - 1][0]);
+            EXPECT_EQ(v.isd_p2[slot][0], v.isd_p2[slot - 1][0]);
+            EXPECT_EQ(v.flow_c2s[slot][0], v.flow_c2s[slot - 1][0]);
+            EXPECT_GT(v.flow_c1s[slot + 1][0], 0.0);
+        }
+        expect_rel(v.isd_p2[5 * stages][0], 3e5, 1e-5, "module outlet");
+    }
 }
 
 }  // namespace
