@@ -13,6 +13,7 @@
 #include "solver/predesign/centrifugal_elements.h"
 #include "solver/predesign/module_generators.h"
 #include "solver/predesign/predesign_data.h"
+#include "solver/predesign/radial_design_rules.h"
 #include "solver/solver_api.h"
 
 namespace h2::predesign {
@@ -43,11 +44,6 @@ bool holds(const bdLocals& b, int last) {
 
 // A closed range [lo, hi] of a limit pair.
 bool within(double x, double lo, double hi) { return x >= lo && x <= hi; }
-
-// An impeller whose relative velocity falls below this share of its inlet tip
-// relative velocity separates (de Haller's ratio as impeller designers apply it
-// to W2 / W1t).
-constexpr double kLeastRelativeDiffusion = 0.6;
 
 // A design that cannot be made says why, in one line naming the module, and
 // keeps the line in the model's err_text for the search's report of the point.

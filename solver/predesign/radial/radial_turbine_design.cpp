@@ -16,6 +16,7 @@
 #include "solver/predesign/centrifugal_elements.h"
 #include "solver/predesign/module_generators.h"
 #include "solver/predesign/radial/annulus_station.h"
+#include "solver/predesign/radial_design_rules.h"
 #include "solver/predesign/volute_design.h"
 #include "solver/solver_api.h"
 
@@ -40,11 +41,6 @@ constexpr double kRadialInflow = -90.0, kCircumferential = 180.0, kAxialExit = 0
 constexpr double kBladeRow = 1.0, kInletVolute = 5.0;
 constexpr double kAxialSections = 0.0, kRadialSections = 1.0, kAngularSections = 2.0;
 
-// A wheel that can be built: its exit tip radius at most this share of its
-// inlet radius, its exit hub at least this share of its exit tip (Rohlik's
-// designs, NASA TN D-4384, keep 0.70-0.78 and hub/tip above 0.3).
-constexpr double kMaxExitTipRatio = 0.78;
-constexpr double kMinExitHubTip = 0.3;
 // The wheel's blade count rule was fitted over these nozzle exit angles
 // (degrees from the circumferential direction); outside them it is read at
 // the nearer end.
