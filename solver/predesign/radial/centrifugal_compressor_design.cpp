@@ -55,6 +55,36 @@ int impossible(bdLocals& b, int m, const char* why) {
     return 101;
 }
 
+// What a stage sequencer's code says failed.
+const char* stage_failure(int code) {
+    switch (code) {
+        case kStageInletVolute:
+            return "the inlet volute cannot be laid out";
+        case kStageImpeller:
+            return "the impeller cannot deliver the stage's head";
+        case kStageVanelessDiffuser:
+            return "the vaneless diffuser cannot pass the flow";
+        case kStageVanedDiffuser:
+            return "the vaned diffuser cannot pass the flow";
+        case kStageUBend:
+            return "the U-bend cannot pass the flow";
+        case kStageDeswirler:
+            return "the deswirler cannot pass the flow";
+        case kStageOutletVolute:
+            return "the outlet volute cannot be laid out";
+        case kStageNotMet:
+            return "its outlet pressure is not met";
+        case kStageKind11Bend:
+            return "the axial-to-radial bend cannot be laid out";
+        case kStageKind12Bend:
+            return "the radial-to-axial bend cannot be laid out";
+        case kStageGuideVanes:
+            return "the inlet guide vanes cannot pass the flow";
+        default:
+            return "an element failed";
+    }
+}
+
 }  // namespace
 
 int rc_stage_number(int m, int k, int per, int n) {
@@ -96,9 +126,15 @@ int rc_stage_number(int m, int k, int per, int n) {
     }
 
     const int first = k == 0 ? 0 : per * k + 1;
-    if (rc_stage_design(first, m, r.volin_form, r.igv_form, r.diff_form, r.uband_form, r.desw_form,
-                        last_stage ? r.volout_form : 0, r.lbau_form, r.lbda_form) != 0)
+    if (const int code =
+            rc_stage_design(first, m, r.volin_form, r.igv_form, r.diff_form, r.uband_form, r.desw_form,
+                            last_stage ? r.volout_form : 0, r.lbau_form, r.lbda_form);
+        code != 0) {
+        char why[160];
+        std::snprintf(why, sizeof why, "stage %d not generated: %s", k + 1, stage_failure(code));
+        (void)impossible(b, m, why);
         return 1;
+    }
     if (r.volout_form != 0 && !last_stage && rc_passage_design(passage) != 0) return 1;
     return 0;
 }

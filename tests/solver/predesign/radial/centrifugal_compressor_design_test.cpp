@@ -528,6 +528,12 @@ TEST_F(CentrifugalModule, ImpossibleTargetsSayWhy) {
         EXPECT_EQ(testing::internal::GetCapturedStdout(), c.line);
         EXPECT_EQ(std::string(block()->err_text) + "\n", c.line);
     }
+    // A pressure ratio of 50 in one stage: the impeller cannot deliver it.
+    model(5e6, 1.0, 1.0);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(RadCompDesign(0), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "module 0 COMP_RADIAL: stage 1 not generated: the impeller cannot deliver the stage's head\n");
 }
 
 }  // namespace
