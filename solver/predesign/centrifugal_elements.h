@@ -126,6 +126,9 @@ enum StageCode {
 // is the first stage of a path (it also makes the inlet guide vanes and the
 // inlet volute), else the index of the stage's first element. Returns a
 // StageCode; kStageNotMet also for a stage that does not fit the case.
+// What a code of rc_stage_design says failed, as a phrase for a message.
+const char* stage_failure(int code);
+
 int rc_stage_design(int first, int m, int volin_form, int igv_form, int diff_form, int uband_form,
                     int desw_form, int volout_form, int lbau_form, int lbda_form);
 

@@ -36,6 +36,36 @@ StageSlots stage_slots(int first, int volin_form, int diff_form, int uband_form,
 
 }  // namespace
 
+// What a stage sequencer's code says failed.
+const char* stage_failure(int code) {
+    switch (code) {
+        case kStageInletVolute:
+            return "the inlet volute cannot be laid out";
+        case kStageImpeller:
+            return "the impeller cannot deliver the stage's head";
+        case kStageVanelessDiffuser:
+            return "the vaneless diffuser cannot pass the flow";
+        case kStageVanedDiffuser:
+            return "the vaned diffuser cannot pass the flow";
+        case kStageUBend:
+            return "the U-bend cannot pass the flow";
+        case kStageDeswirler:
+            return "the deswirler cannot pass the flow";
+        case kStageOutletVolute:
+            return "the outlet volute cannot be laid out";
+        case kStageNotMet:
+            return "its outlet pressure is not met";
+        case kStageKind11Bend:
+            return "the axial-to-radial bend cannot be laid out";
+        case kStageKind12Bend:
+            return "the radial-to-axial bend cannot be laid out";
+        case kStageGuideVanes:
+            return "the inlet guide vanes cannot pass the flow";
+        default:
+            return "an element failed";
+    }
+}
+
 void write_stage_element(bdLocals& b, int i, double stagType) {
     b.elem_stagType[i] = stagType;
     b.elem_moduleType[i] = kCentrifugalModule;

@@ -371,16 +371,32 @@ TEST_F(ReturnChannelStage, RadialExitDeswirlerAndKind12Bend) {
 // An outlet volute ends every stage of its module; it leaves all its velocity
 // tangential, so the impeller of a second stage behind it gets no meridional
 // inflow and fails, and with it the module.
-TEST_F(ReturnChannelStage, ASecondStageBehindAnOutletVoluteHasNoInflow) {
+// A path laid out with an outlet volute in each stage: the earlier stage's
+// volute slot is regenerated as a passage that carries the diffuser's outflow
+// on (a volute there would leave the next impeller no meridional velocity).
+// This path has no return channel, so the second impeller, fed at the
+// diffuser's diameter, still cannot deliver its head.
+TEST_F(ReturnChannelStage, AnEarlierStagesVoluteSlotCarriesTheFlowOn) {
     make_path(6, {1, 4});
     PD_module& r = record(0);
     r.igv_form = 0, r.diff_form = 1, r.volout_form = 3;
     target(3, 170000.0);
     target(6, 250000.0);
+    testing::internal::CaptureStdout();
     EXPECT_EQ(rcgRN(0), 1);
+    EXPECT_EQ(
+        testing::internal::GetCapturedStdout(),
+        "module 0 COMP_RADIAL: stage 2 not regenerated: the impeller cannot deliver the stage's head\n");
     const bdLocals& b = *block();
-    EXPECT_EQ(b.isd_p2[3][0], 170000.0);  // the first stage met its target
-    EXPECT_EQ(b.flow_c2s[3][0], 0.0);
+    EXPECT_EQ(b.isd_p2[2][0], 170000.0);  // the first stage met its target at its diffuser
+    EXPECT_EQ(b.elem_stagType[3], 0.0);
+    EXPECT_EQ(b.isd_p2[3][0], b.isd_p2[2][0]);
+    EXPECT_EQ(b.isd_i2x[3][0], b.isd_i2x[2][0]);
+    EXPECT_EQ(b.flow_c2s[3][0], b.flow_c2s[2][0]);
+    EXPECT_GT(b.flow_c1s[4][0], 0.0);
+    // The volute in the first stage, as the stage alone lays it out, turns
+    // the flow circumferential: the second impeller then fails.
+    EXPECT_EQ(h2::predesign::rc_stage_design(0, 0, 0, 0, 1, 0, 0, 3, 0, 0), h2::predesign::kStageDone);
     EXPECT_EQ(b.flow_c2r[3][0], 0.0);
     EXPECT_EQ(h2::predesign::rc_stage_design(4, 0, 0, 0, 1, 0, 0, 3, 0, 0), h2::predesign::kStageImpeller);
 }
