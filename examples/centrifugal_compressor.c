@@ -82,7 +82,10 @@ int main(int argc, char** argv) {
         printf("  pressure ratio p2/p0*      %10.5f\n",
                get_double_par2("isd__p2", last, 0) / get_double_par1("elem__p0", 0));
         printf("  head coefficient           %10.5f\n", get_double_par1("elem__Ht", 1));
-        printf("  stage efficiency           %10.5f\n", get_double_par1("elem__eff", last));
+        /* The result report's total-to-total efficiency (Effx): the
+         * isentropic total head to the outlet total pressure over the shaft
+         * work, which the outlet total enthalpy carries in full. */
+        printf("  efficiency, total-to-total %10.5f  (the report's Effx)\n", get_double_par0("cyld__effx"));
         printf("  impeller diameter, m       %10.5f\n", get_double_par1("bld__d2", 1));
         printf("  impeller blades            %10.0f\n", get_double_par1("bld__z", 1));
         printf("  diffuser vanes             %10.0f\n", get_double_par1("bld__z", 2));

@@ -55,6 +55,11 @@ constexpr int kWetnessOff = 2;
 // read at the Reynolds number 1e6.
 constexpr double kDiskReynolds = 1000000.0;
 constexpr double kDiskMomentFactor = 0.0067;
+// Axial gap between a centrifugal impeller's disk and its casing over the
+// impeller's outlet radius, when the case gives none.
+constexpr double kImpellerDiskGap = 0.02;
+// A kinematic viscosity this large (m^2/s) is a fluid's "no answer".
+constexpr double kNoViscosity = 1.0;
 
 // Parameter t of the clrn__DB2 table loss over DB2/w (rows) and l/w (columns).
 constexpr double kShroudGapGrid[] = {0.0, 0.2};
@@ -318,6 +323,17 @@ int stage_loss_breakdown(int s) {
     return 0;
 }
 
+double enclosed_disk_moment(double Re, double gap) {
+    if (!(Re > 0.0) || !(gap > 0.0)) return 0.0;
+    // The four flow regimes of the gap (laminar and turbulent, merged and
+    // separate boundary layers); the measured moment follows the largest.
+    const double merged_laminar = 2.0 * kPi / (gap * Re);
+    const double separate_laminar = 3.70 * std::pow(gap, 0.1) / std::sqrt(Re);
+    const double merged_turbulent = 0.080 / (std::pow(gap, 1.0 / 6.0) * std::pow(Re, 0.25));
+    const double separate_turbulent = 0.102 * std::pow(gap, 0.1) / std::pow(Re, 0.2);
+    return std::max({merged_laminar, separate_laminar, merged_turbulent, separate_turbulent});
+}
+
 double disk_friction_dhd(int i) {
     bdLocals* b = case_with_arrays();
     // An element outside the arrays has nothing to read or write.
@@ -342,11 +358,32 @@ double disk_friction_dhd(int i) {
         return 0.0;
     }
 
-    // Friction moment of the disk, M ~ cf rho u^2 D^3 omega, per unit mass flow;
-    // an element without mass flow gets none.
     // The magnitudes of flow and density: a reversed or failed value would
     // make friction a gain.
     const double G = std::fabs(b->elem_G1[i]);
+    if (compressor && radial && h2::is_rotor(*b, i)) {
+        // A centrifugal impeller turns in a closed casing: the enclosed disk's
+        // friction power, both faces (back face and shroud side), charged to
+        // its flow.
+        const double r2 = D / 2.0;
+        const double wp = std::fabs(b->bld_wp[i]);
+        double Re = kDiskReynolds;
+        if (b->fluid_func != nullptr) {
+            const double nu =
+                b->fluid_func(H2_FLUID_NU_PI, b->isd_p2[i][m], b->isd_i2[i][m], b->cyld_af, H2_FLUID_MAIN);
+            // A fluid without viscosity keeps the reference Reynolds number.
+            if (nu > 0.0 && nu < kNoViscosity && wp > 0.0) Re = wp * r2 * r2 / nu;
+        }
+        const double power = 0.5 * enclosed_disk_moment(Re, kImpellerDiskGap) * std::fabs(b->isd_Ro2[i][m]) * wp *
+                             wp * wp * std::pow(r2, 5.0);
+        const double dhd = G != 0.0 ? finite_or_zero(power / G) : 0.0;
+        b->GElos_DHD[i] = dhd;
+        b->enrg_dhd[i] = dhd;
+        return dhd;
+    }
+
+    // Friction moment of the disk, M ~ cf rho u^2 D^3 omega, per unit mass flow;
+    // an element without mass flow gets none.
     const double dhd =
         G != 0.0 ? finite_or_zero(std::pow(kDiskReynolds, -0.2) * kDiskMomentFactor *
                                   std::fabs(b->bld_wp[i] * b->isd_Ro2[i][m]) * u * u * D * D * D / G)

@@ -17,9 +17,17 @@ extern "C" {
 int stage_loss_breakdown(int s);
 
 // Disk friction enthalpy loss of element i, stored in GElos__DHD[i] and
-// enrg__dhd[i] and returned. A radial turbine rotor has none: 0 goes to
+// enrg__dhd[i] and returned; a centrifugal impeller's is the enclosed disk's
+// friction power below over its flow. A radial turbine rotor has none: 0 goes to
 // enrg__dhd[i] only. 0 without a change for an element outside the case's
 // arrays, and 0 for an element without mass flow.
 double disk_friction_dhd(int i);
+
+// Moment coefficient C_M = 2 M / (rho omega^2 r^5) of a smooth disk of radius r
+// turning in a closed casing, both faces, at the disk Reynolds number
+// omega r^2 / nu and the axial gap over the radius (Daily & Nece 1960,
+// J. Basic Eng. 82: the largest of their four regimes). 0 for a Reynolds
+// number or gap that is not positive.
+double enclosed_disk_moment(double Re, double gap);
 
 }  // extern "C"

@@ -184,7 +184,10 @@ void compressor_stage(Results& r, int i) {
     if (r.flag != 0) c.elem_Ht[i] = -c.enrg_Lu[i][m] / sq(c.flow_u2[i][m]);
     c.enrg_Lu[i][m] = u1c - u2c;  // span-mean Euler work, negative for a compressor
     c.elem_Ns[i] = c.elem_Ns[o] = -std::fabs(c.enrg_Lu[i][m]) * c.elem_G1[o];
-    if (c.enrg_zrz[i] > 0.0) c.elem_Ns[i] += c.elem_Ns[i] * c.enrg_zrz[i] - c.enrg_dhd[i] * c.elem_G1[i];
+    if (c.enrg_zrz[i] > 0.0) c.elem_Ns[i] += c.elem_Ns[i] * c.enrg_zrz[i];
+    // Disk friction is shaft work whether or not a clearance flow is charged:
+    // left out, the power would fall short of the outlet's enthalpy rise.
+    c.elem_Ns[i] -= c.enrg_dhd[i] * c.elem_G1[i];
     const double R = (c.isd_i2[i][m] - c.isd_i1[i][m]) / (c.isd_i2[o][m] - c.isd_i1[i][m]);
     for (int e : {i, o}) c.elem_R[e] = c.elem_Rt[e] = c.elem_Rh[e] = R;
     c.elem_eff[i] = c.elem_eff[o] = c.elem_H[i] * c.elem_G1[i] / c.elem_Ns[i];

@@ -76,6 +76,18 @@ VaneArc vane_arc(double d1, double d2, double b1g, double a2, double divergence)
 // Element generators (index i of the element, imp the stage's impeller).
 int rc_igv_design(int igv_form, int lbau_form, int imp);
 int rc_impeller_design(int i, int igv_form);
+
+// Parasitic work of impeller i (J/kg) on streamline j: its disk friction and
+// its clearance flow's share of the Euler work, as the last pass left them.
+double impeller_parasitic_work(const bdLocals& b, int i, int j);
+
+// Diameter at which impeller i's blades meet the inflow at their tip: the
+// eye's outer diameter with an axial inflow, the inlet diameter with a radial one.
+double impeller_inlet_tip_diameter(const bdLocals& b, int i, int j);
+
+// Relative velocity ratio W2 / W1t of impeller i: its outlet relative velocity
+// over the relative velocity at its inlet tip (0 without an inlet velocity).
+double impeller_relative_diffusion(const bdLocals& b, int i, int j);
 int rc_vldiff_design(int i);
 int rc_vaned_diff_design(int i);
 int rc_volin_design(int i, int volin_form, int imp);
@@ -84,6 +96,10 @@ int rc_lbda_design(int i, int lbda_form, int imp);
 int rc_ubend_design(int i, int uband_form, int imp);
 int rc_desw_design(int i, int desw_form, int imp);
 int rc_volout_design(int i, int volout_form, int imp);
+// The volute slot of a stage before a module's last: element i carries the
+// outflow of element i - 1 on unchanged (a duct of no length). 0 done, 1 for
+// an element outside the path.
+int rc_passage_design(int i);
 
 // U-bend proportions from its inlet width b1: outlet width b1 widthRatio,
 // inner wall radius b1 radiusRatio, outer wall radius (b1 + b2) / 2 + Rh.
@@ -110,6 +126,9 @@ enum StageCode {
 // is the first stage of a path (it also makes the inlet guide vanes and the
 // inlet volute), else the index of the stage's first element. Returns a
 // StageCode; kStageNotMet also for a stage that does not fit the case.
+// What a code of rc_stage_design says failed, as a phrase for a message.
+const char* stage_failure(int code);
+
 int rc_stage_design(int first, int m, int volin_form, int igv_form, int diff_form, int uband_form,
                     int desw_form, int volout_form, int lbau_form, int lbda_form);
 

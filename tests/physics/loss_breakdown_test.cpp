@@ -636,14 +636,39 @@ TEST_F(DiskFriction, RadialTurbineRotorHasNoneAndKeepsGElosDHD) {
     }
 }
 
-TEST_F(DiskFriction, RadialCompressorRotorTakesTheOutletDiameter) {
+TEST_F(DiskFriction, RadialCompressorRotorIsAnEnclosedDisk) {
     bdLocals* b = block();
     b->elem_sectType[kR] = 1.0;
     b->bld_d1[kR] = 0.2;  // outflow: a compressor impeller
     b->cyld_VART = 0;
     b->elem_p2[b->cyld_ns] = 2.0 * b->elem_p0[0];  // pressure rising
     const double dhd = disk_friction_dhd(kR);
-    EXPECT_NEAR(dhd, expected(0.52, 3000.0, 1.8, 3.0), 1e-9 * dhd);
+    // Both faces of the enclosed disk at the outlet radius 0.26 m and s/r 0.02,
+    // at the test fluid's viscosity 1.5e-5 m^2/s: P = 0.5 C_M rho omega^3 r^5.
+    const double r = 0.26, Re = 3000.0 * r * r / 1.5e-5;
+    const double CM = std::max(0.080 / (std::pow(0.02, 1.0 / 6.0) * std::pow(Re, 0.25)),
+                               0.102 * std::pow(0.02, 0.1) / std::pow(Re, 0.2));
+    EXPECT_NEAR(dhd, 0.5 * CM * 1.8 * std::pow(3000.0, 3) * std::pow(r, 5) / 3.0, 1e-9 * dhd);
+    EXPECT_EQ(b->enrg_dhd[kR], dhd);
+}
+
+// Daily & Nece's moment coefficients of an enclosed disk, both faces, in
+// their four regimes: the coefficient is the largest regime's.
+TEST(EnclosedDiskMoment, FollowsTheRegimeOfTheGapAndReynoldsNumber) {
+    struct Case {
+        double Re, gap, CM;
+    };
+    for (const Case c : {
+             Case{1e3, 0.02, 2.0 * 3.14159265358979 / (0.02 * 1e3)},  // I: laminar, merged
+             Case{1e4, 0.2, 3.70 * std::pow(0.2, 0.1) / 100.0},       // II: laminar, separate
+             Case{1e6, 0.0127, 0.080 / (std::pow(0.0127, 1.0 / 6.0) * std::pow(1e6, 0.25))},  // III
+             Case{1e7, 0.217, 0.102 * std::pow(0.217, 0.1) / std::pow(1e7, 0.2)},             // IV
+         }) {
+        SCOPED_TRACE(c.Re);
+        EXPECT_NEAR(enclosed_disk_moment(c.Re, c.gap), c.CM, 1e-8 * c.CM);  // the code's pi has 9 digits
+    }
+    EXPECT_EQ(enclosed_disk_moment(0.0, 0.02), 0.0);
+    EXPECT_EQ(enclosed_disk_moment(1e6, 0.0), 0.0);
 }
 
 TEST_F(DiskFriction, NoMassFlowOrNoElementGivesZero) {

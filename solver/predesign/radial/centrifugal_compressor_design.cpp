@@ -5,12 +5,15 @@
 // impeller checked against the module's geometric limits.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "case/case_arrays.h"
+#include "halvorine2/output.h"
 #include "halvorine2/threading.h"
 #include "solver/predesign/centrifugal_elements.h"
 #include "solver/predesign/module_generators.h"
 #include "solver/predesign/predesign_data.h"
+#include "solver/predesign/radial_design_rules.h"
 #include "solver/solver_api.h"
 
 namespace h2::predesign {
@@ -42,6 +45,16 @@ bool holds(const bdLocals& b, int last) {
 // A closed range [lo, hi] of a limit pair.
 bool within(double x, double lo, double hi) { return x >= lo && x <= hi; }
 
+// A design that cannot be made says why, in one line naming the module, and
+// keeps the line in the model's err_text for the search's report of the point.
+int impossible(bdLocals& b, int m, const char* why) {
+    std::snprintf(b.err_text, sizeof b.err_text, "module %d COMP_RADIAL: %s", m, why);
+    put_dump("%s\n", b.err_text);
+    b.cyld_Nc = 0.0;
+    b.cyld_eff = 0.0;
+    return 101;
+}
+
 }  // namespace
 
 int rc_stage_number(int m, int k, int per, int n) {
@@ -68,16 +81,32 @@ int rc_stage_number(int m, int k, int per, int n) {
     if (u != 0) number(d + 1);
     if (s != 0) number(d + u + 1);
     if (bend != 0) number(d + u + s + 1);
-    // Only the last stage's outlet volute is numbered: the slot of the
-    // earlier stages keeps what it held.
-    if (r.volout_form != 0 && k >= n - 1) number(d + u + s + bend + 1);
+    // The outlet volute follows the module's last stage only: an earlier
+    // stage's volute slot carries its return channel's outflow on to the next
+    // impeller (a volute there would leave that impeller no meridional
+    // velocity), and the stage's target moves to the return channel's outlet.
+    const bool last_stage = k >= n - 1;
+    const int passage = d + u + s + bend + 1;
+    if (r.volout_form != 0) number(passage);
     r.elemsPerStage = per;
+    const int j = b.cyld_nr / 2;
+    if (r.volout_form != 0 && !last_stage) {
+        b.isd_p2[passage - 1][j] = b.isd_p2[passage][j];
+        b.isd_p2x[passage - 1][j] = b.isd_p2x[passage][j];
+    }
 
     const int first = k == 0 ? 0 : per * k + 1;
-    return rc_stage_design(first, m, r.volin_form, r.igv_form, r.diff_form, r.uband_form, r.desw_form,
-                           r.volout_form, r.lbau_form, r.lbda_form) != 0
-               ? 1
-               : 0;
+    if (const int code =
+            rc_stage_design(first, m, r.volin_form, r.igv_form, r.diff_form, r.uband_form, r.desw_form,
+                            last_stage ? r.volout_form : 0, r.lbau_form, r.lbda_form);
+        code != 0) {
+        char why[160];
+        std::snprintf(why, sizeof why, "stage %d not generated: %s", k + 1, stage_failure(code));
+        (void)impossible(b, m, why);
+        return 1;
+    }
+    if (r.volout_form != 0 && !last_stage && rc_passage_design(passage) != 0) return 1;
+    return 0;
 }
 
 int RadCompDesign(int m) {
@@ -96,6 +125,12 @@ int RadCompDesign(int m) {
     const double s0 = design_fluid(b, H2_FLUID_S_PI, p0, i0);
     const double i2s = design_fluid(b, H2_FLUID_I_PS, b.cyld_p2n, s0);
     const double dHs = i2s - i0;
+    if (!(b.cyld_p2n > p0)) {
+        char why[160];
+        std::snprintf(why, sizeof why, "outlet pressure %g Pa not above the inlet total pressure %g Pa",
+                      b.cyld_p2n, p0);
+        return impossible(b, m, why);
+    }
     const double H = dHs / kEstimateEfficiency;
     // Blade speed at the impeller inlet; times M at its outlet.
     const double u = val[PD_VAR_OM] * val[PD_VAR_D] / 2.0;
@@ -125,7 +160,14 @@ int RadCompDesign(int m) {
         const double estimate = std::ceil(H / (u * u * val[PD_VAR_HT] * val[PD_VAR_M] * val[PD_VAR_M]));
         // Not a number or infinite counts as outside the range; the count is
         // only made an integer once it is known to fit the case's arrays.
-        if (!std::isfinite(estimate) || !within(estimate, lo, hi) || estimate < 1.0) return 101;
+        if (!std::isfinite(estimate) || estimate < 1.0) return 101;
+        if (!within(estimate, lo, hi)) {
+            char why[160];
+            std::snprintf(why, sizeof why,
+                          "the head needs %g stages at head coefficient %g, the limits allow %g to %g",
+                          estimate, val[PD_VAR_HT], lo, hi);
+            return impossible(b, m, why);
+        }
         if (estimate * per >= b.alloc_elems) return 101;
         n = static_cast<int>(estimate);
         h = dHs / n;
@@ -181,6 +223,17 @@ int RadCompDesign(int m) {
         b.cyld_Nc = 0.0;
         b.cyld_eff = 0.0;
         return 101;
+    }
+    // Every impeller against the diffusion its blades can hold.
+    for (int k = 0; k < n; ++k) {
+        const int e = impeller_of(r, per, k);
+        const double ratio = impeller_relative_diffusion(b, e, j);
+        if (!(ratio >= kLeastRelativeDiffusion)) {
+            char why[160];
+            std::snprintf(why, sizeof why, "impeller of stage %d diffuses to W2/W1t = %.3f, below %g", k + 1,
+                          ratio, kLeastRelativeDiffusion);
+            return impossible(b, m, why);
+        }
     }
     return 0;
 }

@@ -6,6 +6,7 @@
 
 #include "case/case_arrays.h"
 #include "case/walkers_internal.h"
+#include "halvorine2/output.h"
 #include "halvorine2/radial_design.h"
 #include "halvorine2/threading.h"
 #include "solver/predesign/centrifugal_elements.h"
@@ -61,9 +62,30 @@ bool regenerate_module(const bdLocals& b, int m, int& s0) {
         for (int s = 0; s < n; ++s) {
             // Only the first stage of the whole path regenerates the inlet guide vanes.
             const int first = (s0 + s == 0) ? 0 : a + L * s;
-            if (h2::predesign::rc_stage_design(first, m, rec.volin_form, rec.igv_form, rec.diff_form,
-                                               rec.uband_form, rec.desw_form, rec.volout_form, rec.lbau_form,
-                                               rec.lbda_form) != 0) {
+            // Only the module's last stage ends in its outlet volute; an
+            // earlier stage's volute slot carries the flow on.
+            const bool last_stage = s == n - 1;
+            if (rec.volout_form != 0 && !last_stage) {
+                // The stage's target moves from its volute slot to its return channel's outlet.
+                const int slot = a + L * s + L - 1;
+                bdLocals& w = *get_bdLocals();
+                for (int j = 0; j < w.cyld_nr; ++j) {
+                    w.isd_p2[slot - 1][j] = w.isd_p2[slot][j];
+                    w.isd_p2x[slot - 1][j] = w.isd_p2x[slot][j];
+                }
+            }
+            const int code = h2::predesign::rc_stage_design(
+                first, m, rec.volin_form, rec.igv_form, rec.diff_form, rec.uband_form, rec.desw_form,
+                last_stage ? rec.volout_form : 0, rec.lbau_form, rec.lbda_form);
+            if (code != 0) {
+                // A solve that ends here says which stage and element failed.
+                put_dump("module %d COMP_RADIAL: stage %d not regenerated: %s\n", m, s + 1,
+                         h2::predesign::stage_failure(code));
+                ok = false;
+                break;
+            }
+            if (rec.volout_form != 0 && !last_stage &&
+                h2::predesign::rc_passage_design(a + L * s + L - 1) != 0) {
                 ok = false;
                 break;
             }

@@ -36,6 +36,36 @@ StageSlots stage_slots(int first, int volin_form, int diff_form, int uband_form,
 
 }  // namespace
 
+// What a stage sequencer's code says failed.
+const char* stage_failure(int code) {
+    switch (code) {
+        case kStageInletVolute:
+            return "the inlet volute cannot be laid out";
+        case kStageImpeller:
+            return "the impeller cannot deliver the stage's head";
+        case kStageVanelessDiffuser:
+            return "the vaneless diffuser cannot pass the flow";
+        case kStageVanedDiffuser:
+            return "the vaned diffuser cannot pass the flow";
+        case kStageUBend:
+            return "the U-bend cannot pass the flow";
+        case kStageDeswirler:
+            return "the deswirler cannot pass the flow";
+        case kStageOutletVolute:
+            return "the outlet volute cannot be laid out";
+        case kStageNotMet:
+            return "its outlet pressure is not met";
+        case kStageKind11Bend:
+            return "the axial-to-radial bend cannot be laid out";
+        case kStageKind12Bend:
+            return "the radial-to-axial bend cannot be laid out";
+        case kStageGuideVanes:
+            return "the inlet guide vanes cannot pass the flow";
+        default:
+            return "an element failed";
+    }
+}
+
 void write_stage_element(bdLocals& b, int i, double stagType) {
     b.elem_stagType[i] = stagType;
     b.elem_moduleType[i] = kCentrifugalModule;
@@ -67,6 +97,9 @@ int rc_stage_design(int first, int m, int volin_form, int igv_form, int diff_for
 
     b.enrg_dhb[imp][j] = 0.0;
     b.enrg_dhd[imp] = 0.0;
+    // The stage completion left the isentropic head as a velocity: the first
+    // pass would read it as the head the leakage share divides by.
+    b.enrg_Co[imp][j] = 0.0;
 
     // A record with a head coefficient designs the stage from its values; one
     // without regenerates it from the block's own geometry and head.
@@ -131,7 +164,9 @@ int rc_stage_design(int first, int m, int volin_form, int igv_form, int diff_for
             break;
         }
         const double pv = total_target ? px : p;
-        if (std::fabs(1.0 - pstar / pv) < tol) break;
+        // The first pass has no losses yet: a pressure met there would leave
+        // the stage without the losses and parasitic work it computed.
+        if (!first_pass && std::fabs(1.0 - pstar / pv) < tol) break;
         Ht += (pstar / pv - 1.0) * Ht * gain;
         --passes;
     }
@@ -143,9 +178,11 @@ int rc_stage_design(int first, int m, int volin_form, int igv_form, int diff_for
     else
         b.isd_p2[s.last][j] = pstar;
     // The leakage share becomes a fraction of the isentropic head, and that head
-    // an isentropic velocity. A zero head would turn the share into a division by 0.
+    // an isentropic velocity. A zero head would turn the share into a division
+    // by 0; a share already made (at most 1, as the solver's loss step leaves
+    // it) divided again would vanish with every regeneration.
     double& Co = b.enrg_Co[imp][j];
-    if (Co != 0.0) b.enrg_zrz[imp] /= Co;
+    if (Co != 0.0 && b.enrg_zrz[imp] > 1.0) b.enrg_zrz[imp] /= Co;
     Co = std::sqrt(2.0 * std::fabs(Co));
     b.elem_G2[imp] = b.elem_G1[imp];
     const auto carry_flow = [&](int e) {
@@ -155,7 +192,8 @@ int rc_stage_design(int first, int m, int volin_form, int igv_form, int diff_for
     if (diff_form != 0) carry_flow(s.diff);
     if (uband_form != 0) carry_flow(s.ubend);
     if (desw_form != 0) carry_flow(s.desw);
-    b.cyld_Nc = b.elem_G1[imp] * b.enrg_Lu[imp][j];  // stage power
+    // Stage power: the Euler work and the parasitic work the outlet carries.
+    b.cyld_Nc = b.elem_G1[imp] * (b.isd_i2x[imp][j] - b.elem_i0[imp]);
     b.flow_ucu1[imp][j] = b.flow_u1[imp][j] * b.flow_c1u[imp][j];
     b.flow_ucu2[imp][j] = b.flow_u2[imp][j] * b.flow_c2u[imp][j];
     return kStageDone;

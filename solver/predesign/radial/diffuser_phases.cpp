@@ -51,13 +51,14 @@ bool diffuser_outlet_iteration(bdLocals& b, int i, int m, DiffuserKind kind, dou
         double c2u;
         if (vaned) {
             c2u = c2s / tan_deg(a2);  // the flow leaves along the vanes
-            b.flow_w2u[i][m] = c2u;
         } else {
             c2u = b.flow_c1u[i][m] * b.bld_d2[p] / d2;  // free vortex: r cu kept
         }
         b.flow_c2u[i][m] = c2u;
         const double c2 = b.flow_c2[i][m] = std::sqrt(c2u * c2u + c2s * c2s);
-        if (vaned) b.flow_w2[i][m] = c2;
+        // A stationary element's relative flow is its absolute flow.
+        b.flow_w2u[i][m] = c2u;
+        b.flow_w2[i][m] = c2;
         b.elem_cz_[i] = c2s / (b.bld_wp[p] * b.flow_r2[i][m]);
         if (!vaned) b.enrg_dhb[i][m] = kinetic_energy_loss(phi, c1 * c1);
         double i2 = i2x - c2 * c2 / 2.0;

@@ -6,6 +6,7 @@
 #include "physics/loss_breakdown.h"
 #include "physics/loss_wrappers.h"
 #include "physics/section_losses.h"
+#include "physics/wiesner_slip.h"
 #include "solver/gravity_head.h"
 #include "solver/predesign/centrifugal_elements.h"
 
@@ -18,6 +19,10 @@ constexpr double kRadial = 1.0;
 constexpr double kDefaultDeviation = 7.0;
 // Tip leakage share of the isentropic head per clearance-to-width ratio.
 constexpr double kLeakagePerClearance = 0.17;
+// The blade angle of radial blades (degrees from the circumferential direction).
+constexpr double kRadialBlade = 90.0;
+// A leakage value above this is an enthalpy (J/kg), not yet a share.
+constexpr double kEnthalpyShare = 1.0;
 
 // A deviation that is missing, not a number or beyond a right angle is not usable.
 double usable_deviation(double dR) {
@@ -25,6 +30,35 @@ double usable_deviation(double dR) {
 }
 
 }  // namespace
+
+double impeller_inlet_tip_diameter(const bdLocals& b, int i, int j) {
+    // An axial inflow meets the blades over the eye's span, a radial one at
+    // the inlet diameter itself.
+    return b.cas_t1[i][j] < 45.0 ? b.bld_d1[i] + b.bld_l1[i] : b.bld_d1[i];
+}
+
+double impeller_relative_diffusion(const bdLocals& b, int i, int j) {
+    const double d1t = impeller_inlet_tip_diameter(b, i, j);
+    const double u1t = b.bld_wp[i] * d1t / 2.0;
+    // The inlet swirl at the tip by constant angular momentum.
+    const double c1ut = d1t != 0.0 ? b.flow_c1u[i][j] * b.bld_d1[i] / d1t : 0.0;
+    const double w1t = std::hypot(b.flow_c1s[i][j], c1ut - u1t);
+    return w1t != 0.0 ? b.flow_w2[i][j] / w1t : 0.0;
+}
+
+double impeller_parasitic_work(const bdLocals& b, int i, int j) {
+    // The clearance flow's share of the Euler work, as the power sum charges
+    // it. Above 1 it is still the enthalpy that the stage completion divides
+    // by the isentropic head (an enthalpy until then), as the loss step reads it.
+    const double Co = b.enrg_Co[i][j], zrz = b.enrg_zrz[i];
+    double share = 0.0;
+    if (zrz > kEnthalpyShare)
+        share = Co > 0.0 ? zrz / Co : 0.0;
+    else if (zrz > 0.0)
+        share = zrz;
+    const double dhd = std::isfinite(b.enrg_dhd[i]) ? b.enrg_dhd[i] : 0.0;
+    return dhd + (std::isfinite(share) ? share : 0.0) * b.enrg_Lu[i][j];
+}
 
 int rc_impeller_design(int i, int igv_form) {
     bdLocals& b = *get_bdLocals();
@@ -89,10 +123,14 @@ int rc_impeller_design(int i, int igv_form) {
     b.cas_B[i][j] = 0.25 * d2;
     b.cas_b[i][j] = 0.5 * (d2 - d1) + b.cas_B[i][j];
 
-    // Work (Euler) and outlet triangle with a purely radial outflow.
+    // Work (Euler) and outlet triangle with a purely radial outflow. The
+    // parasitic work of the last pass (disk friction and the clearance flow's
+    // share) is shaft work too: it heats the outflow, so the outlet total
+    // enthalpy carries it, as the shaft power does.
     const double u2 = b.flow_u2[i][j] = d2 * wp / 2.0;
     const double Lu = b.enrg_Lu[i][j] = u2 * u2 * b.elem_Ht[i];
-    b.isd_i2x[i][j] = i0 + Lu + grav_head_out(i, j);
+    const double parasitic = impeller_parasitic_work(b, i, j);
+    b.isd_i2x[i][j] = i0 + Lu + parasitic + grav_head_out(i, j);
     b.flow_c2z[i][j] = 0.0;
     const double c2s = b.flow_c2s[i][j] = kz * c1s;
     b.flow_c2r[i][j] = c2s;
@@ -114,17 +152,17 @@ int rc_impeller_design(int i, int igv_form) {
     (void)elem_dev_cent(i, j, b.cas_B2g[i][j]);
     b.cas_B2[i][j] = b2;
     const double dR = b.cas_dR[i][j] = usable_deviation(b.cas_dR[i][j]);
-    const double B2g = b.cas_B2g[i][j] = b2 - dR;
-    b.cas_B2a[i][j] = B2g;
+    b.cas_B2g[i][j] = b2 - dR;
+    b.cas_B2a[i][j] = b.cas_B2g[i][j];
     b.los_dx_ofd[i][j] = dR;
     b.los_dx[i][j] = dR;
-    b.cas_Byct[i][j] = 90.0 - (B1 + B2g) / 2.0;
+    b.cas_Byct[i][j] = 90.0 - (B1 + b.cas_B2g[i][j]) / 2.0;
 
     // Outlet static state: the isentropic step from the inlet entropy, less
-    // the losses of the previous pass.
+    // the losses and the parasitic work of the previous pass (heat, no pressure).
     const double i2 = b.isd_i2[i][j] = b.isd_i2x[i][j] - c2 * c2 / 2.0;
     if (!(i2 > 0.0)) return 1;
-    b.isd_i2t[i][j] = i2 - b.enrg_dhb[i][j] - b.enrg_dhd[i];
+    b.isd_i2t[i][j] = i2 - b.enrg_dhb[i][j] - parasitic;
     const double p2 = b.isd_p2[i][j] = design_fluid(b, H2_FLUID_P_IS, b.isd_i2t[i][j], s1);
     const double s2 = b.isd_s2[i][j] = design_fluid(b, H2_FLUID_S_PI, p2, i2);
     b.isd_Ro2[i][j] = design_fluid(b, H2_FLUID_RHO_PI, p2, i2);
@@ -170,6 +208,17 @@ int rc_impeller_design(int i, int igv_form) {
     }
     b.bld_z[i] = std::trunc(count);
     if (b.bld_z[i] <= slot(b, 87, 3.0)) return 1;
+
+    // Blade outlet angle from Wiesner's slip for this blade count, so that
+    // the blades built deliver the swirl the Euler work asks for; a fixed
+    // deviation would leave them 6 to 18 % off it. The deviation is what the
+    // slip leaves between the blade and the flow.
+    const double beta2b =
+        wiesner_backsweep(c2u, u2, c2s, b.bld_z[i], impeller_inlet_tip_diameter(b, i, j) / d2);
+    if (!std::isfinite(beta2b)) return 1;
+    const double B2g = b.cas_B2g[i][j] = b.cas_B2a[i][j] = kRadialBlade + beta2b;
+    b.cas_dR[i][j] = b.los_dx_ofd[i][j] = b.los_dx[i][j] = b2 - B2g;
+    b.cas_Byct[i][j] = 90.0 - (B1 + B2g) / 2.0;
 
     // Loss, leakage and the isentropic head.
     (void)elem_loss_cent(i, j);

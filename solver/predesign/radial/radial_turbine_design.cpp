@@ -3,15 +3,20 @@
 // module's design values and the expansion from its inlet state to its outlet
 // pressure, checked against its limits, solved, and its wheel's height ratio
 // checked after the solve.
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "case/case_arrays.h"
 #include "case/truncated_pi.h"
 #include "case/walkers_internal.h"
+#include "halvorine2/output.h"
 #include "halvorine2/threading.h"
 #include "physics/turbine_eff_estimate.h"
 #include "solver/predesign/centrifugal_elements.h"
 #include "solver/predesign/module_generators.h"
+#include "solver/predesign/radial/annulus_station.h"
+#include "solver/predesign/radial_design_rules.h"
 #include "solver/predesign/volute_design.h"
 #include "solver/solver_api.h"
 
@@ -36,6 +41,11 @@ constexpr double kRadialInflow = -90.0, kCircumferential = 180.0, kAxialExit = 0
 constexpr double kBladeRow = 1.0, kInletVolute = 5.0;
 constexpr double kAxialSections = 0.0, kRadialSections = 1.0, kAngularSections = 2.0;
 
+// The wheel's blade count rule was fitted over these nozzle exit angles
+// (degrees from the circumferential direction); outside them it is read at
+// the nearer end.
+constexpr double kCountAngleLow = 15.0, kCountAngleHigh = 35.0;
+
 // Prerequisite slots of the turbine rows, with their defaults.
 struct Slot {
     int k;
@@ -57,6 +67,14 @@ int out_of_limits(bdLocals& b) {
     b.cyld_Nc = 0.0;
     b.cyld_eff = 0.0;
     return 101;
+}
+
+// A design that cannot be made says why, in one line naming the module, and
+// keeps the line in the model's err_text for the search's report of the point.
+int impossible(bdLocals& b, int m, const char* why) {
+    std::snprintf(b.err_text, sizeof b.err_text, "module %d TURB_RADIAL: %s", m, why);
+    put_dump("%s\n", b.err_text);
+    return out_of_limits(b);
 }
 
 }  // namespace
@@ -84,6 +102,13 @@ int RadTurbDesign(int m) {
     if (!(G > 0.0) || !std::isfinite(G)) return out_of_limits(b);
 
     const double OM = val[PD_VAR_OM];
+    // An outlet at or above the inlet pressure leaves nothing to expand.
+    if (!(p2 < p0)) {
+        char why[160];
+        std::snprintf(why, sizeof why, "outlet pressure %g Pa not below the inlet total pressure %g Pa", p2,
+                      p0);
+        return impossible(b, m, why);
+    }
 
     // Expansion from the inlet total state to the outlet pressure.
     const double s0 = design_fluid(b, H2_FLUID_S_PI, p0, i0);
@@ -115,11 +140,37 @@ int RadTurbDesign(int m) {
     const double alpha1 = std::asin(cr / c1);
     const double alpha1d = alpha1 / kDegree;
 
-    // Wheel exit: axial at the wheel inlet's radial velocity, by continuity.
+    // Wheel exit: axial at the wheel inlet's radial velocity, by continuity,
+    // about the mean exit diameter D / M. A height that would carry the tip
+    // beyond kMaxExitTipRatio of the inlet radius or the hub below
+    // kMinExitHubTip of the tip is held there and the exit velocity rises to
+    // pass the flow; past the nozzle's own velocity the wheel cannot be built.
     const double rho2 = design_fluid(b, H2_FLUID_RHO_PI, p2, i0 - H * eta);
-    b.bld_d2[kWheel] = b.bld_d2[kNozzle] / val[PD_VAR_M];
-    b.bld_l2[kWheel] = G / (kPi * b.bld_d2[kWheel] * rho2 * cr);
-    b.bld_d2s[kWheel] = b.bld_d2[kWheel] - b.bld_l2[kWheel];
+    const double d2 = b.bld_d2[kWheel] = b.bld_d2[kNozzle] / val[PD_VAR_M];
+    const double l2_most = std::min(kMaxExitTipRatio * b.bld_d2[kNozzle] - d2,
+                                    d2 * (1.0 - kMinExitHubTip) / (1.0 + kMinExitHubTip));
+    if (!(l2_most > 0.0)) {
+        char why[160];
+        std::snprintf(why, sizeof why, "mean exit diameter %g m leaves no exit with r2t/r1 <= %g", d2,
+                      kMaxExitTipRatio);
+        return impossible(b, m, why);
+    }
+    double c2m = cr;
+    double l2 = G / (kPi * d2 * rho2 * c2m);
+    if (l2 > l2_most) {
+        l2 = l2_most;
+        c2m = G / (kPi * d2 * rho2 * l2);
+        if (!(c2m <= c1)) {
+            char why[160];
+            std::snprintf(
+                why, sizeof why,
+                "exit velocity %g m/s above the nozzle's %g m/s with r2t/r1 <= %g and hub/tip >= %g", c2m, c1,
+                kMaxExitTipRatio, kMinExitHubTip);
+            return impossible(b, m, why);
+        }
+    }
+    b.bld_l2[kWheel] = l2;
+    b.bld_d2s[kWheel] = d2 - l2;
 
     if (r.volin_form != 0) {
         // A volute that cannot be sized leaves the nozzle row's own layout.
@@ -142,7 +193,7 @@ int RadTurbDesign(int m) {
     b.flow_c2r[kNozzle][j] = b.flow_c1r[kNozzle][j] = b.flow_c2r[0][j] = b.flow_c1r[0][j] = -cr;
     b.flow_c1z[kWheel][j] = b.flow_c2z[kNozzle][j] = b.flow_c1z[kNozzle][j] = b.flow_c2z[0][j] =
         b.flow_c1z[0][j] = b.flow_c2r[kWheel][j] = 0.0;
-    b.flow_c2z[kWheel][j] = cr;
+    b.flow_c2z[kWheel][j] = c2m;
 
     // Flow coefficients over the blade speeds at the wheel inlet and exit.
     const double u1 = 0.5 * b.bld_d2[kNozzle] * OM;
@@ -189,6 +240,14 @@ int RadTurbDesign(int m) {
         b.elem_NSEGM[e] = 1.0;
         b.elem_Pa[e] = 1.0;
     }
+    // A direct task passes the flow through the inlet's whole annulus and
+    // turns it by the rows' gauging angles: without them it solves nothing.
+    // The design's own triangles give them: the nozzle's exit angle, and the
+    // wheel's relative exit angle of a swirl-free axial exit (from the wheel's
+    // backward tangent, as a direct task reads a rotor's).
+    b.elem_Pa[0] = 1.0;
+    b.cas_B2a[kNozzle][j] = alpha1d;
+    b.cas_B2a[kWheel][j] = std::atan2(c2m, 0.5 * b.bld_d2[kWheel] * OM) / kDegree;
 
     // Nozzle inlet diameter, carried to the module inlet.
     b.bld_d1[kNozzle] = b.bld_d2[kNozzle] + kNozzleDepth * b.bld_l2[kNozzle];
@@ -201,6 +260,18 @@ int RadTurbDesign(int m) {
     b.bld_l1[kNozzle] = b.bld_l2[kNozzle];
     b.bld_l2[0] = b.bld_l1[kNozzle];
     b.bld_l1[0] = b.bld_l2[0];
+
+    // The nozzle row's inlet, radial and without swirl, lies at its larger
+    // inlet diameter: continuity there, not the exit's radial velocity (which
+    // would pass more than the flow).
+    if (r.volin_form == 0) {
+        const double rho0 = design_fluid(b, H2_FLUID_RHO_PI, p0, i0);
+        const AnnulusStation in =
+            annulus_station(b, G, kPi * b.bld_d1[kNozzle] * b.bld_l1[kNozzle], i0, s0, 0.0, rho0);
+        if (!in.ok) return out_of_limits(b);
+        b.flow_c2r[0][j] = b.flow_c1r[0][j] = b.flow_c1r[kNozzle][j] = -in.cm;
+        b.elem_cz_[0] = in.cm / u1;
+    }
 
     // A nozzle wider than its diameter leaves no shroud: nothing to solve.
     b.bld_du[kNozzle] = (b.bld_d2[kNozzle] - b.bld_l2[kNozzle]) * get(b, kShroudFactor);
@@ -216,7 +287,10 @@ int RadTurbDesign(int m) {
     b.cas_t[kNozzle][j] = b.cas_tb[kNozzle][j] * chord1;
     b.cas_r1[kNozzle][j] = get(b, kNozzleInletEdge) * chord1;
     b.cas_r2[kNozzle][j] = get(b, kNozzleExitEdge) * chord1;
-    b.bld_z[kNozzle] = 3.0 * b.bld_d2[kNozzle] / b.cas_t[kNozzle][j];
+    // A whole number of vanes (the nearest), and the pitch they make.
+    b.bld_z[kNozzle] = std::max(1.0, std::round(3.0 * b.bld_d2[kNozzle] / b.cas_t[kNozzle][j]));
+    b.cas_t[kNozzle][j] = 3.0 * b.bld_d2[kNozzle] / b.bld_z[kNozzle];
+    b.cas_tb[kNozzle][j] = b.cas_t[kNozzle][j] / chord1;
     b.clrn_to[kNozzle] = get(b, kNozzleClearance) * chord1;
     b.cas_B1g[kNozzle][j] = 90.0;
     b.cas_B1[kNozzle][j] = 90.0;
@@ -224,7 +298,9 @@ int RadTurbDesign(int m) {
     b.cas_w2[kNozzle][j] = b.cas_w1[kNozzle][j] / 2.0;
     b.cas_d[kNozzle][j] = b.cas_w2[kNozzle][j];
 
-    // Wheel: its blade count grows with the nozzle exit angle away from 33 degrees.
+    // Wheel: its blade count grows with the nozzle exit angle away from 33
+    // degrees, read within the angles the rule was fitted over, and made the
+    // nearest whole number.
     const double l2w = b.bld_l2[kWheel];
     b.cas_B[kWheel][j] = get(b, kWheelWidth) * l2w;
     b.bld_dub[kWheel] = b.bld_d2[kWheel] + l2w + get(b, kWheelClearance);
@@ -233,7 +309,8 @@ int RadTurbDesign(int m) {
     b.bld_k[kWheel] = get(b, kRoughness);
     const double chord2 = b.cas_b[kWheel][j] = get(b, kChordFactor) * b.cas_B[kWheel][j];
     b.cas_bx[kWheel][j] = chord2;
-    b.bld_z[kWheel] = ((alpha1d - 20.0) * 0.05 + 1.0) * ((33.0 - alpha1d) * 0.03 * (33.0 - alpha1d) + 12.0);
+    const double a = std::clamp(alpha1d, kCountAngleLow, kCountAngleHigh);
+    b.bld_z[kWheel] = std::round(((a - 20.0) * 0.05 + 1.0) * ((33.0 - a) * 0.03 * (33.0 - a) + 12.0));
     b.cas_t[kWheel][j] = kPi * b.bld_d2[kWheel] / b.bld_z[kWheel];
     b.cas_tb[kWheel][j] = b.cas_t[kWheel][j] / chord2;
     b.cas_r1[kWheel][j] = get(b, kWheelInletEdge) * chord2;

@@ -8,6 +8,7 @@
 #include "physics/section_losses.h"
 #include "solver/gravity_head.h"
 #include "solver/predesign/centrifugal_elements.h"
+#include "solver/predesign/radial/annulus_station.h"
 #include "solver/predesign/radial/diffuser_phases.h"
 
 namespace h2::predesign {
@@ -50,20 +51,30 @@ int rc_vaned_diff_design(int i) {
 
     diffuser_inlet_transfer(b, i, m, DiffuserKind::Vaned);
 
-    // Inlet static state; the entropy again from the inlet total state.
-    const double c1 = b.flow_c1[i][m];
-    const double i1 = b.isd_i1[i][m] = b.elem_i0[i] - c1 * c1 / 2.0;
-    if (!(i1 > 0.0)) return 1;
-    const double p1 = b.isd_p1[i][m] = design_fluid(b, H2_FLUID_P_IS, i1, b.isd_s1[i][m]);
-    b.isd_a1[i][m] = design_fluid(b, H2_FLUID_SOUND_PI, p1, i1);
-    b.isd_s1[i][m] = design_fluid(b, H2_FLUID_S_PI, b.elem_p0[i], b.elem_i0[i]);
-    b.isd_Ro1[i][m] = design_fluid(b, H2_FLUID_RHO_PI, p1, i1);
-
     // Geometry: the vane meets the impeller's outlet flow without incidence.
     b.cas_B1[i][m] = b.cas_A2[p][m];
     const double B1g = b.cas_B1g[i][m] = b.cas_B1[i][m];
     const double d1 = b.bld_d1[i] = slot(b, 92, 1.05) * b.bld_d2[p];
-    b.bld_l1[i] = slot(b, 93, 1.0) * b.bld_l2[p];
+    const double l1 = b.bld_l1[i] = slot(b, 93, 1.0) * b.bld_l2[p];
+
+    // The leading edge lies across the vaneless gap from the impeller: the
+    // swirl by constant angular momentum, the radial velocity by continuity
+    // through the leading-edge annulus, the static state on the inlet entropy.
+    // The impeller's outlet velocities carried to the larger radius would pass
+    // more than the flow. The entropy is then taken again from the total state.
+    const double c1u = b.flow_c2u[p][m] * b.bld_d2[p] / d1;
+    const AnnulusStation le =
+        annulus_station(b, b.elem_G2[i], kPi * d1 * l1, b.elem_i0[i], b.isd_s1[i][m], c1u, b.isd_Ro2[p][m]);
+    if (!le.ok) return 1;
+    b.flow_c1u[i][m] = b.flow_w1u[i][m] = c1u;
+    b.flow_c1r[i][m] = b.flow_c1s[i][m] = le.cm;
+    b.flow_c1z[i][m] = 0.0;
+    b.flow_c1[i][m] = b.flow_w1[i][m] = le.c;  // a stationary row sees the absolute flow
+    const double i1 = b.isd_i1[i][m] = le.i;
+    const double p1 = b.isd_p1[i][m] = le.p;
+    b.isd_a1[i][m] = design_fluid(b, H2_FLUID_SOUND_PI, p1, i1);
+    b.isd_s1[i][m] = design_fluid(b, H2_FLUID_S_PI, b.elem_p0[i], b.elem_i0[i]);
+    b.isd_Ro1[i][m] = le.rho;
     const double d2 = b.bld_d2[i] = slot(b, 94, 1.4) * d1;
     b.bld_d2s[i] = d2;
     b.bld_l2[i] = slot(b, 95, 1.0) * b.bld_l1[i];

@@ -39,6 +39,7 @@
 #include "solver/predesign/predesign_tables.h"
 #include "solver/predesign/search/design_point_search.h"
 #include "solver/predesign/search/module_composition.h"
+#include "solver/predesign/search/radial_screening.h"
 #include "solver/solver_api.h"
 
 namespace h2::predesign {
@@ -300,6 +301,12 @@ private:
             return;
         }
         if (!passes_screening(b)) {
+            finish(capture, out, Verdict::kDropped, 0);
+            return;
+        }
+        // Radial design rules: the point is dropped with its reason printed.
+        if (const std::string why = radial_design_rule_broken(b); !why.empty()) {
+            put_dump("%s\n", why.c_str());
             finish(capture, out, Verdict::kDropped, 0);
             return;
         }

@@ -4,10 +4,15 @@
 // against its impeller limits. Perfect gas R 287.5, k 1.4, loss models off.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
+#include <string>
 #include <type_traits>
 
+#include "reports/report_api.h"
+#include "solver/gravity_head.h"
 #include "solver/predesign/centrifugal_elements.h"
 #include "solver/predesign/module_generators.h"
 #include "tests/support/centrifugal_case.h"
@@ -72,7 +77,11 @@ protected:
         SCOPED_TRACE(imp);
         const double u1 = b.flow_u1[imp][0], u2 = b.flow_u2[imp][0];
         const double euler = u2 * b.flow_c2u[imp][0] - u1 * b.flow_c1u[imp][0];
-        expect_rel(b.isd_i2x[imp][0] - b.elem_i0[imp], euler, kExact, "Euler work = total enthalpy rise");
+        // First law: the Euler work and the parasitic work (disk friction, the
+        // clearance flow's share) raise the outlet total enthalpy.
+        const double parasitic = b.enrg_dhd[imp] + std::max(b.enrg_zrz[imp], 0.0) * euler;
+        EXPECT_GT(b.enrg_dhd[imp], 0.0);
+        expect_rel(b.isd_i2x[imp][0] - b.elem_i0[imp], euler + parasitic, 1e-6, "Euler and parasitic work");
         expect_rel(b.elem_Ht[imp] * u2 * u2, euler, kExact, "head coefficient");
         const double rho2 = density(b.isd_p2[imp][0], b.isd_i2[imp][0]);
         expect_rel(rho2 * b.flow_c2s[imp][0] * kPi * b.bld_d2[imp] * b.bld_l2[imp], kG, 1e-5, "continuity");
@@ -88,7 +97,7 @@ TEST_F(CentrifugalModule, OneStageTakesTheWholeHeadWhateverTheHeadCoefficient) {
     EXPECT_NEAR(record(0).PD_VAL[PD_VAR_HT], 0.323308689159, kExact);
     EXPECT_EQ(b.cyld_ns, 2);
     EXPECT_EQ(record(0).elemsPerStage, 2);
-    expect_rel(b.elem_Ht[1], 0.466102288747, 2e-5, "converged head coefficient");
+    expect_rel(b.elem_Ht[1], 0.437678, 2e-5, "converged head coefficient");
     EXPECT_EQ(b.isd_p2[2][0], 1.8e5);
     expect_impeller_balances(1);
 }
@@ -222,7 +231,7 @@ TEST_F(CentrifugalModule, ImpellerInletsLieOnTheInletIsentropeWithTheirSharesOfH
     EXPECT_NEAR(block()->isd_p2[4][0], 215824.1997, 1e-4);
 }
 
-TEST_F(CentrifugalModule, EveryStageIsNumberedAndOnlyTheLastCarriesItsOutletVolute) {
+TEST_F(CentrifugalModule, EveryStageIsNumberedWithItsVoluteSlot) {
     // Every element present: eight a stage, the impeller third.
     model(3e5, 1.0, 3.0);
     PD_module& r = record(0);
@@ -231,11 +240,11 @@ TEST_F(CentrifugalModule, EveryStageIsNumberedAndOnlyTheLastCarriesItsOutletVolu
     for (int k = 0; k < 3; ++k) rc_stage_number(0, k, 8, 3);
     EXPECT_EQ(r.elemsPerStage, 8);
     EXPECT_EQ(b.elem_stageNum[0], 2.0);
+    // The earlier stages' volute slots (8, 16) are their passages to the next impeller.
     for (int e = 1; e <= 24; ++e) {
         SCOPED_TRACE(e);
-        const bool earlier_volute = e == 8 || e == 16;
-        EXPECT_EQ(b.elem_stageNum[e], earlier_volute ? -5.0 : (e - 1) / 8);
-        EXPECT_EQ(b.elem_moduleNum[e], earlier_volute ? -5.0 : 0.0);
+        EXPECT_EQ(b.elem_stageNum[e], (e - 1) / 8);
+        EXPECT_EQ(b.elem_moduleNum[e], 0.0);
     }
     // Absent slots leave their elements alone; impeller and diffuser slot are
     // numbered even without a diffuser.
@@ -268,14 +277,14 @@ TEST_F(CentrifugalModule, EveryStageIsNumberedAndOnlyTheLastCarriesItsOutletVolu
 // outlet angle 180 - B2a about 34.49 degrees.
 TEST_F(CentrifugalModule, TheSolvedImpellerMeetsItsLimitsOrTheModuleGets101) {
     constexpr double kHub = 0.15 - 0.0330309140651;
-    constexpr double kOuter = 0.27 + 0.0126471965539;
+    constexpr double kOuter = 0.27 + 0.0125081799988;
     const double inf = std::numeric_limits<double>::infinity();
     struct Case {
         const char* what;
         double dh, ds, a1lo, a1hi;
         int restore, result;
     };
-    const double angle = 34.4938;  // refined below from the solved path
+    const double angle = 33.2197;  // refined below from the solved path
     for (Case c :
          {Case{"all pass", 0.0, 10.0, 0.0, 180.0, 0, 0}, Case{"hub below 0.2", 0.2, 10.0, 0.0, 180.0, 0, 101},
           Case{"hub on its bound", -1.0, 10.0, 0.0, 180.0, 0, 0},
@@ -283,8 +292,8 @@ TEST_F(CentrifugalModule, TheSolvedImpellerMeetsItsLimitsOrTheModuleGets101) {
           Case{"outer diameter above 0.28", 0.0, 0.28, 0.0, 180.0, 0, 101},
           Case{"outer diameter on its bound", 0.0, -1.0, 0.0, 180.0, 0, 0},
           Case{"angle below 40", 0.0, 10.0, 40.0, 180.0, 0, 101},
-          Case{"angle above 34.4", 0.0, 10.0, 34.4, 180.0, 0, 0},
-          Case{"angle above 34", 0.0, 10.0, 0.0, 34.0, 0, 101},
+          Case{"angle above 33.2", 0.0, 10.0, 33.2, 180.0, 0, 0},
+          Case{"angle above 33", 0.0, 10.0, 0.0, 33.0, 0, 101},
           Case{"angle on both bounds", 0.0, 10.0, -1.0, -1.0, 0, 0},
           Case{"no angle limit", 0.0, 10.0, 0.0, 0.0, 0, 101},
           Case{"every limit violated, restoring", inf, 0.0, 90.0, 0.0, 1, 0}}) {
@@ -359,6 +368,47 @@ namespace {
 // Three stages of impeller, vaneless diffuser, U-bend and axial-exit
 // deswirler (axial inflow, no guide vanes) towards 3e5 Pa: the estimate (dHs / 0.8) / (u^2 HT M^2) = 2.3283
 // gives three stages of four elements, each to its share of the isentropic head.
+// The solved module as an adiabatic machine: the shaft power of the path's
+// results is the flow times the rise of total enthalpy from inlet to outlet
+// (first law), and the reported total-to-total efficiency is the one the flow
+// states give: the isentropic total head to the outlet total pressure over
+// that rise.
+TEST_F(CentrifugalModule, SolvedModulesKeepTheFirstLawAndOneEfficiency) {
+    struct Case {
+        const char* what;
+        int stages, diff, uband, desw, volout;
+    };
+    for (const Case c : {Case{"one stage, vaneless", 1, 1, 0, 0, 0}, Case{"one stage, vaned", 1, 2, 0, 0, 0},
+                         Case{"one stage, vaned, volute", 1, 2, 0, 0, 1},
+                         Case{"two stages, vaned, return channels, volute", 2, 2, 1, 1, 1},
+                         Case{"three stages, return channels", 3, 1, 1, 1, 0},
+                         Case{"three stages, return channels, volute", 3, 1, 1, 1, 1}}) {
+        SCOPED_TRACE(c.what);
+        model(c.stages == 1 ? 1.8e5 : 3e5, 1.0, c.stages);
+        PD_module& r = record(0);
+        r.diff_form = c.diff;
+        r.uband_form = c.uband;
+        r.desw_form = c.desw;
+        r.volout_form = c.volout;
+        if (c.stages > 1) r.igv_form = 0;
+        if (c.stages == 2) r.PD_VAL[PD_VAR_HT] = head_for(1.5, 3e5);
+        ASSERT_EQ(RadCompDesign(0), 0);
+        calc_integral(1);
+        const bdLocals& b = *block();
+        const int out = b.cyld_ns;
+        const double dh0 = b.isd_i2x[out][0] - b.isd_i1x[0][0];
+        // The elements' gravity heads (g dz, the machine standing upright)
+        // belong to the energy of the flow, not to the shaft.
+        double gz = 0.0;
+        for (int i = 1; i <= out; ++i) gz += grav_head_in(i, 0) + grav_head_out(i, 0);
+        EXPECT_GT(b.cyld_Nc, 0.0);
+        expect_rel(b.cyld_Nc, kG * (dh0 - gz), 1e-6, "shaft power = G (h0 + gz out - h0 + gz in)");
+        const double his =
+            b.isd_i1x[0][0] * std::pow(b.isd_p2x[out][0] / b.isd_p1x[0][0], 1.0 / kIsentropicPower);
+        expect_rel(b.cyld_effx, (his - b.isd_i1x[0][0]) / (dh0 - gz), 1e-6, "total-to-total efficiency");
+    }
+}
+
 TEST_F(CentrifugalModule, ThreeStagesWithReturnChannelsMeetTheirTargets) {
     model(3e5, 1.0, 3.0);
     PD_module& r = record(0);
@@ -394,12 +444,96 @@ TEST_F(CentrifugalModule, ThreeStagesWithReturnChannelsMeetTheirTargets) {
     EXPECT_EQ(b.elem_stageNum[0], 2.0);
     expect_rel(b.elem_p2[12], 3e5, 1e-5, "module outlet");
 
-    // An outlet volute in every stage but the last leaves the next impeller
-    // no meridional velocity: such a module is not generated.
-    model(3e5, 1.0, 3.0);
-    r.volout_form = 1;
+    // With an outlet volute the module ends in it after its last stage only;
+    // each earlier stage's volute slot carries its return channel's outflow
+    // on unchanged, and every stage meets its target.
+    for (int stages : {2, 3}) {
+        SCOPED_TRACE(stages);
+        model(3e5, 1.0, stages);
+        r.volout_form = 1;
+        r.PD_VAL[PD_VAR_HT] = head_for(stages - 0.5, 3e5);
+        ASSERT_EQ(RadCompDesign(0), 0);
+        const bdLocals& v = *block();
+        EXPECT_EQ(v.cyld_ns, 5 * stages);
+        for (int k = 0; k < stages; ++k) {
+            SCOPED_TRACE(k);
+            const int slot = 5 * k + 5;
+            EXPECT_EQ(v.elem_stagType[slot], k == stages - 1 ? 4.0 : 0.0);
+            EXPECT_EQ(v.elem_stageNum[slot], k);
+            expect_impeller_balances(5 * k + 1);
+            if (k == stages - 1) continue;
+            // The passage: the deswirler's outflow, unchanged, into the next impeller.
+            EXPECT_EQ(v.isd_i2x[slot][0], v.isd_i2x[slot - 1][0]);
+            EXPECT_EQ(v.isd_p2[slot][0], v.isd_p2[slot - 1][0]);
+            EXPECT_EQ(v.flow_c2s[slot][0], v.flow_c2s[slot - 1][0]);
+            EXPECT_GT(v.flow_c1s[slot + 1][0], 0.0);
+        }
+        expect_rel(v.isd_p2[5 * stages][0], 3e5, 1e-5, "module outlet");
+    }
+}
+
+}  // namespace
+namespace {
+
+// The impeller's relative deceleration W2 / W1t (outlet relative velocity over
+// the relative velocity at the inlet tip, here the radial inlet itself) held to
+// 0.6 or more: below it the module gets 101 and says why.
+TEST_F(CentrifugalModule, ImpellersThatDiffuseTooFarAreRefused) {
+    struct Case {
+        double M;
+        int result;
+    };
+    for (const Case c : {Case{1.3, 101}, Case{1.5, 0}}) {
+        SCOPED_TRACE(c.M);
+        model(1.8e5, 1.0, 1.0);
+        record(0).PD_VAL[PD_VAR_M] = c.M;
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(RadCompDesign(0), c.result);
+        const std::string printed = testing::internal::GetCapturedStdout();
+        const bdLocals& b = *block();
+        const double w1t = std::hypot(b.flow_c1s[1][0], b.flow_c1u[1][0] - 3000.0 * 0.15 / 2.0);
+        const double ratio = b.flow_w2[1][0] / w1t;
+        EXPECT_EQ(ratio < 0.6, c.result == 101) << ratio;
+        if (c.result == 101) {
+            char line[200];
+            std::snprintf(line, sizeof line,
+                          "module 0 COMP_RADIAL: impeller of stage 1 diffuses to W2/W1t = %.3f, below 0.6\n",
+                          ratio);
+            EXPECT_EQ(printed, line);
+            EXPECT_EQ(b.cyld_Nc, 0.0);
+        } else {
+            EXPECT_EQ(printed.find("COMP_RADIAL"), std::string::npos);
+        }
+    }
+}
+
+// Targets the module cannot meet end it with 101 and one line naming the
+// module, the target and the reason.
+TEST_F(CentrifugalModule, ImpossibleTargetsSayWhy) {
+    struct Case {
+        const char* what;
+        double p2n, lo, hi;
+        const char* line;
+    };
+    for (const Case c : {Case{"outlet below the inlet", 0.9e5, 1.0, 1.0,
+                              "module 0 COMP_RADIAL: outlet pressure 90000 Pa not above the inlet total "
+                              "pressure 100000 Pa\n"},
+                         Case{"too many stages", 3e5, 1.0, 2.0,
+                              "module 0 COMP_RADIAL: the head needs 3 stages at head coefficient 0.35, the "
+                              "limits allow 1 to 2\n"}}) {
+        SCOPED_TRACE(c.what);
+        model(c.p2n, c.lo, c.hi);
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(RadCompDesign(0), 101);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.line);
+        EXPECT_EQ(std::string(block()->err_text) + "\n", c.line);
+    }
+    // A pressure ratio of 50 in one stage: the impeller cannot deliver it.
+    model(5e6, 1.0, 1.0);
+    testing::internal::CaptureStdout();
     EXPECT_EQ(RadCompDesign(0), 1);
-    EXPECT_EQ(block()->cyld_ns, 15);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "module 0 COMP_RADIAL: stage 1 not generated: the impeller cannot deliver the stage's head\n");
 }
 
 }  // namespace

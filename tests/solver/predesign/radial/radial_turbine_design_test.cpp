@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
 
 #include "halvorine2/volute.h"
 #include "physics/turbine_eff_estimate.h"
@@ -231,11 +232,15 @@ TEST_F(RadialTurbine, WithoutAVoluteTheNozzleInletMustFitTheShroudLimit) {
     EXPECT_EQ(RadTurbDesign(0), 13);
 }
 
+// The count rule ((a - 20) 0.05 + 1) ((33 - a)^2 0.03 + 12), made the nearest
+// whole number and read at the end of its angles (15 to 35 degrees) beyond them.
 TEST_F(RadialTurbine, WheelBladeCountFollowsTheNozzleAngle) {
     struct Case {
         double alpha, blades;
     };
-    for (const Case c : {Case{33.0, 19.8}, Case{20.0, 17.07}, Case{25.0, 1.25 * (64 * 0.03 + 12.0)}}) {
+    for (const Case c : {Case{33.0, 20.0 /* 19.8 */}, Case{20.0, 17.0 /* 17.07 */},
+                         Case{25.0, 17.0 /* 1.25 (64 0.03 + 12) = 17.4 */},
+                         Case{40.0, 21.0 /* at 35: 21.21 */}, Case{12.0, 16.0 /* at 15: 16.29 */}}) {
         SCOPED_TRACE(c.alpha);
         model(flow_for_angle(c.alpha));
         block()->cyld_VART = 55;
@@ -259,8 +264,10 @@ TEST_F(RadialTurbine, NozzleAndWheelFromTheDefaultSlots) {
     EXPECT_NEAR(b.cas_B[1][0], 0.03, 1e-15);
     EXPECT_NEAR(b.cas_b[1][0], 0.045, 1e-15);
     EXPECT_EQ(b.cas_bx[1][0], b.cas_b[1][0]);
-    EXPECT_NEAR(b.cas_t[1][0], 0.03375, 1e-15);
-    EXPECT_NEAR(b.bld_z[1], 0.9 / 0.03375, 1e-12);
+    // 0.9 / 0.03375 = 26.7 vanes make 27, at the pitch 0.9 / 27.
+    EXPECT_EQ(b.bld_z[1], 27.0);
+    EXPECT_NEAR(b.cas_t[1][0], 0.9 / 27.0, 1e-15);
+    EXPECT_NEAR(b.cas_tb[1][0], 0.9 / 27.0 / 0.045, 1e-12);
     EXPECT_NEAR(b.cas_r1[1][0], 0.05 * 0.045, 1e-15);
     EXPECT_NEAR(b.cas_r2[1][0], 0.01 * 0.045, 1e-15);
     EXPECT_NEAR(b.clrn_to[1], 0.3 * 0.045, 1e-15);
@@ -361,10 +368,9 @@ TEST_F(RadialTurbine, DesignValuesThatSizeNothingGet101BeforeAnything) {
 
 namespace {
 
-// Solved as a direct task for its mass flow: the generator writes no
-// gauging angles (a design solve's turbine regeneration would), so the
-// nozzle gets its exit angle and the wheel the relative exit angle of an
-// axial exit, atan(cr / u2); element 0 takes full admission.
+// Solved as a direct task for its mass flow with the gauging angles the
+// generator writes: the nozzle's exit angle and the wheel's relative exit
+// angle of an axial exit, atan(cr / u2); element 0 takes full admission.
 TEST_F(RadialTurbine, TheSolvedModuleHasItsWheelHeightRatioChecked) {
     struct Case {
         double lo, hi;
@@ -380,9 +386,9 @@ TEST_F(RadialTurbine, TheSolvedModuleHasItsWheelHeightRatioChecked) {
         bdLocals& b = *block();
         b.cyld_VART = 55;
         ASSERT_EQ(RadTurbDesign(0), 13);  // laid out, not solved
-        b.cas_B2a[1][0] = std::asin(cr / kC1) / kDegree;
-        b.cas_B2a[2][0] = std::atan2(cr, u2) / kDegree;
-        b.elem_Pa[0] = 1.0;
+        EXPECT_NEAR(b.cas_B2a[1][0], std::asin(cr / kC1) / kDegree, 1e-9);
+        EXPECT_NEAR(b.cas_B2a[2][0], std::atan2(cr, u2) / kDegree, 1e-9);
+        EXPECT_EQ(b.elem_Pa[0], 1.0);
         b.cyld_VART = 10;
         PD_module& r = record(0);
         r.PD_VAR_lower[PD_VAR_KZ] = c.lo < 0.0 ? q : c.lo;  // both bounds on the ratio itself
@@ -408,6 +414,103 @@ TEST_F(RadialTurbine, TheSolvedModuleHasItsWheelHeightRatioChecked) {
         EXPECT_GT(work, 0.0);
         EXPECT_EQ(r.elemsPerStage, 2);
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A wheel that can be built (Rohlik's designs): exit tip radius at most 0.78
+// of the inlet radius, exit hub at least 0.3 of the exit tip. Where the exit
+// annulus at the nozzle's radial velocity would break them, the height is held
+// at the limit and the exit velocity passes the flow by continuity.
+TEST_F(RadialTurbine, TheWheelExitStaysBuildable) {
+    struct Case {
+        const char* what;
+        double G, M;
+        bool held;  // the exit velocity rose above the nozzle's radial velocity
+    };
+    for (const Case c : {Case{"the annulus fits", 3.0, 2.0, false}, Case{"tip held at 0.78", 3.0, 1.45, true},
+                         Case{"hub held at 0.3", 3.0, 3.0, true}}) {
+        SCOPED_TRACE(c.what);
+        model(c.G);
+        record(0).PD_VAL[PD_VAR_M] = c.M;
+        block()->cyld_VART = 55;
+        ASSERT_EQ(RadTurbDesign(0), 13);
+        const bdLocals& b = *block();
+        const double d2 = kD / c.M, l2 = b.bld_l2[2];
+        EXPECT_NEAR(b.bld_d2[2], d2, 1e-15);
+        const double tip = (d2 + l2) / kD, hub_tip = (d2 - l2) / (d2 + l2);
+        EXPECT_LE(tip, 0.78 + 1e-12);
+        EXPECT_GE(hub_tip, 0.3 - 1e-12);
+        const double cr = radial_velocity(c.G), c2 = b.flow_c2z[2][0];
+        if (c.held) {
+            EXPECT_GT(c2, cr);
+            EXPECT_TRUE(std::fabs(tip - 0.78) < 1e-12 || std::fabs(hub_tip - 0.3) < 1e-12)
+                << tip << " " << hub_tip;
+        } else {
+            EXPECT_NEAR(c2, cr, 1e-9 * cr);
+        }
+        // Continuity at the exit with the density after the estimated expansion.
+        const double eta = turbine_eff_estimate(c.G, kInletP0, kInletI0, kP2);
+        const double rho2 = kP2 / (kGas * (kInletI0 - eta * kH) / kCp);
+        EXPECT_NEAR(kPi * d2 * l2 * rho2 * c2, c.G, 1e-9 * c.G);
+        EXPECT_EQ(b.bld_d2s[2], d2 - l2);
+    }
+}
+
+// Targets no wheel can meet end the design with 101 and one line naming the
+// module and the reason.
+TEST_F(RadialTurbine, ImpossibleTargetsSayWhy) {
+    struct Case {
+        const char* what;
+        double G, M, p2;
+        const char* reason;
+    };
+    for (const Case c :
+         {Case{
+              "outlet above the inlet", 3.0, 2.0, 4.5e5,
+              "module 0 TURB_RADIAL: outlet pressure 450000 Pa not below the inlet total pressure 400000 Pa"},
+          Case{"exit diameter beyond 0.78 of the inlet's", 3.0, 1.25, kP2,
+               "module 0 TURB_RADIAL: mean exit diameter 0.24 m leaves no exit with r2t/r1 <= 0.78"},
+          Case{"exit velocity beyond the nozzle's", 8.0, 4.0, kP2, "module 0 TURB_RADIAL: exit velocity"}}) {
+        SCOPED_TRACE(c.what);
+        model(c.G);
+        record(0).PD_VAL[PD_VAR_M] = c.M;
+        block()->cyld_p2n = c.p2;
+        block()->cyld_VART = 55;
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(RadTurbDesign(0), 101);
+        const std::string printed = testing::internal::GetCapturedStdout();
+        expect_no_power();
+        EXPECT_EQ(std::string(block()->err_text).rfind(c.reason, 0), 0u) << block()->err_text;
+        EXPECT_EQ(printed, std::string(block()->err_text) + "\n");
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The nozzle row's inlet station, radial and swirl-free at D + 3 l: the flow
+// passes its annulus with the density of the static state its velocity
+// leaves on the inlet isentrope (the exit's radial velocity would pass 20 %
+// more).
+TEST_F(RadialTurbine, TheNozzleInletStationPassesTheFlow) {
+    model(3.0);
+    block()->cyld_VART = 55;
+    ASSERT_EQ(RadTurbDesign(0), 13);
+    const bdLocals& b = *block();
+    const double c = -b.flow_c1r[1][0];
+    const double i = kInletI0 - c * c / 2.0;
+    const double p = kInletP0 * std::pow(i / kInletI0, kIsentropicPower);
+    const double rho = p / (kGas * i / kCp);
+    EXPECT_NEAR(rho * c * kPi * b.bld_d1[1] * b.bld_l1[1], 3.0, 1e-6 * 3.0);
+    EXPECT_NEAR(b.bld_d1[1], kD + 3.0 * kWidth, 1e-15);
+    EXPECT_EQ(b.flow_c2r[0][0], b.flow_c1r[1][0]);
+    EXPECT_LT(c, radial_velocity(3.0));
+    EXPECT_NEAR(b.flow_c2r[1][0], -radial_velocity(3.0),
+                1e-9 * radial_velocity(3.0));  // the exit keeps its own
 }
 
 }  // namespace
