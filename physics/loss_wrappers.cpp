@@ -150,8 +150,11 @@ double elem_loss_axcomp(int i, int j) {
     bdLocals* c = h2::loss_section_case(i, j);
     if (c == nullptr) return kNoLoss;
     run_profile_and_secondary(*c, i, j);
-    // The models leave total-pressure loss coefficients; secondary adds to profile.
+    // The models leave total-pressure loss coefficients; secondary adds to
+    // profile, and so does the shock loss of a supersonic relative inlet (in
+    // per cent): left uncalled, a transonic rotor would compress shock-free.
     c->los_om[i][j] += c->los_XS[i][j];
+    if (h2::call_section_model(*c, H2_LOSS_N, i, j)) c->los_om[i][j] += c->los_XA[i][j] / 100.0;
     c->lkg_elem = i;
     const double k = h2::inlet_isentropic_exponent(*c, i, j);
     const double phi = std::sqrt(std::fabs(

@@ -26,6 +26,7 @@
 #include "physics/known_answers.h"
 #include "physics/profile_class.h"
 #include "reports/report_api.h"
+#include "solver/compressor_limits.h"
 #include "solver/solved_state_check.h"
 #include "solver/solver_api.h"
 #include "solver/solver_conventions.h"
@@ -62,7 +63,9 @@ constexpr int kCorruptedOutputLine = 1168;
 constexpr const char* kDriverSource = "solver/bestXN";
 // A stator row whose chord exceeds its axial chord by this factor takes the stator section model.
 constexpr double kStatorChordRatio = 1.01;
-constexpr double kRadialModule = 5.0;  // elem__moduleType of a centrifugal compressor stage
+constexpr double kRadialModule = 5.0;
+constexpr double kRadialSlope = 90.0;  // streamline slope of a radial outflow, degrees  // elem__moduleType
+                                       // of a centrifugal compressor stage
 constexpr int kPerLine = 12;
 constexpr int kVelocityUnit = 18;
 constexpr int kPowerUnit = 21;
@@ -142,6 +145,10 @@ void set_up_sections(bdLocals& b, int i) {
                 b.flow_r2[i][j] = ring(b.bld_Rt2[i], b.bld_Rh2[i]);
             }
         }
+        // A radial section passes its flow through a cylinder: a slope left
+        // at 0 there would have no flow normal to it, a choke flow of zero at
+        // every speed. Its outlet runs radially unless a slope is given.
+        if (b.elem_sectType[i] == h2::kSectRadial && b.cas_t2[i][j] == 0.0) b.cas_t2[i][j] = kRadialSlope;
         b.cas_sinT2[i][j] = std::sin(b.cas_t2[i][j] * kDegree);
         b.cas_cosT2[i][j] = std::cos(b.cas_t2[i][j] * kDegree);
         if (b.los_Fp[i][j] == 0.0) b.los_Fp[i][j] = 1.0;
@@ -487,6 +494,19 @@ int solve(bdLocals& b) {
     return kDone;
 }
 
+// A converged compressor that passes more than a row's throat or diffuses a
+// row past stall has no real operating point there: its own result and one
+// line, rather than result 0 for a flow the machine cannot run at.
+int past_compressor_limit(bdLocals& b) {
+    const h2::CompressorLimit limit = h2::compressor_limit(b);
+    if (limit.result == kDone) return kDone;
+    SetConColor(kYellow, kMask);
+    put_dump("\n%s\n", limit.line.c_str());
+    SetConDefColor();
+    std::snprintf(b.err_text, sizeof b.err_text, "%s", limit.line.c_str());
+    return limit.result;
+}
+
 }  // namespace
 
 namespace h2 {
@@ -530,6 +550,7 @@ int bestXN(void) {
         const int result = solve(b);
         // A solve that ends with a value that is no number has not solved the path.
         if ((result == kDone || result == kIterationLimit) && non_finite_state(b)) return kCorrupted;
+        if (result == kDone) return past_compressor_limit(b);
         return result;
     } catch (...) {
         return kCorrupted;

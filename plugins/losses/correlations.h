@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "physics/slip_factor.h"
+
 namespace h2::losses {
 
 inline constexpr double kPi = 3.14159265;
@@ -194,15 +196,8 @@ inline double carter_deviation(double camber_deg, double b2_metal_axial, double 
 // ---------------------------------------------------------------------------
 // Centrifugal rows
 
-// Wiesner's slip factor 1 - sqrt(cos b_b) / Z^0.7, b_b the blade exit angle
-// from radial; 1 without blades.
-// Source: Wiesner, F.J. (1967), "A review of slip factors for centrifugal
-// impellers", J. Eng. Power 89.
-inline double wiesner_slip_factor(double blade_from_radial_deg, double blades) {
-    if (!(blades >= 1.0) || !std::isfinite(blades)) return 1.0;
-    const double b = clamp_finite(std::fabs(blade_from_radial_deg), 0.0, 85.0);
-    return 1.0 - std::sqrt(std::cos(b * kDegree)) / std::pow(blades, 0.7);
-}
+// Wiesner's slip factor with its limiting radius ratio (wiesner_slip) lives in
+// physics/slip_factor.h, shared with the design of impellers.
 
 // Jansen's skin-friction loss of an impeller passage:
 //   dh = 2 C_f (L/D_h) W^2, W the mean relative velocity, C_f = 0.005;

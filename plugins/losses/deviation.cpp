@@ -46,7 +46,8 @@ void compressor_deviation(const Section& s) {
 }
 
 // Centrifugal rows: an impeller's exit flow slips behind its blades by
-// Wiesner's slip velocity (1 - sigma) u2 (J. Eng. Power 89, 1967); the flow
+// Wiesner's slip velocity (1 - sigma) u2 (J. Eng. Power 89, 1967), with
+// the correction past his limiting inducer radius ratio; the flow
 // angle follows from the meridional velocity. A vaned diffuser (no blade
 // speed) deviates by Carter's rule.
 void centrifugal_deviation(const Section& s) {
@@ -61,7 +62,10 @@ void centrifugal_deviation(const Section& s) {
     if (cm > 0.0 && b2g != 0.0) {
         // The blade angle on the side of the blade's lean, below 90.
         const double blade = usable_angle(b2g <= 90.0 ? b2g : 180.0 - b2g);
-        const double slip = (1.0 - wiesner_slip_factor(90.0 - blade, s.get(&bdLocals::bld_z))) * u2;
+        // An inducer reaching close to the exit radius slips more (Wiesner's limiting radius ratio).
+        const double r2 = s.get(&bdLocals::bld_d2) / 2.0;
+        const double tip = r2 > 0.0 ? (s.get(&bdLocals::bld_d1) + s.get(&bdLocals::bld_l1)) / 2.0 / r2 : 0.0;
+        const double slip = (1.0 - h2::wiesner_slip(90.0 - blade, s.get(&bdLocals::bld_z), tip)) * u2;
         const double flow = std::atan2(cm, cm / std::tan(blade * kDegree) + slip) / kDegree;
         delta = clamp_finite(blade - flow, 0.0, kLargestDeviation);
         if (b2g <= 90.0) delta = -delta;

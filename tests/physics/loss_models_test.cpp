@@ -413,7 +413,7 @@ TEST(LossCorrelations, PassagesAndLeakage) {
     EXPECT_DOUBLE_EQ(martin_labyrinth_flow(1e-3, 2e5, 2.0, 2e5, 4), 0.0);
     EXPECT_NEAR(martin_labyrinth_flow(1e-3, 2e5, 2.0, 1e5, 1),
                 0.71 * 1e-3 * std::sqrt(4e5) * std::sqrt(0.75 / (1.0 + std::log(2.0))), 1e-12);
-    EXPECT_NEAR(wiesner_slip_factor(0.0, 20.0), 1.0 - 1.0 / std::pow(20.0, 0.7), 1e-12);
+    EXPECT_NEAR(h2::wiesner_slip(0.0, 20.0), 1.0 - 1.0 / std::pow(20.0, 0.7), 1e-12);
 }
 
 }  // namespace

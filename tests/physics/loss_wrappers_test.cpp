@@ -27,6 +27,7 @@ struct ModelLog {
     int i = -1, j = -1;
     double om = 0.05;   // P of an axial compressor row: profile loss coefficient
     double XS = 0.02;   // S: secondary loss coefficient
+    double XA = 3.0;    // N: shock loss, per cent
     double phi = kNaN;  // P of the other families: phi, when a number
     double dR = 3.0;    // V
     double blck = 0.2;  // B
@@ -45,6 +46,9 @@ void test_model(bdLocals* b, int i, int j) {
             break;
         case H2_LOSS_S:
             b->los_XS[i][j] = g_log.XS;
+            break;
+        case H2_LOSS_N:
+            b->los_XA[i][j] = g_log.XA;
             break;
         case H2_LOSS_V:
             b->cas_dR[i][j] = g_log.dR;
@@ -135,7 +139,7 @@ double with_angle(int i, int j) {
 
 const SlotUse kSlotUses[] = {
     {"elem_loss_cent", elem_loss_cent, "PS"},
-    {"elem_loss_axcomp", elem_loss_axcomp, "PS"},
+    {"elem_loss_axcomp", elem_loss_axcomp, "PSN"},
     {"elem_loss_other", elem_loss_other, "PS"},
     {"elem_loss_uband", elem_loss_uband, "PS"},
     {"elem_loss_diff", elem_loss_diff, "PS"},
@@ -298,6 +302,19 @@ TEST_F(AxialCompressorLossTest, SecondaryAddsToProfileCoefficientAndPhiFollowsFr
     EXPECT_LT(phi, 1.0);
     EXPECT_EQ(b->lkg_elem, kRotor);
     EXPECT_EQ(b->enrg_dhb[kRotor][0], 123.0);  // a fluid with entropy carries the loss in its states
+}
+
+// The shock model's per cent is charged with the profile and secondary loss:
+// 0.05 + 0.02 + 0.03; switched off it charges nothing.
+TEST_F(AxialCompressorLossTest, ShockLossAddsToTheCoefficient) {
+    model(H2_LOSS_P, kRotor);
+    model(H2_LOSS_S, kRotor);
+    model(H2_LOSS_N, kRotor);
+    elem_loss_axcomp(kRotor, 0);
+    EXPECT_DOUBLE_EQ(b->los_om[kRotor][0], 0.10);
+    model(H2_LOSS_N, kRotor, false);
+    elem_loss_axcomp(kRotor, 0);
+    EXPECT_DOUBLE_EQ(b->los_om[kRotor][0], 0.07);
 }
 
 TEST_F(AxialCompressorLossTest, WithoutEntropyTheEnergyLossUsesTheLargerRelativeVelocity) {

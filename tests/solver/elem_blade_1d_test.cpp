@@ -360,7 +360,7 @@ TEST_F(BladeTest, LossModelsRunOnlyWhenAsked) {
     };
     const Case cases[] = {
         {Elem::Stator, 90.0, 20.0, "VPSNB", "V"},  // turbine: section losses, blockage
-        {Elem::Stator, 30.0, 60.0, "VPSB", "V"},   // axial compressor
+        {Elem::Stator, 30.0, 60.0, "VPSNB", "V"},  // axial compressor: shock loss too
     };
     for (const Case& c : cases) {
         for (int iclos : {0, 1}) {
