@@ -68,6 +68,9 @@ TEST_P(CompressorLimitRun, EndsWithItsResultAndLine) {
     bdLocals* b = get_bdLocals();
     b->elem_G1[0] = b->elem_G2[0] = b->cyld_G = r.flow;
     b->acc_limit = b->acc_Gconv = 1e-4;
+    // Far off design the loss iteration needs more than the default three
+    // passes to settle; the limits are judged on the settled answer.
+    b->div_limit = 10;
     EXPECT_EQ(bestXN(), r.result);
     EXPECT_EQ(std::strncmp(b->err_text, r.line, std::strlen(r.line)), 0) << b->err_text;
 }
