@@ -268,7 +268,9 @@ int CurtisDesign(int m) {
         b.elem_cz_[w] = b.flow_c2z[w][j] / u;
 
         const double chord_r = b.cas_b[w][j];
-        b.clrn_Zrr[e] = kSealTeeth;
+        // The wheel is shrouded: its seal teeth belong on the rotor too, or the rotor
+        // is solved as an open tip whose gap flow bypasses a tenth of the wheel.
+        b.clrn_Zrr[e] = b.clrn_Zrr[w] = kSealTeeth;
         b.clrn_Zrd[e] = m == 0 && k == 0 ? S(kFirstStatorTeeth) : S(kStatorTeeth);
         b.clrn_d1[e] = S(kSealDiameter) * chord_r;
         b.clrn_d1[w] = S(kRotorSealDiameter) * b.clrn_d1[e];

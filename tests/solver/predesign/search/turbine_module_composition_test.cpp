@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "halvorine2/fluid_plugin.h"
 #include "solver/predesign/point_reason.h"
 #include "solver/predesign/search/design_point_search.h"
 #include "solver/solver_api.h"
@@ -169,6 +170,8 @@ TEST_F(CurtisComposition, WheelsSolveAndConserve) {
             EXPECT_NEAR(b.cas_t[e][0], pitch, 1e-12);
             EXPECT_EQ(b.bld_z[e], std::trunc(b.bld_d2[e] * kPi / pitch));
             if (e % 2 == 0) {
+                // A Curtis wheel is shrouded: its rotor seals with teeth of its own.
+                EXPECT_GE(std::trunc(b.clrn_Zrr[e]), 1.0);
                 EXPECT_GE(b.elem_G1[e], 0.9 * (b.elem_G1[e] + b.elem_Gr[e]));
                 EXPECT_GT(b.enrg_Lu[e][0], 0.0);
             }
@@ -195,12 +198,64 @@ TEST_F(CurtisComposition, AWheelTooFastSaysWhichRowFails) {
 
 // A population of 64 wheels (hub 0.1 to 0.25 m, nozzle angle 10 to 22
 // degrees, hub reaction 0 to 0.15): at least half solve to their outlet, no
-// solved rotor lets a tenth of its flow around its blades, and a point that
-// fails says why.
+// solved rotor lets a tenth of its flow around its blades, the rotors do the
+// blade work of the velocity coefficients their rows are charged, and a point
+// that fails says why.
 struct Population {
     int solved = 0;
     double best_effx = 0.0;
 };
+
+// The blade work of a two-row velocity-compounded wheel by hand, row after
+// row: every row turns out phi times the speed of its isentropic expansion
+// from its inlet state to its outlet pressure (in a rotor the relative speed,
+// with the rothalpy: w2^2 = phi^2 (w1^2 + 2 dh_s + u2^2 - u1^2)), every row
+// leaves with the nozzle's axial speed c1 sin(alpha1), and the Euler work
+// u1 c1u - u2 c2u sums over the rotors. Only the wheel's pressures, nozzle
+// angle, blade speeds and velocity coefficients enter; no solved speed.
+// H0 is the wheel's isentropic drop from its inlet totals to its outlet pressure.
+struct Diagram {
+    double work = 0.0, H0 = 0.0, u_c1 = 0.0;
+};
+
+Diagram curtis_diagram(const bdLocals& b) {
+    const auto f = [&](int code, double x, double y) {
+        return b.fluid_func(code, x, y, b.cyld_af, H2_FLUID_MAIN);
+    };
+    const int ns = b.cyld_ns;
+    const double i0 = b.isd_i1x[0][0];
+    const double s0 = f(H2_FLUID_S_PI, b.isd_p1x[0][0], i0);
+    const double alpha1 = b.cas_A2[1][0] * kPi / 180.0;
+    // The nozzle from the inlet totals.
+    double p = b.isd_p2[1][0];
+    double c = b.los_Los[1][0] * std::sqrt(2.0 * (i0 - f(H2_FLUID_I_PS, p, s0)));
+    const double cz = c * std::sin(alpha1);
+    double cu = c * std::cos(alpha1);
+    double h = i0 - c * c / 2.0;
+    Diagram d;
+    d.u_c1 = b.flow_u1[2][0] / c;
+    for (int e = 2; e <= ns; ++e) {
+        const double phi = b.los_Los[e][0];
+        const double p2 = b.isd_p2[e][0];
+        const double dhs = h - f(H2_FLUID_I_PS, p2, f(H2_FLUID_S_PI, p, h));
+        if (e % 2 == 0) {
+            const double u1 = b.flow_u1[e][0], u2 = b.flow_u2[e][0];
+            const double w1 = std::hypot(cu - u1, cz);
+            const double w2 = phi * std::sqrt(w1 * w1 + 2.0 * dhs + u2 * u2 - u1 * u1);
+            const double c2u = u2 - std::sqrt(w2 * w2 - cz * cz);
+            d.work += u1 * cu - u2 * c2u;
+            h += (w1 * w1 - u1 * u1 - w2 * w2 + u2 * u2) / 2.0;
+            cu = c2u;
+        } else {
+            const double c2 = phi * std::sqrt(cu * cu + cz * cz + 2.0 * dhs);
+            h += (cu * cu - c2 * c2) / 2.0;
+            cu = std::sqrt(c2 * c2 - cz * cz);  // turned back into the sense of rotation
+        }
+        p = p2;
+    }
+    d.H0 = i0 - f(H2_FLUID_I_PS, p, s0);
+    return d;
+}
 
 Population curtis_population(CurtisComposition& t, bdLocals& master, double p2) {
     Population pop;
@@ -224,6 +279,19 @@ Population curtis_population(CurtisComposition& t, bdLocals& master, double p2) 
                 for (int e = 2; e <= ns; e += 2) EXPECT_GE(b.elem_G1[e], 0.9 * (b.elem_G1[e] + b.elem_Gr[e]));
                 // The first law over the machine, the nozzle's seal flow in the inlet flow.
                 EXPECT_NEAR(b.cyld_Nc / (b.cyld_G * (b.isd_i1x[0][0] - b.isd_i2x[ns][0])), 1.0, 1e-6);
+                // The diagram efficiency of the solved rotors, their Euler
+                // work over H0, is the hand chain's to within a percent: the
+                // tip-leak and seal flows mixed into the row outlets, and the
+                // small changes of diameter and axial speed from row to row,
+                // which the chain leaves out, stay well inside it.
+                const Diagram d = curtis_diagram(b);
+                double work = 0.0;
+                for (int e = 2; e <= ns; e += 2) work += b.enrg_Lu[e][0];
+                EXPECT_NEAR(work / d.work, 1.0, 1e-2) << "u/c1 " << d.u_c1 << ", by hand " << d.work / d.H0;
+                // No kilogram entering gets more than the blade work to the
+                // shaft: the leaks past the blades and the disk friction only
+                // take from it.
+                EXPECT_LT(b.cyld_Nc, b.cyld_G * d.work);
                 pop.best_effx = std::max(pop.best_effx, b.cyld_effx);
                 set_bdLocals(&master);
             }
@@ -244,10 +312,15 @@ TEST_F(CurtisComposition, HalfOfSixtyFourSteamWheelsSolve) {
     steam_ = true;
     const Population pop = curtis_population(*this, *master(), 6e5);
     EXPECT_GE(pop.solved, 32);
-    // Two-row velocity-compounded stages reach 0.65 to 0.75 near u/c1 0.2
-    // (the best of these wheels sits at 0.2).
-    EXPECT_GT(pop.best_effx, 0.65);
-    EXPECT_LT(pop.best_effx, 0.75);
+    // Every solved wheel is judged above against the blade work of its own
+    // velocity coefficients. The published 0.65 to 0.75 of two-row
+    // velocity-compounded stages near u/c1 0.2 is no check here: a design
+    // solve without ICLos charges each Curtis row the generator's velocity
+    // coefficient (0.95 on the nozzle, both rotors and the guide row alike;
+    // the profile and secondary loss models do not run), where the measured
+    // stages owe their band to rotor blades that turn the flow through 165 to
+    // 175 degrees at coefficients well below that. Set against the band, the
+    // test would judge the seed, not the machine.
 }
 
 // An outlet above the inlet is no turbine: the generator says so.
