@@ -374,8 +374,8 @@ double disk_friction_dhd(int i) {
             // A fluid without viscosity keeps the reference Reynolds number.
             if (nu > 0.0 && nu < kNoViscosity && wp > 0.0) Re = wp * r2 * r2 / nu;
         }
-        const double power = 0.5 * enclosed_disk_moment(Re, kImpellerDiskGap) * std::fabs(b->isd_Ro2[i][m]) * wp *
-                             wp * wp * std::pow(r2, 5.0);
+        const double power = 0.5 * enclosed_disk_moment(Re, kImpellerDiskGap) * std::fabs(b->isd_Ro2[i][m]) *
+                             wp * wp * wp * std::pow(r2, 5.0);
         const double dhd = G != 0.0 ? finite_or_zero(power / G) : 0.0;
         b->GElos_DHD[i] = dhd;
         b->enrg_dhd[i] = dhd;

@@ -16,17 +16,22 @@ namespace h2 {
 // Source: Wiesner, F.J. (1967), "A review of slip factors for centrifugal
 // impellers", J. Eng. Power 89, 558-572, eqs. (8) and (9). The angle is held
 // within 0..85 degrees, where the fit was made; no blades is no slip.
-// A radius ratio of 0 (not known) takes no correction.
-inline double wiesner_slip(double blade_from_radial_deg, double blades, double inlet_tip_over_exit = 0.0) {
+// A radius ratio of 0 (not known) takes no correction. The factor from the
+// cosine c of the blade angle, for callers that convert the angle themselves:
+inline double wiesner_slip_cos(double c, double blades, double inlet_tip_over_exit = 0.0) {
     if (!(blades >= 1.0) || !std::isfinite(blades)) return 1.0;
-    const double b = std::clamp(std::fabs(blade_from_radial_deg), 0.0, 85.0);
-    const double c = std::cos(b * 0.017453292519943295);
     const double sigma = 1.0 - std::sqrt(c) / std::pow(blades, 0.7);
     const double limit = std::exp(-8.16 * c / blades);
     const double e = inlet_tip_over_exit;
     if (!(e > limit) || !(e < 1.0)) return sigma;
     const double x = (e - limit) / (1.0 - limit);
     return sigma * (1.0 - x * x * x);
+}
+
+// The factor from the blade angle in degrees.
+inline double wiesner_slip(double blade_from_radial_deg, double blades, double inlet_tip_over_exit = 0.0) {
+    const double b = std::clamp(std::fabs(blade_from_radial_deg), 0.0, 85.0);
+    return wiesner_slip_cos(std::cos(b * 0.017453292519943295), blades, inlet_tip_over_exit);
 }
 
 // Wiesner's limiting radius ratio exp(-8.16 cos beta2 / z) below which the

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "case/truncated_pi.h"
+#include "physics/slip_factor.h"
 
 namespace h2 {
 namespace {
@@ -19,11 +20,7 @@ constexpr int kBisections = 200;
 
 double wiesner_slip_factor(double beta2b, double z, double r1t_over_r2) {
     if (!(z >= 1.0) || !(std::fabs(beta2b) < 90.0)) return kNaN;
-    const double cb = std::cos(beta2b * kDegree);
-    double sigma = 1.0 - std::sqrt(cb) / std::pow(z, 0.7);
-    const double eps = std::exp(-8.16 * cb / z);
-    if (r1t_over_r2 > eps && eps < 1.0) sigma *= 1.0 - std::pow((r1t_over_r2 - eps) / (1.0 - eps), 3.0);
-    return sigma;
+    return wiesner_slip_cos(std::cos(beta2b * kDegree), z, r1t_over_r2);
 }
 
 double wiesner_backsweep(double c2u, double u2, double c2m, double z, double r1t_over_r2) {

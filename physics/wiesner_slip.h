@@ -7,9 +7,9 @@
 
 namespace h2 {
 
-// Slip factor sigma = 1 - sqrt(cos beta2b) / z^0.7, times
-// 1 - ((r1t/r2 - eps) / (1 - eps))^3 when r1t/r2 exceeds eps. NaN for fewer
-// than one blade or a backsweep at or beyond 90 degrees.
+// The slip factor of physics/slip_factor.h (one formula for the design and the
+// analysis of impellers), NaN for fewer than one blade or a backsweep at or
+// beyond 90 degrees, where a design has no blade to size.
 double wiesner_slip_factor(double beta2b, double z, double r1t_over_r2);
 
 // The backsweep (degrees from radial, -60 to 85) at which z blades deliver
