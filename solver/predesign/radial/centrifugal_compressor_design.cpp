@@ -12,6 +12,7 @@
 #include "halvorine2/threading.h"
 #include "solver/predesign/centrifugal_elements.h"
 #include "solver/predesign/module_generators.h"
+#include "solver/predesign/point_reason.h"
 #include "solver/predesign/predesign_data.h"
 #include "solver/predesign/radial_design_rules.h"
 #include "solver/solver_api.h"
@@ -49,7 +50,7 @@ bool within(double x, double lo, double hi) { return x >= lo && x <= hi; }
 // keeps the line in the model's err_text for the search's report of the point.
 int impossible(bdLocals& b, int m, const char* why) {
     std::snprintf(b.err_text, sizeof b.err_text, "module %d COMP_RADIAL: %s", m, why);
-    put_dump("%s\n", b.err_text);
+    h2::predesign::point_reason("%s", b.err_text);
     b.cyld_Nc = 0.0;
     b.cyld_eff = 0.0;
     return 101;

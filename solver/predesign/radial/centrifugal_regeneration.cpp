@@ -10,6 +10,7 @@
 #include "halvorine2/radial_design.h"
 #include "halvorine2/threading.h"
 #include "solver/predesign/centrifugal_elements.h"
+#include "solver/predesign/point_reason.h"
 
 namespace {
 
@@ -79,8 +80,8 @@ bool regenerate_module(const bdLocals& b, int m, int& s0) {
                 last_stage ? rec.volout_form : 0, rec.lbau_form, rec.lbda_form);
             if (code != 0) {
                 // A solve that ends here says which stage and element failed.
-                put_dump("module %d COMP_RADIAL: stage %d not regenerated: %s\n", m, s + 1,
-                         h2::predesign::stage_failure(code));
+                h2::predesign::point_reason("module %d COMP_RADIAL: stage %d not regenerated: %s", m, s + 1,
+                                            h2::predesign::stage_failure(code));
                 ok = false;
                 break;
             }

@@ -15,6 +15,7 @@
 #include "physics/turbine_eff_estimate.h"
 #include "solver/predesign/centrifugal_elements.h"
 #include "solver/predesign/module_generators.h"
+#include "solver/predesign/point_reason.h"
 #include "solver/predesign/radial/annulus_station.h"
 #include "solver/predesign/radial_design_rules.h"
 #include "solver/predesign/volute_design.h"
@@ -73,7 +74,7 @@ int out_of_limits(bdLocals& b) {
 // keeps the line in the model's err_text for the search's report of the point.
 int impossible(bdLocals& b, int m, const char* why) {
     std::snprintf(b.err_text, sizeof b.err_text, "module %d TURB_RADIAL: %s", m, why);
-    put_dump("%s\n", b.err_text);
+    h2::predesign::point_reason("%s", b.err_text);
     return out_of_limits(b);
 }
 

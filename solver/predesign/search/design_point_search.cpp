@@ -306,7 +306,7 @@ private:
         }
         // Radial design rules: the point is dropped with its reason printed.
         if (const std::string why = radial_design_rule_broken(b); !why.empty()) {
-            put_dump("%s\n", why.c_str());
+            point_reason("%s", why.c_str());
             finish(capture, out, Verdict::kDropped, 0);
             return;
         }

@@ -499,7 +499,7 @@ TEST_F(CentrifugalModule, ImpellersThatDiffuseTooFarAreRefused) {
             std::snprintf(line, sizeof line,
                           "module 0 COMP_RADIAL: impeller of stage 1 diffuses to W2/W1t = %.3f, below 0.6\n",
                           ratio);
-            EXPECT_EQ(printed, line);
+            EXPECT_EQ(printed, "\n" + std::string(line));  // an error line
             EXPECT_EQ(b.cyld_Nc, 0.0);
         } else {
             EXPECT_EQ(printed.find("COMP_RADIAL"), std::string::npos);
@@ -525,15 +525,16 @@ TEST_F(CentrifugalModule, ImpossibleTargetsSayWhy) {
         model(c.p2n, c.lo, c.hi);
         testing::internal::CaptureStdout();
         EXPECT_EQ(RadCompDesign(0), 101);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.line);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "\n" + std::string(c.line));
         EXPECT_EQ(std::string(block()->err_text) + "\n", c.line);
     }
     // A pressure ratio of 50 in one stage: the impeller cannot deliver it.
     model(5e6, 1.0, 1.0);
     testing::internal::CaptureStdout();
     EXPECT_EQ(RadCompDesign(0), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "module 0 COMP_RADIAL: stage 1 not generated: the impeller cannot deliver the stage's head\n");
+    EXPECT_EQ(
+        testing::internal::GetCapturedStdout(),
+        "\nmodule 0 COMP_RADIAL: stage 1 not generated: the impeller cannot deliver the stage's head\n");
 }
 
 }  // namespace

@@ -386,7 +386,7 @@ TEST_F(ReturnChannelStage, AnEarlierStagesVoluteSlotCarriesTheFlowOn) {
     EXPECT_EQ(rcgRN(0), 1);
     EXPECT_EQ(
         testing::internal::GetCapturedStdout(),
-        "module 0 COMP_RADIAL: stage 2 not regenerated: the impeller cannot deliver the stage's head\n");
+        "\nmodule 0 COMP_RADIAL: stage 2 not regenerated: the impeller cannot deliver the stage's head\n");
     const bdLocals& b = *block();
     EXPECT_EQ(b.isd_p2[2][0], 170000.0);  // the first stage met its target at its diffuser
     EXPECT_EQ(b.elem_stagType[3], 0.0);

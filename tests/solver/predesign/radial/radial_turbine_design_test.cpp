@@ -484,7 +484,7 @@ TEST_F(RadialTurbine, ImpossibleTargetsSayWhy) {
         const std::string printed = testing::internal::GetCapturedStdout();
         expect_no_power();
         EXPECT_EQ(std::string(block()->err_text).rfind(c.reason, 0), 0u) << block()->err_text;
-        EXPECT_EQ(printed, std::string(block()->err_text) + "\n");
+        EXPECT_EQ(printed, "\n" + std::string(block()->err_text) + "\n");
     }
 }
 
