@@ -17,6 +17,7 @@
 #include "halvorine2/fluids.h"
 #include "halvorine2/threading.h"
 #include "platform/dynlib.h"
+#include "platform/install_paths.h"
 
 namespace {
 
@@ -154,7 +155,7 @@ template <std::size_t N>
 int init_named(bdLocals* b, const Side& side, const char (&name)[N], double af, double setup_c) {
     char path[kPathSize];
     plugin_path(path, *b, name);
-    h2::platform::LibHandle lib = h2::platform::lib_open(path);
+    h2::platform::LibHandle lib = h2::platform::lib_open_plugin(path);
     if (lib == nullptr) return -2;
     // Without its entry point the plug-in cannot install anything: a refusal.
     FluidInitFunc entry = entry_of(lib, side);
@@ -169,7 +170,7 @@ int init_named(bdLocals* b, const Side& side, const char (&name)[N], double af, 
 // answer every later call for a composition it never took: -1 as on the
 // named path, so that a case loads alike whichever path it takes.
 int init_numbered(bdLocals* b, const Side& side, const FluidRow& row, const char* path, double af) {
-    h2::platform::LibHandle lib = h2::platform::lib_open(path);
+    h2::platform::LibHandle lib = h2::platform::lib_open_plugin(path);
     if (lib == nullptr) return 0;
     // A library without the entry point, or an entry that installs nothing,
     // would otherwise have the codes sent through a NULL function.

@@ -17,6 +17,7 @@
 #include "halvorine2/threading.h"
 #include "physics/profile_class.h"
 #include "platform/dynlib.h"
+#include "platform/install_paths.h"
 
 namespace {
 
@@ -122,7 +123,7 @@ int load_model(int slot, std::string_view name, int element) noexcept {
         const std::string_view base = field_text(b->ModelBase);
         const std::string path = base.empty() ? file : std::string(base) + "/" + file;
 
-        h2::platform::LibHandle lib = h2::platform::lib_open(path.c_str());
+        h2::platform::LibHandle lib = h2::platform::lib_open_plugin(path.c_str());
         if (lib == nullptr) return 0;
         auto entry = reinterpret_cast<LossPluginEntry>(h2::platform::lib_symbol(lib, kModels[slot].entry));
         if (entry == nullptr) {

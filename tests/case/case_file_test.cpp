@@ -1156,7 +1156,7 @@ TEST_F(CaseFileWithPlugins, AFluidWithoutItsPlugInSaysWhichAndWhere) {
         const char* line;
     } cases[] = {
         {"missing plug-in directory", 0, "no_such_dir",
-         "load_data: no property function for the main fluid: its plug-in flxb.dll was not found in "
+         "load_data: no property function for the main fluid: its plug-in flxb.so was not found in "
          "no_such_dir"},
         {"fluid 6", 6, nullptr,
          "load_data: fluid 6 needs the plug-in flxv.dll, which is not part of this build"},
