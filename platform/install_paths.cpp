@@ -12,13 +12,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The last component of a path. Spelled out rather than taken from
+// std::filesystem::path::filename, an inline function the library would
+// otherwise export as a weak C++ symbol.
+std::string_view last_component(std::string_view path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
 // The folder of libhalvorine2.so when this code runs inside it; empty when it
 // is linked into another program (the tests), which has no installation.
 fs::path library_folder() {
     Dl_info info{};
     if (dladdr(reinterpret_cast<void*>(&library_folder), &info) == 0 || info.dli_fname == nullptr) return {};
+    if (!last_component(info.dli_fname).starts_with("libhalvorine2.so")) return {};
     const fs::path file(info.dli_fname);
-    if (!file.filename().string().starts_with("libhalvorine2.so")) return {};
     std::error_code ec;
     const fs::path real = fs::canonical(file, ec);
     return ec ? file.parent_path() : real.parent_path();
@@ -67,7 +75,7 @@ std::string installation_file(const std::string& name) {
 LibHandle lib_open_plugin(const char* path) {
     if (LibHandle h = lib_open(path)) return h;
     if (path == nullptr || *path == '\0') return nullptr;
-    const std::string file = fs::path(path).filename().string();
+    const std::string file(last_component(path));
     if (file.empty()) return nullptr;
     for (const auto& folder : plugin_folders())
         if (LibHandle h = lib_open((fs::path(folder) / file).c_str())) return h;

@@ -878,7 +878,7 @@ TEST_F(CaseFile, ACaseLeftWithoutAMainFluidFunctionFails) {
     ASSERT_EQ(block()->fluid_func, nullptr);
     EXPECT_EQ(load_data("case.dat"), 1);
     EXPECT_EQ(console_.text(),
-              "\nload_data: no property function for the main fluid: its plug-in flxb.dll was not "
+              "\nload_data: no property function for the main fluid: its plug-in flxb.so was not "
               "found in " +
                   dir_.path().string() + "\n");
 }
