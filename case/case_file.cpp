@@ -470,7 +470,7 @@ void report_missing_fluid(const bdLocals& c) {
     const int base_length = static_cast<int>(strnlen(c.ModelBase, sizeof c.ModelBase));
     std::string where = base_length > 0 ? h2::format_text("%.*s", base_length, c.ModelBase)
                                         : std::string("the library search path");
-    for (const auto& folder : h2::platform::plugin_folders()) where += " nor in " + folder;
+    for (const auto& folder : h2::platform::plugin_folders()) where.append(" nor in ").append(folder);
     // The file is named as it is on disk, so that a user looks for the right one.
     const std::string file = h2::platform::plugin_file_name(std::string(c.fluidName, name_length));
     h2::report_error(h2::format_text("load_data: no property function for the main fluid: its plug-in %s "

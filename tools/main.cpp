@@ -209,6 +209,7 @@ int run_one(const RunOptions& opt, const std::string& file, const std::string& f
     int exit_code = 1;
     if (bdLocals* b = load_case(opt, file, exit_code)) {
         if (folder.empty() || chdir(folder.c_str()) == 0) {
+            h2cli::watch_run(b);
             exit_code = dbrun(b, 0);
             set_bdLocals(b);
             report_run(opt, file, exit_code);

@@ -110,6 +110,9 @@ def check_json():
                key + " per element and streamline")
     expect(res["elements"]["elem__p0"][0] == 400000.0, "the inlet pressure of the case file")
     expect(abs(res["pi"] - report_figure(r.stdout, "pi")) < 1e-5 * res["pi"], "pi as the report")
+    # The heads as the run computed them: the report prints Ho = G H0.
+    ho = res["cyld__G"] * res["cyld__H0"]
+    expect(abs(ho - report_figure(r.stdout, "Ho")) < 1e-5 * ho, "G H0 as the report's Ho")
     # Each station's arrays belong together: the total enthalpy is the static
     # one plus the kinetic energy of the absolute velocity, h0 = h + c^2/2,
     # and the velocity is made of its axial, radial and swirl components.

@@ -1,5 +1,7 @@
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -31,6 +33,15 @@ constexpr const char* kScalarKeys[] = {
     "cyld__uCo",  "cyld__cz_",  "cyld__RAL",  "cyld__RAD",      "cyld__R",     "cyld__k",
 };
 
+// What the completion hook saw of the run's working copy.
+struct Heads {
+    bool seen = false;
+    double H0 = 0.0, H0x = 0.0;
+};
+Heads g_heads;
+
+void keep_heads(bdLocals* b, uintptr_t) { g_heads = {true, b->cyld_H0, b->cyld_H0x}; }
+
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
@@ -59,6 +70,17 @@ void text(std::FILE* f, const std::string& s) {
 
 }  // namespace
 
+void watch_run(bdLocals* b) {
+    g_heads = {};
+    b->result_hook = keep_heads;
+}
+
+double result_value(const char* key) {
+    if (g_heads.seen && std::strcmp(key, "cyld__H0") == 0) return g_heads.H0;
+    if (g_heads.seen && std::strcmp(key, "cyld__H0x") == 0) return g_heads.H0x;
+    return get_double_par0(key);
+}
+
 bool write_json(const std::string& path, const std::string& case_file, int result) {
     std::unique_ptr<std::FILE, FileCloser> out(std::fopen(path.c_str(), "w"));
     if (!out) return false;
@@ -76,7 +98,7 @@ bool write_json(const std::string& path, const std::string& case_file, int resul
                  ns, nr, get_int_par("cyld__VART"), get_int_par("cyld__fluid"));
     for (const char* key : kScalarKeys) {
         std::fprintf(f, "  \"%s\": ", key);
-        number(f, get_double_par0(key));
+        number(f, result_value(key));
         std::fputs(",\n", f);
     }
     // The report's headline ratios have no key: named as the report prints them.

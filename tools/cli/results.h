@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "halvorine2/case_block.h"
+
 namespace h2cli {
 
 // `halvorine2 keys [PATTERN]`: the documented keys whose name or meaning
@@ -41,6 +43,14 @@ bool parse_assignment(const std::string& text, Assignment& out, std::string& why
 // Applies the assignments to the current case; false with why filled at the
 // first key or index the case does not have.
 bool apply_assignments(const std::vector<Assignment>& all, std::string& why);
+
+// The run works on a copy of the host's case and copies back most results,
+// but not the heads cyld__H0 and cyld__H0x: a completion hook on the case
+// keeps them as the run computed them.
+void watch_run(bdLocals* b);
+// A scalar result by key: the run's own value where the copy-back leaves it
+// out, else the case's.
+double result_value(const char* key);
 
 // Writes the headline results and the per-station arrays of the current
 // case as JSON; false when the file cannot be written.
