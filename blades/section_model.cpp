@@ -13,6 +13,7 @@
 #include "case/output_internal.h"
 #include "halvorine2/strength.h"
 #include "halvorine2/threading.h"
+#include "platform/install_paths.h"
 
 namespace {
 
@@ -141,7 +142,8 @@ GeomModel load_model(int kind, bdLocals* source) {
     if (nsets == 0) return nullptr;
     GeomModel m = alloc_zero_model(nsets);
     if (m == nullptr) return nullptr;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(sm::file_name(kind), "rb"));
+    std::unique_ptr<std::FILE, FileCloser> file(
+        std::fopen(h2::platform::installation_file(sm::file_name(kind)).c_str(), "rb"));
     bool refused = false;
     const bool quiet = source != nullptr && (source->model_source & refused_bit(kind)) != 0;
     if (file && !read_model(file.get(), m, kind, quiet, &refused)) {

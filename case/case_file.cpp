@@ -32,6 +32,7 @@
 #include "halvorine2/losses.h"
 #include "halvorine2/output.h"
 #include "halvorine2/threading.h"
+#include "platform/install_paths.h"
 
 namespace {
 
@@ -456,11 +457,14 @@ constexpr int kPluginNotFound = -2;
 void report_missing_fluid(const bdLocals& c) {
     const int name_length = static_cast<int>(strnlen(c.fluidName, sizeof c.fluidName));
     const int base_length = static_cast<int>(strnlen(c.ModelBase, sizeof c.ModelBase));
-    const std::string where = base_length > 0 ? h2::format_text("%.*s", base_length, c.ModelBase)
-                                              : std::string("the library search path");
-    h2::report_error(h2::format_text("load_data: no property function for the main fluid: its plug-in %.*s "
+    std::string where = base_length > 0 ? h2::format_text("%.*s", base_length, c.ModelBase)
+                                        : std::string("the library search path");
+    for (const auto& folder : h2::platform::plugin_folders()) where.append(" nor in ").append(folder);
+    // The file is named as it is on disk, so that a user looks for the right one.
+    const std::string file = h2::platform::plugin_file_name(std::string(c.fluidName, name_length));
+    h2::report_error(h2::format_text("load_data: no property function for the main fluid: its plug-in %s "
                                      "was not found in %s",
-                                     name_length, c.fluidName, where.c_str())
+                                     file.c_str(), where.c_str())
                          .c_str());
 }
 

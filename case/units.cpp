@@ -68,9 +68,11 @@ struct GroupDef {
     UnitChoice choices[kMaxChoices];  // the default last; unused slots stay empty
 };
 
-// Labels are Windows-1252 text: 0xB0 is the degree sign. A separate literal,
-// because "\xB0" directly followed by C or F would read as one longer escape.
-#define DEG "\xB0"
+// Labels are UTF-8 text, like every other text the library prints: a lone
+// Windows-1252 degree byte shows as a replacement character on any UTF-8
+// terminal. A separate literal, because a hex escape directly followed by C
+// or F would read as one longer escape.
+#define DEG "\xC2\xB0"
 
 // The data unit of each group is its view unit with factor 1 and offset 0;
 // "sm" stands for centimetres. MODUL_U shows exactly what STRESS shows, so a
@@ -110,19 +112,19 @@ constexpr GroupDef kGroups[] = {
      {sel(0, "Btu/(lb" DEG "R)", 0.00023884900004433036), sel(1, "ft lb/(lb" DEG "R)", 0.18586255092633894),
       other("J/(kg K)", 1.0)}},
     {11, "HEATTRANSFER", kOwn, 1, 0,
-     {sel(0, "Btu/(h lb^2" DEG "R)", 0.17610948092434936), sel(2, "Kcal/(h m^2" DEG "C)", 0.8604208146120104),
+     {sel(0, "Btu/(h ft^2" DEG "R)", 0.17610948092434936), sel(2, "Kcal/(h m^2" DEG "C)", 0.8604208146120104),
       other("W/(m^2 K)", 1.0)}},
     {12, "VOLUME", by(1), kKeep, kKeep,
      {sel(0, "in^3", 61023.74065299318), sel(1, "ft^3", 35.314664729827534), sel(3, "mm^3", 1000000000.0),
       sel(4, "sm^3", 1000000.0), other("m^3", 1.0)}},
     {13, "AREA", by(1), kKeep, kKeep,
-     {sel(0, "in^2", 1550.003041726084), sel(1, "ft^2", 6.561679666672), sel(3, "mm^2", 1000000.0),
+     {sel(0, "in^2", 1550.003041726084), sel(1, "ft^2", 10.763910416709722), sel(3, "mm^2", 1000000.0),
       sel(4, "sm^2", 10000.0), other("m^2", 1.0)}},
     {14, "SCALERESISTANCE", kOwn, 1, 0,
      {sel(0, "h ft^2" DEG "R/Btu", 5.67830150645339), other("m^2 K/W", 1.0)}},
     {15, "GASCONST", kOwn, 1, 0, {sel(0, "lb ft/(lb" DEG "R)", 0.18586251638145754), other("J/(kg K)", 1.0)}},
     {16, "SURFACETENSION", kOwn, 1, 0, {sel(0, "lb/ft", 0.06852177964766101), other("N/m", 1.0)}},
-    {17, "CAPACITYRATE", kOwn, 1, 0, {sel(0, "Btu/" DEG "R", 1.895626788997782), other("W/K", 1.0)}},
+    {17, "CAPACITYRATE", kOwn, 1, 0, {sel(0, "Btu/(h " DEG "R)", 1.895626788997782), other("W/K", 1.0)}},
     {18, "VELOCITY", kOwn, 1, 0, {sel(0, "ft/s", 3.280839895013123), other("m/s", 1.0)}},
     {19, "ANGLE", kOwn, 0, 0, {sel(0, "deg", 1.0), other("rad", 0.017453292519943295)}},
     {20, "ENTROPY", kOwn, 1, 0,
@@ -130,7 +132,7 @@ constexpr GroupDef kGroups[] = {
       other("J/(kg K)", 1.0)}},
     {21, "POWER", kOwn, 3, 0,
      {sel(0, "Btu/h", 3.4121284789208937), sel(1, "Btu/s", 0.0009478134663669151),
-      sel(2, "ft lb/h", 0.7375621211696556), sel(4, "KW", 0.001), sel(5, "MW", 1e-06),
+      sel(2, "ft lb/s", 0.7375621211696556), sel(4, "KW", 0.001), sel(5, "MW", 1e-06),
       sel(6, "h.p.", 0.001341021858656296), other("W", 1.0)}},
     {22, "ROTATION", kOwn, 2, 1,
      {sel(0, "rpm", 9.549296585513721), sel(2, "rad/s", 1.0), other("rps", 0.15915494309189535)}},
@@ -145,7 +147,7 @@ constexpr GroupDef kGroups[] = {
      {sel(0, "1/" DEG "R", 0.5555555555555556), sel(1, "1/" DEG "F", 0.5555555555555556), sel(2, "1/K", 1.0),
       other("1/" DEG "C", 1.0)}},
     {27, "STRESS", kOwn, 2, 0,
-     {sel(0, "psi", 1.4503774389728312e-07), sel(4, "MPa", 1e-06), sel(5, "kg/sm^2", 1.019700096004764e-05),
+     {sel(0, "psi", 0.00014503774389728312), sel(4, "MPa", 1e-06), sel(5, "kg/sm^2", 1.019700096004764e-05),
       sel(6, "kg/m^2", 0.10197000960047639), other("Pa", 1.0)}},
     {28, "FORCE", kOwn, 1, 0, {sel(1, "N", 1.0), other("lb", 0.22481)}},
     {29, "FREQUENCY", kFixed, kKeep, kKeep, {other("Hz", 1.0)}},
@@ -153,7 +155,7 @@ constexpr GroupDef kGroups[] = {
      {sel(0, "in", 0.039370078), sel(1, "ft", 0.0032808398333360003), sel(2, "m", 0.001), sel(4, "sm", 0.1),
       other("mm", 1.0)}},
     {31, "LENGTH_SM2", by(1), kKeep, kKeep,
-     {sel(0, "in^2", 0.1550003041726084), sel(1, "ft^2", 0.0006561679666672), sel(2, "m^2", 0.0001),
+     {sel(0, "in^2", 0.1550003041726084), sel(1, "ft^2", 0.0010763910416709722), sel(2, "m^2", 0.0001),
       sel(4, "sm^2", 1.0), other("mm^2", 100.0)}},
     {32, "LENGTH_SM3", by(1), kKeep, kKeep,
      {sel(0, "in^3", 0.06102374065299318), sel(1, "ft^3", 3.531466472982753e-05), sel(2, "m^3", 1e-06),
@@ -162,13 +164,13 @@ constexpr GroupDef kGroups[] = {
      {sel(0, "in^4", 0.024025094293601126), sel(1, "ft^4", 1.1586175874652409e-06), sel(2, "m^4", 1e-08),
       sel(4, "sm^4", 1.0), other("mm^4", 10000.0)}},
     {34, "VOLUMEFLOW", kOwn, 4, 0,
-     {sel(0, "lb^3/s", 35.31466247128), sel(1, "lb^3/min", 2118.880003), sel(2, "lb^3/h", 127132.8002),
-      sel(3, "gal/min", 15851.60875365), sel(5, "m^3/min", 60.0), sel(6, "m^3/h", 3600.0),
+     {sel(0, "ft^3/s", 35.31466247128), sel(1, "ft^3/min", 2118.880003), sel(2, "ft^3/h", 127132.8002),
+      sel(3, "gal/min", 15850.323140625), sel(5, "m^3/min", 60.0), sel(6, "m^3/h", 3600.0),
       other("m^3/s", 1.0)}},
     {35, "MOLARMASS", kOwn, 1, 1, {sel(1, "g/mol", 1.0), other("kg/mol", 0.001)}},
     {36, "KIN_VISCOSITY", kOwn, 0, 6,
-     {sel(1, "sm^2/s", 10000.0), sel(2, "m^2/h", 3599.7120230381574), sel(3, "St", 10000.0),
-      sel(4, "cSt", 1000000.0), sel(5, "ft^2/h", 38744.67260751647), sel(6, "ft^2/h", 10.764262648008613),
+     {sel(1, "sm^2/s", 10000.0), sel(2, "m^2/h", 3600.0), sel(3, "St", 10000.0),
+      sel(4, "cSt", 1000000.0), sel(5, "ft^2/h", 38750.0775001550), sel(6, "ft^2/s", 10.763910416709722),
       other("m^2/s", 1.0)}},
     {37, "ANGLE_INLET", kOwn, 0, 0, {sel(0, "deg", 1.0), other("rad", 0.017453292519943295)}},
     {38, "ANGLE_OUTLET", kOwn, 0, 0, {sel(0, "deg", 1.0), other("rad", 0.017453292519943295)}},

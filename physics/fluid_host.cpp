@@ -17,6 +17,7 @@
 #include "halvorine2/fluids.h"
 #include "halvorine2/threading.h"
 #include "platform/dynlib.h"
+#include "platform/install_paths.h"
 
 namespace {
 

@@ -17,6 +17,7 @@
 #include "halvorine2/threading.h"
 #include "physics/profile_class.h"
 #include "platform/dynlib.h"
+#include "platform/install_paths.h"
 
 namespace {
 

@@ -1,4 +1,5 @@
 #include "platform/dynlib.h"
+#include "platform/install_paths.h"
 
 #include <dlfcn.h>
 #include <link.h>
@@ -111,6 +112,13 @@ LibHandle lib_open_plugin(const char* name) {
         for (const auto& [known, handle] : t_batch->resolved_)
             if (known == given) return handle;
     LibHandle h = open_plugin(given);
+    // Not where the case looks: the installation's plug-in folders, by file name.
+    if (h == nullptr) {
+        const std::string file = std::filesystem::path(given).filename().string();
+        if (!file.empty())
+            for (const auto& folder : plugin_folders())
+                if ((h = open_plugin((std::filesystem::path(folder) / file).string())) != nullptr) break;
+    }
     // A name that was not found is asked again: nothing of it was loaded.
     if (t_batch != nullptr && h != nullptr) t_batch->resolved_.emplace_back(given, h);
     return h;

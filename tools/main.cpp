@@ -1,9 +1,11 @@
 // halvorine2: command-line host of the library.
 //
-//   halvorine2 run [--model-base DIR] [--dump FILE] CASE_FILE...
+//   halvorine2 run [--model-base DIR] [--dump FILE] [--set KEY=VALUE]... [--json FILE] CASE_FILE...
 //   halvorine2 predesign [--model-base DIR] [--threads N] [--first N] [--points N]
 //                        [--criterion KEY] [--quiet] FILE
 //   halvorine2 units [si|ip]
+//   halvorine2 keys [PATTERN]
+//   halvorine2 --version
 //   halvorine2 --help
 //
 // `run` loads each case file into a case of its own and runs it; one file runs
@@ -32,53 +34,61 @@
 #include <vector>
 
 #include "halvorine2/halvorine2.h"
+#include "tools/cli/results.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: halvorine2 run [--model-base DIR] [--dump FILE] CASE_FILE...\n"
+    "usage: halvorine2 run [--model-base DIR] [--dump FILE] [--set KEY=VALUE]... [--json FILE] CASE_FILE...\n"
     "       halvorine2 predesign [--model-base DIR] [--threads N] [--first N] [--points N]\n"
     "                            [--criterion KEY] [--quiet] FILE\n"
     "       halvorine2 units [si|ip]\n"
+    "       halvorine2 keys [PATTERN]\n"
+    "       halvorine2 --version\n"
     "       halvorine2 --help\n"
     "\n"
     "run     load and run case files; several files run side by side, each in a\n"
     "        folder of the working directory named after its case file\n"
     "        --model-base DIR  directory of the fluid and loss plug-ins\n"
-    "                          (default: the plug-ins built beside this program)\n"
+    "                          (default: the working directory, then the installation's plug-ins)\n"
     "        --dump FILE       also write the run's output to FILE\n"
-    "        installation data (model_w.bin, model_g.bin, ATLASES/) is read from the working directory\n"
+    "        --set KEY=VALUE   change a field after loading, before solving (KEY[i]=VALUE\n"
+    "                          for element i, KEY[i][j]=VALUE for streamline j); repeatable\n"
+    "        --json FILE       write the headline results and the station arrays as JSON\n"
+    "        installation data (model_w.bin, model_g.bin, ATLASES/) is read from the working\n"
+    "        directory, else from the installation's share/halvorine2\n"
     "predesign  search the design points of a predesign input file for the best\n"
     "        --threads N       workers (0 one per core, the default; 1 this thread only)\n"
     "        --first N         first point of the sequence (default 0)\n"
     "        --points N        points to search (default 16)\n"
     "        --criterion KEY   parameter key to maximise, '-KEY' to minimise (default cyld__effx)\n"
     "        --quiet           no heading and verdict line per point\n"
-    "units   print the unit table of a new case in SI or US-customary units\n";
+    "units   print the unit table of a new case in SI or US-customary units\n"
+    "keys    the documented parameter keys (name or meaning containing PATTERN)\n"
+    "        with role, unit and meaning\n";
 
 int bad_arguments(const std::string& why) {
     std::fprintf(stderr, "halvorine2: %s (see halvorine2 --help)\n", why.c_str());
     return 2;
 }
 
-// The plug-ins are built into ../plugins beside bin/ of the build tree.
+// The plug-ins are built into ../plugins beside bin/ of the build tree; an
+// installed host has none there and leaves the library's default, which
+// falls back on the installation's plug-in folder.
 std::string default_model_base() {
     std::error_code ec;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec) return ".";
-    return (exe.parent_path().parent_path() / "plugins").string();
+    const auto built = exe.parent_path().parent_path() / "plugins";
+    return std::filesystem::is_directory(built, ec) ? built.string() : std::string(".");
 }
 
-// Degree signs are stored as the single byte 0xB0; a UTF-8 terminal wants two.
-std::string printable(const char* label) {
-    std::string out;
-    for (const char* p = label; p && *p; ++p) {
-        if (static_cast<unsigned char>(*p) == 0xB0)
-            out += "\xC2\xB0";
-        else
-            out += *p;
-    }
-    return out;
+// Columns of UTF-8 text: continuation bytes take none.
+int columns(const char* text) {
+    int n = 0;
+    for (const char* p = text; p && *p; ++p)
+        if ((static_cast<unsigned char>(*p) & 0xC0) != 0x80) ++n;
+    return n;
 }
 
 int print_units(bool ip) {
@@ -92,11 +102,10 @@ int print_units(bool ip) {
     const bdLocals* b = get_bdLocals();
     for (int g = 0; g < H2_UNIT_GROUP_COUNT; ++g) {
         const UnitGroup& u = b->unit_groups[g];
-        const std::string label = printable(unitsLabel(g));
+        const char* label = unitsLabel(g);
         // %-*s pads by bytes; a two-byte degree sign takes one column.
-        const int pad = 18 + static_cast<int>(label.size() - std::strlen(unitsLabel(g)));
-        std::printf("%-5d %-18s %-*s %-24.17g %g\n", g, groupToName(g), pad, label.c_str(), u.factor,
-                    u.offset);
+        const int pad = 18 + static_cast<int>(std::strlen(label)) - columns(label);
+        std::printf("%-5d %-18s %-*s %-24.17g %g\n", g, groupToName(g), pad, label, u.factor, u.offset);
     }
     bterm();
     bend_threading();
@@ -106,12 +115,42 @@ int print_units(bool ip) {
 struct RunOptions {
     std::string model_base = default_model_base();
     std::string dump;
+    std::vector<h2cli::Assignment> sets;
+    std::string json;
     std::vector<std::string> files;
 };
 
-// A new case, current on this thread, loaded from the file; NULL with one line
-// on standard error when it does not load.
-bdLocals* load_case(const RunOptions& opt, const std::string& file) {
+// Case files and predesign input files both begin with the same two
+// positional lines of counts and switches, and each loader reads the other
+// kind without complaint (into a case that cannot run). Their third line
+// tells them apart: the inlet record of a case file holds seven values
+// (I0 P0 P2n A0 G0 Czo af), that of a predesign file at most three (I0 P0 A0).
+enum class FileKind { Unknown, Case, Predesign };
+
+FileKind file_kind(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "r");
+    if (f == nullptr) return FileKind::Unknown;
+    char line[4096];
+    int data_line = 0;
+    FileKind kind = FileKind::Unknown;
+    while (std::fgets(line, sizeof line, f) != nullptr) {
+        if (char* hash = std::strchr(line, '#')) *hash = '\0';
+        int tokens = 0;
+        for (char* t = std::strtok(line, " \t\r\n,;"); t != nullptr; t = std::strtok(nullptr, " \t\r\n,;"))
+            ++tokens;
+        if (tokens == 0 || ++data_line < 3) continue;
+        kind = tokens <= 3 ? FileKind::Predesign : tokens >= 5 ? FileKind::Case : FileKind::Unknown;
+        break;
+    }
+    std::fclose(f);
+    return kind;
+}
+
+// A new case, current on this thread, loaded from the file and changed by the
+// --set assignments; NULL with one line on standard error when it does not
+// load (failure 1) or an assignment is refused (failure 2).
+bdLocals* load_case(const RunOptions& opt, const std::string& file, int& failure) {
+    failure = 1;
     if (!std::filesystem::is_regular_file(file)) {
         std::fprintf(stderr, "halvorine2: %s: no such case file\n", file.c_str());
         return nullptr;
@@ -122,10 +161,24 @@ bdLocals* load_case(const RunOptions& opt, const std::string& file) {
         return nullptr;
     }
     set_char_par("ModelBase", opt.model_base.c_str());
+    if (file_kind(file) == FileKind::Predesign) {
+        std::fprintf(stderr,
+                     "halvorine2: %s is a predesign input file, not a case file: search it with "
+                     "halvorine2 predesign %s\n",
+                     file.c_str(), file.c_str());
+        bterm();
+        return nullptr;
+    }
     const int code = load_data(file.c_str());
     if (code != 0) {
         std::fprintf(stderr, "halvorine2: %s: the case file does not load (code %d)\n", file.c_str(), code);
         bterm();
+        return nullptr;
+    }
+    if (std::string why; !h2cli::apply_assignments(opt.sets, why)) {
+        std::fprintf(stderr, "halvorine2: %s: %s\n", file.c_str(), why.c_str());
+        bterm();
+        failure = 2;
         return nullptr;
     }
     if (!opt.dump.empty()) {
@@ -133,6 +186,17 @@ bdLocals* load_case(const RunOptions& opt, const std::string& file) {
         set_outDst(2);
     }
     return b;
+}
+
+// After the library's reports: the summary, and the JSON results when asked
+// for (a file that cannot be written turns a solved run's exit code into 1).
+void report_run(const RunOptions& opt, const std::string& file, int& exit_code) {
+    h2cli::print_summary(std::filesystem::path(file).filename().string(), exit_code);
+    std::fflush(stdout);
+    if (!opt.json.empty() && !h2cli::write_json(opt.json, file, exit_code)) {
+        std::fprintf(stderr, "halvorine2: %s: the JSON results cannot be written\n", opt.json.c_str());
+        if (exit_code == 0) exit_code = 1;
+    }
 }
 
 // One case on this thread, loaded from the working directory and run in
@@ -143,9 +207,12 @@ int run_one(const RunOptions& opt, const std::string& file, const std::string& f
         return 1;
     }
     int exit_code = 1;
-    if (bdLocals* b = load_case(opt, file)) {
+    if (bdLocals* b = load_case(opt, file, exit_code)) {
         if (folder.empty() || chdir(folder.c_str()) == 0) {
+            h2cli::watch_run(b);
             exit_code = dbrun(b, 0);
+            set_bdLocals(b);
+            report_run(opt, file, exit_code);
         } else {
             std::fprintf(stderr, "halvorine2: %s: cannot work in %s\n", file.c_str(), folder.c_str());
         }
@@ -227,6 +294,19 @@ int run_cases(const RunOptions& opt) {
     return opt.files.size() == 1 ? run_one(opt, opt.files[0]) : run_in_folders(opt);
 }
 
+// The dump file is opened only once the run has started, and a failure there
+// is silent: a path that cannot be written is refused before anything runs.
+// A file made only for the test is removed again.
+bool dump_writable(const std::string& path) {
+    std::error_code ec;
+    const bool existed = std::filesystem::exists(path, ec);
+    std::FILE* f = std::fopen(path.c_str(), "a");
+    if (f == nullptr) return false;
+    std::fclose(f);
+    if (!existed) std::filesystem::remove(path, ec);
+    return true;
+}
+
 int run_command(int argc, char** argv) {
     RunOptions opt;
     for (int k = 2; k < argc; ++k) {
@@ -234,6 +314,14 @@ int run_command(int argc, char** argv) {
         if (arg == "--model-base" || arg == "--dump") {
             if (k + 1 >= argc) return bad_arguments(arg + " needs a value");
             (arg == "--model-base" ? opt.model_base : opt.dump) = argv[++k];
+        } else if (arg == "--set") {
+            if (k + 1 >= argc) return bad_arguments("--set needs KEY=VALUE");
+            h2cli::Assignment a;
+            if (std::string why; !h2cli::parse_assignment(argv[++k], a, why)) return bad_arguments(why);
+            opt.sets.push_back(a);
+        } else if (arg == "--json") {
+            if (k + 1 >= argc) return bad_arguments("--json needs a file");
+            opt.json = argv[++k];
         } else if (arg.size() > 1 && arg[0] == '-') {
             return bad_arguments("unknown option " + arg);
         } else {
@@ -241,6 +329,11 @@ int run_command(int argc, char** argv) {
         }
     }
     if (opt.files.empty()) return bad_arguments("run needs a case file");
+    if (!opt.json.empty() && opt.files.size() > 1) return bad_arguments("--json takes one case file");
+    if (!opt.dump.empty() && (opt.files.size() == 1 || opt.dump[0] == '/') && !dump_writable(opt.dump)) {
+        std::fprintf(stderr, "halvorine2: %s: the dump file cannot be written\n", opt.dump.c_str());
+        return 1;
+    }
     return run_cases(opt);
 }
 
@@ -286,6 +379,13 @@ int searched_modules(const PD_module* t) {
     return n;
 }
 
+// The search ranks its points by a number key of the case ('-KEY' to
+// minimise); any other text would rank every point alike, by 1e20.
+bool criterion_known(const std::string& criterion) {
+    const std::string key = criterion[0] == '-' ? criterion.substr(1) : criterion;
+    return !key.empty() && get_double_ptr0(key.c_str()) != nullptr;
+}
+
 int run_predesign(const PredesignOptions& opt) {
     if (binit_threading() != 0 || binit() == nullptr) {
         std::fprintf(stderr, "halvorine2: no case can be made\n");
@@ -297,10 +397,23 @@ int run_predesign(const PredesignOptions& opt) {
     if (!std::filesystem::is_regular_file(opt.file)) {
         std::fprintf(stderr, "halvorine2: %s: no such predesign file\n", opt.file.c_str());
         exit_code = 1;
+    } else if (file_kind(opt.file) == FileKind::Case) {
+        std::fprintf(
+            stderr,
+            "halvorine2: %s is a case file, not a predesign input file: run it with halvorine2 run %s\n",
+            opt.file.c_str(), opt.file.c_str());
+        exit_code = 1;
     } else if (const int code = PD_load_data(opt.file.c_str()); code != 0) {
         std::fprintf(stderr, "halvorine2: %s: the predesign file does not load (code %d)\n", opt.file.c_str(),
                      code);
         exit_code = 1;
+    }
+    if (exit_code == 0 && !criterion_known(opt.criterion)) {
+        std::fprintf(
+            stderr,
+            "halvorine2: unknown --criterion key %s (a number key of the case, see halvorine2 keys)\n",
+            opt.criterion.c_str());
+        exit_code = 2;
     }
     if (exit_code == 0) {
         // The case reaches module m's block m blocks after the first.
@@ -379,6 +492,18 @@ int predesign_command(int argc, char** argv) {
     return run_predesign(opt);
 }
 
+// The library's version; a build from a git checkout adds its revision.
+int print_version() {
+#ifdef H2_GIT_REVISION
+    if (H2_GIT_REVISION[0] != '\0') {
+        std::printf("halvorine2 %s (git %s)\n", HALVORINE2_VERSION_STRING, H2_GIT_REVISION);
+        return 0;
+    }
+#endif
+    std::printf("halvorine2 %s\n", HALVORINE2_VERSION_STRING);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -387,6 +512,11 @@ int main(int argc, char** argv) {
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
         return 0;
+    }
+    if (command == "--version" || command == "version") return print_version();
+    if (command == "keys") {
+        if (argc > 3) return bad_arguments("keys takes at most one pattern");
+        return h2cli::print_keys(argc == 3 ? argv[2] : nullptr);
     }
     if (command == "run") return run_command(argc, argv);
     if (command == "predesign") return predesign_command(argc, argv);

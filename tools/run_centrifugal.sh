@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/ensure_packages.sh
-cmake -S . -B build
+tools/configure.sh build -DH2_WERROR=ON
 cmake --build build -j"$(nproc)" --target centrifugal_compressor
 # The result report writes its flow files ("expdata.*") into the working
 # directory: build/run, so that the source tree stays clean.

@@ -5,11 +5,13 @@
 # block layout, and a bounded run of the case-file fuzzer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/ensure_packages.sh g++-multilib clang libclang-rt-dev
+# pkg-config and the install check's consumer, matplotlib for the flow-path pictures.
+tools/ensure_packages.sh g++-multilib clang libclang-rt-dev pkg-config python3-matplotlib
 jobs=$(nproc)
 
-# GCC: everything, the benchmarks included (built once, here).
-cmake -S . -B build -DH2_WERROR=ON
+# GCC: everything, the benchmarks included (built once, here), in the
+# configuration tools/run.sh builds too.
+tools/configure.sh build -DH2_WERROR=ON
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j"$jobs")
 

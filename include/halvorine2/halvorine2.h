@@ -28,6 +28,7 @@
 #include "halvorine2/strength.h"
 #include "halvorine2/threading.h"
 #include "halvorine2/units.h"
+#include "halvorine2/version.h"
 #include "halvorine2/volute.h"
 #include "halvorine2/walkers.h"
 

@@ -28,7 +28,8 @@ typedef double*** GeomModel;
 #define H2_MODEL_LOADED 16
 
 /* Loads both section models into model_rotor and model_stator of the current
- * case, from "model_w.bin" and "model_g.bin" in the working directory when
+ * case, from "model_w.bin" and "model_g.bin" in the working directory (else
+ * in $HALVORINE2_DATA_DIR, else in the installation's data folder) when
  * they open and hold exactly one model of finite coefficients, else (with a
  * line naming the file and the fault, once per case) from the built-in tables. A model the case loaded
  * earlier is released first; a model a host put into a field is left to the host. 1 when both loaded, else 0

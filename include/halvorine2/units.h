@@ -30,7 +30,7 @@ H2_API void unitsSetSI(void);
 H2_API void unitsSetIP(void);
 H2_API double unitsToView(double value, int group);
 H2_API double unitsToData(double value, int group);
-/* The group's label inside the current case (bytes in Windows-1252: 0xB0 is the degree sign). */
+/* The group's label inside the current case (UTF-8 text). */
 H2_API const char* unitsLabel(int group);
 /* Group number of a name (case-insensitive), 0 when unknown. */
 H2_API int nameToGroup(const char* name);

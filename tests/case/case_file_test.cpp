@@ -888,7 +888,7 @@ TEST_F(CaseFile, ACaseLeftWithoutAMainFluidFunctionFails) {
     ASSERT_EQ(block()->fluid_func, nullptr);
     EXPECT_EQ(load_data("case.dat"), 1);
     EXPECT_EQ(console_.text(),
-              "\nload_data: no property function for the main fluid: its plug-in flxb.dll was not "
+              "\nload_data: no property function for the main fluid: its plug-in flxb.so was not "
               "found in " +
                   dir_.path().string() + "\n");
 }
@@ -1166,13 +1166,13 @@ TEST_F(CaseFileWithPlugins, AFluidWithoutItsPlugInSaysWhichAndWhere) {
         const char* line;
     } cases[] = {
         {"missing plug-in directory", 0, "no_such_dir",
-         "load_data: no property function for the main fluid: its plug-in flxb.dll was not found in "
+         "load_data: no property function for the main fluid: its plug-in flxb.so was not found in "
          "no_such_dir"},
         {"fluid 6", 6, "no_such_dir",
-         "load_data: no property function for the main fluid: its plug-in flxv.dll was not found in "
+         "load_data: no property function for the main fluid: its plug-in flxv.so was not found in "
          "no_such_dir"},
         {"fluid 7", 7, "no_such_dir",
-         "load_data: no property function for the main fluid: its plug-in flxt.dll was not found in "
+         "load_data: no property function for the main fluid: its plug-in flxt.so was not found in "
          "no_such_dir"},
         {"fluid 9", 9, nullptr, "Fatal error: Unknown fluid type"},
     };

@@ -61,19 +61,19 @@ TEST_F(UnitsTest, IpPresetShowsUsCustomaryUnits) {
         {H2_UNIT_LENGTH, "ft", 3.280839833336, 0.0},
         {H2_UNIT_PRESSURE, "psi", 0.00014503774389728312, 0.0},
         {H2_UNIT_TEMPERATURE,
-         "\xB0"
+         "\xC2\xB0"
          "R",
          1.8, 491.67},
         {H2_UNIT_CONDUCTIVITY, "W/(m K)", 1.0, 0.0},  // the preset keeps the SI unit
         {H2_UNIT_ROTATION, "rps", 0.15915494309189535, 0.0},
         {H2_UNIT_K_L_T,
-         "1/\xB0"
+         "1/\xC2\xB0"
          "R",
          0.5555555555555556, 0.0},
         {H2_UNIT_FORCE, "lb", 0.22481, 0.0},
         {H2_UNIT_LENGTH_MM, "ft", 0.0032808398333360003, 0.0},
         {H2_UNIT_MOLARMASS, "g/mol", 1.0, 0.0},
-        {H2_UNIT_KIN_VISCOSITY, "ft^2/h", 10.764262648008613, 0.0},
+        {H2_UNIT_KIN_VISCOSITY, "ft^2/s", 10.763910416709722, 0.0},
     };
     unitsSetIP();
     for (const Shown& e : expected) {
@@ -85,17 +85,56 @@ TEST_F(UnitsTest, IpPresetShowsUsCustomaryUnits) {
     EXPECT_DOUBLE_EQ(unitsToView(20.0, H2_UNIT_TEMPERATURE), 527.67);
 }
 
+// The US-customary units against their definitions (NIST SP 811, appendix B):
+// the international foot is 0.3048 m, the pound 0.45359237 kg, the pound-force
+// that mass under standard gravity 9.80665 m/s^2, the US gallon 231 in^3.
+TEST_F(UnitsTest, IpFactorsMatchTheUnitDefinitions) {
+    constexpr double ft = 0.3048, in = 0.0254, lbf = 0.45359237 * 9.80665;
+    constexpr double psi = lbf / (in * in), gallon = 231.0 * in * in * in;
+    const struct {
+        int group;
+        int selection;  // of the group itself (or of LENGTH for AREA)
+        const char* label;
+        double si_per_unit;  // one view unit in SI
+    } cases[] = {
+        {H2_UNIT_AREA, 1, "ft^2", ft * ft},
+        {H2_UNIT_LENGTH_SM2, 1, "ft^2", ft * ft * 1.0e4},  // data in cm^2
+        {H2_UNIT_STRESS, 0, "psi", psi},
+        {H2_UNIT_PRESSURE, 0, "psi", psi},
+        {H2_UNIT_VOLUMEFLOW, 0, "ft^3/s", ft * ft * ft},
+        {H2_UNIT_VOLUMEFLOW, 3, "gal/min", gallon / 60.0},
+        {H2_UNIT_KIN_VISCOSITY, 6, "ft^2/s", ft * ft},
+        {H2_UNIT_KIN_VISCOSITY, 5, "ft^2/h", ft * ft / 3600.0},
+        {H2_UNIT_KIN_VISCOSITY, 2, "m^2/h", 1.0 / 3600.0},
+        {H2_UNIT_HEATTRANSFER, 0, "Btu/(h ft^2\xC2\xB0R)", 1055.05585262 / 3600.0 / (ft * ft) * 1.8},
+        {H2_UNIT_CAPACITYRATE, 0, "Btu/(h \xC2\xB0R)", 1055.05585262 / 3600.0 * 1.8},
+        {H2_UNIT_POWER, 2, "ft lb/s", lbf * ft},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        unitsSetSI();
+        unitsSetFlag(c.group == H2_UNIT_AREA || c.group == H2_UNIT_LENGTH_SM2 ? H2_UNIT_LENGTH : c.group,
+                     c.selection);
+        unitsInit();
+        EXPECT_EQ(label(c.group), c.label);
+        // The table's factors carry seven significant digits; heat units
+        // differ by the Btu's definition (IT or thermochemical): 1e-3.
+        const bool heat = c.group == H2_UNIT_HEATTRANSFER || c.group == H2_UNIT_CAPACITYRATE;
+        EXPECT_NEAR(unitsToView(c.si_per_unit, c.group), 1.0, heat ? 1.0e-3 : 1.0e-6);
+    }
+}
+
 TEST_F(UnitsTest, TemperatureSelectionCarriesKLT) {
     unitsSetSI();
     unitsSetFlag(H2_UNIT_TEMPERATURE, 1);
     EXPECT_EQ(label(H2_UNIT_TEMPERATURE), "K");  // only stored until the next unitsInit
     unitsInit();
     EXPECT_EQ(label(H2_UNIT_TEMPERATURE),
-              "\xB0"
+              "\xC2\xB0"
               "F");
     EXPECT_DOUBLE_EQ(unitsToView(100.0, H2_UNIT_TEMPERATURE), 212.0);
     EXPECT_EQ(label(H2_UNIT_K_L_T),
-              "1/\xB0"
+              "1/\xC2\xB0"
               "F");
 }
 
@@ -140,13 +179,13 @@ TEST_F(UnitsTest, SelectionPicksItsChoiceOrTheDefault) {
         {H2_UNIT_LENGTH, 99, "m", 1.0},
         {H2_UNIT_LENGTH, 0, "in", 39.370078},
         {H2_UNIT_TEMPERATURE, -7,
-         "\xB0"
+         "\xC2\xB0"
          "C",
          1.0},
         {H2_UNIT_FORCE, 0, "lb", 0.22481},
         {H2_UNIT_MOLARMASS, 0, "kg/mol", 0.001},
         {H2_UNIT_ROTATION, 1, "rps", 0.15915494309189535},
-        {H2_UNIT_KIN_VISCOSITY, 5, "ft^2/h", 38744.67260751647},
+        {H2_UNIT_KIN_VISCOSITY, 5, "ft^2/h", 38750.0775001550},
         {H2_UNIT_PRESSURE, 8, "ata", 1e-05},
     };
     for (const auto& c : cases) {
@@ -196,11 +235,11 @@ TEST_F(UnitsTest, LabelLivesInTheCase) {
     EXPECT_EQ(l, block()->unit_groups[H2_UNIT_TEMPERATURE].label);
     unitsSetIP();
     EXPECT_STREQ(l,
-                 "\xB0"
+                 "\xC2\xB0"
                  "R");  // same pointer, new text, no trace of the old one
-    EXPECT_EQ(std::string(l, sizeof block()->unit_groups[0].label), std::string("\xB0"
+    EXPECT_EQ(std::string(l, sizeof block()->unit_groups[0].label), std::string("\xC2\xB0"
                                                                                 "R") +
-                                                                        std::string(18, '\0'));
+                                                                        std::string(17, '\0'));
 }
 
 TEST_F(UnitsTest, GroupsOutsideTheTableAreRefused) {

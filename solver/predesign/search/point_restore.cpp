@@ -9,6 +9,7 @@
 #include "halvorine2/predesign.h"
 #include "halvorine2/threading.h"
 #include "platform/fpenv.h"
+#include "platform/install_paths.h"
 #include "reports/gauging_angles.h"
 #include "reports/report_api.h"
 #include "solver/predesign/predesign_data.h"
@@ -30,7 +31,8 @@ Atlas* load_atlas(const char* name, const char* contours, const char (&tables)[P
     char file[PD_MODULE_TEXT];
     std::memcpy(file, tables, sizeof file - 1);
     file[sizeof file - 1] = '\0';
-    if (atlas_load(a, contours) != 0 || atlas_load_tables(a, file) != 0) {
+    if (atlas_load(a, contours) != 0 ||
+        atlas_load_tables(a, h2::platform::installation_file(file).c_str()) != 0) {
         atlas_free(a);
         return nullptr;
     }
@@ -79,8 +81,12 @@ int restore(bdLocals& master, int keepModels, int restoreFlag) {
     // Only the atlases made here are released here; a host's stay its own.
     const bool own_s = first->useAtlasS != 0 && master.atlas_s == nullptr;
     const bool own_r = first->useAtlasR != 0 && master.atlas_r == nullptr;
-    if (own_s) master.atlas_s = load_atlas("atlas S", "./ATLASES/PDatlasS.atl", first->atlasListS);
-    if (own_r) master.atlas_r = load_atlas("atlas R", "./ATLASES/PDatlasR.atl", first->atlasListR);
+    if (own_s)
+        master.atlas_s = load_atlas(
+            "atlas S", h2::platform::installation_file("ATLASES/PDatlasS.atl").c_str(), first->atlasListS);
+    if (own_r)
+        master.atlas_r = load_atlas(
+            "atlas R", h2::platform::installation_file("ATLASES/PDatlasR.atl").c_str(), first->atlasListR);
     // Without the names the redesign would ask each atlas for "" and no row
     // would ever take an atlas profile.
     if (master.atlas_s != nullptr) copy_text(master.atlas_s_profile, first->profNameS);
