@@ -26,6 +26,7 @@
 #include "physics/known_answers.h"
 #include "physics/profile_class.h"
 #include "reports/report_api.h"
+#include "solver/elem_select.h"
 #include "solver/solved_state_check.h"
 #include "solver/solver_api.h"
 #include "solver/solver_conventions.h"
@@ -317,9 +318,8 @@ bool non_finite_state(bdLocals& b) {
 // the case gives. Started from those alone, the search of a turbine at a
 // high pressure ratio could settle on a second answer (a supersonic nozzle
 // exit with a pressure rise through the rotor) or none, depending on the
-// guess. A march that cannot pass the flow leaves the case's velocities.
-// On the mean line only: a streamline search started from a march's hub
-// speeds stepped into states without a number.
+// guess. A march that cannot pass the flow leaves the case's velocities. An
+// element solved streamline by streamline takes its hub speed.
 void start_from_march(bdLocals& b, std::vector<double>& x) {
     struct Quiet {
         bool outer = h2::quiet_choke();
@@ -334,7 +334,7 @@ void start_from_march(bdLocals& b, std::vector<double>& x) {
     if (!passed) return;
     const int m = h2::mid_stream(b);
     for (int i = 0; i <= b.cyld_ns; ++i) {
-        const double w = b.flow_w2[i][m];
+        const double w = b.flow_w2[i][h2::solved_per_streamline(b, i) ? 0 : m];
         if (w > 0.0 && b.wb[i] > 0.0) x[static_cast<std::size_t>(i)] = std::log(w / b.wb[i]);
     }
 }
@@ -385,8 +385,7 @@ int solve(bdLocals& b) {
         } else if (inverse_task(vart)) {
             SetConColor(kCyan, kMask);
             std::vector<double>& x = h2::solver_unknowns();
-            if (it == 1 && mean_line(b) && (vart == 20 || vart == 200 || vart == 30 || vart == 300))
-                start_from_march(b, x);
+            if (it == 1 && (vart == 20 || vart == 200 || vart == 30 || vart == 300)) start_from_march(b, x);
             const int n = b.cyld_ns + (vart == 40 || vart == 400 ? 2 : 1);
             b.accuracy = h2::cg_maximize(n, b.IM, b.IP, b.FRis, b.acc_E, b.acc_EE, b.acc_D, b.acc_MU0,
                                          b.acc_D0, flow_residual, x.data());
