@@ -27,6 +27,7 @@
 #include "physics/profile_class.h"
 #include "reports/report_api.h"
 #include "solver/compressor_limits.h"
+#include "solver/elem_select.h"
 #include "solver/solved_state_check.h"
 #include "solver/solver_api.h"
 #include "solver/solver_conventions.h"
@@ -324,9 +325,8 @@ bool non_finite_state(bdLocals& b) {
 // the case gives. Started from those alone, the search of a turbine at a
 // high pressure ratio could settle on a second answer (a supersonic nozzle
 // exit with a pressure rise through the rotor) or none, depending on the
-// guess. A march that cannot pass the flow leaves the case's velocities.
-// On the mean line only: a streamline search started from a march's hub
-// speeds stepped into states without a number.
+// guess. A march that cannot pass the flow leaves the case's velocities. An
+// element solved streamline by streamline takes its hub speed.
 void start_from_march(bdLocals& b, std::vector<double>& x) {
     struct Quiet {
         bool outer = h2::quiet_choke();
@@ -341,7 +341,7 @@ void start_from_march(bdLocals& b, std::vector<double>& x) {
     if (!passed) return;
     const int m = h2::mid_stream(b);
     for (int i = 0; i <= b.cyld_ns; ++i) {
-        const double w = b.flow_w2[i][m];
+        const double w = b.flow_w2[i][h2::solved_per_streamline(b, i) ? 0 : m];
         if (w > 0.0 && b.wb[i] > 0.0) x[static_cast<std::size_t>(i)] = std::log(w / b.wb[i]);
     }
 }
@@ -353,6 +353,7 @@ int solve(bdLocals& b) {
     if (!design_task(b.cyld_VART)) arrays.emplace(&b);
     set_up(b);
     h2::march_failure() = {};
+    h2::forget_full_march();
     h2::power_settling() = {};
     double p_ref = 0.0;
     double g_ref = 0.0;
@@ -391,8 +392,7 @@ int solve(bdLocals& b) {
         } else if (inverse_task(vart)) {
             SetConColor(kCyan, kMask);
             std::vector<double>& x = h2::solver_unknowns();
-            if (it == 1 && mean_line(b) && (vart == 20 || vart == 200 || vart == 30 || vart == 300))
-                start_from_march(b, x);
+            if (it == 1 && (vart == 20 || vart == 200 || vart == 30 || vart == 300)) start_from_march(b, x);
             const int n = b.cyld_ns + (vart == 40 || vart == 400 ? 2 : 1);
             b.accuracy = h2::cg_maximize(n, b.IM, b.IP, b.FRis, b.acc_E, b.acc_EE, b.acc_D, b.acc_MU0,
                                          b.acc_D0, flow_residual, x.data());
@@ -427,7 +427,10 @@ int solve(bdLocals& b) {
             // A direct march that stopped at a choked element left no flow field
             // past it: the whole-path results keep those of the last full march
             // rather than turn failed property values into a power or efficiency.
-            if (!(direct_task(vart) && h2::march_failure().elem >= 0)) calc_integral(vart >= 10 ? 1 : 0);
+            if (!(direct_task(vart) && h2::march_failure().elem >= 0)) {
+                calc_integral(vart >= 10 ? 1 : 0);
+                if (direct_task(vart)) h2::keep_full_march(b);
+            }
         }
         const int loss = h2::solver_steps().loss_step();
         if (loss != 0) return loss;
@@ -521,6 +524,74 @@ MarchFailure& march_failure() {
     return failure;
 }
 
+namespace {
+
+// The fields of the path that a march writes: every per-element and
+// per-streamline array. A march that stops at a choked element has rewritten
+// the elements before it and left those after it as the march before solved
+// them; a host reading that (or the whole-path results it makes of it) read a
+// new nozzle beside an old rotor.
+class PathState {
+public:
+    void take(bdLocals& b) {
+        values_.clear();
+        walk(b, [this](double& v) { values_.push_back(v); });
+        taken_ = true;
+    }
+    void forget() {
+        values_.clear();
+        taken_ = false;
+    }
+    bool taken() const { return taken_; }
+    void put_back(bdLocals& b) const {
+        std::size_t k = 0;
+        walk(b, [this, &k](double& v) {
+            if (k < values_.size()) v = values_[k++];
+        });
+    }
+
+private:
+    template <class F>
+    static void walk(bdLocals& b, F&& f) {
+        if (!path_fits_arrays(&b)) return;
+        for (const auto& field : kFields) {
+            if (is_element_array(field.kind)) {
+                double* a = element_array(&b, field);
+                if (a != nullptr)
+                    for (int i = 0; i <= b.cyld_ns; ++i) f(a[i]);
+            } else if (is_row_array(field.kind)) {
+                double** t = row_table(&b, field);
+                if (t == nullptr) continue;
+                for (int i = 0; i <= b.cyld_ns; ++i)
+                    if (t[i] != nullptr)
+                        for (int j = 0; j < b.cyld_nr; ++j) f(t[i][j]);
+            }
+        }
+    }
+    std::vector<double> values_;
+    bool taken_ = false;
+};
+
+PathState& full_march() {
+    thread_local PathState state;
+    return state;
+}
+
+}  // namespace
+
+void keep_full_march(bdLocals& b) { full_march().take(b); }
+
+void forget_full_march() { full_march().forget(); }
+
+void settle_stopped_march(bdLocals& b) {
+    if (full_march().taken()) {
+        full_march().put_back(b);
+        return;
+    }
+    // The elements from the refused one on hold the state the case came with.
+    for (int j = 0; j < b.cyld_nr; ++j) b.isd_p2[b.cyld_ns][j] = 0.0;
+}
+
 PowerSettling& power_settling() {
     thread_local PowerSettling settling;
     return settling;
@@ -548,6 +619,7 @@ int bestXN(void) {
     }
     try {
         const int result = solve(b);
+        if (direct_task(b.cyld_VART) && h2::march_failure().elem >= 0) h2::settle_stopped_march(b);
         // A solve that ends with a value that is no number has not solved the path.
         if ((result == kDone || result == kIterationLimit) && non_finite_state(b)) return kCorrupted;
         if (result == kDone) return past_compressor_limit(b);

@@ -16,6 +16,7 @@
 #include "physics/section_losses.h"
 #include "solver/gravity_head.h"
 #include "solver/hub_to_tip_march.h"
+#include "solver/post_throat.h"
 #include "solver/solver_conventions.h"
 #include "solver/solver_internal.h"
 
@@ -189,6 +190,15 @@ h2::StreamSlopes blade_stage(bdLocals& b, const Row& row, int i, int k) {
     const double beta = surface_angle(b, row, i, k, beta_a, tan_lean);
 
     b.cas_B2[i][k] = row_dev_angle(i, k, beta);
+    double a = 0.0;
+    const double h2 = outlet_state(b, row, i, k, w, &a);
+    // A turbine streamline expanded past its throat turns its flow after it,
+    // so that an inverse task past choke holds the row's choke flow. The
+    // direct march refuses a flow above the choke flow instead: turned
+    // streamlines let a span too coarse for its long rows close on the casing
+    // at a power far from that of a finer span.
+    if (row.expanding_turbine && h2::inverse_task(b.cyld_VART))
+        b.cas_B2[i][k] = h2::post_throat(b, i, k, w, b.cas_B2[i][k]).angle;
     const double B2 = b.cas_B2[i][k];
     const double sin_B2 = std::sin(B2 * kDegree);
     const double cos_B2 = signed_cosine(row, B2, sin_B2);
@@ -196,9 +206,6 @@ h2::StreamSlopes blade_stage(bdLocals& b, const Row& row, int i, int k) {
     // Only its product with the lean enters: an unleaned row of unknown chord
     // would otherwise turn 0 * inf into NaN.
     const double lean_force = tan_lean == 0.0 ? 0.0 : blade_force(b, row, i, k, r, sin_B2) * tan_lean;
-
-    double a = 0.0;
-    const double h2 = outlet_state(b, row, i, k, w, &a);
     const double cs = sin_B2 * w;
     const double M2 = cs * cs / (a * a);
 

@@ -20,6 +20,17 @@ struct MarchFailure {
 };
 MarchFailure& march_failure();
 
+// The per-element and per-streamline fields of the path as the last direct
+// march of the solve that reached the outlet left them, when its whole-path
+// results were made. Owned by the solving thread.
+void keep_full_march(bdLocals& b);
+void forget_full_march();
+// A run whose last march stopped at a choked element: the path goes back to
+// the last full march, or, when no march reached the outlet, the outlet is
+// left without a state, so that no field a host reads, nor the whole-path
+// results it makes of them, mixes two marches.
+void settle_stopped_march(bdLocals& b);
+
 // The power of a direct task's last iteration and of the one before, W, and
 // whether the two agreed within the accuracy limit. Owned by the solving
 // thread; reset at the start of every solve.
