@@ -453,7 +453,7 @@ double chavel_residual(double w) {
         b.cas_B2[i][m] = b.cas_B1[i][m];
     }
     const double cn = outlet_triangle_of(b, i);
-    const double h = b.isd_i2wx[i][m] - 0.5 * w * w;
+    double h = b.isd_i2wx[i][m] - 0.5 * w * w;
     b.isd_i2[i][m] = h;
     // The outlet state's answers of this trial, kept for the completion of
     // the outlet once the speed is found (the losses above may ask the fluid
@@ -471,11 +471,17 @@ double chavel_residual(double w) {
             else if (b.elem_sectType[i] == h2::kSectAxial)
                 kind == h2::kKindDeswirler ? elem_loss_other(i, m) : elem_loss_axcomp(i, m);
         }
-        // Total-pressure loss of a compressor row.
+        // Total-pressure loss of a compressor row. The shaft's parasitic
+        // work heats the gas at the pressure the blades reach: the density
+        // continuity weighs is that of the heated outlet.
+        const double euler = std::fabs(b.flow_u2[i][m]) * b.flow_c2u[i][m] - b.flow_ucu1[i][m];
+        const double heated = b.isd_i2wx[i][m] + h2::compressor_parasitic_work(b, i, euler);
+        h += heated - b.isd_i2wx[i][m];
+        b.isd_i2[i][m] = h;
         b.isd_p2wx[i][m] = fluid(b, H2_FLUID_P_IS, b.isd_i2wx[i][m], b.isd_s1[i][m], i) -
                            (b.isd_p1wx[i][m] - b.isd_p1[i][m]) * b.los_om[i][m];
-        b.isd_s2[i][m] = fluid(b, H2_FLUID_S_PI, b.isd_p2wx[i][m], b.isd_i2wx[i][m], i);
-        answers.s2 = {b.isd_p2wx[i][m], b.isd_i2wx[i][m], b.isd_s2[i][m], true};
+        b.isd_s2[i][m] = fluid(b, H2_FLUID_S_PI, b.isd_p2wx[i][m], heated, i);
+        answers.s2 = {b.isd_p2wx[i][m], heated, b.isd_s2[i][m], true};
         b.isd_p2[i][m] = fluid(b, H2_FLUID_P_IS, h, b.isd_s2[i][m], i);
     } else {
         if (i == 0) {

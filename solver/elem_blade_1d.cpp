@@ -82,10 +82,12 @@ void turbine_state(bdLocals& b, int i, int m, double W) {
     }
 }
 
-void radial_compressor_state(bdLocals& b, int i, int m, bool deswirler) {
+// parasitic: the heat of the row's parasitic work in its outlet enthalpies,
+// which raises the entropy at the pressure the blades reach.
+void radial_compressor_state(bdLocals& b, int i, int m, bool deswirler, double parasitic) {
     if (b.ICLos != 0) (void)(deswirler ? elem_loss_other(i, m) : elem_loss_cent(i, m));
     const double dhb = b.enrg_dhb[i][m];
-    b.isd_p2[i][m] = fluid(b, H2_FLUID_P_IS, b.isd_i2[i][m] - dhb, b.isd_s1[i][m], i);
+    b.isd_p2[i][m] = fluid(b, H2_FLUID_P_IS, b.isd_i2[i][m] - dhb - parasitic, b.isd_s1[i][m], i);
     b.isd_s2[i][m] = fluid(b, H2_FLUID_S_PI, b.isd_p2[i][m], b.isd_i2[i][m], i);
     if (b.isd_s1[i][m] != 0.0) {
         b.isd_p2wx[i][m] = fluid(b, H2_FLUID_P_IS, b.isd_i2wx[i][m], b.isd_s2[i][m], i);
@@ -97,7 +99,7 @@ void radial_compressor_state(bdLocals& b, int i, int m, bool deswirler) {
 }
 
 // False when the trial speed is impossible (static above relative total pressure).
-bool axial_compressor_state(bdLocals& b, int i, int m, bool deswirler) {
+bool axial_compressor_state(bdLocals& b, int i, int m, bool deswirler, double parasitic) {
     if (b.ICLos != 0) {
         if (deswirler) {
             (void)elem_loss_other(i, m);
@@ -109,7 +111,7 @@ bool axial_compressor_state(bdLocals& b, int i, int m, bool deswirler) {
     }
     // Total-pressure loss on the inlet's relative dynamic pressure.
     const double dp = (b.isd_p1wx[i][m] - b.isd_p1[i][m]) * b.los_om[i][m];
-    b.isd_p2wx[i][m] = fluid(b, H2_FLUID_P_IS, b.isd_i2wx[i][m], b.isd_s1[i][m], i) - dp;
+    b.isd_p2wx[i][m] = fluid(b, H2_FLUID_P_IS, b.isd_i2wx[i][m] - parasitic, b.isd_s1[i][m], i) - dp;
     if (b.isd_s1[i][m] != 0.0) {
         b.isd_s2[i][m] = fluid(b, H2_FLUID_S_PI, b.isd_p2wx[i][m], b.isd_i2wx[i][m], i);
         b.isd_p2[i][m] = fluid(b, H2_FLUID_P_IS, b.isd_i2[i][m], b.isd_s2[i][m], i);
@@ -246,11 +248,18 @@ double elem_blade_1d(int i, double w_trial) {
     if (turbine) {
         turbine_state(b, i, m, W);
     } else if (compressor) {
+        // The shaft's parasitic work (tip leakage, disk friction) heats the
+        // gas the row passes: it enters the outlet state whose density
+        // continuity weighs, on the Euler work of this trial's triangle.
+        const double c2u = std::fabs(u2) + w * std::cos(b.cas_B2[i][m] * kDegree);
+        const double parasitic = h2::compressor_parasitic_work(b, i, std::fabs(u2) * c2u - b.flow_ucu1[i][m]);
+        b.isd_i2wx[i][m] += parasitic;
+        b.isd_i2[i][m] += parasitic;
         const double sect = b.elem_sectType[i];
         if (sect == h2::kSectRadial) {
-            radial_compressor_state(b, i, m, deswirler);
+            radial_compressor_state(b, i, m, deswirler, parasitic);
         } else if (sect == h2::kSectAxial) {
-            if (!axial_compressor_state(b, i, m, deswirler)) return -1.0;
+            if (!axial_compressor_state(b, i, m, deswirler, parasitic)) return -1.0;
         }
     }
 

@@ -12,6 +12,7 @@
 #include "numerics/cg_search.h"
 #include "physics/moisture_sep.h"
 #include "physics/side_flows.h"
+#include "solver/elem_select.h"
 #include "solver/outlet_state.h"
 #include "solver/solver_conventions.h"
 #include "solver/solver_internal.h"
@@ -113,6 +114,13 @@ void outlet_state(bdLocals& b, int i, bool turbine, bool compressor) {
                 i2 += rotor_row_terms(b, i) + b.elem_dIr[i];
                 p2 += b.elem_dPr[i] + b.elem_dPdu[i];
             }
+            b.isd_s2r[i][j] = entropy_r();
+        } else if (compressor && !h2::solved_per_streamline(b, i)) {
+            // The mean-line solve heated the outlet by the parasitic work: the
+            // work path's state lies that much below it at the same pressure.
+            // Heat added here instead would leave the outlet's density, and
+            // with it continuity, at the state before.
+            b.isd_i2r[i][j] = i2 - h2::compressor_parasitic_work(b, i, b.flow_ucu2[i][j] - b.flow_ucu1[i][j]);
             b.isd_s2r[i][j] = entropy_r();
         } else if (compressor) {
             b.isd_i2r[i][j] = i2;
@@ -370,6 +378,12 @@ double tip_leak_rise(const bdLocals& b, int i, double h0_blade) {
     if (G == 0.0) return 0.0;
     const double h0_leak = b.isd_i1x[i][b.cyld_nr - 1];
     return b.elem_Gr[i] * (h0_leak - h0_blade) / G;
+}
+
+double compressor_parasitic_work(const bdLocals& b, int i, double Lu) {
+    const double leakage = b.enrg_zrz[i] > 0.0 ? std::fabs(Lu) * b.enrg_zrz[i] : 0.0;
+    const double dhd = std::isfinite(b.enrg_dhd[i]) ? b.enrg_dhd[i] : 0.0;
+    return leakage + dhd;
 }
 
 }  // namespace h2

@@ -89,4 +89,10 @@ double row_span_mean(const bdLocals& b, const double* row);
 // enthalpy, rejoins the blade flow elem__G1 whose outlet total enthalpy has
 // the span mean h0_blade: (G1 + Gr) dI = Gr (h0 leak - h0 blade).
 double tip_leak_rise(const bdLocals& b, int i, double h0_blade);
+
+// Work per kilogram the shaft of compressor row i spends beside its Euler
+// work Lu: the tip-leakage share enrg__zrz of |Lu| and the disk friction
+// enrg__dhd, as the shaft power charges them. In an adiabatic machine it
+// heats the gas the row passes.
+double compressor_parasitic_work(const bdLocals& b, int i, double Lu);
 }  // namespace h2

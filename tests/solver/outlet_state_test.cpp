@@ -9,7 +9,10 @@
 #include <cmath>
 
 #include "halvorine2/halvorine2.h"
+#include "solver/solver_api.h"
+#include "solver/solver_conventions.h"
 #include "solver/solver_internal.h"
+#include "tests/support/example_stage.h"
 #include "tests/support/flow_path.h"
 
 namespace {
@@ -132,5 +135,51 @@ TEST(MoistureSeparation, TakesTheStagesShareOfTheMoistureOutOfTheStream) {
     EXPECT_EQ(free_probdata(), 0);
     bend_threading();
 }
+
+}  // namespace
+
+namespace {
+
+// Compressor rows of the shipped examples, solved with their losses on the
+// mean line: the parasitic work (disk friction, tip leakage) heats the
+// outlet, and the outlet so heated is the one whose flow the row's speed
+// search weighed: rho c_n A, the density taken afresh from the stored static
+// state, is the row's flow G up to the flow defect the march reported for
+// the row (none where its root was found). The outlet total enthalpy is the
+// inlet's plus Euler's work and the parasitic work the shaft is charged with.
+class CompressorOutletConserves : public h2::test::LiveCaseTest,
+                                  public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(CompressorOutletConserves, MassAndEnergyAtEveryRotorOutlet) {
+    ASSERT_TRUE(h2::test::load_example(GetParam()));
+    bdLocals* b = get_bdLocals();
+    b->cyld_force1D = 1;
+    ASSERT_EQ(bestXN(), 0) << b->err_text;
+    const int m = h2::mid_stream(*b);
+    int rotors = 0;
+    for (int i = 1; i <= b->cyld_ns; ++i) {
+        if (b->bld_wp[i] == 0.0 || b->elem_stagType[i] != h2::kKindBlade) continue;
+        SCOPED_TRACE(i);
+        ++rotors;
+        const bool radial = b->elem_sectType[i] == h2::kSectRadial;
+        const double normal = b->flow_c2s[i][m] * (radial ? b->cas_sinT2[i][m] : b->cas_cosT2[i][m]);
+        const double rho = h2::fluid(*b, H2_FLUID_RHO_PI, b->isd_p2[i][m], b->isd_i2[i][m], i);
+        const double opening = b->bld_F2[i] * b->elem_Pa[i] * b->los_Fp[i][m];
+        const double G = b->elem_G2[i];
+        EXPECT_NEAR(std::fabs(rho * std::fabs(normal) * opening - G) / G, std::sqrt(b->delta[i]), 1e-6);
+        const double c2 = std::hypot(b->flow_c2u[i][m], b->flow_c2s[i][m]);
+        EXPECT_NEAR(b->isd_i2x[i][m], b->isd_i2[i][m] + c2 * c2 / 2.0, 1e-9 * b->isd_i2x[i][m]);
+        const double euler =
+            std::fabs(b->flow_u2[i][m]) * b->flow_c2u[i][m] - std::fabs(b->flow_u1[i][m]) * b->flow_c1u[i][m];
+        const double zrz = b->enrg_zrz[i] > 0.0 ? b->enrg_zrz[i] : 0.0;
+        const double parasitic = euler * zrz + b->enrg_dhd[i];
+        EXPECT_GT(parasitic, 0.0);
+        EXPECT_NEAR(b->isd_i2x[i][m] - b->isd_i1x[i][m], euler + parasitic, 1e-6 * euler);
+    }
+    EXPECT_GT(rotors, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, CompressorOutletConserves,
+                         ::testing::Values("centrifugal_impeller.dat", "axial_compressor_stage.dat"));
 
 }  // namespace

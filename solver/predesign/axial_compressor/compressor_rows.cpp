@@ -15,6 +15,7 @@
 #include "solver/gravity_head.h"
 #include "solver/predesign/axial_compressor/compressor_rows.h"
 #include "solver/solver_conventions.h"
+#include "solver/solver_internal.h"
 
 namespace h2::predesign {
 namespace {
@@ -132,14 +133,6 @@ void inlet_section(bdLocals& b, double cz, double alpha1, bool fan) {
     b.bld_l1[0] = b.bld_l2[0];
 }
 
-// Work per kilogram the shaft of rotor i spends beside the Euler work Lu:
-// tip leakage (a share zrz of Lu) and disk friction, as the whole-path
-// results charge the shaft with them.
-double parasitic_work(const bdLocals& b, int i, double Lu) {
-    const double leakage = b.enrg_zrz[i] > 0.0 ? std::fabs(Lu) * b.enrg_zrz[i] : 0.0;
-    return leakage + b.enrg_dhd[i];
-}
-
 // The rotor row of either module form; fan selects the fan's differences.
 void rotor_row(bdLocals& b, int i, bool fan) {
     const int m = mid_stream(b);
@@ -170,7 +163,7 @@ void rotor_row(bdLocals& b, int i, bool fan) {
     // shaft power would exceed the flow's gain in total enthalpy.
     const double Lu = b.elem_Ht[i] * (fan ? u1 * u1 : u2 * u2);
     b.enrg_Lu[i][m] = Lu;
-    const double parasitic = parasitic_work(b, i, Lu);
+    const double parasitic = compressor_parasitic_work(b, i, Lu);
     b.isd_i2x[i][m] = b.isd_i1x[i][m] + Lu + parasitic;
     b.isd_i2x[i][m] = b.isd_i2x[i][m] + grav_head_out(i, m);
 
