@@ -149,10 +149,11 @@ double zweifel_of(const bdLocals& b, int e) {
 // Zweifel's coefficient designers pitch turbine rows to (0.8 to 1.0), and the
 // band the layout's relative pitch (stators 0.75, rotors 0.7 of the chord)
 // gives the generated rows: mostly over-bladed by that measure (down to
-// about 0.2 where the turning is small), and no row loaded past 1.1, beyond
-// which a turbine cascade's suction side separates.
+// about 0.12 in the stators of high-reaction stages, which turn little), and
+// no row loaded past 1.1, beyond which a turbine cascade's suction side
+// separates.
 constexpr double kZweifelTarget = 0.85;
-constexpr double kLayoutZweifelLow = 0.15, kLayoutZweifelHigh = 1.1;
+constexpr double kLayoutZweifelLow = 0.1, kLayoutZweifelHigh = 1.1;
 
 double gas_density(double p, double h) { return p / (kAirR * h / kAirCp); }
 
@@ -435,8 +436,8 @@ namespace {
 // search does (the case asks for profile and secondary losses):
 // - axial turbines of air from 4 bar and 1000 K into 1.2 bar, 3 kg/s at
 //   3000 rad/s, hub 0.15 to 0.3 m, nozzle angle 12 to 21 degrees, hub
-//   reaction 0.05 to 0.23 (from a hub reaction of 0.35 the tall last stages
-//   reach a mean reaction above 0.7);
+//   reaction 0.05 to 0.35 (from 0.35 the tall last stages would reach a mean
+//   reaction above 0.7, where the generator holds them);
 // - axial compressors, 20 kg/s to 1.7 bar, 1000 to 1300 rad/s, hub 0.4 to
 //   0.55 m, first row 0.08 to 0.14 m;
 // - fans, 40 kg/s to 1.08 bar, 500 to 650 rad/s, hub 0.45 to 0.6 m, row 0.15
@@ -495,7 +496,7 @@ private:
             r.PD_VAL[PD_VAR_D] = 0.15 + 0.05 * a;
             r.PD_VAL[PD_VAR_CZ] = 12.0 + 3.0 * q;
             r.PD_VAL[PD_VAR_HT] = 0.6;
-            r.PD_VAL[PD_VAR_R] = 0.05 + 0.06 * k;
+            r.PD_VAL[PD_VAR_R] = 0.05 + 0.1 * k;
             r.PD_VAL[PD_VAR_PA] = r.PD_VAL[PD_VAR_KZ] = r.PD_VAL[PD_VAR_KH] = 1.0;
             r.PD_LIM_upper[PD_LIM_STG] = 10.0;
             G = 3.0;
