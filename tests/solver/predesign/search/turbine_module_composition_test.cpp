@@ -442,9 +442,10 @@ namespace {
 //   0.55 m, first row 0.08 to 0.14 m;
 // - fans, 40 kg/s to 1.08 bar, 500 to 650 rad/s, hub 0.45 to 0.6 m, row 0.15
 //   to 0.3 m.
-// Each keeps the first law over the machine; turbine stages keep their
-// reaction in 0 to 0.7 and no rotor lets a tenth of its flow around its
-// blades; a point that fails says why.
+// Each keeps the first law over the machine; turbine stages do equal work
+// (KH 1) to a percent, keep their reaction in 0 to 0.7 and their rows'
+// Zweifel coefficients at most 1.1, and no rotor lets a tenth of its flow
+// around its blades; a point that fails says why.
 struct PopulationCase {
     int type;
     int at_least;
@@ -537,6 +538,10 @@ private:
                 EXPECT_GE(z, kLayoutZweifelLow) << e;
                 EXPECT_LE(z, kLayoutZweifelHigh) << e;
             }
+            // Every stage does its equal share of the rotors' work (KH 1).
+            double work = 0.0;
+            for (int e = 2; e <= ns; e += 2) work += b.enrg_Lu[e][0];
+            for (int e = 2; e <= ns; e += 2) EXPECT_NEAR(b.enrg_Lu[e][0] / (2.0 * work / ns), 1.0, 1e-2) << e;
             for (int e = 2; e <= ns; e += 2) {
                 EXPECT_GE(b.elem_R[e], 0.0) << e;
                 EXPECT_LE(b.elem_R[e], 0.7) << e;
@@ -609,8 +614,39 @@ TEST_F(TurbineComposition, ZweifelsPitchCostsLossThatTheLayoutsPitchDoesNot) {
         SCOPED_TRACE(e);
         EXPECT_GE(layout.zweifel[e], kLayoutZweifelLow);
         EXPECT_LE(layout.zweifel[e], kLayoutZweifelHigh);
-        EXPECT_NEAR(zweifel.zweifel[e], kZweifelTarget, 0.03);
+        // Within the designers' band once the re-solve has moved the angles.
+        EXPECT_GE(zweifel.zweifel[e], 0.8);
+        EXPECT_LE(zweifel.zweifel[e], 0.9);
         EXPECT_GT(zweifel.loss[e], layout.loss[e] + 0.5);
+    }
+}
+
+}  // namespace
+namespace {
+
+// The work split: the three-stage air turbine with KH 0.8, 1 and 1.2 gives
+// stage k of n (middle stage kmid = 1) the share (k - kmid)(KH - 1)/n + 1 of
+// the mean stage work, to a percent, its shares summing to the shaft's
+// blade work, and the module still meets its outlet.
+TEST_F(TurbineComposition, StagesDoTheWorkTheSplitAsks) {
+    for (const double KH : {0.8, 1.0, 1.2}) {
+        SCOPED_TRACE(KH);
+        PD_module& r = turbine(TURB_AXIAL);
+        r.PD_VAL[PD_VAR_KH] = KH;
+        build();
+        ASSERT_EQ(PredC(0), 0) << master()->err_text;
+        const bdLocals& b = *master();
+        ASSERT_EQ(b.cyld_ns, 6);
+        EXPECT_NEAR(b.isd_p2[6][0], kP2, 1e-5 * kP2);
+        const double mean = (b.enrg_Lu[2][0] + b.enrg_Lu[4][0] + b.enrg_Lu[6][0]) / 3.0;
+        for (int k = 0; k < 3; ++k) {
+            SCOPED_TRACE(k);
+            EXPECT_NEAR(b.enrg_Lu[2 * k + 2][0] / mean, (k - 1) * (KH - 1.0) / 3.0 + 1.0, 1e-2);
+            EXPECT_GE(b.elem_R[2 * k + 2], 0.0);
+            EXPECT_LE(b.elem_R[2 * k + 2], 0.7);
+        }
+        PD_free_models();
+        set_bdLocals(master());
     }
 }
 
