@@ -49,10 +49,10 @@ bool expansion_possible(const TurbineExpansion& x, const char* kind, int m) {
 }
 
 // The mean reaction of a tall stage grows past what a stage is designed for:
-// above 0.7 the stator does too little of the expansion and the rotor
-// carries the exit loss of the whole stage, so the mean is held there (the
-// hub then runs below the record's value). Held a little below, since the
-// work-split correction moves the stage pressures after the sizing.
+// above 0.7 the rotor takes most of the expansion, and its relative exit
+// speed, tip leakage and axial thrust grow with it, so the mean is held there
+// (the hub then runs below the record's value). Held a little below, since
+// the work-split correction moves the stage pressures after the sizing.
 constexpr double kMostMeanReaction = 0.69;
 
 double mean_reaction(double l_over_d, double R) {
