@@ -25,6 +25,59 @@ constexpr double kRowSeed = 0.95, kInletSeed = 1.0;
 // A stage count beyond this fits no case block (and no int).
 constexpr double kCountCeiling = 1e6;
 
+// Passes of the work-split correction after the first solve, and the share
+// error (of a stage's work over its asked share) that ends it.
+constexpr int kSplitPasses = 6;
+constexpr double kSplitTolerance = 2e-3;
+
+// The share of stage k of n in the module's work by the split KH (the first
+// stage's drop of the sizing takes the same line).
+double split_share(int k, int n, int kmid, double KH) { return (k - kmid) * (KH - 1.0) / n + 1.0; }
+
+// Moves the stage boundaries of a solved module until every stage does the
+// work the split asks: the outlet of stage k falls (in static enthalpy, on
+// its own entropy) by the work the stages up to it still owe, and every
+// stator keeps its part of its stage's pressure drop. The design stage drops
+// are split on the expected efficiency, so the solved stages miss their
+// shares by up to 15 %. 0, or the code of a re-solve that failed; a split
+// still off after the last pass keeps that pass's solve.
+int correct_work_split(bdLocals& b, int n, int kmid, double KH, int j) {
+    if (n < 2) return 0;
+    double total = 0.0, weights = 0.0;
+    for (int k = 0; k < n; ++k) weights += split_share(k, n, kmid, KH);
+    for (int pass = 0; pass < kSplitPasses; ++pass) {
+        total = 0.0;
+        for (int k = 0; k < n; ++k) total += b.enrg_Lu[2 * k + 2][j];
+        double worst = 0.0;
+        for (int k = 0; k < n; ++k)
+            worst = std::fmax(
+                worst,
+                std::fabs(b.enrg_Lu[2 * k + 2][j] * weights / (total * split_share(k, n, kmid, KH)) - 1.0));
+        if (worst < kSplitTolerance) return 0;
+        double owed = 0.0;
+        double p_in_old = b.isd_p1x[0][j], p_in_new = p_in_old;
+        for (int k = 0; k < n; ++k) {
+            const int e = 2 * k + 1, w = e + 1;
+            owed += total * split_share(k, n, kmid, KH) / weights - b.enrg_Lu[w][j];
+            const double p_out_old = b.isd_p2[w][j];
+            const double p_out_new =
+                k == n - 1 ? p_out_old
+                           : design_fluid(b, H2_FLUID_P_IS, b.isd_i2[w][j] - owed, b.isd_s2[w][j]);
+            const double stator_part = (p_in_old - b.isd_p2[e][j]) / (p_in_old - p_out_old);
+            const double p1 = p_in_new - stator_part * (p_in_new - p_out_new);
+            b.elem_p2[e] = b.isd_p2[e][j] = p1;
+            b.elem_p2[w] = b.isd_p2[w][j] = p_out_new;
+            b.elem_p0[w] = p1;
+            if (k + 1 < n) b.elem_p0[e + 2] = p_out_new;
+            p_in_old = p_out_old;
+            p_in_new = p_out_new;
+        }
+        const int solved = bestXN();
+        if (solved != 0) return solved;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int AxTurbDesign(int m) {
@@ -203,7 +256,9 @@ int AxTurbDesign(int m) {
         for (int e = 2; e <= b.cyld_ns; e += 2) b.atlas_index[e] = -1.0;
     if (double* pre = case_prereq(&b)) pre[28] = static_cast<double>(r.prereq28);
 
-    return bestXN();
+    const int solved = bestXN();
+    if (solved != 0) return solved;
+    return correct_work_split(b, n, kmid, KH, j);
 }
 
 }  // namespace h2::predesign

@@ -45,7 +45,7 @@ bool first_stage_start(bdLocals& b, const PD_module& r, double om, FirstStageSta
 void first_stator_by_continuity(bdLocals& b, const PD_module& r, double G, double q, double rho);
 
 // Reaction at the mean diameter from the hub reaction R over the height ratio
-// l / d of the row: 1 - (1 - l/d)^1.8 (1 - R).
+// l / d of the row: 1 - (1 - l/d)^1.8 (1 - R), at most 0.69.
 double mean_reaction(double l_over_d, double R);
 
 // Chord per blade height of a stator or rotor over theta = d / l, the linear

@@ -48,7 +48,16 @@ bool expansion_possible(const TurbineExpansion& x, const char* kind, int m) {
     return false;
 }
 
-double mean_reaction(double l_over_d, double R) { return 1.0 - std::pow(1.0 - l_over_d, 1.8) * (1.0 - R); }
+// The mean reaction of a tall stage grows past what a stage is designed for:
+// above 0.7 the rotor takes most of the expansion, and its relative exit
+// speed, tip leakage and axial thrust grow with it, so the mean is held there
+// (the hub then runs below the record's value). Held a little below, since
+// the work-split correction moves the stage pressures after the sizing.
+constexpr double kMostMeanReaction = 0.69;
+
+double mean_reaction(double l_over_d, double R) {
+    return std::fmin(1.0 - std::pow(1.0 - l_over_d, 1.8) * (1.0 - R), kMostMeanReaction);
+}
 
 bool first_stage_start(bdLocals& b, const PD_module& r, double om, FirstStageStart& start) {
     if (r.Dflag < 0 || r.Dflag > 2) return false;

@@ -50,7 +50,7 @@ constexpr int kMaxDims = 40;
 constexpr int kIndexLimit = (1 << 29) - 1;
 
 // Coordinates a module type counts towards the dimension total.
-constexpr int kTypeDims[] = {6, 6, 6, 7, 4, 7};
+constexpr int kTypeDims[] = {7, 6, 6, 7, 4, 7};
 
 // Searched variables of each type, in the order they take coordinates.
 struct TypeVariables {
@@ -58,7 +58,7 @@ struct TypeVariables {
     int var[7];
 };
 constexpr TypeVariables kTypeVariables[] = {
-    {6, {PD_VAR_D, PD_VAR_CZ, PD_VAR_R, PD_VAR_KZ, PD_VAR_HT, PD_VAR_PA}},             // TURB_AXIAL
+    {7, {PD_VAR_D, PD_VAR_CZ, PD_VAR_R, PD_VAR_KZ, PD_VAR_HT, PD_VAR_PA, PD_VAR_KH}},  // TURB_AXIAL
     {6, {PD_VAR_OM, PD_VAR_D, PD_VAR_CZ, PD_VAR_R, PD_VAR_KZ, PD_VAR_M}},              // TURB_RADIAL
     {5, {PD_VAR_D, PD_VAR_CZ, PD_VAR_R, PD_VAR_PA, PD_VAR_KZ}},                        // TURB_CURTIS
     {7, {PD_VAR_OM, PD_VAR_D, PD_VAR_CZ, PD_VAR_HT, PD_VAR_R, PD_VAR_KU, PD_VAR_KZ}},  // COMP_AXIAL

@@ -237,6 +237,22 @@ TEST_F(Search, TheKeyPicksTheDirection) {
     master()->result_hook = nullptr;
 }
 
+// An axial turbine searches its work split too: its seventh coordinate
+// takes KH across the record's range, after the six of its sizes.
+TEST_F(Search, AnAxialTurbinePointCarriesItsWorkSplit) {
+    PD_module* t = table(1);
+    t[0].type = TURB_AXIAL;
+    ASSERT_EQ(setRanges(1), 0);
+    EXPECT_EQ(h2::predesign::dimension_total(), 7);
+    t[0].PD_VAR_lower[PD_VAR_KH] = 0.8;
+    t[0].PD_VAR_upper[PD_VAR_KH] = 1.2;
+    double u[40] = {};
+    u[6] = 0.25;
+    EXPECT_EQ(h2::predesign::map_point(u), 0);
+    EXPECT_DOUBLE_EQ(t[0].PD_VAL[PD_VAR_KH], 0.9);
+    ASSERT_EQ(setRanges(0), 0);
+}
+
 TEST_F(Search, MappingTestsItsCoordinateIndexBeforeReadingIt) {
     PD_module* t = table(6);
     for (int m = 0; m < 6; ++m) t[m].type = COMP_AXIAL;  // 42 coordinates wanted
