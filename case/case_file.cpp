@@ -134,6 +134,15 @@ bool numeric_token(std::string_view t) { return h2::has_leading_int(t); }
 double loss_from_psi(double psi) { return std::copysign(std::sqrt(std::fabs(psi)), psi); }
 double psi_from_loss(double loss) { return loss * std::fabs(loss); }
 
+// The "P2" token of element i as a design reads it again. A compressor's
+// token is its loading coefficient, which the run keeps in elem__Ht while it
+// overwrites isd__p2 with the solved outlet pressure: writing that pressure
+// back asked the reloaded design for a loading of 10^5. A turbine's token is
+// its outlet pressure target, which the solve meets.
+double p2_column(const bdLocals& c, int i, int m) {
+    return is_compressing(c) ? c.elem_Ht[i] : c.isd_p2[i][m];
+}
+
 // Integer tokens that are stored as doubles (teeth and vibration counts):
 // whole numbers, cut toward zero, so 12.7 gives 12. save_data writes them
 // with %g, which puts a number of more than six digits in exponent form
@@ -886,7 +895,7 @@ int save_data(const char* name, int layout) {
             std::fprintf(f, "%d ", i);
             put_reals(f, 12,
                       {c.bld_wp[i], c.bld_d2s[i], c.bld_l2[i], psi_from_loss(c.los_Los[i][m]),
-                       c.cas_B1g[i][m], c.elem_cz_[i], c.isd_p2[i][m]});
+                       c.cas_B1g[i][m], c.elem_cz_[i], p2_column(c, i, m)});
             write_trailing_columns(f, c, i, m);
         }
     } else {
