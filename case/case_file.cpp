@@ -718,6 +718,18 @@ int read_whole_data_line(std::FILE* stream, std::string& line) {
 }
 }  // namespace h2
 
+namespace h2 {
+
+void forget_loaded_fluid(bdLocals& c) {
+    if (c.fluid_loaded == 0) return;
+    if (c.fluid_loaded - 1 != c.cyld_fluid) c.cyld_R = c.cyld_k = 0.0;
+    c.fluidName[0] = '\0';
+    c.fluid_loaded = 0;
+    c.fluid_func = nullptr;
+}
+
+}  // namespace h2
+
 extern "C" {
 
 int classify_data_line(const char* line) {
@@ -818,6 +830,7 @@ int load_data(const char* name) {
         if (const int r = CaseFileReader(file.get(), name, *c).read(); r != kDone) return r;
         prepare_loaded_data();
 
+        h2::forget_loaded_fluid(*c);
         // Every state of the solve goes through the main fluid's function; a case
         // whose plug-in was not found would call through NULL on its first step.
         const int fluid = InitFluid(c->cyld_af);

@@ -21,6 +21,7 @@
 
 #include "case/text_field.h"
 #include "halvorine2/case_file.h"
+#include "halvorine2/fluid_plugin.h"
 #include "tests/support/captured_console.h"
 #include "tests/support/case_fixture.h"
 #include "tests/support/temp_dir.h"
@@ -1178,24 +1179,25 @@ TEST_F(CaseFileWithPlugins, AFluidWithoutItsPlugInSaysWhichAndWhere) {
     }
 }
 
+// Sets field `column` of the data line under the heading that starts with `heading`.
+std::string set_field(std::string text, const std::string& heading, std::size_t column,
+                      const std::string& value) {
+    const std::size_t start = text.find('\n', text.find(heading)) + 1;
+    const std::size_t end = text.find('\n', start);
+    std::istringstream in(text.substr(start, end - start));
+    std::vector<std::string> fields{std::istream_iterator<std::string>(in), {}};
+    fields.at(column) = value;
+    std::string line;
+    for (const std::string& f : fields) line += "  " + f;
+    return text.replace(start, end - start, line);
+}
+
 // Methane with an excess-air ratio below 1 is a rich mixture the gas plug-in
 // does not model and refuses: the numbered fluid path (a first load) and the
 // named path (the same file loaded again into the case, which keeps the
 // plug-in's name) both refuse the file; a lean mixture loads on both.
 TEST_F(CaseFileWithPlugins, ARichGasMixtureIsRefusedOnEveryPath) {
     const std::string example = h2::test::read_file(kExamplesDir / "air_turbine_stage.dat");
-    // Sets field `column` of the data line under the heading that starts with `heading`.
-    const auto set_field = [](std::string text, const std::string& heading, std::size_t column,
-                              const std::string& value) {
-        const std::size_t start = text.find('\n', text.find(heading)) + 1;
-        const std::size_t end = text.find('\n', start);
-        std::istringstream in(text.substr(start, end - start));
-        std::vector<std::string> fields{std::istream_iterator<std::string>(in), {}};
-        fields.at(column) = value;
-        std::string line;
-        for (const std::string& f : fields) line += "  " + f;
-        return text.replace(start, end - start, line);
-    };
     const std::string methane = set_field(example, "#  NS  NI  IM  IP  IPP  VART  IS", 6, "5");
     for (const char* af : {"0.45", "1.2"}) {
         SCOPED_TRACE(af);
@@ -1221,6 +1223,27 @@ TEST_F(CaseFileWithPlugins, ASecondLoadReplacesTheFirstArrays) {
     EXPECT_EQ(block()->alloc_streams, 1);
     EXPECT_EQ(block()->cyld_VART, 1);
     EXPECT_EQ(console_.text(), "");
+}
+
+// A second file read into a used case sets its own fluid up: steam after air
+// is steam (superheated steam at 3 MPa and 300 degC has h = 2993.5 kJ/kg,
+// IAPWS-IF97 steam tables), and a file naming a fluid that does not exist is
+// refused after a good one.
+TEST_F(CaseFileWithPlugins, ASecondFileSetsItsOwnFluidUp) {
+    ASSERT_EQ(load_data((kExamplesDir / "air_turbine_stage.dat").c_str()), 0);
+    ASSERT_EQ(load_data((kExamplesDir / "steam_turbine_stage.dat").c_str()), 0);
+    bdLocals* b = block();
+    EXPECT_STREQ(b->fluidName, "flxs.dll");
+    EXPECT_EQ(b->fluid_loaded, 3);
+    ASSERT_NE(b->fluid_func, nullptr);
+    EXPECT_NEAR(b->fluid_func(H2_FLUID_I_PT, 3e6, 573.15, 0.0, H2_FLUID_MAIN), 2993.5e3, 2e3);
+    b->IPP = b->IPI = b->IPO = 0;
+    EXPECT_EQ(dbrun(nullptr, 0), 0);
+
+    const std::string example = h2::test::read_file(kExamplesDir / "air_turbine_stage.dat");
+    std::ofstream("fluid99.dat") << set_field(example, "#  NS  NI  IM  IP  IPP  VART  IS", 6, "99");
+    ASSERT_EQ(load_data((kExamplesDir / "air_turbine_stage.dat").c_str()), 0);
+    EXPECT_NE(load_data("fluid99.dat"), 0);
 }
 
 }  // namespace

@@ -218,8 +218,10 @@ public:
         PD_module& first = modules_[0];
         if (!reals({&first.PD_SRC_I0, &first.PD_SRC_P0, &first.PD_SRC_A0}, failure)) return failure;
         const int source_line = reader_.physical();
-        if (first.PD_SRC_P0 != 0.0 && first.PD_SRC_I0 < kTemperatureBelow) {
-            if (!temperature_to_enthalpy(first)) {
+        const bool temperature = first.PD_SRC_P0 != 0.0 && first.PD_SRC_I0 < kTemperatureBelow;
+        // A case an earlier file set up takes this file's fluid now, not at its first run.
+        if (temperature || target_.fluid_loaded != 0) {
+            if (!set_up_fluid(first) || (temperature && !temperature_to_enthalpy(first))) {
                 SetConColor(12, 240);
                 std::fputs("InitFluid failed!\n", console_stream());
                 SetConDefColor();
@@ -353,18 +355,25 @@ private:
         return true;
     }
 
-    // The inlet temperature of record 0 turned into a total enthalpy at its
-    // pressure, with the fluid the file names set up on the case.
-    bool temperature_to_enthalpy(PD_module& first) {
+    // The fluid the file names set up on the case, whatever an earlier file
+    // set up there.
+    bool set_up_fluid(const PD_module& first) {
         if (!snapshot_) snapshot_.emplace(target_);
         fluid_changed_ = true;
         target_.cyld_fluid = draft_->cyld_fluid;
+        forget_loaded_fluid(target_);
         // A loader that installs nothing must not count as a loaded fluid.
         target_.fluid_func = nullptr;
         if (InitFluid(first.PD_SRC_AF) != 0 || target_.fluid_func == nullptr) {
             roll_back();
             return false;
         }
+        return true;
+    }
+
+    // The inlet temperature of record 0 turned into a total enthalpy at its
+    // pressure, with the fluid just set up.
+    bool temperature_to_enthalpy(PD_module& first) {
         first.PD_SRC_I0 = target_.fluid_func(H2_FLUID_I_PT, first.PD_SRC_P0, first.PD_SRC_I0, first.PD_SRC_AF,
                                              H2_FLUID_MAIN);
         return true;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -15,11 +16,15 @@
 #include "halvorine2/fluid_plugin.h"
 #include "tests/solver/predesign/search/predesign_fixture.h"
 #include "tests/support/captured_console.h"
+#include "tests/support/example_stage.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 using h2::predesign::module_count;
+
+// Taken before any test moves to its temporary directory.
+const std::filesystem::path kExamples = std::filesystem::absolute(h2::test::examples_dir());
 
 // A line 2 for files that do not test it (blank lines are skipped, not taken as missing lines).
 const std::string L2 = "2 2 0 2 1 50 1 0.5 1e-06 0\n";
@@ -417,9 +422,11 @@ TEST_F(PredesignInput, BadFilesChangeNothing) {
     EXPECT_NE(console_.text().find("Fatal error: dimension exceeds maximum"), std::string::npos);
     EXPECT_NE(console_.text().find("InitFluid failed!"), std::string::npos);
 
-    // A plug-in that cannot be loaded leaves the fluid the case had.
+    // A plug-in that cannot be loaded leaves the fluid the case had (a name
+    // the host gave: no mark of a numbered set-up).
     load_air();
     h2::copy_text(master()->fluidName, "nosuchfluid.dll");
+    master()->fluid_loaded = 0;
     const auto with_air = std::make_unique<bdLocals>(*master());
     write_file("bad.pd", "1 1 50 0 2 2 0\n" + L2 + "293.15 1e5\n");
     EXPECT_EQ(PD_load_data("bad.pd"), 1);
@@ -432,6 +439,48 @@ TEST_F(PredesignInput, BadFilesChangeNothing) {
     EXPECT_NE(console_.text().find("Nothing to load"), std::string::npos);
     EXPECT_EQ(0, std::memcmp(with_bad_name.get(), master(), sizeof(bdLocals)));
     EXPECT_EQ(0, std::memcmp(before_table.data(), module_records(), before_table.size()));
+}
+
+// A file read into a used case sets its own fluid up: the steam inlet after
+// the air example is steam (superheated steam at 3 MPa and 300 degC has
+// h = 2993.5 kJ/kg, IAPWS-IF97 steam tables), as in a fresh case.
+TEST_F(PredesignInput, SteamAfterAirIsSteam) {
+    std::ifstream in(kExamples / "predesign_centrifugal.dat");
+    std::stringstream air;
+    air << in.rdbuf();
+    write_file("air.pd", air.str());
+    std::string steam = air.str();
+    const auto replace = [&](const std::string& from, const std::string& to) {
+        const std::size_t at = steam.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        steam.replace(at, from.size(), to);
+    };
+    replace("  4  1 200  0   0    1  0 ", "  4  1 200  0   0    1  2 ");
+    replace("  293.15 101325 90", "  573.15 3000000 90");
+    write_file("steam.pd", steam);
+
+    ASSERT_EQ(PD_load_data("air.pd"), 0) << console_.text();
+    EXPECT_NEAR(module_records()[0].PD_SRC_I0, h2::test::kAirCp * 293.15, 1e-6);
+    ASSERT_EQ(PD_load_data("steam.pd"), 0) << console_.text();
+    const double after_air = module_records()[0].PD_SRC_I0;
+    EXPECT_NEAR(after_air, 2993.5e3, 2e3);
+    EXPECT_STREQ(master()->fluidName, "flxs.dll");
+    EXPECT_EQ(master()->fluid_loaded, 3);
+
+    // The same file into a fresh case: the same enthalpy, bit for bit.
+    bterm();
+    bdLocals* fresh = binit();
+    ASSERT_NE(fresh, nullptr);
+    h2::copy_text(fresh->ModelBase, H2_PLUGIN_DIR);
+    h2::test::clear_predesign_tables();
+    ASSERT_EQ(PD_load_data("steam.pd"), 0);
+    EXPECT_EQ(module_records()[0].PD_SRC_I0, after_air);
+    // An enthalpy inlet after a steam file: the fluid of the new file all the same.
+    write_file("air_h.pd",
+               air.str().replace(air.str().find("  293.15 101325 90"), 18, "  294469.175 101325 90"));
+    ASSERT_EQ(PD_load_data("air_h.pd"), 0);
+    EXPECT_STREQ(fresh->fluidName, "flxb.dll");
+    EXPECT_EQ(fresh->fluid_loaded, 1);
 }
 
 }  // namespace
