@@ -378,6 +378,15 @@ TEST_F(PredesignInput, ArraysAreMadeForTheLargestPath) {
 }
 
 TEST_F(PredesignInput, BadFilesChangeNothing) {
+    // A good one-module file up to its module lines, and those lines with line k (0-based) replaced.
+    const std::string head = "1 1\n" + L2 + "3.3e6 1e5\n0 0\n1\n";
+    const std::string good = module_lines(module_values(COMP_FAN, 1, 2.0));
+    const auto lines_with = [&](int k, const std::string& line) {
+        std::istringstream in(good);
+        std::string out, l;
+        for (int n = 0; std::getline(in, l); ++n) out += (n == k ? line : l) + "\n";
+        return out;
+    };
     ASSERT_EQ(setRanges(1), 0);
     PD_module* t = table(1);
     t[0].type = COMP_FAN;
@@ -407,6 +416,24 @@ TEST_F(PredesignInput, BadFilesChangeNothing) {
         // A numbered fluid whose library is not there loads nothing.
         {"fluid 6", "1 1 50 0 2 2 6\n" + L2 + "293.15 1e5\n", 1, "bad.pd line 3: the fluid cannot be set up"},
         {"late failure", "1 1 50 0 2 2 0\n" + L2 + "293.15 1e5\n0 0\n1\n8\n", 3, "line 6: module type 8"},
+        {"reversed range", "1 1\n" + L2 + "3.3e6 1e5\n0 0\n1\n5\n0\n0\n0.6 0.4\n", 3,
+         "bad.pd line 9: PD_VAR_OM range 0.6 above its upper end 0.4"},
+        {"reversed limit", head + lines_with(13, "5 1"), 3,
+         "line 19: PD_LIM_STG range 5 above its upper end 1"},
+        {"0 K", "1 1 50 0 2 2 0\n" + L2 + "0 1e5\n", 3,
+         "bad.pd line 3: PD_SRC_I0 (inlet temperature or enthalpy) 0 is not above 0"},
+        {"negative pressure", "1 1\n" + L2 + "3.3e6 -1e5\n", 3,
+         "bad.pd line 3: PD_SRC_P0 (inlet pressure) -100000 is negative"},
+        {"inlet angle", "1 1\n" + L2 + "3.3e6 1e5 270\n", 3,
+         "bad.pd line 3: PD_SRC_A0 (inlet flow angle) 270 outside 0..180 degrees"},
+        {"negative diameter", head + lines_with(4, "-0.1 0.2"), 3,
+         "line 10: PD_VAR_D lower end -0.1 is negative"},
+        {"speed 0", head + lines_with(20, "0"), 3, "line 26: PD_SRC_OM (speed) 0 is not above 0"},
+        {"no flow", head + lines_with(21, "-2"), 3, "line 27: PD_SRC_G (mass flow) -2 is not above 0"},
+        {"outlet pressure 0", head + lines_with(22, "0"), 3,
+         "bad.pd line 28: PD_SRC_P2N (outlet pressure) 0 is not above 0"},
+        {"endless line", "1 1\n" + std::string((1 << 20) + 10, '1') + "\n", 2,
+         "bad.pd line 2: the line is longer than 1048576 bytes"},
     };
     const auto before_case = std::make_unique<bdLocals>(*master());
     std::vector<char> before_table(sizeof(PD_module) * PD_MODULE_MAX);
@@ -439,6 +466,36 @@ TEST_F(PredesignInput, BadFilesChangeNothing) {
     EXPECT_NE(console_.text().find("Nothing to load"), std::string::npos);
     EXPECT_EQ(0, std::memcmp(with_bad_name.get(), master(), sizeof(bdLocals)));
     EXPECT_EQ(0, std::memcmp(before_table.data(), module_records(), before_table.size()));
+}
+
+// A file that ends before its module count or inside a declared module
+// still reads, with a warning that names where it ended.
+TEST_F(PredesignInput, FilesThatEndEarlySayWhere) {
+    const std::string one = module_lines(module_values(COMP_FAN, 1, 2.0));
+    struct Case {
+        const char* label;
+        std::string text;
+        const char* warning;  // nullptr: none
+    };
+    const Case cases[] = {
+        {"empty", "", "empty.pd ends at line 0, before its number of modules"},
+        {"no count", "1 1\n" + L2 + "3.3e6 1e5\n", "empty.pd ends at line 3, before its number of modules"},
+        {"cut in a module", "1 1\n" + L2 + "3.3e6 1e5\n0 0\n1\n5\n0\n",
+         "empty.pd ends at line 7, before the end of module 1 of the 1 declared"},
+        {"fewer modules than declared", "1 1\n" + L2 + "3.3e6 1e5\n0 0\n2\n" + one,
+         "empty.pd ends at line 28, before the end of module 2 of the 2 declared"},
+        {"whole", "1 1\n" + L2 + "3.3e6 1e5\n0 0\n1\n" + one, nullptr},
+    };
+    for (const Case& c : cases) {
+        const std::size_t before = console_.text().size();
+        write_file("empty.pd", c.text);
+        EXPECT_EQ(PD_load_data("empty.pd"), 0) << c.label;
+        const std::string added = console_.text().substr(before);
+        if (c.warning != nullptr)
+            EXPECT_NE(added.find(c.warning), std::string::npos) << c.label << "\n" << added;
+        else
+            EXPECT_EQ(added, "") << c.label;
+    }
 }
 
 // A file read into a used case sets its own fluid up: the steam inlet after
