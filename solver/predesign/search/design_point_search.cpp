@@ -686,11 +686,26 @@ int rebuild_best(bdLocals& caller, const SearchInputs& in, const SearchState& st
 }
 
 int search(bdLocals& caller, int first, int end, const char* key) {
+    if (key == nullptr) {
+        report_error("OptCyl: no criterion key");
+        return -1;
+    }
     const int ndim = dimension_total();
-    if (ndim > kMaxDims) return -1;
     // The generator refuses fewer than two dimensions or an index beyond its
     // range and would never advance: such a search cannot draw a point.
-    if (ndim < 2 || key == nullptr || first < 0 || first >= kIndexLimit || end > kIndexLimit) return -1;
+    if (ndim < 2 || ndim > kMaxDims) {
+        report_error(
+            format_text("OptCyl: the module table (%d modules) gives %d searched coordinates, 2..%d needed",
+                        module_count(), ndim, kMaxDims)
+                .c_str());
+        return -1;
+    }
+    if (first < 0 || first >= kIndexLimit || end > kIndexLimit) {
+        report_error(
+            format_text("OptCyl: points %d..%d outside the sequence 0..%d", first, end - 1, kIndexLimit - 1)
+                .c_str());
+        return -1;
+    }
 
     SearchInputs in;
     in.caller = &caller;
@@ -776,7 +791,10 @@ int PD_set_point(int i, int ndim) {
 
 int OptCylSearch(int first, int end, int /*reserved*/, const char* key) {
     bdLocals* caller = get_bdLocals();
-    if (caller == nullptr) return -1;
+    if (caller == nullptr) {
+        h2::report_error("OptCyl: no current case");
+        return -1;
+    }
     try {
         return h2::predesign::search(*caller, first, end, key);
     } catch (...) {
@@ -787,7 +805,10 @@ int OptCylSearch(int first, int end, int /*reserved*/, const char* key) {
 
 int OptCyl(int first, int end, int reserved, const char* key) {
     bdLocals* caller = get_bdLocals();
-    if (caller == nullptr) return -1;
+    if (caller == nullptr) {
+        h2::report_error("OptCyl: no current case");
+        return -1;
+    }
     int result;
     {
         const h2::platform::FpEnvironmentGuard fp;

@@ -73,7 +73,8 @@ TEST_F(Search, PointsWithoutAGeneratorAreMappedAndSkippedAlike) {
         EXPECT_EQ(OptCyl(5000, 5009, 0, "cyld__effx"), 101);
         std::string expected;
         for (int i = 5000; i < 5009; ++i)
-            expected += rule('=') + "# Search point " + std::to_string(i) + ":\n" + "skipping point " +
+            expected += rule('=') + "# Search point " + std::to_string(i) + ":\n" +
+                        "\nPD_design_module: module 0 of type 7 has no generator\n" + "skipping point " +
                         std::to_string(i) + " (errcode -1)...\n" + "Search point " + std::to_string(i) +
                         ":\t";
         expected +=
@@ -121,7 +122,14 @@ TEST_F(Search, RefusesTablesAndRangesItCannotSearch) {
     EXPECT_EQ(OptCyl((1 << 29) - 1, (1 << 29) - 1, 0, "cyld__effx"), -1);
     EXPECT_EQ(OptCyl(0, 1 << 29, 0, "cyld__effx"), -1);
     EXPECT_EQ(OptCyl(0, 4, 0, nullptr), -1);
-    EXPECT_EQ(console.text(), "");
+    // One line for each refusal, saying what is wrong.
+    EXPECT_EQ(console.text(),
+              "\nOptCyl: the module table (6 modules) gives 42 searched coordinates, 2..40 needed\n"
+              "\nOptCyl: the module table (1 modules) gives 0 searched coordinates, 2..40 needed\n"
+              "\nOptCyl: points -1..3 outside the sequence 0..536870910\n"
+              "\nOptCyl: points 536870911..536870910 outside the sequence 0..536870910\n"
+              "\nOptCyl: points 0..536870911 outside the sequence 0..536870910\n"
+              "\nOptCyl: no criterion key\n");
 }
 
 TEST_F(Search, AnEmptyRangeOrAnEarlyAbortFindsNothing) {

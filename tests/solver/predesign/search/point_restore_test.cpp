@@ -5,6 +5,7 @@
 #include <cfenv>
 #include <cmath>
 #include <string>
+#include <thread>
 
 #include "tests/solver/predesign/search/search_fixture.h"
 #include "tests/support/captured_console.h"
@@ -72,6 +73,38 @@ TEST_F(Restore, AFailedCompositionIsReportedAndReturned) {
     EXPECT_NE(console.text().find("Out of range!"), std::string::npos);
     EXPECT_EQ(t[0].PD_model, nullptr);
     EXPECT_EQ(get_bdLocals(), master());
+}
+
+}  // namespace
+
+namespace {
+
+// Every refusal of the design exports is one line that says what is missing.
+TEST_F(Restore, RefusalsSayWhatIsMissing) {
+    h2::test::CapturedConsole console;
+    // A thread without a case of its own.
+    std::string without_case;
+    int codes[3] = {};
+    std::thread([&] {
+        codes[0] = OptCyl(0, 4, 0, "cyld__effx");
+        codes[1] = PredC(0);
+        codes[2] = RestorePoint(0, 0);
+    }).join();
+    for (int code : codes) EXPECT_EQ(code, -1);
+    EXPECT_EQ(console.text(),
+              "\nOptCyl: no current case\n\nPredC: no current case\n\nRestorePoint: no current case\n");
+
+    const std::size_t before = console.text().size();
+    EXPECT_EQ(PredC(0), -1);  // no module table
+    PD_module* t = table(1);
+    centrifugal(t, 0);
+    attach(1);
+    EXPECT_EQ(PredC(0), -1);  // no models built
+    EXPECT_EQ(RestorePoint(1, 0), -1);
+    EXPECT_EQ(console.text().substr(before),
+              "\nPredC: 0 modules in the table (1..6 composed)\n"
+              "\nPredC: module 0 has no model case of its own (InitModels builds them)\n"
+              "\nRestorePoint: no models to keep (InitModels builds them; keepModels 0 builds its own)\n");
 }
 
 }  // namespace
