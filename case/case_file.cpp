@@ -501,6 +501,9 @@ void set_element_defaults(bdLocals& c) {
 // Twist law of the exit angle over the span: for a rotor of a compressing
 // machine the angle is scaled by (r_j/r_m)^e, for every other element its
 // tangent. Rotor angles are taken as 180 - B2a and turned back afterwards.
+// Rounding of an angle (degrees) the twist law gives back on its held streamline.
+constexpr double kHeldAngleRounding = 1e-9;
+
 void apply_twist_law(bdLocals& c, int i, bool compressing) {
     const int ni = c.cyld_nr;
     const int m = ni / 2;
@@ -513,6 +516,13 @@ void apply_twist_law(bdLocals& c, int i, bool compressing) {
         return;
     }
     const double held = c.cas_B2a[i][m];
+    // A row of no height has one radius: no twist, every streamline at the
+    // held angle. The law's round trip through 180 - B and the arc tangent
+    // could move it by an ulp of 180 degrees on every load.
+    if (c.bld_l2[i] == 0.0) {
+        for (int j = 0; j < ni; ++j) c.cas_B2a[i][j] = held;
+        return;
+    }
     const bool scale_angle = compressing && rotor;
     const auto radius = [&](int j) { return (c.bld_d2[i] - c.bld_l2[i]) / 2.0 + j * c.bld_l2[i] / (ni - 1); };
     // The law is referred to the streamline whose angle the file holds. With an
@@ -535,7 +545,9 @@ void apply_twist_law(bdLocals& c, int i, bool compressing) {
         // On the held streamline the law gives the held angle back, folded
         // into 0..90 where it lay beyond: its rounding alone would move the
         // angle by an ulp on every load.
-        if (j == m && std::fabs(B - held) <= 1e-12 * std::fabs(held)) B = held;
+        // The rounding is that of angles up to 180 degrees, whatever the held
+        // angle's own size; a folded angle lies degrees away.
+        if (j == m && std::fabs(B - held) <= kHeldAngleRounding) B = held;
         c.cas_B2a[i][j] = B;
     }
 }

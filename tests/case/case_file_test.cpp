@@ -1002,6 +1002,15 @@ const RoundTrip kRoundTrips[] = {
     // Six digits wrote 1.0000001 as 1: the reload found a blade row and gave it seal defaults.
     {"KindCodeOffByAFraction", "0 1 0 0 0 10\n0\n0\n0 3000 0 0 0 0 0 0 0 0 41 0 0 0 0 1.0000001\n0\n0\n",
      [](const bdLocals& c) { return c.clrn_Zrr[0]; }, 0.0},
+    // A rotor row of no height (one radius) in a twisted path of ten streamlines:
+    // the law's round trip through 180 - B2a moved the held angle by an ulp of
+    // 180 degrees on every load.
+    {"TwistLawOfARowOfNoHeight",
+     "1 10 0 0 0 100\n0\n0 1 2\n0\n1 3000 0.2 0 0 0 0.0028 1 0 0 41 0 0 0 0 1\n0\n0\n1\n",
+     [](const bdLocals& c) { return c.cas_B2a[1][5] + c.cas_B2a[1][0] + c.cas_B2a[1][9]; }, 3 * 0.0028},
+    {"TwistLawOfACompressorRowOfNoHeight",
+     "1 10 0 0 0 100\n0\n0 1 2\n0\n1 3000 0.2 0 0 0 179.9972 1 0 0 41 0 0 0 0 1\n0\n0\n1\n",
+     [](const bdLocals& c) { return c.cas_B2a[1][5] + c.cas_B2a[1][0] + c.cas_B2a[1][9]; }, 3 * 179.9972},
     // The inlet took the rotor form 180 - B2a of its angle, and the next load turned it back.
     {"TwistLawOfARotorAtTheInlet", "0 3 0 0 0 100\n0\n0\n0 3000 0 0 0 0 26 0 0 0 41 0 0 0 0 1\n0\n0\n",
      [](const bdLocals& c) { return c.cas_B2a[0][0]; }, 26.0},

@@ -101,8 +101,9 @@ int AxTurbDesign(int m) {
         rho = design_fluid(b, H2_FLUID_RHO_PI, p1, i1);
     }
 
-    if (r.restoreFlag == 0 && (n < static_cast<int>(r.PD_LIM_lower[PD_LIM_STG]) ||
-                               n > static_cast<int>(r.PD_LIM_upper[PD_LIM_STG])))
+    // Compared as doubles: a finite limit the input file accepts (1e18) has no int value.
+    if (r.restoreFlag == 0 &&
+        (n < std::trunc(r.PD_LIM_lower[PD_LIM_STG]) || n > std::trunc(r.PD_LIM_upper[PD_LIM_STG])))
         return 1;
     // A restored point is not held to the stage limits; it must still fit.
     if (!allocated_element(&b, 2 * n)) return 1;

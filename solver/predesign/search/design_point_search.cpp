@@ -651,7 +651,7 @@ int rebuild_best(bdLocals& caller, const SearchInputs& in, const SearchState& st
     }
     if (caller.IPP > 1)
         for (int k = 0; k < 9; ++k) print_rule('-', 7);
-    caller.need_abort = 0;
+    std::atomic_ref<std::int32_t>(caller.need_abort).store(0, std::memory_order_release);
     set_bdLocals(&caller);
     caller.search_point = st.i_opt;
     if (const int r = compose_point(&caller, 0); r != 0) {
@@ -766,7 +766,7 @@ int search(bdLocals& caller, int first, int end, const char* key) {
         result = rebuild_best(caller, in, st, ndim);
         set_bdLocals(&caller);
         if (aborted) {
-            caller.need_abort = 1;
+            std::atomic_ref<std::int32_t>(caller.need_abort).store(1, std::memory_order_release);
             result = 4;
             PD_report_error(st.i_opt, 4);
         }

@@ -525,7 +525,6 @@ TEST_F(PredesignInput, SteamAfterAirIsSteam) {
     EXPECT_EQ(master()->fluid_loaded, 3);
 
     // The same file into a fresh case: the same enthalpy, bit for bit.
-    bterm();
     bdLocals* fresh = binit();
     ASSERT_NE(fresh, nullptr);
     h2::copy_text(fresh->ModelBase, H2_PLUGIN_DIR);
@@ -538,6 +537,8 @@ TEST_F(PredesignInput, SteamAfterAirIsSteam) {
     ASSERT_EQ(PD_load_data("air_h.pd"), 0);
     EXPECT_STREQ(fresh->fluidName, "flxb.dll");
     EXPECT_EQ(fresh->fluid_loaded, 1);
+    bterm();
+    set_bdLocals(master());
 }
 
 }  // namespace
