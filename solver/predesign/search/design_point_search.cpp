@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -405,7 +406,39 @@ struct SearchState {
     int i_opt = -1;
     int best_count = 0;
     double crit_opt = 0.0;
+    // Points dropped, by why: the preparation or generation of a module (by
+    // code), the solve (by code), the screening, the machine limits.
+    std::map<int, int> composition_codes;
+    std::map<int, int> solve_codes;
+    int screened = 0;
+    int limited = 0;
 };
+
+// "N by <what> (code c: n, ...)" for the codes seen, empty for none.
+std::string dropped_by(const char* what, const std::map<int, int>& codes) {
+    int n = 0;
+    std::string list;
+    for (const auto& [code, count] : codes) {
+        n += count;
+        list += (list.empty() ? "" : ", ") + std::to_string(code) + ": " + std::to_string(count);
+    }
+    return n == 0 ? std::string() : std::to_string(n) + " by " + what + " (code " + list + ")";
+}
+
+// A search that keeps no point says why each was dropped: without it the
+// only word was the failure code of the whole search.
+void print_dropped(const SearchState& st) {
+    std::string line;
+    const auto add = [&line](const std::string& part) {
+        if (!part.empty()) line += (line.empty() ? "" : ", ") + part;
+    };
+    add(dropped_by("the module generators", st.composition_codes));
+    add(dropped_by("the solve", st.solve_codes));
+    if (st.screened > 0) add(std::to_string(st.screened) + " by the screening");
+    if (st.limited > 0) add(std::to_string(st.limited) + " by the machine's length or mass limit");
+    if (line.empty()) return;
+    std::fprintf(console_stream(), "Points dropped: %s\n", line.c_str());
+}
 
 void print_rule(char c, std::uint16_t colour) {
     const std::string rule(149, c);
@@ -473,15 +506,19 @@ void merge(bdLocals& caller, const SearchInputs& in, SearchState& st, PointOutco
 
     switch (out.verdict) {
         case Verdict::kComposeFailed:
+            ++st.composition_codes[out.code];
             if (caller.IPP > 2) search_line("skipping point %d (errcode %d)...\n", i, out.code);
             PD_report_error(i, out.code);
             return;
         case Verdict::kSolveFailed:
+            ++st.solve_codes[out.code];
             if (caller.IPP > 2) search_line("skipping point %d (errcode %d)...\n", i, out.code);
             return;
         case Verdict::kDropped:
+            ++st.screened;
             return;
         case Verdict::kOutOfRange:
+            ++st.limited;
             out_of_range_text(caller, kLinePointLimits);
             PD_report_error(i, 101);
             return;
@@ -753,6 +790,7 @@ int search(bdLocals& caller, int first, int end, const char* key) {
         SetConColor(kYellow, kMask);
         std::fprintf(console_stream(), "\n%d good points of %d was found!\n", st.count, end - first);
         SetConDefColor();
+        if (st.count == 0) print_dropped(st);
     }
     caller.meter_opt = st.i_opt;
     caller.meter_opt_count = st.best_count;

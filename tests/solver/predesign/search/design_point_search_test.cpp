@@ -77,8 +77,9 @@ TEST_F(Search, PointsWithoutAGeneratorAreMappedAndSkippedAlike) {
                         "\nPD_design_module: module 0 of type 7 has no generator\n" + "skipping point " +
                         std::to_string(i) + " (errcode -1)...\n" + "Search point " + std::to_string(i) +
                         ":\t";
-        expected +=
-            "\n\n" + rule('*') + "\n0 good points of 9 was found!\n" + "Search point 5009:\tOut of range!\n";
+        expected += "\n\n" + rule('*') + "\n0 good points of 9 was found!\n" +
+                    "Points dropped: 9 by the module generators (code -1: 9)\n" +
+                    "Search point 5009:\tOut of range!\n";
         EXPECT_EQ(console.text(), expected);
         EXPECT_EQ(master()->meter_opt, -1);
         EXPECT_STREQ(master()->err_text, "ERRCODE_OUTOFRANGE: in solver/predesign/optcylX line 813");
