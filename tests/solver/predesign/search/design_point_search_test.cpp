@@ -269,7 +269,8 @@ bdLocals* g_abort_target = nullptr;
 int g_abort_after = 0;
 void abort_after(bdLocals* b, uintptr_t) {
     g_seen.push_back({b->search_point, b->cyld_effx, b->cyld_effDx, b->cyld_uCo, b->meter_count});
-    if (b->meter_count == g_abort_after) g_abort_target->need_abort = 1;
+    // Written as a host writes it while the search's workers read it.
+    if (b->meter_count == g_abort_after) __atomic_store_n(&g_abort_target->need_abort, 1, __ATOMIC_RELEASE);
 }
 
 TEST_F(Search, AnAbortAfterGoodPointsRebuildsTheBestOfThem) {
