@@ -537,6 +537,14 @@ TEST_F(PredesignInput, SteamAfterAirIsSteam) {
     ASSERT_EQ(PD_load_data("air_h.pd"), 0);
     EXPECT_STREQ(fresh->fluidName, "flxb.dll");
     EXPECT_EQ(fresh->fluid_loaded, 1);
+    // A fluid that does not exist, after a good file, is refused and leaves the air.
+    std::string unknown = air.str();
+    unknown.replace(unknown.find("  4  1 200  0   0    1  0 "), 26, "  4  1 200  0   0    1 99 ");
+    unknown.replace(unknown.find("  293.15 101325 90"), 18, "  294469.175 101325 90");
+    write_file("fluid99.pd", unknown);
+    EXPECT_EQ(PD_load_data("fluid99.pd"), 1);
+    EXPECT_EQ(fresh->cyld_fluid, 0);
+    EXPECT_STREQ(fresh->fluidName, "flxb.dll");
     bterm();
     set_bdLocals(master());
 }
