@@ -16,7 +16,6 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -400,6 +399,28 @@ private:
 
 // ---------------------------------------------------------------- merge
 
+// How often each result code was seen, in the order first seen (a few kinds).
+struct CodeCounts {
+    static constexpr int kKinds = 16;
+    int code[kKinds] = {};
+    int count[kKinds] = {};
+    int kinds = 0;
+    int others = 0;  // codes beyond the first kKinds kinds
+    void add(int c) {
+        for (int k = 0; k < kinds; ++k)
+            if (code[k] == c) {
+                ++count[k];
+                return;
+            }
+        if (kinds == kKinds) {
+            ++others;
+            return;
+        }
+        code[kinds] = c;
+        count[kinds++] = 1;
+    }
+};
+
 // The search's own bookkeeping, kept on the calling thread.
 struct SearchState {
     int count = 0;
@@ -408,21 +429,23 @@ struct SearchState {
     double crit_opt = 0.0;
     // Points dropped, by why: the preparation or generation of a module (by
     // code), the solve (by code), the screening, the machine limits.
-    std::map<int, int> composition_codes;
-    std::map<int, int> solve_codes;
+    CodeCounts composition_codes;
+    CodeCounts solve_codes;
     int screened = 0;
     int limited = 0;
 };
 
 // "N by <what> (code c: n, ...)" for the codes seen, empty for none.
-std::string dropped_by(const char* what, const std::map<int, int>& codes) {
+std::string dropped_by(const char* what, const CodeCounts& codes) {
     int n = 0;
     std::string list;
-    for (const auto& [code, count] : codes) {
-        n += count;
-        list += (list.empty() ? "" : ", ") + std::to_string(code) + ": " + std::to_string(count);
+    for (int k = 0; k < codes.kinds; ++k) {
+        n += codes.count[k];
+        list += format_text("%s%d: %d", list.empty() ? "" : ", ", codes.code[k], codes.count[k]);
     }
-    return n == 0 ? std::string() : std::to_string(n) + " by " + what + " (code " + list + ")";
+    if (codes.others > 0) list += format_text(", others: %d", codes.others);
+    n += codes.others;
+    return n == 0 ? std::string() : format_text("%d by %s (code %s)", n, what, list.c_str());
 }
 
 // A search that keeps no point says why each was dropped: without it the
@@ -434,8 +457,8 @@ void print_dropped(const SearchState& st) {
     };
     add(dropped_by("the module generators", st.composition_codes));
     add(dropped_by("the solve", st.solve_codes));
-    if (st.screened > 0) add(std::to_string(st.screened) + " by the screening");
-    if (st.limited > 0) add(std::to_string(st.limited) + " by the machine's length or mass limit");
+    if (st.screened > 0) add(format_text("%d by the screening", st.screened));
+    if (st.limited > 0) add(format_text("%d by the machine's length or mass limit", st.limited));
     if (line.empty()) return;
     std::fprintf(console_stream(), "Points dropped: %s\n", line.c_str());
 }
@@ -506,12 +529,12 @@ void merge(bdLocals& caller, const SearchInputs& in, SearchState& st, PointOutco
 
     switch (out.verdict) {
         case Verdict::kComposeFailed:
-            ++st.composition_codes[out.code];
+            st.composition_codes.add(out.code);
             if (caller.IPP > 2) search_line("skipping point %d (errcode %d)...\n", i, out.code);
             PD_report_error(i, out.code);
             return;
         case Verdict::kSolveFailed:
-            ++st.solve_codes[out.code];
+            st.solve_codes.add(out.code);
             if (caller.IPP > 2) search_line("skipping point %d (errcode %d)...\n", i, out.code);
             return;
         case Verdict::kDropped:
