@@ -777,6 +777,8 @@ int search(bdLocals& caller, int first, int end, const char* key) {
     if (const int r = build_models(&caller); r != 0) {
         PD_free_models();
         set_bdLocals(&caller);
+        report_error(
+            format_text("OptCyl: the module models cannot be built (code %d): no point searched", r).c_str());
         return r;
     }
     PD_free_models();

@@ -105,6 +105,17 @@ TEST_F(Restore, RefusalsSayWhatIsMissing) {
               "\nPredC: 0 modules in the table (1..6 composed)\n"
               "\nPredC: module 0 has no model case of its own (InitModels builds them)\n"
               "\nRestorePoint: no models to keep (InitModels builds them; keepModels 0 builds its own)\n");
+
+    // Models that cannot be built (a fluid that does not exist): the search says so before any point.
+    master()->fluid_func = nullptr;
+    master()->fluidName[0] = '\0';
+    master()->cyld_fluid = 99;
+    const std::size_t before_search = console.text().size();
+    EXPECT_EQ(OptCyl(0, 4, 0, "cyld__effx"), 1);
+    EXPECT_NE(console.text().find("OptCyl: the module models cannot be built (code 1): no point searched",
+                                  before_search),
+              std::string::npos)
+        << console.text().substr(before_search);
 }
 
 }  // namespace
