@@ -21,8 +21,8 @@ namespace {
 // The tables of the threads alive, so that a case attached to one of them
 // finds it from any thread.
 std::mutex g_registry_lock;
-std::vector<const PredesignTables*>& registry() {
-    static std::vector<const PredesignTables*> live;
+std::vector<PredesignTables*>& registry() {
+    static std::vector<PredesignTables*> live;
     return live;
 }
 
@@ -51,10 +51,10 @@ thread_local PredesignTables* t_tables = nullptr;
 PredesignTables* owner_of(const void* p) {
     if (p == nullptr) return nullptr;
     const std::lock_guard<std::mutex> hold(g_registry_lock);
-    for (const PredesignTables* t : registry()) {
+    for (PredesignTables* t : registry()) {
         const auto* first = static_cast<const void*>(t->modules);
         const auto* last = static_cast<const void*>(t->modules + PD_MODULE_MAX);
-        if (std::less_equal<>()(first, p) && std::less<>()(p, last)) return const_cast<PredesignTables*>(t);
+        if (std::less_equal<>()(first, p) && std::less<>()(p, last)) return t;
     }
     return nullptr;
 }
