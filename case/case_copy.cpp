@@ -2,6 +2,8 @@
 // one block's arrays and results into another, the expansion of a solved case
 // to more streamlines, and the merge that appends one flow path to another.
 #include <algorithm>
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -206,6 +208,20 @@ void forget_source_resources(bdLocals* b) {
     h2::set_allocated_extents(b, 0, 0);
 }
 
+// The source block byte for byte, but its abort flag read as the one field a
+// host writes from another thread while the block is in use (a search
+// cancelled from another thread copied the flag as it was written).
+void copy_block_bytes(const bdLocals& src, bdLocals& dst) {
+    constexpr std::size_t flag = offsetof(bdLocals, need_abort);
+    constexpr std::size_t after = flag + sizeof(bdLocals::need_abort);
+    auto* to = reinterpret_cast<unsigned char*>(&dst);
+    const auto* from = reinterpret_cast<const unsigned char*>(&src);
+    std::memcpy(to, from, flag);
+    std::memcpy(to + after, from + after, sizeof(bdLocals) - after);
+    dst.need_abort = std::atomic_ref<std::int32_t>(const_cast<std::int32_t&>(src.need_abort))
+                         .load(std::memory_order_acquire);
+}
+
 bdLocals* copy_into_new_block(bdLocals* src) {
     const int N = elements_of(src);
     const int NI = streams_of(src);
@@ -217,7 +233,7 @@ bdLocals* copy_into_new_block(bdLocals* src) {
     PendingCopy pending;
     bdLocals* dst = pending.get();
     if (dst == nullptr) return nullptr;
-    std::memcpy(dst, src, sizeof(bdLocals));
+    copy_block_bytes(*src, *dst);
     forget_source_resources(dst);
 
     if (!make_current(dst)) return pending.fail("copy_probdata: can't set locals!\n");

@@ -136,6 +136,15 @@ bool numeric_token(std::string_view t) { return h2::has_leading_int(t); }
 double loss_from_psi(double psi) { return std::copysign(std::sqrt(std::fabs(psi)), psi); }
 double psi_from_loss(double loss) { return loss * std::fabs(loss); }
 
+// The "P2" token of element i as a design reads it again. A compressor's
+// token is its loading coefficient, which the run keeps in elem__Ht while it
+// overwrites isd__p2 with the solved outlet pressure: writing that pressure
+// back asked the reloaded design for a loading of 10^5. A turbine's token is
+// its outlet pressure target, which the solve meets.
+double p2_column(const bdLocals& c, int i, int m) {
+    return is_compressing(c) ? c.elem_Ht[i] : c.isd_p2[i][m];
+}
+
 // Integer tokens that are stored as doubles (teeth and vibration counts):
 // whole numbers, cut toward zero, so 12.7 gives 12. save_data writes them
 // with %g, which puts a number of more than six digits in exponent form
@@ -485,6 +494,9 @@ void set_element_defaults(bdLocals& c) {
 // Twist law of the exit angle over the span: for a rotor of a compressing
 // machine the angle is scaled by (r_j/r_m)^e, for every other element its
 // tangent. Rotor angles are taken as 180 - B2a and turned back afterwards.
+// Rounding of an angle (degrees) the twist law gives back on its held streamline.
+constexpr double kHeldAngleRounding = 1e-9;
+
 void apply_twist_law(bdLocals& c, int i, bool compressing) {
     const int ni = c.cyld_nr;
     const int m = ni / 2;
@@ -497,6 +509,13 @@ void apply_twist_law(bdLocals& c, int i, bool compressing) {
         return;
     }
     const double held = c.cas_B2a[i][m];
+    // A row of no height has one radius: no twist, every streamline at the
+    // held angle. The law's round trip through 180 - B and the arc tangent
+    // could move it by an ulp of 180 degrees on every load.
+    if (c.bld_l2[i] == 0.0) {
+        for (int j = 0; j < ni; ++j) c.cas_B2a[i][j] = held;
+        return;
+    }
     const bool scale_angle = compressing && rotor;
     const auto radius = [&](int j) { return (c.bld_d2[i] - c.bld_l2[i]) / 2.0 + j * c.bld_l2[i] / (ni - 1); };
     // The law is referred to the streamline whose angle the file holds. With an
@@ -519,7 +538,9 @@ void apply_twist_law(bdLocals& c, int i, bool compressing) {
         // On the held streamline the law gives the held angle back, folded
         // into 0..90 where it lay beyond: its rounding alone would move the
         // angle by an ulp on every load.
-        if (j == m && std::fabs(B - held) <= 1e-12 * std::fabs(held)) B = held;
+        // The rounding is that of angles up to 180 degrees, whatever the held
+        // angle's own size; a folded angle lies degrees away.
+        if (j == m && std::fabs(B - held) <= kHeldAngleRounding) B = held;
         c.cas_B2a[i][j] = B;
     }
 }
@@ -705,6 +726,18 @@ int read_whole_data_line(std::FILE* stream, std::string& line) {
 }
 }  // namespace h2
 
+namespace h2 {
+
+void forget_loaded_fluid(bdLocals& c) {
+    if (c.fluid_loaded == 0) return;
+    if (c.fluid_loaded - 1 != c.cyld_fluid) c.cyld_R = c.cyld_k = 0.0;
+    c.fluidName[0] = '\0';
+    c.fluid_loaded = 0;
+    c.fluid_func = nullptr;
+}
+
+}  // namespace h2
+
 extern "C" {
 
 int classify_data_line(const char* line) {
@@ -805,6 +838,7 @@ int load_data(const char* name) {
         if (const int r = CaseFileReader(file.get(), name, *c).read(); r != kDone) return r;
         prepare_loaded_data();
 
+        h2::forget_loaded_fluid(*c);
         // Every state of the solve goes through the main fluid's function; a case
         // whose plug-in was not found would call through NULL on its first step.
         const int fluid = InitFluid(c->cyld_af);
@@ -882,7 +916,7 @@ int save_data(const char* name, int layout) {
             std::fprintf(f, "%d ", i);
             put_reals(f, 12,
                       {c.bld_wp[i], c.bld_d2s[i], c.bld_l2[i], psi_from_loss(c.los_Los[i][m]),
-                       c.cas_B1g[i][m], c.elem_cz_[i], c.isd_p2[i][m]});
+                       c.cas_B1g[i][m], c.elem_cz_[i], p2_column(c, i, m)});
             write_trailing_columns(f, c, i, m);
         }
     } else {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "halvorine2/case_block.h"
 #include "halvorine2/case_file.h"
 
 namespace h2 {
@@ -32,6 +33,14 @@ inline constexpr std::size_t kMaxWholeLine = std::size_t{1} << 20;
 // kMaxWholeLine bytes, cut at its first '#', CR or LF; blank and comment
 // lines are skipped. kLineRead, kEndOfFile, kReadError, or kLineTooLong.
 int read_whole_data_line(std::FILE* stream, std::string& line);
+
+// Makes a case that a file loaded before set its fluid up anew from its
+// fluid number: the plug-in name and the loaded-fluid mark of the earlier
+// numbered set-up are cleared (a name the host gave, without such a mark,
+// stays), and so are the gas constants when the number changed, so that the
+// new fluid's defaults apply. Without this a second file read into a used
+// case kept the first file's plug-in.
+void forget_loaded_fluid(bdLocals& c);
 
 }  // namespace h2
 

@@ -86,8 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string first = read_file(f.saved);
 
         // What was saved loads again into a new case, as a later session reads
-        // it, and saves to the same bytes. (A second load into the same case
-        // keeps the plug-in the first one named, by design of the named path.)
+        // it, and saves to the same bytes.
         bterm();
         c = binit();
         if (c == nullptr) std::abort();

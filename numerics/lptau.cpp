@@ -130,7 +130,8 @@ static_assert(kD[1][1] == 32768);
 constexpr double kScale20 = 1.0 / 65536.0;  // 2^-16
 constexpr std::uint32_t kLow16 = 0xFFFFu;
 
-// Process-wide state of the 40-dimensional generator.
+// State of the 40-dimensional generator, one per thread: a shared chain
+// served two concurrent searches each other's points.
 struct Lpt40State {
     bool built = false;
     int dims = 0;
@@ -140,7 +141,7 @@ struct Lpt40State {
     bool chain_valid = false;
     std::array<std::uint32_t, kLptDims + 1> lastq{};
 };
-Lpt40State g_lpt40;
+thread_local Lpt40State g_lpt40;
 
 std::atomic<bool> g_lpt20_ready{false};
 

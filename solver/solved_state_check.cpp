@@ -53,6 +53,31 @@ constexpr std::string_view kStateElementKeys[] = {
 constexpr auto kStateRows = resolve(kStateRowKeys);
 constexpr auto kStateElements = resolve(kStateElementKeys);
 
+// What the reports derive from the sections after the solve: a section's
+// area grows with its chord squared, a row's blade volume with that area, its
+// height and blade count, the blade mass with the volume. A finite chord whose
+// square overflows ended a solve with 0 and a report of infinite volumes.
+std::string non_finite_derived(const bdLocals& b) {
+    if (b.cas_b == nullptr || b.bld_l1 == nullptr || b.bld_l2 == nullptr || b.bld_z == nullptr ||
+        b.strs_g_b == nullptr)
+        return {};
+    const int m = b.cyld_nr / 2;
+    for (int i = 0; i <= b.cyld_ns; ++i) {
+        if (b.cas_b[i] == nullptr) continue;
+        for (int j = 0; j < b.cyld_nr; ++j) {
+            const double area = b.cas_b[i][j] * b.cas_b[i][j];
+            if (!std::isfinite(area))
+                return format_text("the section area (cas__b squared) of element %d, streamline %d, is %g", i,
+                                   j, area);
+        }
+        const double volume = (b.bld_l1[i] + b.bld_l2[i]) / 2.0 * b.cas_b[i][m] * b.cas_b[i][m] * b.bld_z[i];
+        if (!std::isfinite(volume)) return format_text("the blade volume of element %d is %g", i, volume);
+        const double mass = volume * b.strs_g_b[i];
+        if (!std::isfinite(mass)) return format_text("the blade mass of element %d is %g", i, mass);
+    }
+    return {};
+}
+
 }  // namespace
 
 std::string non_finite_result(bdLocals& b) {
@@ -76,7 +101,7 @@ std::string non_finite_result(bdLocals& b) {
             if (!std::isfinite(values[i]))
                 return format_text("%s of element %d is %g", key.data(), i, values[i]);
     }
-    return {};
+    return non_finite_derived(b);
 }
 
 std::string unsolvable_input(const bdLocals& b) {

@@ -290,6 +290,36 @@ int run_in_folders(const RunOptions& opt) {
     return exit_code;
 }
 
+// Files a run writes in the folder it works in: the flow files and the
+// default dump.
+constexpr const char* kRunWrites[] = {"expdata.pbd", "expdata.sch", "expdata_Ax.sch", "bestxn.dump"};
+
+bool same_file(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code ea, eb;
+    const auto ca = std::filesystem::weakly_canonical(a, ea);
+    const auto cb = std::filesystem::weakly_canonical(b, eb);
+    return !ea && !eb && ca == cb;
+}
+
+// A run must never write over its own input: a --dump file that is one of
+// the case files had the run's output appended to it, and a case file named
+// like a flow file was overwritten by the run. 2 with a line, else 0.
+int refuse_overwritten_inputs(const RunOptions& opt) {
+    namespace fs = std::filesystem;
+    const fs::path home = fs::current_path();
+    for (const auto& file : opt.files) {
+        // One case runs here, several each in the folder named after its file.
+        const fs::path folder = opt.files.size() == 1 ? home : home / fs::path(file).stem();
+        if (!opt.dump.empty() && (same_file(opt.dump, file) || same_file(folder / opt.dump, file)))
+            return bad_arguments("the --dump file " + opt.dump + " is the case file " + file);
+        for (const char* written : kRunWrites)
+            if (same_file(folder / written, file))
+                return bad_arguments("the run writes its file " + std::string(written) +
+                                     " over the case file " + file + "; give the case file another name");
+    }
+    return 0;
+}
+
 int run_cases(const RunOptions& opt) {
     return opt.files.size() == 1 ? run_one(opt, opt.files[0]) : run_in_folders(opt);
 }
@@ -330,6 +360,8 @@ int run_command(int argc, char** argv) {
     }
     if (opt.files.empty()) return bad_arguments("run needs a case file");
     if (!opt.json.empty() && opt.files.size() > 1) return bad_arguments("--json takes one case file");
+    // Before the dump file is tried for writing: it may be one of the inputs.
+    if (const int refused = refuse_overwritten_inputs(opt); refused != 0) return refused;
     if (!opt.dump.empty() && (opt.files.size() == 1 || opt.dump[0] == '/') && !dump_writable(opt.dump)) {
         std::fprintf(stderr, "halvorine2: %s: the dump file cannot be written\n", opt.dump.c_str());
         return 1;
@@ -453,6 +485,28 @@ int run_predesign(const PredesignOptions& opt) {
     return exit_code;
 }
 
+// The design-point sequence has indices 0 .. 2^29 - 2.
+constexpr long long kPointIndexLimit = (1LL << 29) - 1;
+
+// A search that could draw no point is refused before the file is read:
+// 2 with a line, else 0.
+int refuse_empty_search(const PredesignOptions& opt) {
+    if (opt.points < 1) return bad_arguments("--points needs a whole number of 1 or more");
+    if (opt.first >= kPointIndexLimit || opt.first + static_cast<long long>(opt.points) > kPointIndexLimit)
+        return bad_arguments("--first " + std::to_string(opt.first) + " with --points " +
+                             std::to_string(opt.points) + " runs past the last design point " +
+                             std::to_string(kPointIndexLimit - 1));
+    return 0;
+}
+
+// A plug-in folder that is not there fails far into the load with no word
+// of why: 2 with a line, else 0.
+int refuse_missing_model_base(const std::string& folder) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(folder, ec)) return 0;
+    return bad_arguments("--model-base " + folder + ": no such folder");
+}
+
 // A whole decimal number within the int range.
 bool parse_int(const char* text, int& out) {
     char* end = nullptr;
@@ -489,6 +543,8 @@ int predesign_command(int argc, char** argv) {
     if (opt.criterion.empty()) return bad_arguments("--criterion needs a key");
     if (static_cast<long long>(opt.first) + opt.points > INT_MAX)
         return bad_arguments("--first + --points is too large");
+    if (const int refused = refuse_empty_search(opt); refused != 0) return refused;
+    if (const int refused = refuse_missing_model_base(opt.model_base); refused != 0) return refused;
     return run_predesign(opt);
 }
 

@@ -7,11 +7,12 @@
  *   - LPT20init / LPT20point: up to 20 dimensions, 16-bit coordinates, point i
  *     computed directly from the bits of i.
  *
- * Thread safety: the state of both generators is process-wide and unlocked.
- * LPT40init and LPT40point are NOT thread-safe: one thread at a time may draw
- * from that generator (they share the chain position and the built dimension).
- * LPT20init and LPT20point are safe to call from any thread (the table never
- * changes once built; before LPT20init the points are all zero). */
+ * Thread safety: the 40-dimensional generator keeps its state (chain
+ * position, built dimension) per thread: LPT40init resets the calling
+ * thread's generator, and threads drawing at once do not disturb each other
+ * (any index yields the same point on any thread). LPT20init and LPT20point
+ * are safe to call from any thread (the table never changes once built;
+ * before LPT20init the points are all zero). */
 #ifndef HALVORINE2_LPTAU_H
 #define HALVORINE2_LPTAU_H
 
@@ -26,12 +27,12 @@ H2_EXTERN_C_BEGIN
  * stored so). Returns 0 written; 1 dim outside 2..40 (nothing written, the
  * generator is reset); 2 an index beyond the 30-bit direction table (first at
  * 2^29 - 1; nothing written, *s unchanged); -1 s or x is NULL.
- * Any index yields the same point however it is reached. NOT thread-safe. */
+ * Any index yields the same point however it is reached. */
 H2_API int LPT40point(int* s, int dim, double* x);
 
 /* Resets the 40-dimensional generator: the next LPT40point builds its
- * direction numbers afresh for the dimension it is given. Returns 1.
- * NOT thread-safe. */
+ * direction numbers afresh for the dimension it is given (the calling
+ * thread's generator). Returns 1. */
 H2_API int LPT40init(void);
 
 /* Makes the 20-dimensional generator's direction words available (once per

@@ -100,6 +100,16 @@ typedef struct PD_module {
 
 H2_EXTERN_C_BEGIN
 
+/* Threads: every host thread has a module table (records, count and
+ * prerequisite blocks) of its own, and a case keeps the table that setRanges
+ * or PD_load_data attached to it, on whichever thread the case is current
+ * later. Predesigns may run on several host threads at once, each in a case
+ * of its own (as analyses may); one case must not be used by two threads at
+ * once. The table is "the module table" below: the one attached to the
+ * calling thread's current case, otherwise the calling thread's own. A
+ * thread's own table lives as long as the thread: a case attached to it is
+ * not searched after that thread has ended. */
+
 /* Stores the address of record 0 of the module table in *table (when table
  * is not NULL), through which the host writes the records, and sets the
  * module count to n. Touches no case block. Returns 0; 2 for n outside 0..6,

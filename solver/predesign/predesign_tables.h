@@ -19,9 +19,11 @@ struct PredesignTables {
 };
 
 // The calling thread's tables: a worker's private copy while one is
-// installed, otherwise the process-wide tables the host fills.
+// installed; otherwise the tables attached to the current case (setRanges,
+// PD_load_data), whichever thread attached them; otherwise the calling
+// thread's own tables, which the host fills.
 PredesignTables& tables();
-// The process-wide tables, whatever the calling thread has installed.
+// The calling thread's own tables, whatever it has installed or attached.
 PredesignTables& process_tables();
 
 // Installs `own` as the calling thread's tables until destroyed.

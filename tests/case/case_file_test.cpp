@@ -21,6 +21,7 @@
 
 #include "case/text_field.h"
 #include "halvorine2/case_file.h"
+#include "halvorine2/fluid_plugin.h"
 #include "tests/support/captured_console.h"
 #include "tests/support/case_fixture.h"
 #include "tests/support/temp_dir.h"
@@ -1011,6 +1012,15 @@ const RoundTrip kRoundTrips[] = {
     // Six digits wrote 1.0000001 as 1: the reload found a blade row and gave it seal defaults.
     {"KindCodeOffByAFraction", "0 1 0 0 0 10\n0\n0\n0 3000 0 0 0 0 0 0 0 0 41 0 0 0 0 1.0000001\n0\n0\n",
      [](const bdLocals& c) { return c.clrn_Zrr[0]; }, 0.0},
+    // A rotor row of no height (one radius) in a twisted path of ten streamlines:
+    // the law's round trip through 180 - B2a moved the held angle by an ulp of
+    // 180 degrees on every load.
+    {"TwistLawOfARowOfNoHeight",
+     "1 10 0 0 0 100\n0\n0 1 2\n0\n1 3000 0.2 0 0 0 0.0028 1 0 0 41 0 0 0 0 1\n0\n0\n1\n",
+     [](const bdLocals& c) { return c.cas_B2a[1][5] + c.cas_B2a[1][0] + c.cas_B2a[1][9]; }, 3 * 0.0028},
+    {"TwistLawOfACompressorRowOfNoHeight",
+     "1 10 0 0 0 100\n0\n0 1 2\n0\n1 3000 0.2 0 0 0 179.9972 1 0 0 41 0 0 0 0 1\n0\n0\n1\n",
+     [](const bdLocals& c) { return c.cas_B2a[1][5] + c.cas_B2a[1][0] + c.cas_B2a[1][9]; }, 3 * 179.9972},
     // The inlet took the rotor form 180 - B2a of its angle, and the next load turned it back.
     {"TwistLawOfARotorAtTheInlet", "0 3 0 0 0 100\n0\n0\n0 3000 0 0 0 0 26 0 0 0 41 0 0 0 0 1\n0\n0\n",
      [](const bdLocals& c) { return c.cas_B2a[0][0]; }, 26.0},
@@ -1190,24 +1200,25 @@ TEST_F(CaseFileWithPlugins, AFluidWithoutItsPlugInSaysWhichAndWhere) {
     }
 }
 
+// Sets field `column` of the data line under the heading that starts with `heading`.
+std::string set_field(std::string text, const std::string& heading, std::size_t column,
+                      const std::string& value) {
+    const std::size_t start = text.find('\n', text.find(heading)) + 1;
+    const std::size_t end = text.find('\n', start);
+    std::istringstream in(text.substr(start, end - start));
+    std::vector<std::string> fields{std::istream_iterator<std::string>(in), {}};
+    fields.at(column) = value;
+    std::string line;
+    for (const std::string& f : fields) line += "  " + f;
+    return text.replace(start, end - start, line);
+}
+
 // Methane with an excess-air ratio below 1 is a rich mixture the gas plug-in
 // does not model and refuses: the numbered fluid path (a first load) and the
-// named path (the same file loaded again into the case, which keeps the
-// plug-in's name) both refuse the file; a lean mixture loads on both.
+// named path (the plug-in's name kept in the case, as a host gives it) both
+// refuse the file; a lean mixture loads on both.
 TEST_F(CaseFileWithPlugins, ARichGasMixtureIsRefusedOnEveryPath) {
     const std::string example = h2::test::read_file(kExamplesDir / "air_turbine_stage.dat");
-    // Sets field `column` of the data line under the heading that starts with `heading`.
-    const auto set_field = [](std::string text, const std::string& heading, std::size_t column,
-                              const std::string& value) {
-        const std::size_t start = text.find('\n', text.find(heading)) + 1;
-        const std::size_t end = text.find('\n', start);
-        std::istringstream in(text.substr(start, end - start));
-        std::vector<std::string> fields{std::istream_iterator<std::string>(in), {}};
-        fields.at(column) = value;
-        std::string line;
-        for (const std::string& f : fields) line += "  " + f;
-        return text.replace(start, end - start, line);
-    };
     const std::string methane = set_field(example, "#  NS  NI  IM  IP  IPP  VART  IS", 6, "5");
     for (const char* af : {"0.45", "1.2"}) {
         SCOPED_TRACE(af);
@@ -1221,6 +1232,8 @@ TEST_F(CaseFileWithPlugins, ARichGasMixtureIsRefusedOnEveryPath) {
         h2::copy_text(block()->ModelBase, H2_PLUGIN_DIR);
         EXPECT_EQ(load_data("methane.dat") != 0, rich);
         EXPECT_STREQ(block()->fluidName, "flxm.dll");
+        // The name kept without the mark of a numbered set-up, as a host names its plug-in.
+        block()->fluid_loaded = 0;
         EXPECT_EQ(load_data("methane.dat") != 0, rich);
     }
 }
@@ -1233,6 +1246,27 @@ TEST_F(CaseFileWithPlugins, ASecondLoadReplacesTheFirstArrays) {
     EXPECT_EQ(block()->alloc_streams, 1);
     EXPECT_EQ(block()->cyld_VART, 1);
     EXPECT_EQ(console_.text(), "");
+}
+
+// A second file read into a used case sets its own fluid up: steam after air
+// is steam (superheated steam at 3 MPa and 300 degC has h = 2993.5 kJ/kg,
+// IAPWS-IF97 steam tables), and a file naming a fluid that does not exist is
+// refused after a good one.
+TEST_F(CaseFileWithPlugins, ASecondFileSetsItsOwnFluidUp) {
+    ASSERT_EQ(load_data((kExamplesDir / "air_turbine_stage.dat").c_str()), 0);
+    ASSERT_EQ(load_data((kExamplesDir / "steam_turbine_stage.dat").c_str()), 0);
+    bdLocals* b = block();
+    EXPECT_STREQ(b->fluidName, "flxs.dll");
+    EXPECT_EQ(b->fluid_loaded, 3);
+    ASSERT_NE(b->fluid_func, nullptr);
+    EXPECT_NEAR(b->fluid_func(H2_FLUID_I_PT, 3e6, 573.15, 0.0, H2_FLUID_MAIN), 2993.5e3, 2e3);
+    b->IPP = b->IPI = b->IPO = 0;
+    EXPECT_EQ(dbrun(nullptr, 0), 0);
+
+    const std::string example = h2::test::read_file(kExamplesDir / "air_turbine_stage.dat");
+    std::ofstream("fluid99.dat") << set_field(example, "#  NS  NI  IM  IP  IPP  VART  IS", 6, "99");
+    ASSERT_EQ(load_data((kExamplesDir / "air_turbine_stage.dat").c_str()), 0);
+    EXPECT_NE(load_data("fluid99.dat"), 0);
 }
 
 }  // namespace

@@ -163,11 +163,11 @@ int AxTurbDesign(int m) {
         rho = design_fluid(b, H2_FLUID_RHO_PI, p1, i1);
     }
 
-    if (r.restoreFlag == 0 && (n < static_cast<int>(r.PD_LIM_lower[PD_LIM_STG]) ||
-                               n > static_cast<int>(r.PD_LIM_upper[PD_LIM_STG]))) {
-        point_reason("axial turbine module %d: the drop needs %d stages, outside the stage limits %d to %d",
-                     m, n, static_cast<int>(r.PD_LIM_lower[PD_LIM_STG]),
-                     static_cast<int>(r.PD_LIM_upper[PD_LIM_STG]));
+    // Compared as doubles: a finite limit the input file accepts (1e18) has no int value.
+    if (r.restoreFlag == 0 &&
+        (n < std::trunc(r.PD_LIM_lower[PD_LIM_STG]) || n > std::trunc(r.PD_LIM_upper[PD_LIM_STG]))) {
+        point_reason("axial turbine module %d: the drop needs %d stages, outside the stage limits %g to %g",
+                     m, n, std::trunc(r.PD_LIM_lower[PD_LIM_STG]), std::trunc(r.PD_LIM_upper[PD_LIM_STG]));
         return 1;
     }
     // A restored point is not held to the stage limits; it must still fit.

@@ -421,13 +421,69 @@ private:
 
 // ---------------------------------------------------------------- merge
 
+// How often each result code was seen, in the order first seen (a few kinds).
+struct CodeCounts {
+    static constexpr int kKinds = 16;
+    int code[kKinds] = {};
+    int count[kKinds] = {};
+    int kinds = 0;
+    int others = 0;  // codes beyond the first kKinds kinds
+    void add(int c) {
+        for (int k = 0; k < kinds; ++k)
+            if (code[k] == c) {
+                ++count[k];
+                return;
+            }
+        if (kinds == kKinds) {
+            ++others;
+            return;
+        }
+        code[kinds] = c;
+        count[kinds++] = 1;
+    }
+};
+
 // The search's own bookkeeping, kept on the calling thread.
 struct SearchState {
     int count = 0;
     int i_opt = -1;
     int best_count = 0;
     double crit_opt = 0.0;
+    // Points dropped, by why: the preparation or generation of a module (by
+    // code), the solve (by code), the screening, the machine limits.
+    CodeCounts composition_codes;
+    CodeCounts solve_codes;
+    int screened = 0;
+    int limited = 0;
 };
+
+// "N by <what> (code c: n, ...)" for the codes seen, empty for none.
+std::string dropped_by(const char* what, const CodeCounts& codes) {
+    int n = 0;
+    std::string list;
+    for (int k = 0; k < codes.kinds; ++k) {
+        n += codes.count[k];
+        list += format_text("%s%d: %d", list.empty() ? "" : ", ", codes.code[k], codes.count[k]);
+    }
+    if (codes.others > 0) list += format_text(", others: %d", codes.others);
+    n += codes.others;
+    return n == 0 ? std::string() : format_text("%d by %s (code %s)", n, what, list.c_str());
+}
+
+// A search that keeps no point says why each was dropped: without it the
+// only word was the failure code of the whole search.
+void print_dropped(const SearchState& st) {
+    std::string line;
+    const auto add = [&line](const std::string& part) {
+        if (!part.empty()) line += (line.empty() ? "" : ", ") + part;
+    };
+    add(dropped_by("the module generators", st.composition_codes));
+    add(dropped_by("the solve", st.solve_codes));
+    if (st.screened > 0) add(format_text("%d by the screening", st.screened));
+    if (st.limited > 0) add(format_text("%d by the machine's length or mass limit", st.limited));
+    if (line.empty()) return;
+    std::fprintf(console_stream(), "Points dropped: %s\n", line.c_str());
+}
 
 void print_rule(char c, std::uint16_t colour) {
     const std::string rule(149, c);
@@ -503,15 +559,19 @@ void merge(bdLocals& caller, const SearchInputs& in, SearchState& st, PointOutco
 
     switch (out.verdict) {
         case Verdict::kComposeFailed:
+            st.composition_codes.add(out.code);
             if (caller.IPP > 2) skipping_line(i, out);
             PD_report_error(i, out.code);
             return;
         case Verdict::kSolveFailed:
+            st.solve_codes.add(out.code);
             if (caller.IPP > 2) skipping_line(i, out);
             return;
         case Verdict::kDropped:
+            ++st.screened;
             return;
         case Verdict::kOutOfRange:
+            ++st.limited;
             out_of_range_text(caller, kLinePointLimits);
             PD_report_error(i, 101);
             return;
@@ -681,7 +741,7 @@ int rebuild_best(bdLocals& caller, const SearchInputs& in, const SearchState& st
     }
     if (caller.IPP > 1)
         for (int k = 0; k < 9; ++k) print_rule('-', 7);
-    caller.need_abort = 0;
+    std::atomic_ref<std::int32_t>(caller.need_abort).store(0, std::memory_order_release);
     set_bdLocals(&caller);
     caller.search_point = st.i_opt;
     if (const int r = compose_point(&caller, 0); r != 0) {
@@ -716,11 +776,26 @@ int rebuild_best(bdLocals& caller, const SearchInputs& in, const SearchState& st
 }
 
 int search(bdLocals& caller, int first, int end, const char* key) {
+    if (key == nullptr) {
+        report_error("OptCyl: no criterion key");
+        return -1;
+    }
     const int ndim = dimension_total();
-    if (ndim > kMaxDims) return -1;
     // The generator refuses fewer than two dimensions or an index beyond its
     // range and would never advance: such a search cannot draw a point.
-    if (ndim < 2 || key == nullptr || first < 0 || first >= kIndexLimit || end > kIndexLimit) return -1;
+    if (ndim < 2 || ndim > kMaxDims) {
+        report_error(
+            format_text("OptCyl: the module table (%d modules) gives %d searched coordinates, 2..%d needed",
+                        module_count(), ndim, kMaxDims)
+                .c_str());
+        return -1;
+    }
+    if (first < 0 || first >= kIndexLimit || end > kIndexLimit) {
+        report_error(
+            format_text("OptCyl: points %d..%d outside the sequence 0..%d", first, end - 1, kIndexLimit - 1)
+                .c_str());
+        return -1;
+    }
 
     SearchInputs in;
     in.caller = &caller;
@@ -732,6 +807,8 @@ int search(bdLocals& caller, int first, int end, const char* key) {
     if (const int r = build_models(&caller); r != 0) {
         PD_free_models();
         set_bdLocals(&caller);
+        report_error(
+            format_text("OptCyl: the module models cannot be built (code %d): no point searched", r).c_str());
         return r;
     }
     PD_free_models();
@@ -768,6 +845,7 @@ int search(bdLocals& caller, int first, int end, const char* key) {
         SetConColor(kYellow, kMask);
         std::fprintf(console_stream(), "\n%d good points of %d was found!\n", st.count, end - first);
         SetConDefColor();
+        if (st.count == 0) print_dropped(st);
     }
     caller.meter_opt = st.i_opt;
     caller.meter_opt_count = st.best_count;
@@ -781,7 +859,7 @@ int search(bdLocals& caller, int first, int end, const char* key) {
         result = rebuild_best(caller, in, st, ndim);
         set_bdLocals(&caller);
         if (aborted) {
-            caller.need_abort = 1;
+            std::atomic_ref<std::int32_t>(caller.need_abort).store(1, std::memory_order_release);
             result = 4;
             PD_report_error(st.i_opt, 4);
         }
@@ -806,7 +884,10 @@ int PD_set_point(int i, int ndim) {
 
 int OptCylSearch(int first, int end, int /*reserved*/, const char* key) {
     bdLocals* caller = get_bdLocals();
-    if (caller == nullptr) return -1;
+    if (caller == nullptr) {
+        h2::report_error("OptCyl: no current case");
+        return -1;
+    }
     try {
         return h2::predesign::search(*caller, first, end, key);
     } catch (...) {
@@ -817,7 +898,10 @@ int OptCylSearch(int first, int end, int /*reserved*/, const char* key) {
 
 int OptCyl(int first, int end, int reserved, const char* key) {
     bdLocals* caller = get_bdLocals();
-    if (caller == nullptr) return -1;
+    if (caller == nullptr) {
+        h2::report_error("OptCyl: no current case");
+        return -1;
+    }
     int result;
     {
         const h2::platform::FpEnvironmentGuard fp;

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "case/case_arrays.h"
+#include "case/output_internal.h"
 #include "case/text_field.h"
 #include "case/walkers_internal.h"
 #include "halvorine2/case_data.h"
@@ -198,14 +199,22 @@ int join(bdLocals& master, bdLocals* const* models, int count, const int* ns) {
 
 int compose(bdLocals& master, int restoreFlag) {
     const int count = module_count();
-    if (count < 1 || count > PD_MODULE_MAX) return -1;
+    if (count < 1 || count > PD_MODULE_MAX) {
+        report_error(format_text("PredC: %d modules in the table (1..6 composed)", count).c_str());
+        return -1;
+    }
     bdLocals* models[PD_MODULE_MAX] = {};
     PD_module* rec[PD_MODULE_MAX] = {};
     for (int m = 0; m < count; ++m) {
         rec[m] = module(m);
         models[m] = rec[m]->PD_model;
         // A record without its model has nothing to be generated in.
-        if (models[m] == nullptr || models[m] == &master) return -1;
+        if (models[m] == nullptr || models[m] == &master) {
+            report_error(
+                format_text("PredC: module %d has no model case of its own (InitModels builds them)", m)
+                    .c_str());
+            return -1;
+        }
     }
     master.cyld_ns = 0;
 
@@ -282,7 +291,10 @@ int compose(bdLocals& master, int restoreFlag) {
 }  // namespace
 
 int compose_point(bdLocals* master, int restoreFlag) {
-    if (master == nullptr) return -1;
+    if (master == nullptr) {
+        report_error("PredC: no current case");
+        return -1;
+    }
     const MasterGuard keep(master);
     try {
         return compose(*master, restoreFlag);
@@ -297,7 +309,10 @@ extern "C" {
 
 int PD_design_module(int m) {
     const PD_module* rec = h2::predesign::module(m);
-    if (rec == nullptr) return -1;
+    if (rec == nullptr) {
+        h2::report_error(h2::format_text("PD_design_module: no module %d in the table", m).c_str());
+        return -1;
+    }
     const int type = rec->type;
     const bool known = type >= 0 && type < static_cast<int>(std::size(h2::predesign::kGenerators));
     const h2::predesign::PD_generator g = known ? h2::predesign::kGenerators[type] : nullptr;

@@ -1,9 +1,14 @@
-// The process-wide predesign module table: at most six module records in flow
-// order, their count, and the prerequisite blocks, one per module. The host
-// fills the records through getRanges and attaches the table to its case with
-// setRanges. Design code reaches them only through predesign_tables.h, which a
-// search worker points at its own copy.
+// The predesign module table: at most six module records in flow order, their
+// count, and the prerequisite blocks, one per module. Every host thread has a
+// table of its own; the host fills the records through getRanges and attaches
+// the table to its case with setRanges, and from then on the case reaches that
+// table on whatever thread it is current. Design code reaches them only
+// through predesign_tables.h, which a search worker points at its own copy.
+#include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <mutex>
+#include <vector>
 
 #include "halvorine2/output.h"
 #include "halvorine2/predesign.h"
@@ -13,13 +18,56 @@
 namespace h2::predesign {
 namespace {
 
-PredesignTables g_tables{};
+// The tables of the threads alive, so that a case attached to one of them
+// finds it from any thread.
+std::mutex g_registry_lock;
+std::vector<PredesignTables*>& registry() {
+    static std::vector<PredesignTables*> live;
+    return live;
+}
+
+// One table per host thread, for as long as the thread lives. A single
+// process-wide table had two hosts' searches overwrite each other's records
+// and free each other's models.
+struct ThreadTables {
+    PredesignTables own{};
+    ThreadTables() {
+        const std::lock_guard<std::mutex> hold(g_registry_lock);
+        registry().push_back(&own);
+    }
+    ~ThreadTables() {
+        const std::lock_guard<std::mutex> hold(g_registry_lock);
+        std::erase(registry(), &own);
+    }
+    ThreadTables(const ThreadTables&) = delete;
+    ThreadTables& operator=(const ThreadTables&) = delete;
+};
+
+thread_local ThreadTables t_own;
 thread_local PredesignTables* t_tables = nullptr;
+
+// The live table holding the record `p` points into (a case's ranges_ref
+// names record 0, a model's its own module), or nullptr.
+PredesignTables* owner_of(const void* p) {
+    if (p == nullptr) return nullptr;
+    const std::lock_guard<std::mutex> hold(g_registry_lock);
+    for (PredesignTables* t : registry()) {
+        const auto* first = static_cast<const void*>(t->modules);
+        const auto* last = static_cast<const void*>(t->modules + PD_MODULE_MAX);
+        if (std::less_equal<>()(first, p) && std::less<>()(p, last)) return t;
+    }
+    return nullptr;
+}
 
 }  // namespace
 
-PredesignTables& process_tables() { return g_tables; }
-PredesignTables& tables() { return t_tables != nullptr ? *t_tables : g_tables; }
+PredesignTables& process_tables() { return t_own.own; }
+PredesignTables& tables() {
+    if (t_tables != nullptr) return *t_tables;
+    if (const bdLocals* b = get_bdLocals(); b != nullptr)
+        if (PredesignTables* attached = owner_of(b->ranges_ref)) return *attached;
+    return t_own.own;
+}
 
 ScopedPredesignTables::ScopedPredesignTables(PredesignTables* own) : previous_(t_tables) { t_tables = own; }
 ScopedPredesignTables::~ScopedPredesignTables() { t_tables = previous_; }

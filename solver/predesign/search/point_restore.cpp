@@ -73,11 +73,15 @@ int restore(bdLocals& master, int keepModels, int restoreFlag) {
             return r;
         }
     } else if (!models_present()) {
+        report_error("RestorePoint: no models to keep (InitModels builds them; keepModels 0 builds its own)");
         return -1;
     }
     set_bdLocals(&master);
     const PD_module* first = module(0);
-    if (first == nullptr) return -1;
+    if (first == nullptr) {
+        report_error("RestorePoint: no module in the table");
+        return -1;
+    }
     // Only the atlases made here are released here; a host's stay its own.
     const bool own_s = first->useAtlasS != 0 && master.atlas_s == nullptr;
     const bool own_r = first->useAtlasR != 0 && master.atlas_r == nullptr;
@@ -119,7 +123,10 @@ extern "C" {
 
 int RestorePoint(int keepModels, int restoreFlag) {
     bdLocals* master = get_bdLocals();
-    if (master == nullptr) return -1;
+    if (master == nullptr) {
+        h2::report_error("RestorePoint: no current case");
+        return -1;
+    }
     const h2::platform::FpEnvironmentGuard fp;
     int result;
     try {

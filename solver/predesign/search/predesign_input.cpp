@@ -86,6 +86,17 @@ constexpr std::array<int PD_module::*, kStageOptionLines> kStageOptions{
     &PD_module::diff_form, &PD_module::uband_form, &PD_module::desw_form, &PD_module::volin_form,
     &PD_module::volout_form};
 
+// Field names of the range and limit lines, as the messages give them.
+constexpr const char* kVarNames[PD_VAR_COUNT] = {"PD_VAR_OM", "PD_VAR_D",  "PD_VAR_CZ", "PD_VAR_HT",
+                                                 "PD_VAR_R",  "PD_VAR_PA", "PD_VAR_KU", "PD_VAR_KZ",
+                                                 "PD_VAR_M",  "PD_VAR_KH"};
+constexpr const char* kLimNames[PD_LIM_COUNT] = {"PD_LIM_STG",    "PD_LIM_DH",   "PD_LIM_DS",  "PD_LIM_A1",
+                                                 "PD_LIM_LENGTH", "PD_LIM_MACH", "PD_LIM_MASS"};
+// Searched variables that are sizes, speeds or ratios of sizes: no negative value has a meaning.
+constexpr int kNonNegativeVars[] = {PD_VAR_OM, PD_VAR_D, PD_VAR_CZ, PD_VAR_M};
+// The machine inlet flow angle, degrees.
+constexpr double kMaxInletAngle = 180.0;
+
 // One content line: its tokens and where it stands in the file.
 struct Line {
     std::string text;
@@ -112,6 +123,7 @@ public:
         }
         if (ended_ || !read_content_line(f_, line_.text, physical_)) {
             ended_ = true;
+            too_long_ = line_.text.size() > kMaxWholeLine;
             return nullptr;
         }
         line_.physical = physical_;
@@ -123,6 +135,9 @@ public:
     // Hands the last line out again on the next call.
     void put_back() { pending_ = true; }
     int physical() const { return physical_; }
+    bool ended() const { return ended_; }
+    // The file ended at a line longer than kMaxWholeLine, which was not read.
+    bool too_long() const { return too_long_; }
 
 private:
     std::FILE* f_;
@@ -130,11 +145,18 @@ private:
     int physical_ = 0;
     bool pending_ = false;
     bool ended_ = false;
+    bool too_long_ = false;
 };
 
 std::string what_of(const char* format, long long value) {
     char text[96];
     std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+std::string what_of(const char* format, const char* name, double value) {
+    char text[160];
+    std::snprintf(text, sizeof text, format, name, value);
     return text;
 }
 
@@ -218,8 +240,11 @@ public:
         PD_module& first = modules_[0];
         if (!reals({&first.PD_SRC_I0, &first.PD_SRC_P0, &first.PD_SRC_A0}, failure)) return failure;
         const int source_line = reader_.physical();
-        if (first.PD_SRC_P0 != 0.0 && first.PD_SRC_I0 < kTemperatureBelow) {
-            if (!temperature_to_enthalpy(first)) {
+        if (!reader_.ended() && !inlet_in_range(first, source_line, failure)) return failure;
+        const bool temperature = first.PD_SRC_P0 != 0.0 && first.PD_SRC_I0 < kTemperatureBelow;
+        // A case an earlier file set up takes this file's fluid now, not at its first run.
+        if (temperature || target_.fluid_loaded != 0) {
+            if (!set_up_fluid(first) || (temperature && !temperature_to_enthalpy(first))) {
                 SetConColor(12, 240);
                 std::fputs("InitFluid failed!\n", console_stream());
                 SetConDefColor();
@@ -236,12 +261,25 @@ public:
                     return Failure{kDimensionError, line->physical,
                                    what_of("number of modules %lld outside 0..6", n)};
                 count_ = n;
+                count_read_ = true;
             }
         }
-        for (int m = 0; m < count_; ++m)
+        for (int m = 0; m < count_; ++m) {
             if (!module_lines(modules_[m], failure)) return failure;
+            if (reader_.ended() && !reader_.too_long() && short_module_ < 0) short_module_ = m;
+        }
+        if (reader_.too_long())
+            return Failure{
+                kDimensionError, reader_.physical(),
+                what_of("the line is longer than %lld bytes", static_cast<long long>(kMaxWholeLine))};
         return std::nullopt;
     }
+
+    // The module the file ended in before its last line, -1 for a whole file.
+    int short_module() const { return short_module_; }
+    // The file ended before its module count line.
+    bool no_count() const { return !count_read_; }
+    int last_line() const { return reader_.physical(); }
 
     // The read values go into the case and the table.
     void commit(const char* file) {
@@ -317,16 +355,81 @@ private:
         }
         if (!integer(rec.Dflag, failure) || !integer(rec.Gflag, failure)) return false;
         if (!option_lines(rec, failure)) return false;
-        for (int v = 0; v < PD_VAR_COUNT; ++v)
-            if (!reals({&rec.PD_VAR_lower[v], &rec.PD_VAR_upper[v]}, failure)) return false;
+        for (int v = 0; v < PD_VAR_COUNT; ++v) {
+            if (!range(rec.PD_VAR_lower[v], rec.PD_VAR_upper[v], kVarNames[v], failure)) return false;
+            if (std::find(std::begin(kNonNegativeVars), std::end(kNonNegativeVars), v) !=
+                    std::end(kNonNegativeVars) &&
+                !reader_.ended() && rec.PD_VAR_lower[v] < 0.0) {
+                failure = Failure{kValueError, reader_.physical(),
+                                  what_of("%s lower end %g is negative", kVarNames[v], rec.PD_VAR_lower[v])};
+                return false;
+            }
+        }
         // No module type searches the work split, and the file gives only its
         // range: the generator takes the middle of it (left at 0, a turbine
         // would put nearly all its work into the first stage).
         rec.PD_VAL[PD_VAR_KH] = 0.5 * (rec.PD_VAR_lower[PD_VAR_KH] + rec.PD_VAR_upper[PD_VAR_KH]);
         for (int l = 0; l < PD_LIM_COUNT; ++l)
-            if (!reals({&rec.PD_LIM_lower[l], &rec.PD_LIM_upper[l]}, failure)) return false;
-        return reals({&rec.PD_SRC_OM}, failure) && reals({&rec.PD_SRC_G}, failure) &&
-               reals({&rec.PD_SRC_P2N}, failure);
+            if (!range(rec.PD_LIM_lower[l], rec.PD_LIM_upper[l], kLimNames[l], failure)) return false;
+        return positive(rec.PD_SRC_OM, "PD_SRC_OM (speed)", failure) &&
+               positive(rec.PD_SRC_G, "PD_SRC_G (mass flow)", failure) &&
+               positive(rec.PD_SRC_P2N, "PD_SRC_P2N (outlet pressure)", failure);
+    }
+
+    // A range line: its low end may not exceed its high end.
+    bool range(double& lower, double& upper, const char* name, std::optional<Failure>& failure) {
+        const Line* line = reader_.next();
+        if (line == nullptr) return true;
+        reader_.put_back();
+        if (!reals({&lower, &upper}, failure)) return false;
+        if (line->tokens.size() >= 2 && lower > upper) {
+            failure = Failure{kValueError, reader_.physical(),
+                              what_of("%s range %g above its upper end", name, lower) + " " + number(upper)};
+            return false;
+        }
+        return true;
+    }
+
+    // A one-value line of a quantity that is positive in any machine.
+    bool positive(double& place, const char* name, std::optional<Failure>& failure) {
+        const Line* line = reader_.next();
+        if (line == nullptr) return true;
+        reader_.put_back();
+        if (!reals({&place}, failure)) return false;
+        if (!line->tokens.empty() && !(place > 0.0)) {
+            failure = Failure{kValueError, reader_.physical(), what_of("%s %g is not above 0", name, place)};
+            return false;
+        }
+        return true;
+    }
+
+    static std::string number(double v) {
+        char text[40];
+        std::snprintf(text, sizeof text, "%g", v);
+        return text;
+    }
+
+    // The machine inlet: a temperature above 0 K, a pressure not below 0 (0
+    // leaves the first value as it is) and a flow angle of 0..180 degrees.
+    bool inlet_in_range(const PD_module& first, int line, std::optional<Failure>& failure) {
+        if (first.PD_SRC_P0 < 0.0) {
+            failure = Failure{kValueError, line,
+                              what_of("%s %g is negative", "PD_SRC_P0 (inlet pressure)", first.PD_SRC_P0)};
+            return false;
+        }
+        if (first.PD_SRC_P0 != 0.0 && !(first.PD_SRC_I0 > 0.0)) {
+            failure = Failure{kValueError, line,
+                              what_of("%s %g is not above 0", "PD_SRC_I0 (inlet temperature or enthalpy)",
+                                      first.PD_SRC_I0)};
+            return false;
+        }
+        if (first.PD_SRC_A0 < 0.0 || first.PD_SRC_A0 > kMaxInletAngle) {
+            failure = Failure{
+                kValueError, line,
+                what_of("%s %g outside 0..180 degrees", "PD_SRC_A0 (inlet flow angle)", first.PD_SRC_A0)};
+            return false;
+        }
+        return true;
     }
 
     // One-value lines up to the next line of two or more values.
@@ -357,18 +460,25 @@ private:
         return true;
     }
 
-    // The inlet temperature of record 0 turned into a total enthalpy at its
-    // pressure, with the fluid the file names set up on the case.
-    bool temperature_to_enthalpy(PD_module& first) {
+    // The fluid the file names set up on the case, whatever an earlier file
+    // set up there.
+    bool set_up_fluid(const PD_module& first) {
         if (!snapshot_) snapshot_.emplace(target_);
         fluid_changed_ = true;
         target_.cyld_fluid = draft_->cyld_fluid;
+        forget_loaded_fluid(target_);
         // A loader that installs nothing must not count as a loaded fluid.
         target_.fluid_func = nullptr;
         if (InitFluid(first.PD_SRC_AF) != 0 || target_.fluid_func == nullptr) {
             roll_back();
             return false;
         }
+        return true;
+    }
+
+    // The inlet temperature of record 0 turned into a total enthalpy at its
+    // pressure, with the fluid just set up.
+    bool temperature_to_enthalpy(PD_module& first) {
         first.PD_SRC_I0 = target_.fluid_func(H2_FLUID_I_PT, first.PD_SRC_P0, first.PD_SRC_I0, first.PD_SRC_AF,
                                              H2_FLUID_MAIN);
         return true;
@@ -379,6 +489,8 @@ private:
     std::unique_ptr<bdLocals> draft_;
     std::array<PD_module, PD_MODULE_MAX> modules_;
     int count_ = 0;
+    bool count_read_ = false;
+    int short_module_ = -1;
     bool read1_ = false;
     int line1_ = 0;
     std::optional<FluidSnapshot> snapshot_;
@@ -388,6 +500,25 @@ private:
 void locate(const char* file, const Failure& f) {
     char text[512];
     std::snprintf(text, sizeof text, "PD_load_data: %.300s line %d: %s\n", file, f.physical, f.what.c_str());
+    report_error(text);
+}
+
+// A file that ends early still reads (the records keep what they had), but
+// a search of it fails far from the cause: the line where it ended is named.
+void warn_if_short(const char* file, const InputFile& input) {
+    char text[512];
+    if (input.no_count()) {
+        std::snprintf(text, sizeof text,
+                      "PD_load_data: warning: %.300s ends at line %d, before its number of modules\n", file,
+                      input.last_line());
+    } else if (input.short_module() >= 0) {
+        std::snprintf(
+            text, sizeof text,
+            "PD_load_data: warning: %.300s ends at line %d, before the end of module %d of the %d declared\n",
+            file, input.last_line(), input.short_module() + 1, input.count());
+    } else {
+        return;
+    }
     report_error(text);
 }
 
@@ -441,6 +572,7 @@ int load(const char* file) {
     }
     input.commit(file);
     tables().count = input.count();
+    warn_if_short(file, input);
 
     int stages = 0;
     for (int m = 0; m < input.count(); ++m) stages += stage_limit(module_records()[m]);
@@ -461,7 +593,14 @@ bool read_content_line(std::FILE* f, std::string& line, int& physical) {
     for (;;) {
         line.clear();
         int ch = 0;
-        while ((ch = std::getc(f)) != EOF && ch != '\n') line.push_back(static_cast<char>(ch));
+        while ((ch = std::getc(f)) != EOF && ch != '\n') {
+            // The line is not kept past the limit: one endless line took all the memory there was.
+            if (line.size() > kMaxWholeLine) {
+                ++physical;
+                return false;
+            }
+            line.push_back(static_cast<char>(ch));
+        }
         if (ch == EOF && (line.empty() || std::ferror(f))) return false;
         ++physical;
         if (PD_line_kind(line.c_str()) != 0) continue;

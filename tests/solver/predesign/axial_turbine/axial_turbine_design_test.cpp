@@ -165,6 +165,28 @@ TEST_F(AxialTurbine, StageCountsOutsideWhatTheModuleAllowsGive1) {
     EXPECT_EQ(block()->cyld_ns, 6);
 }
 
+// Stage limits far beyond any int (the input file accepts any finite value)
+// hold the stage count as the same limits of ordinary size do.
+TEST_F(AxialTurbine, StageLimitsBeyondTheIntRangeStillHold) {
+    model(10);
+    record(0).PD_LIM_upper[PD_LIM_STG] = 10.0;
+    const int within = design();
+    ASSERT_NE(within, 1);
+    const int ns = block()->cyld_ns;
+    struct Case {
+        double lower, upper;
+        bool held;
+    };
+    for (const Case c : {Case{-1e18, 1e18, false}, Case{1e18, 2e18, true}, Case{-2e18, -1e18, true}}) {
+        SCOPED_TRACE(c.lower);
+        model(10);
+        record(0).PD_LIM_lower[PD_LIM_STG] = c.lower;
+        record(0).PD_LIM_upper[PD_LIM_STG] = c.upper;
+        EXPECT_EQ(design(), c.held ? 1 : within);
+        EXPECT_EQ(block()->cyld_ns, c.held ? 0 : ns);
+    }
+}
+
 TEST_F(AxialTurbine, OneStageAtThreeBar) {
     model(10, 3e5);
     EXPECT_EQ(design(), 13);

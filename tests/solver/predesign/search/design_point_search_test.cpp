@@ -78,8 +78,9 @@ TEST_F(Search, PointsWithoutAGeneratorAreMappedAndSkippedAlike) {
                         "\nmodule 0: type 7 has no generator\n" + "skipping point " + std::to_string(i) +
                         " (errcode -1): module 0: type 7 has no generator\n" + "Search point " +
                         std::to_string(i) + ":\t";
-        expected +=
-            "\n\n" + rule('*') + "\n0 good points of 9 was found!\n" + "Search point 5009:\tOut of range!\n";
+        expected += "\n\n" + rule('*') + "\n0 good points of 9 was found!\n" +
+                    "Points dropped: 9 by the module generators (code -1: 9)\n" +
+                    "Search point 5009:\tOut of range!\n";
         EXPECT_EQ(console.text(), expected);
         EXPECT_EQ(master()->meter_opt, -1);
         EXPECT_STREQ(master()->err_text, "ERRCODE_OUTOFRANGE: in solver/predesign/optcylX line 813");
@@ -123,7 +124,14 @@ TEST_F(Search, RefusesTablesAndRangesItCannotSearch) {
     EXPECT_EQ(OptCyl((1 << 29) - 1, (1 << 29) - 1, 0, "cyld__effx"), -1);
     EXPECT_EQ(OptCyl(0, 1 << 29, 0, "cyld__effx"), -1);
     EXPECT_EQ(OptCyl(0, 4, 0, nullptr), -1);
-    EXPECT_EQ(console.text(), "");
+    // One line for each refusal, saying what is wrong.
+    EXPECT_EQ(console.text(),
+              "\nOptCyl: the module table (6 modules) gives 42 searched coordinates, 2..40 needed\n"
+              "\nOptCyl: the module table (1 modules) gives 0 searched coordinates, 2..40 needed\n"
+              "\nOptCyl: points -1..3 outside the sequence 0..536870910\n"
+              "\nOptCyl: points 536870911..536870910 outside the sequence 0..536870910\n"
+              "\nOptCyl: points 0..536870911 outside the sequence 0..536870910\n"
+              "\nOptCyl: no criterion key\n");
 }
 
 TEST_F(Search, AnEmptyRangeOrAnEarlyAbortFindsNothing) {
@@ -278,7 +286,8 @@ bdLocals* g_abort_target = nullptr;
 int g_abort_after = 0;
 void abort_after(bdLocals* b, uintptr_t) {
     g_seen.push_back({b->search_point, b->cyld_effx, b->cyld_effDx, b->cyld_uCo, b->meter_count});
-    if (b->meter_count == g_abort_after) g_abort_target->need_abort = 1;
+    // Written as a host writes it while the search's workers read it.
+    if (b->meter_count == g_abort_after) __atomic_store_n(&g_abort_target->need_abort, 1, __ATOMIC_RELEASE);
 }
 
 TEST_F(Search, AnAbortAfterGoodPointsRebuildsTheBestOfThem) {

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "case/text_field.h"
 #include "tests/solver/predesign/search/search_fixture.h"
@@ -117,6 +118,49 @@ TEST_F(Restore, TheRecordsAtlasProfilesReachEveryGeneratedRow) {
     EXPECT_STREQ(b.atlas_r_profile, "R110");
     ASSERT_GE(b.cyld_ns, 2);
     for (int e = 1; e <= b.cyld_ns; ++e) EXPECT_GE(b.atlas_index[e], 0.0) << e;
+}
+
+}  // namespace
+
+namespace {
+
+// Every refusal of the design exports is one line that says what is missing.
+TEST_F(Restore, RefusalsSayWhatIsMissing) {
+    h2::test::CapturedConsole console;
+    // A thread without a case of its own.
+    std::string without_case;
+    int codes[3] = {};
+    std::thread([&] {
+        codes[0] = OptCyl(0, 4, 0, "cyld__effx");
+        codes[1] = PredC(0);
+        codes[2] = RestorePoint(0, 0);
+    }).join();
+    for (int code : codes) EXPECT_EQ(code, -1);
+    EXPECT_EQ(console.text(),
+              "\nOptCyl: no current case\n\nPredC: no current case\n\nRestorePoint: no current case\n");
+
+    const std::size_t before = console.text().size();
+    EXPECT_EQ(PredC(0), -1);  // no module table
+    PD_module* t = table(1);
+    centrifugal(t, 0);
+    attach(1);
+    EXPECT_EQ(PredC(0), -1);  // no models built
+    EXPECT_EQ(RestorePoint(1, 0), -1);
+    EXPECT_EQ(console.text().substr(before),
+              "\nPredC: 0 modules in the table (1..6 composed)\n"
+              "\nPredC: module 0 has no model case of its own (InitModels builds them)\n"
+              "\nRestorePoint: no models to keep (InitModels builds them; keepModels 0 builds its own)\n");
+
+    // Models that cannot be built (a fluid that does not exist): the search says so before any point.
+    master()->fluid_func = nullptr;
+    master()->fluidName[0] = '\0';
+    master()->cyld_fluid = 99;
+    const std::size_t before_search = console.text().size();
+    EXPECT_EQ(OptCyl(0, 4, 0, "cyld__effx"), 1);
+    EXPECT_NE(console.text().find("OptCyl: the module models cannot be built (code 1): no point searched",
+                                  before_search),
+              std::string::npos)
+        << console.text().substr(before_search);
 }
 
 }  // namespace

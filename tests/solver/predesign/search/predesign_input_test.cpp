@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -15,11 +16,15 @@
 #include "halvorine2/fluid_plugin.h"
 #include "tests/solver/predesign/search/predesign_fixture.h"
 #include "tests/support/captured_console.h"
+#include "tests/support/example_stage.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 using h2::predesign::module_count;
+
+// Taken before any test moves to its temporary directory.
+const std::filesystem::path kExamples = std::filesystem::absolute(h2::test::examples_dir());
 
 // A line 2 for files that do not test it (blank lines are skipped, not taken as missing lines).
 const std::string L2 = "2 2 0 2 1 50 1 0.5 1e-06 0\n";
@@ -375,6 +380,15 @@ TEST_F(PredesignInput, ArraysAreMadeForTheLargestPath) {
 }
 
 TEST_F(PredesignInput, BadFilesChangeNothing) {
+    // A good one-module file up to its module lines, and those lines with line k (0-based) replaced.
+    const std::string head = "1 1\n" + L2 + "3.3e6 1e5\n0 0\n1\n";
+    const std::string good = module_lines(module_values(COMP_FAN, 1, 2.0));
+    const auto lines_with = [&](int k, const std::string& line) {
+        std::istringstream in(good);
+        std::string out, l;
+        for (int n = 0; std::getline(in, l); ++n) out += (n == k ? line : l) + "\n";
+        return out;
+    };
     ASSERT_EQ(setRanges(1), 0);
     PD_module* t = table(1);
     t[0].type = COMP_FAN;
@@ -402,6 +416,24 @@ TEST_F(PredesignInput, BadFilesChangeNothing) {
          "bad.pd line 6: module type -1 outside 0..5"},
         {"fluid 9", "1 1 50 0 2 2 9\n" + L2 + "293.15 1e5\n", 1, "bad.pd line 3: the fluid cannot be set up"},
         {"late failure", "1 1 50 0 2 2 0\n" + L2 + "293.15 1e5\n0 0\n1\n8\n", 3, "line 6: module type 8"},
+        {"reversed range", "1 1\n" + L2 + "3.3e6 1e5\n0 0\n1\n5\n0\n0\n0.6 0.4\n", 3,
+         "bad.pd line 9: PD_VAR_OM range 0.6 above its upper end 0.4"},
+        {"reversed limit", head + lines_with(13, "5 1"), 3,
+         "line 19: PD_LIM_STG range 5 above its upper end 1"},
+        {"0 K", "1 1 50 0 2 2 0\n" + L2 + "0 1e5\n", 3,
+         "bad.pd line 3: PD_SRC_I0 (inlet temperature or enthalpy) 0 is not above 0"},
+        {"negative pressure", "1 1\n" + L2 + "3.3e6 -1e5\n", 3,
+         "bad.pd line 3: PD_SRC_P0 (inlet pressure) -100000 is negative"},
+        {"inlet angle", "1 1\n" + L2 + "3.3e6 1e5 270\n", 3,
+         "bad.pd line 3: PD_SRC_A0 (inlet flow angle) 270 outside 0..180 degrees"},
+        {"negative diameter", head + lines_with(4, "-0.1 0.2"), 3,
+         "line 10: PD_VAR_D lower end -0.1 is negative"},
+        {"speed 0", head + lines_with(20, "0"), 3, "line 26: PD_SRC_OM (speed) 0 is not above 0"},
+        {"no flow", head + lines_with(21, "-2"), 3, "line 27: PD_SRC_G (mass flow) -2 is not above 0"},
+        {"outlet pressure 0", head + lines_with(22, "0"), 3,
+         "bad.pd line 28: PD_SRC_P2N (outlet pressure) 0 is not above 0"},
+        {"endless line", "1 1\n" + std::string((1 << 20) + 10, '1') + "\n", 2,
+         "bad.pd line 2: the line is longer than 1048576 bytes"},
     };
     const auto before_case = std::make_unique<bdLocals>(*master());
     std::vector<char> before_table(sizeof(PD_module) * PD_MODULE_MAX);
@@ -417,9 +449,11 @@ TEST_F(PredesignInput, BadFilesChangeNothing) {
     EXPECT_NE(console_.text().find("Fatal error: dimension exceeds maximum"), std::string::npos);
     EXPECT_NE(console_.text().find("InitFluid failed!"), std::string::npos);
 
-    // A plug-in that cannot be loaded leaves the fluid the case had.
+    // A plug-in that cannot be loaded leaves the fluid the case had (a name
+    // the host gave: no mark of a numbered set-up).
     load_air();
     h2::copy_text(master()->fluidName, "nosuchfluid.dll");
+    master()->fluid_loaded = 0;
     const auto with_air = std::make_unique<bdLocals>(*master());
     write_file("bad.pd", "1 1 50 0 2 2 0\n" + L2 + "293.15 1e5\n");
     EXPECT_EQ(PD_load_data("bad.pd"), 1);
@@ -432,6 +466,87 @@ TEST_F(PredesignInput, BadFilesChangeNothing) {
     EXPECT_NE(console_.text().find("Nothing to load"), std::string::npos);
     EXPECT_EQ(0, std::memcmp(with_bad_name.get(), master(), sizeof(bdLocals)));
     EXPECT_EQ(0, std::memcmp(before_table.data(), module_records(), before_table.size()));
+}
+
+// A file that ends before its module count or inside a declared module
+// still reads, with a warning that names where it ended.
+TEST_F(PredesignInput, FilesThatEndEarlySayWhere) {
+    const std::string one = module_lines(module_values(COMP_FAN, 1, 2.0));
+    struct Case {
+        const char* label;
+        std::string text;
+        const char* warning;  // nullptr: none
+    };
+    const Case cases[] = {
+        {"empty", "", "empty.pd ends at line 0, before its number of modules"},
+        {"no count", "1 1\n" + L2 + "3.3e6 1e5\n", "empty.pd ends at line 3, before its number of modules"},
+        {"cut in a module", "1 1\n" + L2 + "3.3e6 1e5\n0 0\n1\n5\n0\n",
+         "empty.pd ends at line 7, before the end of module 1 of the 1 declared"},
+        {"fewer modules than declared", "1 1\n" + L2 + "3.3e6 1e5\n0 0\n2\n" + one,
+         "empty.pd ends at line 28, before the end of module 2 of the 2 declared"},
+        {"whole", "1 1\n" + L2 + "3.3e6 1e5\n0 0\n1\n" + one, nullptr},
+    };
+    for (const Case& c : cases) {
+        const std::size_t before = console_.text().size();
+        write_file("empty.pd", c.text);
+        EXPECT_EQ(PD_load_data("empty.pd"), 0) << c.label;
+        const std::string added = console_.text().substr(before);
+        if (c.warning != nullptr)
+            EXPECT_NE(added.find(c.warning), std::string::npos) << c.label << "\n" << added;
+        else
+            EXPECT_EQ(added, "") << c.label;
+    }
+}
+
+// A file read into a used case sets its own fluid up: the steam inlet after
+// the air example is steam (superheated steam at 3 MPa and 300 degC has
+// h = 2993.5 kJ/kg, IAPWS-IF97 steam tables), as in a fresh case.
+TEST_F(PredesignInput, SteamAfterAirIsSteam) {
+    std::ifstream in(kExamples / "predesign_centrifugal.dat");
+    std::stringstream air;
+    air << in.rdbuf();
+    write_file("air.pd", air.str());
+    std::string steam = air.str();
+    const auto replace = [&](const std::string& from, const std::string& to) {
+        const std::size_t at = steam.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        steam.replace(at, from.size(), to);
+    };
+    replace("  4  1 200  0   0    1  0 ", "  4  1 200  0   0    1  2 ");
+    replace("  293.15 101325 90", "  573.15 3000000 90");
+    write_file("steam.pd", steam);
+
+    ASSERT_EQ(PD_load_data("air.pd"), 0) << console_.text();
+    EXPECT_NEAR(module_records()[0].PD_SRC_I0, h2::test::kAirCp * 293.15, 1e-6);
+    ASSERT_EQ(PD_load_data("steam.pd"), 0) << console_.text();
+    const double after_air = module_records()[0].PD_SRC_I0;
+    EXPECT_NEAR(after_air, 2993.5e3, 2e3);
+    EXPECT_STREQ(master()->fluidName, "flxs.dll");
+    EXPECT_EQ(master()->fluid_loaded, 3);
+
+    // The same file into a fresh case: the same enthalpy, bit for bit.
+    bdLocals* fresh = binit();
+    ASSERT_NE(fresh, nullptr);
+    h2::copy_text(fresh->ModelBase, H2_PLUGIN_DIR);
+    h2::test::clear_predesign_tables();
+    ASSERT_EQ(PD_load_data("steam.pd"), 0);
+    EXPECT_EQ(module_records()[0].PD_SRC_I0, after_air);
+    // An enthalpy inlet after a steam file: the fluid of the new file all the same.
+    write_file("air_h.pd",
+               air.str().replace(air.str().find("  293.15 101325 90"), 18, "  294469.175 101325 90"));
+    ASSERT_EQ(PD_load_data("air_h.pd"), 0);
+    EXPECT_STREQ(fresh->fluidName, "flxb.dll");
+    EXPECT_EQ(fresh->fluid_loaded, 1);
+    // A fluid that does not exist, after a good file, is refused and leaves the air.
+    std::string unknown = air.str();
+    unknown.replace(unknown.find("  4  1 200  0   0    1  0 "), 26, "  4  1 200  0   0    1 99 ");
+    unknown.replace(unknown.find("  293.15 101325 90"), 18, "  294469.175 101325 90");
+    write_file("fluid99.pd", unknown);
+    EXPECT_EQ(PD_load_data("fluid99.pd"), 1);
+    EXPECT_EQ(fresh->cyld_fluid, 0);
+    EXPECT_STREQ(fresh->fluidName, "flxb.dll");
+    bterm();
+    set_bdLocals(master());
 }
 
 }  // namespace
