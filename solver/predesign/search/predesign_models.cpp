@@ -65,9 +65,13 @@ void make_room() {
     built_models().reserve(built_models().size() + 1);
 }
 
-void remember(bdLocals* model) {
+// The owner is the table the model is built for, taken before the new model
+// becomes the current case (after that, tables() would find the calling
+// thread's own table, and a table searched from another thread would never
+// get its models back to free).
+void remember(const PredesignTables* owner, bdLocals* model) {
     const std::lock_guard<std::mutex> hold(g_models_lock);
-    built_models().push_back({&tables(), model});
+    built_models().push_back({owner, model});
 }
 
 // Takes the models listed for the calling thread's table off the list.
@@ -291,9 +295,10 @@ int build_model(int m, bdLocals* master) {
     rec->index = m;
 
     make_room();
+    const PredesignTables* owner = &tables();
     bdLocals* model = binit();
     if (model == nullptr) return 1;
-    remember(model);
+    remember(owner, model);
     rec->PD_model = model;
     model->cyld_ns = stage_limit(*rec) * stage_elements(rec->type) + extra_in + extra_out;
     model->cyld_nr = 1;
