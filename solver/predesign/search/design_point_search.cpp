@@ -475,7 +475,7 @@ std::string dropped_by(const char* what, const CodeCounts& codes) {
 void print_dropped(const SearchState& st) {
     std::string line;
     const auto add = [&line](const std::string& part) {
-        if (!part.empty()) line += (line.empty() ? "" : ", ") + part;
+        if (!part.empty()) line.append(line.empty() ? "" : ", ").append(part);
     };
     add(dropped_by("the module generators", st.composition_codes));
     add(dropped_by("the solve", st.solve_codes));

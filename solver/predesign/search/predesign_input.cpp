@@ -383,8 +383,9 @@ private:
         reader_.put_back();
         if (!reals({&lower, &upper}, failure)) return false;
         if (line->tokens.size() >= 2 && lower > upper) {
-            failure = Failure{kValueError, reader_.physical(),
-                              what_of("%s range %g above its upper end", name, lower) + " " + number(upper)};
+            failure = Failure{
+                kValueError, reader_.physical(),
+                what_of("%s range %g above its upper end", name, lower).append(" ").append(number(upper))};
             return false;
         }
         return true;
