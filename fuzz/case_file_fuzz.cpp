@@ -3,14 +3,12 @@
 // case that loads is saved, the saved file is loaded into the same case and
 // saved again, and the two saved files must agree byte for byte: a round trip
 // that is not stable loses or changes data between runs.
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "case/output_internal.h"
@@ -55,18 +53,11 @@ void remove_files() {
     std::remove(files().saved.c_str());
 }
 
-// Every plug-in held open for the whole run: the loads of each case then only
-// count references instead of mapping and relocating some forty libraries.
-void hold_plugins() {
-    for (const auto& entry : std::filesystem::directory_iterator(H2_PLUGIN_DIR))
-        if (entry.path().extension() == ".so") dlopen(entry.path().c_str(), RTLD_NOW | RTLD_LOCAL);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     if (binit_threading() != 0) std::abort();
-    hold_plugins();
+    h2::fuzz::hold_plugins(H2_PLUGIN_DIR);
     // The reader's messages on the console would drown the fuzzer's own output.
     h2::set_console_stream(std::fopen("/dev/null", "w"));
     std::atexit(remove_files);

@@ -4,14 +4,12 @@
 // searched on the calling thread. A crash, a sanitizer report, a leak, a
 // best point whose criterion is no finite number, or a case left without its
 // table is a finding.
-#include <dlfcn.h>
 
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "case/output_internal.h"
@@ -37,16 +35,11 @@ const std::string& input_file() {
 
 void remove_files() { std::remove(input_file().c_str()); }
 
-void hold_plugins() {
-    for (const auto& entry : std::filesystem::directory_iterator(H2_PLUGIN_DIR))
-        if (entry.path().extension() == ".so") dlopen(entry.path().c_str(), RTLD_NOW | RTLD_LOCAL);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     if (binit_threading() != 0) std::abort();
-    hold_plugins();
+    h2::fuzz::hold_plugins(H2_PLUGIN_DIR);
     h2::set_console_stream(std::fopen("/dev/null", "w"));
     std::atexit(remove_files);
     return 0;

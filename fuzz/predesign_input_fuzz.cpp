@@ -3,7 +3,6 @@
 // that reads is written out again as a design file, and that file must read
 // back to the same module table. A crash, a sanitizer report, a leak or a
 // table that changes on the way back is a finding.
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -12,7 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 #include "case/output_internal.h"
@@ -44,11 +42,6 @@ void remove_files() {
     std::remove(files().design.c_str());
 }
 
-void hold_plugins() {
-    for (const auto& entry : std::filesystem::directory_iterator(H2_PLUGIN_DIR))
-        if (entry.path().extension() == ".so") dlopen(entry.path().c_str(), RTLD_NOW | RTLD_LOCAL);
-}
-
 // The fields of a record that the design file carries at the %12g precision
 // of its writer, compared as text. A subnormal value may not survive that
 // rounding twice alike, so `ordinary` turns false for one.
@@ -74,7 +67,7 @@ std::string design_fields(const PD_module& r, bool& ordinary) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     if (binit_threading() != 0) std::abort();
-    hold_plugins();
+    h2::fuzz::hold_plugins(H2_PLUGIN_DIR);
     h2::set_console_stream(std::fopen("/dev/null", "w"));
     std::atexit(remove_files);
     return 0;
